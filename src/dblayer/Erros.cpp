@@ -1,0 +1,6 @@
+#include "dblayer/Erros.h"
+
+Exception::Exception(const QString& mensagem)
+    : FMensagem(mensagem), FUtf8(mensagem.toUtf8())
+{
+}
