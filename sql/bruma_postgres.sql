@@ -1,0 +1,40 @@
+-- Machine-queue tables of the Bruma machines, PostgreSQL.
+-- Quelix writes OB (one row per lot waiting for or running on a machine)
+-- and reads ENCADEAMENTO (the programme chain of each colour). Quelix sends
+-- most values as quoted texts, so most columns are text.
+-- One statement per semicolon.
+
+CREATE TABLE ENCADEAMENTO (
+  NOME          VARCHAR(20) NOT NULL PRIMARY KEY,
+  RECEITA1      VARCHAR(30),
+  RECEITA2      VARCHAR(30),
+  RECEITA3      VARCHAR(30),
+  RECEITA4      VARCHAR(30),
+  RECEITA5      VARCHAR(30)
+);
+
+-- STATUSTERMINO '0': the lot waits in the queue; anything else is set by
+-- the machine side once it has taken the lot over.
+CREATE TABLE OB (
+  NUMEROOB      VARCHAR(20) NOT NULL,
+  PECAS         VARCHAR(20),
+  MAQUINA       VARCHAR(10),
+  CLIENTE       VARCHAR(50),
+  PESO          VARCHAR(20),
+  ENCADEAMENTO  VARCHAR(20),
+  COR           VARCHAR(20),
+  RGB           INTEGER,
+  STATUSTERMINO VARCHAR(2),
+  POSICAO       INTEGER,
+  DATAPROG      VARCHAR(30),
+  DATAINICIO    VARCHAR(30),
+  DATAFIM       VARCHAR(30),
+  TOTALRECEITAS INTEGER,
+  RECEITA01     VARCHAR(30),
+  RECEITA02     VARCHAR(30),
+  RECEITA03     VARCHAR(30),
+  RECEITA04     VARCHAR(30),
+  RECEITA05     VARCHAR(30),
+  TEMPOTOTAL    INTEGER,
+  TEMPOPROG     INTEGER
+);
