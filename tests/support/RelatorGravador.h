@@ -1,0 +1,34 @@
+#pragma once
+
+#include "monitor/Relator.h"
+
+#include <QString>
+#include <QStringList>
+
+// A TRelator for tests: it records the log-pane lines, the modal messages
+// and the error boxes in order, and answers every question with `resposta`.
+class TRelatorGravador : public TRelator {
+public:
+    QStringList Linhas;
+    QStringList Mensagens;
+    QStringList Perguntas;
+    QStringList Erros;
+    bool resposta = true;
+
+    void AdicionaLinha(const QString& linha) override { Linhas << linha; }
+    void MostraMensagem(const QString& texto) override { Mensagens << texto; }
+    bool Pergunta(const QString& texto, const QString& /*titulo*/) override
+    {
+        Perguntas << texto;
+        return resposta;
+    }
+    void MostraErro(const QString& texto) override { Erros << texto; }
+
+    void Limpa()
+    {
+        Linhas.clear();
+        Mensagens.clear();
+        Perguntas.clear();
+        Erros.clear();
+    }
+};
