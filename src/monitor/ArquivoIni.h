@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// Reading of QX.ini, a profile file of "[Section]" headers and Key=Value
+// lines. Section and key names match without regard to case; a value is the
+// text after the first "=", trimmed, with one pair of enclosing quotes
+// removed, and at most 2047 characters long. A missing file, section or key
+// reads as the empty text. The file is opened and closed at every reading
+// and never written.
+
+// The longest value a reading returns.
+inline constexpr int TamanhoMaximoValorIni = 2047;
+
+// The value of the key, or the empty text. `pasta` is the folder that holds
+// the file; `arquivo` its name.
+QString LerValorIni(const QString& pasta, const QString& secao,
+                    const QString& chave, const QString& arquivo);
+
+// True when the section holds a key of that name, whatever its value.
+bool ExisteChaveNoIni(const QString& pasta, const QString& secao,
+                      const QString& chave, const QString& arquivo);
+
+// Removes the leading and trailing characters of code 32 or below.
+QString AparaTexto(const QString& texto);
