@@ -1,0 +1,84 @@
+#include "dblayer/GravaLinhaLog.h"
+
+#include "dblayer/Erros.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QStringConverter>
+
+namespace {
+
+NomeJanelaAtivaFn gNomeJanela = nullptr;
+QString gPastaExecutavel;
+
+QString Aparado(const QString& texto)
+{
+    qsizetype inicio = 0, fim = texto.size();
+    while (inicio < fim && texto[inicio].unicode() <= 32)
+        ++inicio;
+    while (fim > inicio && texto[fim - 1].unicode() <= 32)
+        --fim;
+    return texto.mid(inicio, fim - inicio);
+}
+
+QString MensagemLimpa(QString mensagem)
+{
+    mensagem.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    mensagem.replace(u'|', QChar(0x00DF));
+    return Aparado(mensagem);
+}
+
+// Logs/ beside the executable; the executable's own folder when Logs/
+// cannot be created.
+QString PastaDosLogs()
+{
+    const QString base = PastaDoExecutavel();
+    const QString logs = base + QStringLiteral("/Logs");
+    if (QDir().mkpath(logs))
+        return logs;
+    return base;
+}
+
+} // namespace
+
+QString PastaDoExecutavel()
+{
+    if (!gPastaExecutavel.isEmpty())
+        return gPastaExecutavel;
+    return QCoreApplication::applicationDirPath();
+}
+
+void DefinePastaDoExecutavel(const QString& pasta) { gPastaExecutavel = pasta; }
+
+void DefineNomeJanelaAtiva(NomeJanelaAtivaFn fornecedor) { gNomeJanela = fornecedor; }
+
+QString MontaLinhaLog(const QString& nrIP, const QString& nomeJanela, const QString& nmUsuario,
+                      const QDateTime& momento, const QString& mensagem)
+{
+    const QString carimbo = momento.toString(QStringLiteral("dd/MM/yy HH:mm:ss"));
+    return u'|' + nrIP + u'|' + nomeJanela + u'|' + nmUsuario + u'|' + carimbo + u'|'
+        + MensagemLimpa(mensagem) + u'|';
+}
+
+void GravaLinhaLog(const QString& nmMaquina, const QString& nrIP,
+                   const QString& nmUsuario, const QString& mensagem)
+{
+    const QString janela = gNomeJanela ? gNomeJanela() : QString();
+    const QDateTime agora = QDateTime::currentDateTime();
+    const QString data = agora.toString(QStringLiteral("yyyyMMdd"));
+    const QString nomeArquivo = (nmMaquina.isEmpty() ? QStringLiteral("MaqDesconhecida") : nmMaquina)
+        + u'-' + data + QStringLiteral(".log");
+    const QString caminho = PastaDosLogs() + u'/' + nomeArquivo;
+
+    QFile arquivo(caminho);
+    if (!arquivo.open(QIODevice::WriteOnly | QIODevice::Append))
+        throw EInOutError(QStringLiteral("Não foi possível abrir o arquivo de log %1: %2")
+                              .arg(caminho, arquivo.errorString()));
+    // One byte per character, as the log files have always been written.
+    const QByteArray linha = (MontaLinhaLog(nrIP, janela, nmUsuario, agora, mensagem)
+                              + QLatin1String("\r\n")).toLatin1();
+    if (arquivo.write(linha) != linha.size())
+        throw EInOutError(QStringLiteral("Não foi possível gravar o arquivo de log %1: %2")
+                              .arg(caminho, arquivo.errorString()));
+}

@@ -1,0 +1,199 @@
+#include "dblayer/KoQuery.h"
+
+#include "dblayer/AdaptadorConexao.h"
+#include "dblayer/Erros.h"
+#include "dblayer/KoDatabase.h"
+#include "dblayer/LimitesExecucao.h"
+#include "dblayer/ParametrosSQL.h"
+#include "dblayer/TipoDosCampos.h"
+
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlRecord>
+
+TKoCustomQuery::TKoCustomQuery(QObject* owner) : QObject(owner) {}
+
+TKoCustomQuery::~TKoCustomQuery()
+{
+    Close();
+}
+
+void TKoCustomQuery::SetDatabase(TKoDatabase* banco)
+{
+    if (FDatabase)
+        disconnect(FDatabase, nullptr, this, nullptr);
+    DescartaComando();
+    FDatabase = banco;
+    if (FDatabase)
+        connect(FDatabase, &TKoCustomDatabase::AntesDeFechar, this, &TKoCustomQuery::DescartaComando);
+}
+
+TKoDatabase& TKoCustomQuery::Banco() const
+{
+    if (!FDatabase)
+        throw EDatabaseError(QStringLiteral("A consulta não tem conexão (Database)"));
+    return *FDatabase;
+}
+
+bool TKoCustomQuery::EhPostgres() const
+{
+    return FDatabase && FDatabase->DriverName() == QLatin1String("PG");
+}
+
+int TKoCustomQuery::LimiteMs() const
+{
+    if (!TempoLimite)
+        return 0;
+    const TLimitesExecucao& limites = LimitesExecucao();
+    return FDatabase && FDatabase->DriverName() == QLatin1String("FB") ? limites.FirebirdMs
+                                                                        : limites.OutrosMs;
+}
+
+TKoParam& TKoCustomQuery::ParamByName(const QString& nome)
+{
+    return FParams[nome.toUpper()];
+}
+
+TKoField* TKoCustomQuery::FindField(const QString& nome)
+{
+    for (TKoField& campo : FCampos)
+        if (campo.FieldName().compare(nome, Qt::CaseInsensitive) == 0)
+            return &campo;
+    return nullptr;
+}
+
+TKoField& TKoCustomQuery::FieldByName(const QString& nome)
+{
+    if (TKoField* campo = FindField(nome))
+        return *campo;
+    throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(nome));
+}
+
+void TKoCustomQuery::DescartaComando()
+{
+    FComando.reset();
+    FTextoPreparado.clear();
+}
+
+void TKoCustomQuery::PreparaComando(const QString& texto)
+{
+    TKoDatabase& banco = Banco();
+    QSqlDatabase conexao = banco.Conexao();
+    if (!conexao.isOpen())
+        throw EDatabaseError(QStringLiteral("Conexão fechada"));
+    // A statement prepared once is executed again with new values, as long
+    // as its text and its attachment are the same.
+    if (!FComando || FTextoPreparado != texto || FGeracaoPreparada != banco.Geracao()) {
+        DescartaComando();
+        auto comando = std::make_unique<QSqlQuery>(conexao);
+        comando->setForwardOnly(true);
+        comando->setNumericalPrecisionPolicy(QSql::HighPrecision);
+        if (!comando->prepare(texto)) {
+            const QSqlError e = comando->lastError();
+            throw EDatabaseError(e.databaseText().trimmed().isEmpty() ? e.text().trimmed()
+                                                                      : e.databaseText().trimmed());
+        }
+        FComando = std::move(comando);
+        FTextoPreparado = texto;
+        FGeracaoPreparada = banco.Geracao();
+        FNomesParametros = NomesParametros(texto);
+    }
+    for (const QString& nome : FNomesParametros) {
+        const auto p = FParams.find(nome.toUpper());
+        FComando->bindValue(u':' + nome, p == FParams.end() ? QVariant() : p->second.Value());
+    }
+}
+
+void TKoCustomQuery::ExecutaNoServidor(int limiteMs)
+{
+    PreparaComando(FTextoEnviado);
+    QSqlDatabase conexao = Banco().Conexao();
+    QString erro;
+    if (!Banco().Adaptador().Executa(conexao, *FComando, limiteMs, erro))
+        throw EDatabaseError(erro);
+    FComando->finish();
+}
+
+void TKoCustomQuery::AbreCursorNoServidor()
+{
+    LimpaResultado();
+    PreparaComando(FTextoEnviado);
+    QSqlDatabase conexao = Banco().Conexao();
+    QString erro;
+    if (!Banco().Adaptador().Executa(conexao, *FComando, 0, erro))
+        throw EDatabaseError(erro);
+    CarregaLinhas();
+    FComando->finish();
+    FAtiva = true;
+    First();
+}
+
+void TKoCustomQuery::CarregaLinhas()
+{
+    const QSqlRecord registro = FComando->record();
+    const QString driverId = Banco().DriverName();
+    const QList<TKoMapRule>& regras = Banco().MapRules();
+    std::vector<TKoTipoDado> tipos;
+    for (int i = 0; i < registro.count(); ++i) {
+        const QSqlField campo = registro.field(i);
+        tipos.push_back(TipoDoCampo(campo, driverId, regras));
+        FCampos.emplace_back(campo.name(), tipos.back());
+    }
+    while (FComando->next()) {
+        std::vector<QVariant> linha;
+        linha.reserve(tipos.size());
+        for (int i = 0; i < int(tipos.size()); ++i)
+            linha.push_back(ValorNoTipo(FComando->value(i), tipos[size_t(i)]));
+        FLinhas.push_back(std::move(linha));
+    }
+}
+
+void TKoCustomQuery::LimpaResultado()
+{
+    FAtiva = false;
+    FEof = true;
+    FRegistro = 0;
+    FCampos.clear();
+    FLinhas.clear();
+}
+
+void TKoCustomQuery::PosicionaEm(int registro)
+{
+    FRegistro = registro;
+    const std::vector<QVariant>& linha = FLinhas[size_t(registro)];
+    for (size_t i = 0; i < FCampos.size(); ++i)
+        FCampos[i].DefineValor(linha[i]);
+}
+
+void TKoCustomQuery::First()
+{
+    FEof = FLinhas.empty();
+    if (!FEof)
+        PosicionaEm(0);
+    else
+        for (TKoField& campo : FCampos)
+            campo.DefineValor(QVariant());
+}
+
+void TKoCustomQuery::Next()
+{
+    if (FEof)
+        return;
+    if (FRegistro + 1 < int(FLinhas.size()))
+        PosicionaEm(FRegistro + 1);
+    else
+        FEof = true;
+}
+
+void TKoCustomQuery::Close()
+{
+    LimpaResultado();
+}
+
+void TKoCustomQuery::Delete()
+{
+    // Rows are never deleted through a query: the request is dropped
+    // without a word.
+    if (FBloqueiaDelete)
+        return;
+}

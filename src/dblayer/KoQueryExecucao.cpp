@@ -1,0 +1,152 @@
+// The three entry points of the query component and the translation step
+// that runs before each of them reaches the server.
+#include "dblayer/AdaptadorConexao.h"
+#include "dblayer/Erros.h"
+#include "dblayer/GravaLinhaLog.h"
+#include "dblayer/KoDatabase.h"
+#include "dblayer/KoQuery.h"
+#include "dblayer/LimitesExecucao.h"
+#include "dblayer/Maquina.h"
+
+#include <QThread>
+
+namespace {
+
+const QString kPrefixoOpen = QStringLiteral("Erro KoQuery.Open: ");
+
+QString MaiusculasAscii(const QString& texto)
+{
+    QString r = texto;
+    for (QChar& c : r)
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - 32);
+    return r;
+}
+
+bool EhRetentavel(const QString& mensagem)
+{
+    const QString m = MaiusculasAscii(mensagem);
+    return m.contains(QLatin1String("TIMEOUT EXPIRED")) || m.contains(QLatin1String("DEADLOCK"));
+}
+
+} // namespace
+
+bool TKoQuery::EhConsulta(const QString& texto)
+{
+    const QString inicio = MaiusculasAscii(texto.left(6));
+    return inicio != QLatin1String("UPDATE") && inicio != QLatin1String("INSERT")
+        && inicio != QLatin1String("DELETE");
+}
+
+void TKoQuery::ConverteSQL()
+{
+    TKoDatabase& banco = Banco();
+    const QString texto = SQL.Text();
+    if (MaiusculasAscii(texto) == MaiusculasAscii(FSQLOriginal)) {
+        SQL.SetText(FSQLAnterior);
+    } else {
+        // The cache is written only once a translation has completed, so a
+        // failed one never hands out another statement's text.
+        const QString traduzido = NormalizaComoLinhas(texto);
+        FSQLOriginal = texto;
+        FSQLAnterior = traduzido;
+        SQL.SetText(traduzido);
+    }
+    FTextoEnviado = SQL.Text();
+    if (banco.GravaLog() && banco.DadosGravaLog())
+        GravaLinhaLog(banco.DadosGravaLog()->NmMaquina, banco.DadosGravaLog()->NrIP,
+                      banco.NmUsuario, FTextoEnviado);
+}
+
+void TKoQuery::Open()
+{
+    try {
+        if (EhConsulta(SQL.Text())) {
+            ConverteSQL();
+            AbreCursorNoServidor();
+        } else {
+            ExecSQL();
+        }
+    } catch (const Exception& e) {
+        if (EhPostgres() && FDatabase->InTransaction()) {
+            try {
+                FDatabase->RollbackRetaining();
+            } catch (const Exception&) {
+                try {
+                    FDatabase->RollbackRetaining();
+                } catch (const Exception&) {
+                }
+            }
+        }
+        throw EDatabaseError(kPrefixoOpen + e.Message());
+    }
+}
+
+void TKoQuery::ExecSQL()
+{
+    ConverteSQL();
+    const int limite = LimiteMs();
+    try {
+        if (EhPostgres() && !FDatabase->InTransaction())
+            FDatabase->StartTransaction();
+        ExecutaNoServidor(limite);
+    } catch (const Exception& e) {
+        if (EhPostgres()) {
+            try {
+                FDatabase->RollbackRetaining();
+            } catch (const Exception&) {
+            }
+        }
+        const QString texto = SQL.Text();
+        GravaLinhaLog(NomeMaquina(), IPLocal(), FDatabase ? FDatabase->NmUsuario : QString(),
+                      QStringLiteral("ExecSQL (") + e.Message() + QStringLiteral("): ") + texto);
+        QString mensagem = e.Message();
+        if (MaiusculasAscii(mensagem).contains(QLatin1String("TIMEOUT EXPIRED")))
+            mensagem = QStringLiteral("ERRO PROVÁVEL DE DEADLOCK :\r\r") + texto;
+        throw EDatabaseError(mensagem);
+    }
+}
+
+void TKoQuery::TentaUmaVez(int limiteMs)
+{
+    TKoDatabase& banco = Banco();
+    if (EhPostgres() && !banco.InTransaction())
+        banco.StartTransaction();
+    QSqlDatabase conexao = banco.Conexao();
+    TAdaptadorConexao& adaptador = banco.Adaptador();
+    adaptador.MarcaTentativa(conexao);
+    try {
+        ExecutaNoServidor(limiteMs);
+    } catch (const Exception&) {
+        try {
+            adaptador.DesfazTentativa(conexao);
+        } catch (const Exception&) {
+        }
+        throw;
+    }
+    adaptador.ConfirmaTentativa(conexao);
+}
+
+void TKoQuery::TryExecSQL()
+{
+    ConverteSQL();
+    const int limite = LimiteMs();
+    constexpr int kRetentativas = 3;
+    int tentativa = 0;
+    while (tentativa <= kRetentativas) {
+        if (tentativa > 0)
+            QThread::msleep(LimitesExecucao().EsperaEntreTentativasMs);
+        try {
+            TentaUmaVez(limite);
+            return;
+        } catch (const Exception& e) {
+            ++tentativa;
+            if (EhRetentavel(e.Message()) && tentativa <= kRetentativas)
+                continue;
+            GravaLinhaLog(NomeMaquina(), IPLocal(), FDatabase ? FDatabase->NmUsuario : QString(),
+                          QStringLiteral("TryExecSQL (Tentativa: %1) (").arg(tentativa) + e.Message()
+                              + QStringLiteral("): ") + SQL.Text());
+            throw EDatabaseError(e.Message());
+        }
+    }
+}

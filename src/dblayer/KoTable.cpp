@@ -1,0 +1,203 @@
+#include "dblayer/KoTable.h"
+
+#include "dblayer/Erros.h"
+#include "dblayer/KoDatabase.h"
+
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlIndex>
+#include <QSqlRecord>
+
+namespace {
+
+QString Aparado(const QString& texto)
+{
+    qsizetype inicio = 0, fim = texto.size();
+    while (inicio < fim && texto[inicio].unicode() <= 32)
+        ++inicio;
+    while (fim > inicio && texto[fim - 1].unicode() <= 32)
+        --fim;
+    return texto.mid(inicio, fim - inicio);
+}
+
+// A table model ordered by the index-field list and keyed by the fields
+// marked as the row's key.
+class ModeloTabela : public QSqlTableModel {
+public:
+    using QSqlTableModel::QSqlTableModel;
+    QStringList CamposOrdem;
+
+    void DefineChave(const QSet<QString>& campos)
+    {
+        QSqlIndex chave(tableName());
+        const QSqlRecord registro = record();
+        for (const QString& nome : campos)
+            chave.append(registro.field(nome));
+        setPrimaryKey(chave);
+    }
+
+protected:
+    QString orderByClause() const override
+    {
+        if (CamposOrdem.isEmpty())
+            return {};
+        return QStringLiteral("ORDER BY ") + CamposOrdem.join(QStringLiteral(", "));
+    }
+};
+
+ModeloTabela& ModeloDe(const std::unique_ptr<QSqlTableModel>& modelo)
+{
+    return static_cast<ModeloTabela&>(*modelo);
+}
+
+[[noreturn]] void FalhaDoModelo(const QSqlTableModel& modelo, const QString& acao)
+{
+    const QSqlError e = modelo.lastError();
+    const QString texto = e.databaseText().trimmed().isEmpty() ? e.text().trimmed()
+                                                               : e.databaseText().trimmed();
+    throw EDatabaseError(texto.isEmpty() ? acao : texto);
+}
+
+} // namespace
+
+TKoCustomTable::TKoCustomTable(QObject* owner) : QObject(owner) {}
+
+TKoCustomTable::~TKoCustomTable() = default;
+
+void TKoCustomTable::SetDatabase(TKoDatabase* banco)
+{
+    FDatabase = banco;
+    if (!banco)
+        return;
+    // On Oracle the table is looked up in the login user's schema.
+    if (!Aparado(banco->User).isEmpty() && banco->DriverName() == QLatin1String("Ora"))
+        FSchemaName = banco->User;
+    else
+        FSchemaName.clear();
+}
+
+QString TKoCustomTable::IndiceSemAsc() const
+{
+    const QString indice = Aparado(IndexFieldNames);
+    if (indice.size() > 4 && indice.right(4).toUpper() == QLatin1String(" ASC"))
+        return indice.left(indice.size() - 4);
+    return indice;
+}
+
+void TKoCustomTable::Open()
+{
+    if (FAtiva)
+        return;
+    if (!FDatabase)
+        throw EDatabaseError(QStringLiteral("A tabela não tem conexão (Database)"));
+    if (!FDatabase->Connected())
+        FDatabase->Open();
+    IndexFieldNames = IndiceSemAsc();
+    AbreCursor();
+}
+
+void TKoCustomTable::AbreCursor()
+{
+    auto modelo = std::make_unique<ModeloTabela>(nullptr, FDatabase->Conexao());
+    modelo->setEditStrategy(QSqlTableModel::OnManualSubmit);
+    const QString nome = FSchemaName.isEmpty() ? TableName : FSchemaName + u'.' + TableName;
+    modelo->setTable(nome);
+    if (modelo->record().isEmpty())
+        FalhaDoModelo(*modelo, QStringLiteral("Tabela %1 não encontrada").arg(nome));
+    FModelo = std::move(modelo);
+    if (!FbCarregado) {
+        if (!Aparado(IndexFieldNames).isEmpty())
+            MarcaChaves();
+        FbCarregado = true;
+    }
+    ModeloTabela& m = ModeloDe(FModelo);
+    if (!FCamposChave.isEmpty())
+        m.DefineChave(FCamposChave);
+    m.CamposOrdem.clear();
+    for (const QString& campo : IndexFieldNames.split(u';', Qt::SkipEmptyParts))
+        m.CamposOrdem << campo.trimmed();
+    m.setFilter(Filtered ? Filter : QString());
+    if (!m.select())
+        FalhaDoModelo(m, QStringLiteral("Não foi possível abrir a tabela %1").arg(nome));
+    while (m.canFetchMore())
+        m.fetchMore();
+    FAtiva = true;
+}
+
+void TKoCustomTable::MarcaChaves()
+{
+    if (!FCamposChave.isEmpty())
+        return;
+    const QSqlRecord registro = FModelo->record();
+    QString lista = Aparado(IndexFieldNames);
+    while (!lista.isEmpty()) {
+        const qsizetype p = lista.indexOf(u';');
+        const QString nome = p < 0 ? lista : lista.left(p);
+        if (registro.indexOf(nome) < 0)
+            throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(nome));
+        FCamposChave.insert(nome);
+        lista = p < 0 ? QString() : lista.mid(p + 1);
+    }
+}
+
+void TKoCustomTable::Close()
+{
+    FModelo.reset();
+    FAtiva = false;
+    FLinhaNova = -1;
+}
+
+int TKoCustomTable::RecordCount() const
+{
+    return FModelo ? FModelo->rowCount() : 0;
+}
+
+QVariant TKoCustomTable::FieldValue(int linha, const QString& campo) const
+{
+    if (!FModelo)
+        throw EDatabaseError(QStringLiteral("A tabela %1 está fechada").arg(TableName));
+    const int coluna = FModelo->record().indexOf(campo);
+    if (coluna < 0)
+        throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(campo));
+    return FModelo->data(FModelo->index(linha, coluna));
+}
+
+void TKoCustomTable::Append()
+{
+    if (!FModelo)
+        throw EDatabaseError(QStringLiteral("A tabela %1 está fechada").arg(TableName));
+    FLinhaNova = FModelo->rowCount();
+    FModelo->insertRow(FLinhaNova);
+}
+
+void TKoCustomTable::SetFieldValue(const QString& campo, const QVariant& valor)
+{
+    if (!FModelo || FLinhaNova < 0)
+        throw EDatabaseError(QStringLiteral("A tabela %1 não está em inserção").arg(TableName));
+    const int coluna = FModelo->record().indexOf(campo);
+    if (coluna < 0)
+        throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(campo));
+    FModelo->setData(FModelo->index(FLinhaNova, coluna), valor);
+}
+
+void TKoCustomTable::Post()
+{
+    if (!FModelo)
+        throw EDatabaseError(QStringLiteral("A tabela %1 está fechada").arg(TableName));
+    if (!FModelo->submitAll()) {
+        FModelo->revertAll();
+        FLinhaNova = -1;
+        FalhaDoModelo(*FModelo, QStringLiteral("Não foi possível gravar a linha"));
+    }
+    FLinhaNova = -1;
+}
+
+void TKoCustomTable::Delete(int linha)
+{
+    if (!FModelo)
+        throw EDatabaseError(QStringLiteral("A tabela %1 está fechada").arg(TableName));
+    if (!FModelo->removeRow(linha) || !FModelo->submitAll()) {
+        FModelo->revertAll();
+        FalhaDoModelo(*FModelo, QStringLiteral("Não foi possível excluir a linha"));
+    }
+}

@@ -1,0 +1,7 @@
+#include "dblayer/LimitesExecucao.h"
+
+TLimitesExecucao& LimitesExecucao()
+{
+    static TLimitesExecucao limites;
+    return limites;
+}
