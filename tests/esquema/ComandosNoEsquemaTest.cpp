@@ -9,11 +9,9 @@
 #include "ComandosSistema.h"
 
 #include "dblayer/ListaLinhas.h"
-#if __has_include("dblayer/firebird/DriverFirebird.h")
 #include "dblayer/firebird/DriverFirebird.h"
-#define QX_COM_DRIVER 1
-#endif
 
+#include <QMap>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -86,23 +84,34 @@ QString criaBanco(const QString& banco)
     return caminho;
 }
 
-// One open connection per database kind, made on first use.
-QSqlDatabase conexao(const QString& banco)
+QSqlDatabase abre(const QString& banco, const QString& nome)
 {
-    const QString nome = "esquema_" + banco;
-    if (QSqlDatabase::contains(nome))
-        return QSqlDatabase::database(nome);
-#ifdef QX_COM_DRIVER
+    const QString caminho = criaBanco(banco);
     QSqlDatabase db = QSqlDatabase::addDatabase(new DriverFirebird, nome);
-#else
-    QSqlDatabase db = QSqlDatabase::addDatabase("QIBASE", nome);
-#endif
-    db.setDatabaseName(criaBanco(banco));
+    db.setDatabaseName(caminho);
     db.setUserName("SYSDBA");
     if (!db.open())
         throw std::runtime_error("não abriu o banco " + banco.toStdString() + ": "
                                  + db.lastError().text().toStdString());
     return db;
+}
+
+// One open connection per database kind, made on first use. A database that
+// could not be made fails every statement of its kind with the same reason.
+QSqlDatabase conexao(const QString& banco)
+{
+    static QMap<QString, std::string> falhas;
+    const QString nome = "esquema_" + banco;
+    if (falhas.contains(banco))
+        throw std::runtime_error(falhas.value(banco));
+    if (QSqlDatabase::contains(nome))
+        return QSqlDatabase::database(nome);
+    try {
+        return abre(banco, nome);
+    } catch (const std::exception& e) {
+        falhas.insert(banco, e.what());
+        throw;
+    }
 }
 
 QString textoDe(const ComandoSistema& comando)
@@ -119,7 +128,7 @@ TEST_P(ComandoNoEsquema, RodaComoEscrito)
 {
     const ComandoSistema& comando = GetParam();
     QSqlDatabase db = conexao(comando.banco);
-    ASSERT_TRUE(db.transaction()) << db.lastError().text().toStdString();
+    ASSERT_TRUE(db.transaction()) << comando.id.toStdString() << ": " << db.lastError().text().toStdString();
     QString erro;
     {
         QSqlQuery query(db);
