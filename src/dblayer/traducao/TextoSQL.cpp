@@ -1,0 +1,139 @@
+#include "dblayer/traducao/TextoSQL.h"
+
+namespace TextoSQL {
+
+namespace {
+
+inline char16_t Maiuscula(char16_t c)
+{
+    return (c >= u'a' && c <= u'z') ? char16_t(c - (u'a' - u'A')) : c;
+}
+
+bool IguaisEm(QStringView texto, qsizetype pos, QStringView padrao)
+{
+    for (qsizetype j = 0; j < padrao.size(); ++j) {
+        if (Maiuscula(texto[pos + j].unicode()) != Maiuscula(padrao[j].unicode()))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString Maiusculas(QStringView texto)
+{
+    QString copia = texto.toString();
+    for (QChar& c : copia)
+        c = QChar(Maiuscula(c.unicode()));
+    return copia;
+}
+
+qsizetype Acha(QStringView texto, QStringView padrao, qsizetype de)
+{
+    if (padrao.isEmpty() || de < 0 || de > texto.size())
+        return -1;
+    return texto.indexOf(padrao, de, Qt::CaseSensitive);
+}
+
+qsizetype AchaCI(QStringView texto, QStringView padrao, qsizetype de)
+{
+    if (padrao.isEmpty() || de < 0)
+        return -1;
+    const qsizetype ultimo = texto.size() - padrao.size();
+    const char16_t primeira = Maiuscula(padrao[0].unicode());
+    for (qsizetype i = de; i <= ultimo; ++i) {
+        if (Maiuscula(texto[i].unicode()) == primeira && IguaisEm(texto, i, padrao))
+            return i;
+    }
+    return -1;
+}
+
+QString SubstituiCI(const QString& texto, QStringView padrao, QStringView novo)
+{
+    qsizetype achado = AchaCI(texto, padrao);
+    if (achado < 0)
+        return texto;
+    QString resultado;
+    resultado.reserve(texto.size() + 16);
+    qsizetype de = 0;
+    while (achado >= 0) {
+        resultado += QStringView(texto).mid(de, achado - de);
+        resultado += novo;
+        de = achado + padrao.size();
+        achado = AchaCI(texto, padrao, de);
+    }
+    resultado += QStringView(texto).mid(de);
+    return resultado;
+}
+
+QString SubstituiCS(const QString& texto, QStringView padrao, QStringView novo)
+{
+    if (padrao.isEmpty() || !texto.contains(padrao))
+        return texto;
+    QString resultado = texto;
+    return resultado.replace(padrao.toString(), novo.toString(), Qt::CaseSensitive);
+}
+
+QString SubstituiPrimeiraCI(const QString& texto, QStringView padrao, QStringView novo)
+{
+    const qsizetype achado = AchaCI(texto, padrao);
+    if (achado < 0)
+        return texto;
+    return TrocaTrecho(texto, achado, achado + padrao.size() - 1, novo);
+}
+
+QString Trecho(QStringView texto, qsizetype de, qsizetype ate)
+{
+    de = qMax<qsizetype>(de, 0);
+    ate = qMin<qsizetype>(ate, texto.size() - 1);
+    if (ate < de)
+        return QString();
+    return texto.mid(de, ate - de + 1).toString();
+}
+
+QString DesdeAte(QStringView texto, qsizetype de)
+{
+    return Trecho(texto, de, texto.size() - 1);
+}
+
+QString TrocaTrecho(const QString& texto, qsizetype de, qsizetype ate, QStringView novo)
+{
+    de = qBound<qsizetype>(0, de, texto.size());
+    ate = qMin<qsizetype>(ate, texto.size() - 1);
+    const qsizetype quantos = qMax<qsizetype>(ate - de + 1, 0);
+    QString resultado = texto;
+    return resultado.replace(de, quantos, novo.toString());
+}
+
+QString Apara(QStringView texto)
+{
+    qsizetype inicio = 0;
+    qsizetype fim = texto.size();
+    while (inicio < fim && texto[inicio].unicode() <= 32)
+        ++inicio;
+    while (fim > inicio && texto[fim - 1].unicode() <= 32)
+        --fim;
+    return texto.mid(inicio, fim - inicio).toString();
+}
+
+QString AparaEsquerda(QStringView texto)
+{
+    qsizetype inicio = 0;
+    while (inicio < texto.size() && texto[inicio].unicode() <= 32)
+        ++inicio;
+    return texto.mid(inicio).toString();
+}
+
+QString Aspas(QStringView texto)
+{
+    QString dentro = texto.toString();
+    dentro.replace(u'\'', QStringLiteral("''"));
+    return u'\'' + dentro + u'\'';
+}
+
+QString TrocaQuebras(const QString& texto, QStringView por)
+{
+    return SubstituiCS(texto, u"\r\n", por);
+}
+
+} // namespace TextoSQL
