@@ -1,0 +1,75 @@
+#include "ApoioMonitor.h"
+
+#include "AmbienteTeste.h"
+#include "BancoTeste.h"
+#include "dblayer/KoDatabase.h"
+#include "dblayer/KoQuery.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace ApoioMonitor {
+
+QString PastaComIni(const QString& conteudo)
+{
+    const QString pasta = QDir(AmbienteTeste::pastaTemporaria()).filePath(AmbienteTeste::nomeUnico("qx"));
+    QDir().mkpath(pasta);
+    QFile arquivo(QDir(pasta).filePath(QStringLiteral("QX.ini")));
+    if (!arquivo.open(QIODevice::WriteOnly))
+        throw std::runtime_error("não foi possível escrever o QX.ini de teste");
+    arquivo.write(conteudo.toUtf8());
+    return pasta;
+}
+
+QString CriaErp()
+{
+    return BancoTeste::criaFirebirdLocal(AmbienteTeste::nomeUnico("erp"), {"erp_firebird.sql"});
+}
+
+// Through a connection of this process: embedded Firebird admits one process
+// per database file, and the monitor under test may hold it open.
+void InsereFila(const QString& erp, const QStringList& status)
+{
+    TKoDatabase banco;
+    banco.SetDriverName(QStringLiteral("FB"));
+    banco.SetDatabaseName(erp);
+    banco.Open();
+    TKoQuery comando;
+    comando.SetDatabase(&banco);
+    for (int i = 0; i < status.size(); ++i) {
+        comando.Close();
+        comando.SQL.Clear();
+        comando.SQL.Add(QStringLiteral("INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, STATUS) "
+                                       "VALUES (%1, 'CL', 'I', 'C%1', %2)")
+                            .arg(i + 1)
+                            .arg(status[i].isEmpty() ? QStringLiteral("NULL") : status[i]));
+        comando.ExecSQL();
+    }
+    banco.CommitRetaining();
+    banco.Close();
+}
+
+QStringList LeStatusFila(const QString& erp)
+{
+    TKoDatabase banco;
+    banco.SetDriverName(QStringLiteral("FB"));
+    banco.SetDatabaseName(erp);
+    banco.Open();
+    TKoQuery consulta;
+    consulta.SetDatabase(&banco);
+    consulta.SQL.Add(QStringLiteral("SELECT STATUS FROM QX_INTEGRA ORDER BY ORDEM"));
+    consulta.Open();
+    QStringList status;
+    for (consulta.First(); !consulta.Eof(); consulta.Next())
+        status << consulta.FieldByName(QStringLiteral("STATUS")).AsString();
+    consulta.Close();
+    banco.Close();
+    return status;
+}
+
+QString SecaoBanco1(const QString& erp)
+{
+    return QStringLiteral("[Banco1]\nProtocolo=firebird\nBase=%1\nUsuario=SYSDBA\nSenha=\n").arg(erp);
+}
+
+} // namespace ApoioMonitor

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "RelatorGravador.h"
+
+#include <QString>
+#include <QStringList>
+
+// Helpers of the monitor tests.
+namespace ApoioMonitor {
+
+// A new folder of this test run holding a QX.ini with that text.
+QString PastaComIni(const QString& conteudo);
+
+// A fresh embedded Firebird ERP database (the ERP schema) and its path.
+QString CriaErp();
+
+// Queue rows of QX_INTEGRA with these STATUS values in ORDEM 1, 2, ...
+// (an empty text is NULL).
+void InsereFila(const QString& erp, const QStringList& status);
+
+// The STATUS values of QX_INTEGRA by ORDEM, read through a new connection,
+// as texts ("" for NULL).
+QStringList LeStatusFila(const QString& erp);
+
+// The [Banco1] section of an embedded Firebird ERP database.
+QString SecaoBanco1(const QString& erp);
+
+} // namespace ApoioMonitor
+
+// A recorder that also keeps the title of every question.
+class TRelatorComTitulos : public TRelatorGravador {
+public:
+    QStringList Titulos;
+    bool Pergunta(const QString& texto, const QString& titulo) override
+    {
+        Titulos << titulo;
+        return TRelatorGravador::Pergunta(texto, titulo);
+    }
+};
