@@ -360,10 +360,11 @@ int ResultadoFirebird::contaAfetadas()
 
 bool ResultadoFirebird::fetch(int linha)
 {
-    if (linha < 0 || at() < QSql::BeforeFirstRow)
+    if (linha < 0)
         return false;
     if (isForwardOnly()) {
-        if (linha < at())
+        // After the last row a forward-only result has nothing left.
+        if (linha < at() || at() == QSql::AfterLastRow)
             return false;
         while (at() < linha) {
             if (!buscaProxima(m->atual))
@@ -384,7 +385,7 @@ bool ResultadoFirebird::fetch(int linha)
 
 bool ResultadoFirebird::fetchNext()
 {
-    return at() >= QSql::BeforeFirstRow && fetch(at() + 1);
+    return at() != QSql::AfterLastRow && fetch(at() + 1);
 }
 
 bool ResultadoFirebird::fetchPrevious()
@@ -399,9 +400,9 @@ bool ResultadoFirebird::fetchFirst()
 
 bool ResultadoFirebird::fetchLast()
 {
-    if (at() < QSql::BeforeFirstRow)
-        return false;
     if (isForwardOnly()) {
+        if (at() == QSql::AfterLastRow)
+            return false;
         QVariantList linha;
         int posicao = at();
         while (buscaProxima(linha)) {
