@@ -1,0 +1,199 @@
+#include "monitor/janela/FmMonitora.h"
+
+#include "ApoioMonitor.h"
+#include "AplicacaoTeste.h"
+#include "dblayer/Erros.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <gtest/gtest.h>
+
+using namespace ApoioMonitor;
+
+namespace {
+
+const auto* const Aplicacao = ::testing::AddGlobalTestEnvironment(new TAplicacaoTeste<QApplication>);
+
+class Janela : public ::testing::Test {
+protected:
+    TRelatorComTitulos caixas;  // the window's message boxes
+    std::array<std::pair<TMonitora::TOperacao, TMonitora::TOperacao>, 3> operacoes;
+
+    std::unique_ptr<TFmMonitora> Cria(const QString& ini)
+    {
+        const QString pasta = PastaComIni(ini);
+        return std::make_unique<TFmMonitora>(
+            [this, pasta](TRelator& relator) {
+                auto m = std::make_unique<TMonitora>(relator, pasta);
+                for (int i = 0; i < 3; ++i)
+                    m->RegistraOperacoes(i, operacoes[i].first, operacoes[i].second);
+                return m;
+            },
+            &caixas);
+    }
+
+    static QStringList LinhasDoLog(TFmMonitora& j) { return j.Memo1->toPlainText().split('\n'); }
+};
+
+TEST_F(Janela, TemOsControlesELegendas)
+{
+    auto j = Cria("");
+    EXPECT_EQ(j->objectName(), "FmMonitora");
+    EXPECT_EQ(j->windowTitle(), "Ko Monitor de Tinturarias");
+    EXPECT_EQ(j->RgTipo->title(), "Tipo de Máquina");
+    QStringList itens;
+    for (QAbstractButton* b : j->RgTipoItens->buttons())
+        itens << b->text();
+    EXPECT_EQ(itens, QStringList({"Bruma", "Vapora", "EAS"}));
+    EXPECT_TRUE(qobject_cast<QHBoxLayout*>(j->RgTipo->layout()));  // three columns
+    EXPECT_EQ(j->RgTipoItens->checkedId(), 0);
+    EXPECT_EQ(j->CbMonitora->text(), "Monitorando");
+    EXPECT_TRUE(j->CbMonitora->isChecked());
+    EXPECT_EQ(j->BtnLimpar->text(), "Limpar fila");
+    EXPECT_FALSE(j->BtnLimpar->icon().isNull());
+    EXPECT_TRUE(j->BtnLimpar->isHidden());
+    ASSERT_EQ(j->PageControl1->count(), 2);
+    EXPECT_EQ(j->PageControl1->tabText(0), "Log's");
+    EXPECT_EQ(j->PageControl1->tabText(1), "Tabela");
+    EXPECT_EQ(j->PageControl1->currentIndex(), 0);
+    EXPECT_TRUE(j->Memo1->isReadOnly());
+    EXPECT_EQ(j->DBGrid1->editTriggers(), QAbstractItemView::NoEditTriggers);
+    ASSERT_EQ(j->PopupMenu1->actions().size(), 2);
+    EXPECT_EQ(j->Restaurar1->text(), "Restaurar");
+    EXPECT_EQ(j->Minimizar1->text(), "Minimizar");
+    EXPECT_EQ(j->Monitora().Timer1().interval(), 59000);
+    EXPECT_TRUE(j->Monitora().TimerAtivo());
+    ASSERT_EQ(caixas.Mensagens.size(), 1);  // no ERP configured
+    EXPECT_TRUE(caixas.Mensagens[0].startsWith("Erro na Conexão do Banco1!.\r"));
+}
+
+TEST_F(Janela, ModeloVaporaMostraLimparFilaEATabelaFiltrada)
+{
+    const QString erp = CriaErp();
+    InsereFila(erp, {"0", "1", "0"});
+    auto j = Cria(SecaoBanco1(erp) + "[ModeloAtivo]\nModelo=1\n");
+    EXPECT_EQ(j->RgTipoItens->checkedId(), 1);
+    EXPECT_FALSE(j->BtnLimpar->isHidden());
+    EXPECT_TRUE(j->CbMonitora->isChecked());
+
+    j->PageControl1->setCurrentIndex(1);  // PageControl1Change
+    EXPECT_TRUE(j->Monitora().Dados().TbQxIntegra.Active());
+    EXPECT_EQ(j->DBGrid1->model(), j->Monitora().Dados().TbQxIntegra.Modelo());
+}
+
+TEST_F(Janela, EscolherTipoDesmarcaMonitorandoEMarcarRetoma)
+{
+    auto j = Cria("");
+    j->RgTipoItens->button(1)->click();
+    EXPECT_EQ(j->Monitora().IndiceTipo(), 1);
+    EXPECT_FALSE(j->CbMonitora->isChecked());
+    EXPECT_FALSE(j->Monitora().TimerAtivo());
+    EXPECT_FALSE(j->BtnLimpar->isHidden());
+
+    j->RgTipoItens->button(2)->click();
+    EXPECT_TRUE(j->BtnLimpar->isHidden());
+    j->CbMonitora->click();
+    EXPECT_TRUE(j->CbMonitora->isChecked());
+    EXPECT_TRUE(j->Monitora().TimerAtivo());
+    j->CbMonitora->click();
+    EXPECT_FALSE(j->Monitora().TimerAtivo());
+}
+
+TEST_F(Janela, CicloEscreveNoLogComCursorOcupadoEErroParaAPolling)
+{
+    QList<Qt::CursorShape> cursores;
+    auto cursorAtual = [&] {
+        cursores << (QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
+                                                    : Qt::ArrowCursor);
+    };
+    TFmMonitora* janela = nullptr;
+    operacoes[0] = {[&] { cursorAtual(); janela->AdicionaLinha("  primeira linha, sem aparar  "); },
+                    [&] { janela->AdicionaLinha("segunda"); }};
+    operacoes[2] = {[] { throw EDatabaseError("Erro KoQuery.Open: sem conexão"); }, {}};
+    auto j = Cria("");
+    janela = j.get();
+
+    j->Timer1Timer();
+    EXPECT_EQ(LinhasDoLog(*j), QStringList({"  primeira linha, sem aparar  ", "segunda"}));
+    EXPECT_EQ(cursores, QList<Qt::CursorShape>({Qt::WaitCursor}));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(j->Monitora().TimerAtivo());
+
+    j->RgTipoItens->button(2)->click();
+    j->CbMonitora->click();
+    j->Timer1Timer();
+    EXPECT_EQ(caixas.Erros, QStringList({"Erro KoQuery.Open: sem conexão"}));
+    EXPECT_FALSE(j->Monitora().TimerAtivo());
+    EXPECT_TRUE(j->CbMonitora->isChecked());
+    j->CbMonitora->click();
+    j->CbMonitora->click();
+    EXPECT_TRUE(j->Monitora().TimerAtivo());
+}
+
+TEST_F(Janela, OLogGuardaTodasAsLinhas)
+{
+    auto j = Cria("");
+    QStringList esperadas;
+    for (int i = 0; i < 3000; ++i) {
+        esperadas << QStringLiteral("linha %1").arg(i);
+        j->AdicionaLinha(esperadas.back());
+    }
+    EXPECT_EQ(LinhasDoLog(*j), esperadas);
+}
+
+TEST_F(Janela, LimparFilaPerguntaComOTituloDaJanela)
+{
+    const QString erp = CriaErp();
+    InsereFila(erp, {"0", ""});
+    auto j = Cria(SecaoBanco1(erp) + "[ModeloAtivo]\nModelo=1\n");
+    caixas.resposta = true;
+    j->BtnLimpar->click();
+    EXPECT_EQ(caixas.Titulos, QStringList({"Ko Monitor de Tinturarias"}));
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"3", "3"}));
+}
+
+TEST_F(Janela, MenuMinimizaERestauraEFecharFechaAsConexoes)
+{
+    const QString erp = CriaErp();
+    auto j = Cria(SecaoBanco1(erp));
+    j->show();
+    j->Minimizar1->trigger();
+    EXPECT_TRUE(j->isMinimized() || j->isHidden());
+    j->Restaurar1->trigger();
+    EXPECT_TRUE(j->isVisible());
+    EXPECT_FALSE(j->isMinimized());
+
+    ASSERT_TRUE(j->Monitora().Dados().KoDatabase1.Connected());
+    j->close();
+    EXPECT_FALSE(j->Monitora().Dados().KoDatabase1.Connected());
+    EXPECT_FALSE(j->Monitora().TimerAtivo());
+}
+
+// With QUELIX_CAPTURA set to a file name, writes a picture of the window
+// (for the README); otherwise skipped.
+TEST_F(Janela, Captura)
+{
+    const QString arquivo = qEnvironmentVariable("QUELIX_CAPTURA");
+    if (arquivo.isEmpty())
+        GTEST_SKIP() << "QUELIX_CAPTURA não definido";
+    auto j = Cria(SecaoBanco1(CriaErp()) + "[ModeloAtivo]\nModelo=1\n");
+    for (const char* linha : {"Concluído. FAL 4711     enviada para máquina com sucesso para Posição 1.",
+                              "Concluído. FAL 4712     enviada para máquina com sucesso para Posição 2.",
+                              "Erro. Programa não cadastrado na máquina para Cor AZ-090 na FAL 4713    "})
+        j->AdicionaLinha(QString::fromUtf8(linha));
+    j->show();
+    QApplication::processEvents();
+    ASSERT_TRUE(j->grab().save(arquivo, "PNG"));
+}
+
+} // namespace
