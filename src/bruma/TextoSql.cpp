@@ -1,7 +1,8 @@
 #include "bruma/TextoSql.h"
 
+#include "dblayer/Localidade.h"
+
 #include <QDateTime>
-#include <QLocale>
 
 QString LiteralSql(const QString& texto)
 {
@@ -30,6 +31,5 @@ QString DataHoraLocal()
 {
     // One reading of the clock, so date and time never straddle midnight.
     const QDateTime agora = QDateTime::currentDateTime();
-    return QLocale::system().toString(agora.date(), QLocale::ShortFormat) + QLatin1Char(' ')
-        + agora.time().toString(QStringLiteral("hh:mm:ss"));
+    return Localidade::Data(agora.date()) + QLatin1Char(' ') + Localidade::Hora(agora.time());
 }

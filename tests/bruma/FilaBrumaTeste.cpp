@@ -58,6 +58,8 @@ void FilaBrumaTeste::Prepara(const QString& sqlErp, const QString& sqlFila)
     FDados.KoDatabase2.SetDriverName(QStringLiteral("FB"));
     FDados.KoDatabase2.SetDatabaseName(
         QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Data Source=") + FDsn);
+    FDados.KoDatabase2.User = AmbienteTeste::pgUsuario();
+    FDados.KoDatabase2.Password = AmbienteTeste::pgSenha();
     FDados.KoDatabase2.Open();
 }
 

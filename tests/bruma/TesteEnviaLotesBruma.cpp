@@ -2,9 +2,9 @@
 
 #include "bruma/TextoSql.h"
 #include "dblayer/Erros.h"
+#include "dblayer/Localidade.h"
 
 #include <QDate>
-#include <QLocale>
 #include <QRegularExpression>
 
 namespace {
@@ -26,10 +26,6 @@ const QString FilaAzul = QStringLiteral(
 
 const QString Concluido4711 = QStringLiteral("Concluído. FAL 4711     enviada para máquina com sucesso para Posição 4.");
 
-QString Numero(double valor)
-{
-    return QLocale::system().toString(valor, 'g', 15);
-}
 
 QString Texto(const QVariantMap& linha, const char* coluna)
 {
@@ -38,7 +34,7 @@ QString Texto(const QVariantMap& linha, const char* coluna)
 
 void EsperaDataHora(const QString& valor)
 {
-    const QString hoje = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    const QString hoje = Localidade::Data(QDate::currentDate());
     EXPECT_TRUE(valor.startsWith(hoje + ' ')) << valor.toStdString();
     static const QRegularExpression hora(QStringLiteral(" \\d\\d:\\d\\d:\\d\\d$"));
     EXPECT_TRUE(hora.match(valor).hasMatch()) << valor.toStdString();
@@ -51,14 +47,15 @@ TEST_F(FilaBrumaTeste, EnviaLoteComLinhaEPosicaoCertas)
     // 4712: no colour row, no recipe, on another machine; 4713 has no machine;
     // 4714 was sent before.
     Prepara(ErpLote4711 + R"(
-INSERT INTO FAL_001 (NUMERO, COR, MAQUINA, CLIENTE) VALUES ('4712', 'AZUL', 'M02', 'C9');
+INSERT INTO FAL_001 (NUMERO, COR, MAQUINA, CLIENTE) VALUES ('4712', 'CINZA', 'M02', 'C9');
 INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('4712', 1, 5, 1);
 INSERT INTO FAL_001 (NUMERO, COR, MAQUINA, STATUS_QX) VALUES ('4713', 'AZUL', '  ', '');
 INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('4713', 1, 5, 1);
 INSERT INTO FAL_001 (NUMERO, COR, MAQUINA, STATUS_QX) VALUES ('4714', 'AZUL', 'M01', 'E');
 INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('4714', 1, 5, 1);
 )",
-            FilaAzul + "INSERT INTO OB (NUMEROOB, MAQUINA, STATUSTERMINO) VALUES "
+            FilaAzul + "INSERT INTO ENCADEAMENTO (NOME, RECEITA1) VALUES ('CINZA', 'LAVA');\n"
+                       "INSERT INTO OB (NUMEROOB, MAQUINA, STATUSTERMINO) VALUES "
                        "('9001    ', 'M01', '0'), ('9002    ', 'M01', '1'), ('9003    ', 'M01', '0');");
 
     RodaCiclo();
@@ -70,7 +67,7 @@ INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('4714', 1, 5, 1);
     EXPECT_EQ(Texto(ob, "PECAS"), "22");
     EXPECT_EQ(Texto(ob, "MAQUINA"), "M01");
     EXPECT_EQ(Texto(ob, "CLIENTE"), "Malharia Sol Nascente");
-    EXPECT_EQ(Texto(ob, "PESO"), Numero(220.75));
+    EXPECT_EQ(Texto(ob, "PESO"), Localidade::Numero(220.75));
     EXPECT_EQ(Texto(ob, "ENCADEAMENTO"), "AZUL");
     EXPECT_EQ(Texto(ob, "COR"), "AZUL");
     EXPECT_EQ(ob.value("RGB").toLongLong(), 16711680);
