@@ -29,7 +29,7 @@ namespace {
 
 constexpr int TotalLotes = 1000;
 constexpr int TotalMaquinas = 10;
-constexpr int Rodadas = 2;
+constexpr int Rodadas = 3;
 
 const QString PrefixoOdbc = QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Data Source=");
 
@@ -195,6 +195,8 @@ int main(int argc, char** argv)
         dados.KoDatabase1.Open();
         dados.KoDatabase2.SetDriverName(QStringLiteral("FB"));
         dados.KoDatabase2.SetDatabaseName(PrefixoOdbc + dsn);
+        dados.KoDatabase2.User = AmbienteTeste::pgUsuario();
+        dados.KoDatabase2.Password = AmbienteTeste::pgSenha();
         dados.KoDatabase2.Open();
 
         // The floor's own connections: the project's Firebird driver is the
@@ -205,7 +207,9 @@ int main(int argc, char** argv)
         erpPiso.Open();
         QSqlDatabase erp = erpPiso.Conexao();
         QSqlDatabase fila = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), QStringLiteral("piso_fila"));
-        fila.setDatabaseName(QStringLiteral("DSN=") + dsn);
+        fila.setDatabaseName(dsn);
+        fila.setUserName(AmbienteTeste::pgUsuario());
+        fila.setPassword(AmbienteTeste::pgSenha());
         if (!fila.open())
             throw std::runtime_error(fila.lastError().text().toStdString());
         erp.transaction();
