@@ -69,5 +69,9 @@ QString TAdaptadorConexao::TextoDoErro(const QSqlQuery& comando)
         texto = e.text().trimmed();
     if (texto.isEmpty())
         texto = QStringLiteral("erro desconhecido do servidor");
+    // Servers give their messages in lines; written with CR LF, so that the
+    // log writer keeps each failure on one line.
+    texto.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    texto.replace(u'\n', QLatin1String("\r\n"));
     return texto;
 }

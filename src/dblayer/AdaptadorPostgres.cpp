@@ -64,6 +64,8 @@ void TAdaptadorPostgres::MarcaTentativa(QSqlDatabase& conexao)
 
 void TAdaptadorPostgres::DesfazTentativa(QSqlDatabase& conexao)
 {
+    // Going back to the savepoint also undoes a SET made after it.
+    FTimeoutAtual = -1;
     if (EmTransacao())
         ExecutaInterno(conexao, QStringLiteral("ROLLBACK TO SAVEPOINT ") + kSavepoint);
 }

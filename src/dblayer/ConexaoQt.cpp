@@ -86,7 +86,7 @@ QSqlDatabase Cria(const QString& nome, const QString& driverId, const QStringLis
         : QSqlDatabase::addDatabase(driver, nome);
 
     const QString fonte = FonteOdbc(database);
-    conexao.setDatabaseName(fonte.isEmpty() ? database : QStringLiteral("DSN=") + fonte);
+    conexao.setDatabaseName(fonte.isEmpty() ? database : fonte);
     if (fonte.isEmpty())
         conexao.setHostName(Valor(params, QStringLiteral("Server")));
     conexao.setUserName(Valor(params, QStringLiteral("User_name")));

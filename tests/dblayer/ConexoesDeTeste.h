@@ -1,0 +1,50 @@
+#pragma once
+
+#include "dblayer/KoDatabase.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <thread>
+
+// The servers a database-layer test runs on, each with a fresh database
+// holding the table T (ID primary key, V integer, NOME text).
+enum class Servidor { FirebirdLocal, FirebirdServidor, Postgres, OdbcPostgres };
+
+QString NomeDoServidor(Servidor s);
+
+struct BancoDeTeste {
+    Servidor servidor;
+    QString driverId;     // "FB" or "PG" (ODBC keeps "FB", as the Bruma connection does)
+    QString databaseName; // what the connection's DatabaseName gets
+    QString usuario, senha;
+    QString bancoBruto;   // as BancoTeste returned it, to run SQL from outside
+};
+
+BancoDeTeste CriaBancoDeTeste(Servidor s);
+
+// A TKoDatabase configured and opened on the test database.
+std::unique_ptr<TKoDatabase> AbreKoDatabase(const BancoDeTeste& banco);
+
+// Another client of the same database on its own thread and its own bare Qt
+// connection: it runs the steps it is given, in order, so a test can hold a
+// lock while the layer waits on it.
+class ClienteConcorrente {
+public:
+    explicit ClienteConcorrente(const BancoDeTeste& banco);
+    ~ClienteConcorrente();
+
+    // Runs on the client's thread; the connection is the client's own.
+    void Executa(std::function<void(class QSqlDatabase&)> passos);
+    void Aguarda();
+
+private:
+    BancoDeTeste FBanco;
+    std::thread FThread;
+};
+
+// Runs SQL on the database outside the layer and commits (table set-up).
+void ExecutaFora(const BancoDeTeste& banco, const QString& sql);
+// An integer read outside the layer.
+qint64 LeInteiroFora(const BancoDeTeste& banco, const QString& sql);

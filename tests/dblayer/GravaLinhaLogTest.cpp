@@ -1,0 +1,85 @@
+// The daily log writer and the small helpers beside it.
+#include "AmbienteTeste.h"
+
+#include "dblayer/Erros.h"
+#include "dblayer/GravaLinhaLog.h"
+#include "dblayer/Maquina.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString Pasta(const QString& nome)
+{
+    const QString p = AmbienteTeste::pastaTemporaria() + u'/' + AmbienteTeste::nomeUnico(nome);
+    QDir().mkpath(p);
+    return p;
+}
+
+QByteArray LeArquivo(const QString& caminho)
+{
+    QFile f(caminho);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString Hoje() { return QDate::currentDate().toString("yyyyMMdd"); }
+
+TEST(GravaLinhaLog, LinhaComCincoCamposEMensagemLimpa)
+{
+    const QString pasta = Pasta("logs");
+    DefinePastaDoExecutavel(pasta);
+    GravaLinhaLog("MAQ1", "10.0.0.5", "ana", "  a|b\r\nUPDATE X\rY\n ");
+    GravaLinhaLog("MAQ1", "10.0.0.5", "", "segunda");
+
+    const QByteArray texto = LeArquivo(pasta + "/Logs/MAQ1-" + Hoje() + ".log");
+    const QList<QByteArray> linhas = texto.split('\n');
+    ASSERT_EQ(linhas.size(), 3) << texto.toStdString();
+    const QString primeira = QString::fromLatin1(linhas[0]);
+    EXPECT_TRUE(primeira.startsWith("|10.0.0.5||ana|")) << primeira.toStdString();
+    // CR LF becomes one blank, "|" becomes ß, lone CR and LF stay, the text is trimmed.
+    EXPECT_TRUE(primeira.endsWith(QString::fromUtf8("|aßb UPDATE X\rY|\r")))
+        << primeira.toStdString();
+    EXPECT_EQ(primeira.count(u'|'), 6);
+    EXPECT_TRUE(linhas[1].startsWith("|10.0.0.5|||"));
+    DefinePastaDoExecutavel({});
+}
+
+TEST(GravaLinhaLog, SemNomeDeMaquinaESemPastaLogs)
+{
+    const QString pasta = Pasta("semlogs");
+    // A file named Logs keeps the folder from being made: the line goes
+    // beside the executable.
+    QFile bloqueio(pasta + "/Logs");
+    ASSERT_TRUE(bloqueio.open(QIODevice::WriteOnly));
+    bloqueio.close();
+    DefinePastaDoExecutavel(pasta);
+    GravaLinhaLog("", "1.2.3.4", "u", "msg");
+    EXPECT_FALSE(LeArquivo(pasta + "/MaqDesconhecida-" + Hoje() + ".log").isEmpty());
+    DefinePastaDoExecutavel({});
+}
+
+TEST(GravaLinhaLog, FalhaDeGravacaoViraErroDeEntradaESaida)
+{
+    const QString pasta = Pasta("ocupado");
+    DefinePastaDoExecutavel(pasta);
+    QDir().mkpath(pasta + "/Logs/M-" + Hoje() + ".log");  // a folder where the file should be
+    EXPECT_THROW(GravaLinhaLog("M", "", "", "x"), EInOutError);
+    DefinePastaDoExecutavel({});
+}
+
+TEST(Maquina, CompletaZerosEIdentidade)
+{
+    EXPECT_EQ(CompletaZeros(5, 2), "05");
+    EXPECT_EQ(CompletaZeros(7, 2), "07");
+    EXPECT_EQ(CompletaZeros(123, 2), "123");
+    EXPECT_EQ(CompletaZeros(2025, 2), "2025");
+    EXPECT_EQ(CompletaZeros(0, 3), "000");
+    EXPECT_LE(NomeMaquina().size(), 15);
+    EXPECT_EQ(IPLocal().count(u'.'), 3);
+}
+
+} // namespace

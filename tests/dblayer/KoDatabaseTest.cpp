@@ -1,0 +1,186 @@
+// The connection component: the parameter list it hands to the driver, the
+// split of the combined database text, the mapping rules, the Qt driver
+// behind each id and the parent copy.
+#include "ConexoesDeTeste.h"
+
+#include "dblayer/Erros.h"
+#include "dblayer/KoDatabase.h"
+#include "dblayer/MapRules.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList ParamsAoAbrir(TKoDatabase& db)
+{
+    try {
+        db.Open();
+    } catch (const EDatabaseError&) {
+        // The list is built before the driver is asked; a failed opening keeps it.
+    }
+    return db.Params();
+}
+
+struct CasoParams {
+    const char* nome;
+    QString driver, host, database, usuario, senha;
+    int porta;
+    QStringList esperado;
+};
+
+class ParamsDoDriver : public testing::TestWithParam<CasoParams> {};
+
+TEST_P(ParamsDoDriver, MontadosDasPropriedadesAparadas)
+{
+    const CasoParams& c = GetParam();
+    TKoDatabase db;
+    db.SetDriverName(c.driver);
+    db.HostName = c.host;
+    db.Database = c.database;
+    db.User = c.usuario;
+    db.Password = c.senha;
+    db.Port = c.porta;
+    EXPECT_EQ(ParamsAoAbrir(db), c.esperado);
+    // Opening again rebuilds the list from scratch.
+    EXPECT_EQ(ParamsAoAbrir(db), c.esperado);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, ParamsDoDriver,
+    testing::Values(
+        CasoParams{"FbLocal", "FB", "", "/nao/existe.fdb", "", "", 0,
+                   {"Database=/nao/existe.fdb", "PageSize=4096"}},
+        CasoParams{"FbServidorComTudo", "FB", " 127.0.0.1 ", " /x/y.fdb ", " SYSDBA ", " chave ", 3051,
+                   {"Server=127.0.0.1", "Database=/x/y.fdb", "User_name=SYSDBA", "Password=chave",
+                    "Port=3051", "Protocol=TCPIP", "PageSize=4096"}},
+        CasoParams{"DatabaseVazio", "PG", "", "", "", "", 0, {"Database="}},
+        CasoParams{"Oracle", "Ora", "srv", "orcl", "u", "", 0,
+                   {"Server=srv", "Database=orcl", "User_name=u", "AuthMode=NORMAL"}},
+        CasoParams{"MssqlSemExtras", "MSSQL", "", "fonte", "", "s", 0, {"Database=fonte", "Password=s"}}),
+    [](const testing::TestParamInfo<CasoParams>& i) { return std::string(i.param.nome); });
+
+struct CasoNome {
+    QString driver, valor, hostAntes, databaseAntes, hostEsperado, databaseEsperado;
+};
+
+TEST(DatabaseName, DivideNoPrimeiroDoisPontos)
+{
+    const CasoNome casos[] = {
+        {"FB", "srv:C:\\dados\\base.fdb", "", "", "srv", "C:\\dados\\base.fdb"},
+        {"FB", "C:\\dados\\erp.fdb", "", "", "C", "\\dados\\erp.fdb"},
+        {"FB", "srv: /base.fdb ", "", "", "srv", "/base.fdb"},
+        {"FB", "/dados/local.fdb", "velho", "", "", "/dados/local.fdb"},
+        {"SQLite", "srv:C:\\x.db", "velho", "", "", "srv:C:\\x.db"},
+        {"FB", "   ", "h", "d", "h", "d"},
+    };
+    for (const CasoNome& c : casos) {
+        TKoDatabase db;
+        db.SetDriverName(c.driver);
+        db.HostName = c.hostAntes;
+        db.Database = c.databaseAntes;
+        db.SetDatabaseName(c.valor);
+        EXPECT_EQ(db.HostName, c.hostEsperado) << c.valor.toStdString();
+        EXPECT_EQ(db.Database, c.databaseEsperado) << c.valor.toStdString();
+        EXPECT_EQ(db.DatabaseName(), c.valor);
+    }
+}
+
+TEST(MapRules, InstaladasPorDriverAoAbrir)
+{
+    TKoDatabase db;
+    db.SetDriverName("MSSQL");
+    ParamsAoAbrir(db);
+    EXPECT_TRUE(db.MapRules().isEmpty());
+    EXPECT_FALSE(db.OwnMapRules());
+
+    db.SetDriverName("PG");
+    db.Database = "nenhum";
+    ParamsAoAbrir(db);
+    EXPECT_EQ(db.MapRules().size(), 7);
+    EXPECT_TRUE(db.OwnMapRules());
+
+    using T = TKoTipoDado;
+    const QList<TKoMapRule> fb = MapRulesDoDriver("FB");
+    EXPECT_EQ(AplicaMapRules(fb, T::dtBCD, 15, 3, 0), T::dtDouble);
+    EXPECT_EQ(AplicaMapRules(fb, T::dtBCD, 9, 1, 0), T::dtBCD);  // one decimal stays exact
+    EXPECT_EQ(AplicaMapRules(fb, T::dtDateTimeStamp, -1, -1, -1), T::dtTime);
+    const QList<TKoMapRule> ora = MapRulesDoDriver("Ora");
+    EXPECT_EQ(AplicaMapRules(ora, T::dtBCD, 9, 0, 0), T::dtInt32);
+    EXPECT_EQ(AplicaMapRules(ora, T::dtBCD, 12, 2, 8), T::dtCurrency);
+}
+
+TEST(Abertura, DriverAusenteOuDesconhecidoFalhaComMensagemClara)
+{
+    TKoDatabase oracle;
+    oracle.SetDriverName("Ora");
+    oracle.Database = "orcl";
+    try {
+        oracle.Open();
+        FAIL() << "abriu sem o driver do Oracle";
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.Message().contains("QOCI")) << e.Message().toStdString();
+        EXPECT_TRUE(e.Message().contains("\"Ora\"")) << e.Message().toStdString();
+    }
+    EXPECT_FALSE(oracle.Connected());
+
+    TKoDatabase outro;
+    outro.SetDriverName("XYZ");
+    EXPECT_THROW(outro.Open(), EDatabaseError);
+}
+
+TEST(Abertura, FonteOdbcAbrePeloOdbcQualquerQueSejaODriver)
+{
+    const BancoDeTeste banco = CriaBancoDeTeste(Servidor::OdbcPostgres);
+    auto db = AbreKoDatabase(banco);
+    EXPECT_TRUE(db->Connected());
+    EXPECT_EQ(db->DriverName(), "FB");
+    EXPECT_EQ(db->Conexao().driverName(), "QODBC");
+    EXPECT_TRUE(db->InTransaction());
+    db->Close();
+    EXPECT_FALSE(db->Connected());
+}
+
+TEST(GetDatabase, CopiaOPaiEAbre)
+{
+    TKoDatabase filho;
+    try {
+        filho.GetDatabase(nullptr);
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "Conexão pai não existe.");
+    }
+
+    const BancoDeTeste banco = CriaBancoDeTeste(Servidor::FirebirdLocal);
+    auto pai = AbreKoDatabase(banco);
+    filho.GetDatabase(pai.get());
+    EXPECT_TRUE(filho.Connected());
+    EXPECT_EQ(filho.Database, pai->Database);
+
+    TKoDatabase quebrado;
+    quebrado.SetDriverName("FB");
+    quebrado.SetDatabaseName("/nao/existe/base.fdb");
+    TKoDatabase outro;
+    try {
+        outro.GetDatabase(&quebrado);
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.Message().startsWith("Erro ao abrir a base \r")) << e.Message().toStdString();
+        EXPECT_GT(e.Message().size(), QString("Erro ao abrir a base \r").size());
+    }
+}
+
+TEST(GravaLog, RegistroVivoEnquantoLigado)
+{
+    TKoDatabase db;
+    EXPECT_FALSE(db.GravaLog());
+    db.SetGravaLog(true);
+    ASSERT_NE(db.DadosGravaLog(), nullptr);
+    EXPECT_FALSE(db.DadosGravaLog()->NrIP.isEmpty());
+    db.Close();  // closing turns the flag off but keeps the record
+    EXPECT_FALSE(db.GravaLog());
+    EXPECT_NE(db.DadosGravaLog(), nullptr);
+    db.SetGravaLog(false);
+    EXPECT_EQ(db.DadosGravaLog(), nullptr);
+}
+
+} // namespace
