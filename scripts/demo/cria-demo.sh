@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Creates the demo environment once, under demo/ at the repository root:
+#   demo/erp.fdb        the ERP database (embedded Firebird) with sample data
+#                       for the three machine types;
+#   demo/eas_host.fdb   the EAS host exchange tables (embedded Firebird);
+#   demo/bruma.sqlite   the Bruma machine queue, reached through the ODBC
+#                       data source quelix_bruma of demo/odbc.ini (SQLite);
+#   demo/QX.ini         the configuration beside the executable (Bruma).
+# An existing demo is kept as it is; remove demo/ to start again.
+#
+#   cria-demo.sh PASTA_DA_DEMO
+set -euo pipefail
+
+RAIZ=$(cd "$(dirname "$0")/../.." && pwd)
+DEMO=${1:-$RAIZ/demo}
+SCRIPTS=$RAIZ/scripts/demo
+DRIVER_SQLITE=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so
+
+falha() { echo "cria-demo: $*" >&2; exit 1; }
+
+if [ -f "$DEMO/.pronta" ]; then
+  exit 0
+fi
+[ -r "$DRIVER_SQLITE" ] || falha "driver ODBC do SQLite ausente ($DRIVER_SQLITE): instale libsqliteodbc"
+command -v isql-fb >/dev/null || falha "isql-fb ausente: instale firebird3.0-utils"
+command -v isql >/dev/null || falha "isql (unixODBC) ausente: instale unixodbc"
+
+rm -rf "$DEMO"
+mkdir -p "$DEMO"
+
+cria_firebird() {
+  local banco=$1; shift
+  echo "CREATE DATABASE '$banco' PAGE_SIZE 4096 DEFAULT CHARACTER SET UTF8;" | isql-fb -q -b \
+    || falha "não foi possível criar $banco"
+  local script
+  for script in "$@"; do
+    isql-fb -q -b -ch UTF8 -i "$script" "$banco" || falha "erro ao rodar $script em $banco"
+  done
+}
+
+echo "Criando a demonstração em $DEMO"
+cria_firebird "$DEMO/erp.fdb" "$RAIZ/sql/erp_firebird.sql" "$SCRIPTS/dados_erp.sql"
+cria_firebird "$DEMO/eas_host.fdb" "$RAIZ/sql/eas_host_firebird.sql"
+
+cat >"$DEMO/odbc.ini" <<INI
+[quelix_bruma]
+Description = Fila das máquinas Bruma (demonstração)
+Driver = $DRIVER_SQLITE
+Database = $DEMO/bruma.sqlite
+Timeout = 2000
+INI
+ODBCINI="$DEMO/odbc.ini" isql -b quelix_bruma <"$SCRIPTS/bruma_sqlite.sql" >/dev/null \
+  || falha "não foi possível criar a fila Bruma em $DEMO/bruma.sqlite"
+
+cat >"$DEMO/QX.ini" <<INI
+; Configuração da demonstração do Quelix.
+[Banco1]
+Protocolo=firebird
+Base=$DEMO/erp.fdb
+Usuario=SYSDBA
+Senha=
+
+[Banco2]
+Protocolo=odbc
+Base=quelix_bruma
+Usuario=
+Senha=
+
+[Banco3]
+Protocolo=firebird
+Base=$DEMO/eas_host.fdb
+Usuario=SYSDBA
+Senha=
+Schema=
+Estoque=S
+
+[Vapora]
+Artigo=http://localhost:3030/ArtigoWS?wsdl
+Cliente=http://localhost:3030/ClienteWS?wsdl
+Cor=http://localhost:3030/CorWS?wsdl
+ClasseProduto=http://localhost:3030/ClasseProdutoWS?wsdl
+SubClasseProduto=http://localhost:3030/SubClasseProdutoWS?wsdl
+Produto=http://localhost:3030/ProdutoWS?wsdl
+GerarOP=http://localhost:3030/GerarOPWS?wsdl
+Programacao=http://localhost:3030/ProgramacaoWS?wsdl
+TipoFio=http://localhost:3030/TipoFioWS?wsdl
+Passo=N
+PorVariante=N
+EnviarGrafico=S
+
+[ModeloAtivo]
+; 0 Bruma, 1 Vapora, 2 EAS
+Modelo=0
+INI
+
+touch "$DEMO/.pronta"

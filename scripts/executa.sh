@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# The run command: installs what is missing, builds, creates the demo
+# environment once (demo/) and starts the monitor there, beside its QX.ini.
+# Without a display the monitor runs without a window (--sem-janela).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+RAIZ=$(pwd)
+
+bash scripts/instala-dependencias.sh
+
+BUILD=${QX_BUILD:-build}
+cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$BUILD" -j "$(nproc)" --target quelix
+
+DEMO=$RAIZ/demo
+bash scripts/demo/cria-demo.sh "$DEMO"
+# The executable runs from its own folder, beside QX.ini and Logs/.
+cp -f "$BUILD/src/monitor/quelix" "$DEMO/quelix"
+export ODBCINI=$DEMO/odbc.ini
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  cat >&2 <<MSG
+Sem tela (DISPLAY não definido): o monitor roda sem janela, com o log na
+saída padrão, um ciclo a cada 59 segundos; Ctrl+C encerra. Para ver a
+janela, rode o mesmo comando numa sessão gráfica (DISPLAY definido, por
+exemplo no terminal da área de trabalho ou por ssh -X).
+MSG
+  exec "$DEMO/quelix" --sem-janela
+fi
+exec "$DEMO/quelix"
