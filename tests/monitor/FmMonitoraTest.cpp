@@ -186,7 +186,7 @@ TEST_F(Janela, Captura)
     const QString arquivo = qEnvironmentVariable("QUELIX_CAPTURA");
     if (arquivo.isEmpty())
         GTEST_SKIP() << "QUELIX_CAPTURA não definido";
-    auto j = Cria(SecaoBanco1(CriaErp()) + "[ModeloAtivo]\nModelo=1\n");
+    auto j = Cria(SecaoBanco1(CriaErp()));
     for (const char* linha : {"Concluído. FAL 4711     enviada para máquina com sucesso para Posição 1.",
                               "Concluído. FAL 4712     enviada para máquina com sucesso para Posição 2.",
                               "Erro. Programa não cadastrado na máquina para Cor AZ-090 na FAL 4713    "})
