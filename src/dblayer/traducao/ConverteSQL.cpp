@@ -19,52 +19,56 @@ namespace {
 
 // Whether the text already reads as a line list writes it: every line break
 // a CR LF pair, and one after the last line.
-bool JaEstaEmLinhas(const QString& texto)
+bool JaEstaEmLinhas(QStringView texto)
 {
     if (texto.isEmpty())
         return true;
-    if (!texto.endsWith(QLatin1String("\r\n")))
+    if (!texto.endsWith(u"\r\n"))
         return false;
-    const qsizetype n = texto.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = texto[i];
-        if (c == u'\r' && (i + 1 >= n || texto[i + 1] != u'\n'))
+    qsizetype quebras = 0;
+    for (qsizetype lf = texto.indexOf(u'\n'); lf >= 0; lf = texto.indexOf(u'\n', lf + 1)) {
+        if (lf == 0 || texto[lf - 1] != u'\r')
             return false;
-        if (c == u'\n' && (i == 0 || texto[i - 1] != u'\r'))
-            return false;
+        ++quebras;
     }
-    return true;
+    qsizetype retornos = 0;
+    for (qsizetype cr = texto.indexOf(u'\r'); cr >= 0; cr = texto.indexOf(u'\r', cr + 1))
+        ++retornos;
+    return retornos == quebras;
 }
 
 // Each step writes its result back to the query's line list, which splits it
-// at its line breaks and joins the lines with CR LF again.
-QString NasLinhas(const QString& texto)
+// at its line breaks and joins the lines with CR LF again. A step that
+// changed nothing hands back the same shared text.
+void Grava(QString& texto, const QString& resultado)
 {
-    return JaEstaEmLinhas(texto) ? texto : NormalizaComoLinhas(texto);
+    if (resultado.isSharedWith(texto))
+        return;
+    texto = JaEstaEmLinhas(resultado) ? resultado : NormalizaComoLinhas(resultado);
 }
 
 QString RamoOracle(QString t, const ListaColunasFn& colunas)
 {
-    t = NasLinhas(ConverteVazio(t));
-    t = NasLinhas(AplicaTabelaB(t));
-    t = NasLinhas(ConverteSubstring(t));
+    Grava(t, ConverteVazio(t));
+    Grava(t, AplicaTabelaB(t));
+    Grava(t, ConverteSubstring(t));
     if (ContemCI(t, u"UDF_"))
-        t = NasLinhas(ConverteUdfRestantes(t, true));
+        Grava(t, ConverteUdfRestantes(t, true));
     if (ContemCI(t, u"SELECT")) {
-        t = NasLinhas(RemoveAliasAs(t));
-        t = NasLinhas(ExpandeAsterisco(t, colunas));
+        Grava(t, RemoveAliasAs(t));
+        Grava(t, ExpandeAsterisco(t, colunas));
     }
     if (ContemCI(t, u"POSITION(") || ContemCI(t, u"POSITION ("))
-        t = NasLinhas(ConvertePosition(t));
+        Grava(t, ConvertePosition(t));
     return t;
 }
 
 QString RamoPostgres(QString t)
 {
-    t = NasLinhas(SubstituiCI(t, u"ASCII_CHAR", u"CHR"));
-    t = NasLinhas(ConverteSubstring(t));
+    Grava(t, SubstituiCI(t, u"ASCII_CHAR", u"CHR"));
+    Grava(t, ConverteSubstring(t));
     if (ContemCI(t, u"UDF_"))
-        t = NasLinhas(ConverteUdfRestantes(t, false));
+        Grava(t, ConverteUdfRestantes(t, false));
     return t;
 }
 
@@ -72,19 +76,21 @@ QString RamoPostgres(QString t)
 
 QString TraduzSQL(const QString& texto, const QString& driverId, const ListaColunasFn& colunas)
 {
-    QString t = NasLinhas(texto);
-    t = NasLinhas(SubstituiCI(t, u"DESCENDING", u"DESC"));
+    QString t;
+    Grava(t, texto);
+    Grava(t, SubstituiCI(t, u"DESCENDING", u"DESC"));
     if (ContemCI(t, u"UDF_"))
-        t = NasLinhas(AplicaTabelaA(t));
+        Grava(t, AplicaTabelaA(t));
     if (driverId.contains(QLatin1String("Ora")))
         t = RamoOracle(t, colunas);
     if (driverId.contains(QLatin1String("PG")))
         t = RamoPostgres(t);
-    t = NasLinhas(ConverteList(t, driverId));
-    t = NasLinhas(ConverteHora(t, driverId));
-    t = NasLinhas(ConverteWeekNumber(t, driverId));
-    t = NasLinhas(ConverteFirst(t, driverId));
-    return NasLinhas(ConverteDatas(t, driverId));
+    Grava(t, ConverteList(t, driverId));
+    Grava(t, ConverteHora(t, driverId));
+    Grava(t, ConverteWeekNumber(t, driverId));
+    Grava(t, ConverteFirst(t, driverId));
+    Grava(t, ConverteDatas(t, driverId));
+    return t;
 }
 
 QString ConverteSQL(const QString& texto, const QString& driverId, TCacheTraducao& cache,

@@ -40,12 +40,26 @@ qsizetype AchaCI(QStringView texto, QStringView padrao, qsizetype de)
     if (padrao.isEmpty() || de < 0)
         return -1;
     const qsizetype ultimo = texto.size() - padrao.size();
-    const char16_t primeira = Maiuscula(padrao[0].unicode());
-    for (qsizetype i = de; i <= ultimo; ++i) {
-        if (Maiuscula(texto[i].unicode()) == primeira && IguaisEm(texto, i, padrao))
+    // Candidates are the places of the first character in either case, found
+    // with the library's vectorised character search.
+    const QChar maiuscula(Maiuscula(padrao[0].unicode()));
+    const QChar minuscula = (maiuscula >= u'A' && maiuscula <= u'Z') ? QChar(maiuscula.unicode() + 32)
+                                                                     : maiuscula;
+    qsizetype proximaMaiuscula = texto.indexOf(maiuscula, de);
+    qsizetype proximaMinuscula = minuscula == maiuscula ? -1 : texto.indexOf(minuscula, de);
+    for (;;) {
+        qsizetype i = proximaMaiuscula;
+        if (i < 0 || (proximaMinuscula >= 0 && proximaMinuscula < i))
+            i = proximaMinuscula;
+        if (i < 0 || i > ultimo)
+            return -1;
+        if (IguaisEm(texto, i, padrao))
             return i;
+        if (i == proximaMaiuscula)
+            proximaMaiuscula = texto.indexOf(maiuscula, i + 1);
+        else
+            proximaMinuscula = texto.indexOf(minuscula, i + 1);
     }
-    return -1;
 }
 
 QString SubstituiCI(const QString& texto, QStringView padrao, QStringView novo)
