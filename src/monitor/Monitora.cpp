@@ -170,6 +170,8 @@ void TMonitora::ExecutaFechamento()
     FTimer1.stop();
     if (FDados.KoDatabase2.Connected())
         FDados.KoDatabase2.Close();
+    // The queue view reads through the ERP connection: it goes first.
+    FDados.TbQxIntegra.Close();
     if (FDados.KoDatabase1.Connected())
         FDados.KoDatabase1.Close();
 }
