@@ -15,11 +15,21 @@ public:
     ~TCursorNormal() { QApplication::restoreOverrideCursor(); }
 };
 
+// Messages break lines with a CR alone ("...Banco1!." CR error); a label
+// breaks lines only at LF.
+QString ComQuebrasDeLinha(QString texto)
+{
+    texto.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    texto.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return texto;
+}
+
 QMessageBox::StandardButton Caixa(QWidget* pai, QMessageBox::Icon icone, const QString& titulo,
                                   const QString& texto, QMessageBox::StandardButtons botoes)
 {
     TCursorNormal cursor;
-    QMessageBox caixa(icone, titulo, texto, botoes, pai);
+    QMessageBox caixa(icone, titulo, ComQuebrasDeLinha(texto), botoes, pai);
+    caixa.setTextFormat(Qt::PlainText);
     return QMessageBox::StandardButton(caixa.exec());
 }
 

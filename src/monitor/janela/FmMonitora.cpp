@@ -119,7 +119,7 @@ void TFmMonitora::CriaControles()
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
     Memo1->setMaximumBlockCount(0);  // the pane keeps every line
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     (new QVBoxLayout(TabSheet1))->addWidget(Memo1);
     TabSheet1->layout()->setContentsMargins(0, 0, 0, 0);
