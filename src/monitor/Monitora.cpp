@@ -58,6 +58,9 @@ bool TMonitora::Protegido(const std::function<void()>& passo)
         erro = e.Message();
     } catch (const std::exception& e) {
         erro = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        // Nothing may leave a handler into the event loop.
+        erro = QStringLiteral("Erro inesperado.");
     }
     FRelator.MostraErro(erro);
     return false;
