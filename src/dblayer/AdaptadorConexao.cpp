@@ -53,9 +53,15 @@ void TAdaptadorConexao::EncerraTransacao(QSqlDatabase& conexao, bool confirma)
         Exige(conexao.rollback(), conexao, "Não foi possível desfazer a transação");
 }
 
-bool TAdaptadorConexao::Executa(QSqlDatabase&, QSqlQuery& comando, int /*limiteMs*/, QString& erro)
+bool TAdaptadorConexao::Roda(QSqlQuery& comando, const QString* textoDireto)
 {
-    if (comando.exec())
+    return textoDireto ? comando.exec(*textoDireto) : comando.exec();
+}
+
+bool TAdaptadorConexao::Executa(QSqlDatabase&, QSqlQuery& comando, const QString* textoDireto,
+                                int /*limiteMs*/, QString& erro)
+{
+    if (Roda(comando, textoDireto))
         return true;
     erro = TextoDoErro(comando);
     return false;

@@ -17,10 +17,12 @@ public:
     virtual void RollbackRetaining(QSqlDatabase& conexao);
     virtual void EncerraTransacao(QSqlDatabase& conexao, bool confirma);
 
-    // Runs the prepared statement; a statement cut by the time limit fails
-    // with a message containing "TIMEOUT EXPIRED". Returns false on failure,
-    // with the message in `erro`.
-    virtual bool Executa(QSqlDatabase& conexao, QSqlQuery& comando, int limiteMs, QString& erro);
+    // Runs the statement: the prepared one, or `textoDireto` when given (a
+    // statement without parameters goes to the server in one call). A
+    // statement cut by the time limit fails with a message containing
+    // "TIMEOUT EXPIRED". Returns false on failure, with the message in `erro`.
+    virtual bool Executa(QSqlDatabase& conexao, QSqlQuery& comando, const QString* textoDireto,
+                         int limiteMs, QString& erro);
 
     // Marks a point the next attempt can go back to (PostgreSQL aborts the
     // whole transaction on a failed statement otherwise).
@@ -32,5 +34,6 @@ public:
 
 protected:
     static QString TextoDoErro(const QSqlQuery& comando);
+    static bool Roda(QSqlQuery& comando, const QString* textoDireto);
     bool FEmTransacao = false;
 };

@@ -51,12 +51,12 @@ void TAdaptadorFirebird::RollbackRetaining(QSqlDatabase& conexao)
     FEmTransacao = true;
 }
 
-bool TAdaptadorFirebird::Executa(QSqlDatabase& conexao, QSqlQuery& comando, int limiteMs,
-                                 QString& erro)
+bool TAdaptadorFirebird::Executa(QSqlDatabase& conexao, QSqlQuery& comando,
+                                 const QString* textoDireto, int limiteMs, QString& erro)
 {
     DriverFirebird& driver = Driver(conexao);
     driver.defineTempoLimite(limiteMs);
-    const bool ok = comando.exec();
+    const bool ok = Roda(comando, textoDireto);
     if (ok)
         return true;
     erro = TextoDoErro(comando);

@@ -10,5 +10,6 @@ public:
     void IniciaTransacao(QSqlDatabase& conexao) override;
     void CommitRetaining(QSqlDatabase& conexao) override;
     void RollbackRetaining(QSqlDatabase& conexao) override;
-    bool Executa(QSqlDatabase& conexao, QSqlQuery& comando, int limiteMs, QString& erro) override;
+    bool Executa(QSqlDatabase& conexao, QSqlQuery& comando, const QString* textoDireto, int limiteMs,
+                 QString& erro) override;
 };

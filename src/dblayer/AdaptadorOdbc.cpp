@@ -1,43 +1,55 @@
 #include "dblayer/AdaptadorOdbc.h"
 
-#include "dblayer/firebird/VigiaTempoLimite.h"
-
+#include <QElapsedTimer>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QSqlResult>
 #include <QVariant>
 
 #include <sql.h>
+#include <sqlext.h>
 
-TAdaptadorOdbc::TAdaptadorOdbc()
-    : FVigia(std::make_unique<VigiaTempoLimite>([this] { CancelaComandoAtual(); }))
+namespace {
+
+SQLHANDLE Alca(const QVariant& valor)
 {
+    return valor.isValid() ? *static_cast<const SQLHANDLE*>(valor.constData()) : nullptr;
 }
 
-TAdaptadorOdbc::~TAdaptadorOdbc() = default;
-
-void TAdaptadorOdbc::CancelaComandoAtual()
+// ODBC counts the timeout in whole seconds; a limit is never rounded to none.
+int Segundos(int milissegundos)
 {
-    if (FComandoAtual)
-        SQLCancel(static_cast<SQLHANDLE>(FComandoAtual));
+    return milissegundos <= 0 ? 0 : (milissegundos + 999) / 1000;
 }
 
-bool TAdaptadorOdbc::Executa(QSqlDatabase&, QSqlQuery& comando, int limiteMs, QString& erro)
+} // namespace
+
+void TAdaptadorOdbc::DefineTimeoutDaConexao(QSqlDatabase& conexao, int segundos)
 {
-    // QODBC hands out the statement handle of a prepared query.
-    const QVariant alca = comando.result() ? comando.result()->handle() : QVariant();
-    void* hstmt = alca.isValid() ? *static_cast<void* const*>(alca.constData()) : nullptr;
-    const bool vigiado = limiteMs > 0 && hstmt;
-    if (vigiado) {
-        FComandoAtual = hstmt;  // read by the watchdog only while armed
-        FVigia->arma(limiteMs);
+    if (segundos == FSegundosDaConexao)
+        return;
+    if (SQLHANDLE hdbc = Alca(conexao.driver()->handle())) {
+        SQLSetConnectAttr(hdbc, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(segundos)), 0);
+        FSegundosDaConexao = segundos;
     }
-    const bool ok = comando.exec();
-    const bool cortado = vigiado && FVigia->desarma();
-    FComandoAtual = nullptr;
-    if (ok && !cortado)
+}
+
+bool TAdaptadorOdbc::Executa(QSqlDatabase& conexao, QSqlQuery& comando, const QString* textoDireto,
+                             int limiteMs, QString& erro)
+{
+    const int segundos = Segundos(limiteMs);
+    DefineTimeoutDaConexao(conexao, segundos);
+    if (!textoDireto && comando.result())
+        if (SQLHANDLE hstmt = Alca(comando.result()->handle()))
+            SQLSetStmtAttr(hstmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(segundos)), 0);
+    QElapsedTimer relogio;
+    relogio.start();
+    if (Roda(comando, textoDireto))
         return true;
     erro = TextoDoErro(comando);
-    if (cortado)
+    // The drivers word a timeout each their own way; a failure that took the
+    // whole limit is the limit's.
+    if (segundos > 0 && relogio.elapsed() >= qint64(segundos) * 1000 - 50)
         erro = QStringLiteral("TIMEOUT EXPIRED: ") + erro;
     return false;
 }

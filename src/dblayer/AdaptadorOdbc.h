@@ -2,23 +2,15 @@
 
 #include "dblayer/AdaptadorConexao.h"
 
-#include <memory>
-
-class VigiaTempoLimite;
-
-// ODBC data sources through QODBC. The time limit is a watchdog that
-// cancels the running statement with SQLCancel, which every ODBC driver
-// offers, whatever server is behind the data source.
+// ODBC data sources through QODBC. The time limit is ODBC's own query
+// timeout, set on the connection (for statements sent directly) and on a
+// prepared statement; the driver cancels the statement when it runs out.
 class TAdaptadorOdbc : public TAdaptadorConexao {
 public:
-    TAdaptadorOdbc();
-    ~TAdaptadorOdbc() override;
-
-    bool Executa(QSqlDatabase& conexao, QSqlQuery& comando, int limiteMs, QString& erro) override;
+    bool Executa(QSqlDatabase& conexao, QSqlQuery& comando, const QString* textoDireto, int limiteMs,
+                 QString& erro) override;
 
 private:
-    void CancelaComandoAtual();
-
-    std::unique_ptr<VigiaTempoLimite> FVigia;
-    void* FComandoAtual = nullptr;  // the statement handle being run; guarded by the watchdog's lock
+    void DefineTimeoutDaConexao(QSqlDatabase& conexao, int segundos);
+    int FSegundosDaConexao = 0;
 };

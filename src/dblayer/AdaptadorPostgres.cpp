@@ -38,8 +38,8 @@ void TAdaptadorPostgres::DefineStatementTimeout(QSqlDatabase& conexao, int limit
     FTimeoutAtual = limiteMs;
 }
 
-bool TAdaptadorPostgres::Executa(QSqlDatabase& conexao, QSqlQuery& comando, int limiteMs,
-                                 QString& erro)
+bool TAdaptadorPostgres::Executa(QSqlDatabase& conexao, QSqlQuery& comando,
+                                 const QString* textoDireto, int limiteMs, QString& erro)
 {
     try {
         DefineStatementTimeout(conexao, limiteMs);
@@ -47,7 +47,7 @@ bool TAdaptadorPostgres::Executa(QSqlDatabase& conexao, QSqlQuery& comando, int 
         erro = e.Message();
         return false;
     }
-    if (comando.exec())
+    if (Roda(comando, textoDireto))
         return true;
     erro = TextoDoErro(comando);
     // 57014: query_canceled, here by statement_timeout.

@@ -10,7 +10,8 @@ class TAdaptadorPostgres : public TAdaptadorConexao {
 public:
     void RollbackRetaining(QSqlDatabase& conexao) override;
     void EncerraTransacao(QSqlDatabase& conexao, bool confirma) override;
-    bool Executa(QSqlDatabase& conexao, QSqlQuery& comando, int limiteMs, QString& erro) override;
+    bool Executa(QSqlDatabase& conexao, QSqlQuery& comando, const QString* textoDireto, int limiteMs,
+                 QString& erro) override;
 
     void MarcaTentativa(QSqlDatabase& conexao) override;
     void DesfazTentativa(QSqlDatabase& conexao) override;

@@ -75,53 +75,78 @@ void TKoCustomQuery::DescartaComando()
     FTextoPreparado.clear();
 }
 
-void TKoCustomQuery::PreparaComando(const QString& texto)
+bool TKoCustomQuery::PreparaComando(const QString& texto)
 {
     TKoDatabase& banco = Banco();
     QSqlDatabase conexao = banco.Conexao();
     if (!conexao.isOpen())
         throw EDatabaseError(QStringLiteral("Conexão fechada"));
-    // A statement prepared once is executed again with new values, as long
-    // as its text and its attachment are the same.
-    if (!FComando || FTextoPreparado != texto || FGeracaoPreparada != banco.Geracao()) {
-        DescartaComando();
-        auto comando = std::make_unique<QSqlQuery>(conexao);
-        comando->setForwardOnly(true);
-        comando->setNumericalPrecisionPolicy(QSql::HighPrecision);
+    const bool mesmaConexao = FComando && FGeracaoPreparada == banco.Geracao();
+    if (mesmaConexao && !FTextoPreparado.isEmpty() && FTextoPreparado == texto) {
+        BindParametros();
+        return true;
+    }
+    // A statement without parameters goes to the server in one call.
+    if (NomesParametros(texto).isEmpty()) {
+        if (!mesmaConexao || !FTextoPreparado.isEmpty())
+            NovoComando(conexao, banco.Geracao());
+        return false;
+    }
+    // One with parameters is prepared once and executed again with new
+    // values, as long as its text and its attachment are the same.
+    {
+        NovoComando(conexao, banco.Geracao());
+        auto& comando = FComando;
         if (!comando->prepare(texto)) {
             const QSqlError e = comando->lastError();
-            throw EDatabaseError(e.databaseText().trimmed().isEmpty() ? e.text().trimmed()
-                                                                      : e.databaseText().trimmed());
+            const QString texto = e.databaseText().trimmed().isEmpty() ? e.text().trimmed()
+                                                                       : e.databaseText().trimmed();
+            DescartaComando();
+            throw EDatabaseError(texto);
         }
-        FComando = std::move(comando);
         FTextoPreparado = texto;
-        FGeracaoPreparada = banco.Geracao();
         FNomesParametros = NomesParametros(texto);
     }
+    BindParametros();
+    return true;
+}
+
+void TKoCustomQuery::NovoComando(QSqlDatabase& conexao, quint64 geracao)
+{
+    FComando = std::make_unique<QSqlQuery>(conexao);
+    FComando->setForwardOnly(true);
+    FComando->setNumericalPrecisionPolicy(QSql::HighPrecision);
+    FTextoPreparado.clear();
+    FGeracaoPreparada = geracao;
+}
+
+void TKoCustomQuery::BindParametros()
+{
     for (const QString& nome : FNomesParametros) {
         const auto p = FParams.find(nome.toUpper());
         FComando->bindValue(u':' + nome, p == FParams.end() ? QVariant() : p->second.Value());
     }
 }
 
-void TKoCustomQuery::ExecutaNoServidor(int limiteMs)
+void TKoCustomQuery::RodaNoServidor(int limiteMs)
 {
-    PreparaComando(FTextoEnviado);
+    const bool preparado = PreparaComando(FTextoEnviado);
     QSqlDatabase conexao = Banco().Conexao();
     QString erro;
-    if (!Banco().Adaptador().Executa(conexao, *FComando, limiteMs, erro))
+    if (!Banco().Adaptador().Executa(conexao, *FComando, preparado ? nullptr : &FTextoEnviado, limiteMs, erro))
         throw EDatabaseError(erro);
+}
+
+void TKoCustomQuery::ExecutaNoServidor(int limiteMs)
+{
+    RodaNoServidor(limiteMs);
     FComando->finish();
 }
 
 void TKoCustomQuery::AbreCursorNoServidor()
 {
     LimpaResultado();
-    PreparaComando(FTextoEnviado);
-    QSqlDatabase conexao = Banco().Conexao();
-    QString erro;
-    if (!Banco().Adaptador().Executa(conexao, *FComando, 0, erro))
-        throw EDatabaseError(erro);
+    RodaNoServidor(0);
     CarregaLinhas();
     FComando->finish();
     FAtiva = true;

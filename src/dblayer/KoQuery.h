@@ -2,6 +2,7 @@
 
 #include "dblayer/KoCampo.h"
 #include "dblayer/ListaLinhas.h"
+#include "dblayer/traducao/ConverteSQL.h"
 
 #include <QObject>
 #include <QSqlQuery>
@@ -64,7 +65,12 @@ protected:
     std::map<QString, TKoParam> FParams;
 
 private:
-    void PreparaComando(const QString& texto);
+    // Makes FComando ready for the text; false when the text is to be sent
+    // directly (it has no parameters).
+    bool PreparaComando(const QString& texto);
+    void NovoComando(QSqlDatabase& conexao, quint64 geracao);
+    void BindParametros();
+    void RodaNoServidor(int limiteMs);
     void CarregaLinhas();
     void PosicionaEm(int registro);
 
@@ -102,9 +108,8 @@ public:
     static bool EhConsulta(const QString& texto);
 
 private:
-    // The translation cache: the source text of the last translation and
-    // the text it produced.
-    QString FSQLAnterior;
-    QString FSQLOriginal;
+    // The translation cache: the source text of the last translation
+    // (FSQLOriginal) and the text it produced (FSQLAnterior).
+    TCacheTraducao FCache;
     void TentaUmaVez(int limiteMs);
 };

@@ -7,6 +7,7 @@
 #include "dblayer/KoQuery.h"
 #include "dblayer/LimitesExecucao.h"
 #include "dblayer/Maquina.h"
+#include "dblayer/traducao/ListaColunasConexao.h"
 
 #include <QThread>
 
@@ -41,17 +42,10 @@ bool TKoQuery::EhConsulta(const QString& texto)
 void TKoQuery::ConverteSQL()
 {
     TKoDatabase& banco = Banco();
-    const QString texto = SQL.Text();
-    if (MaiusculasAscii(texto) == MaiusculasAscii(FSQLOriginal)) {
-        SQL.SetText(FSQLAnterior);
-    } else {
-        // The cache is written only once a translation has completed, so a
-        // failed one never hands out another statement's text.
-        const QString traduzido = NormalizaComoLinhas(texto);
-        FSQLOriginal = texto;
-        FSQLAnterior = traduzido;
-        SQL.SetText(traduzido);
-    }
+    const auto colunas = [&banco](const QString& tabela) {
+        return ListaColunasPelaConexao(banco.Conexao(), tabela);
+    };
+    SQL.SetText(::ConverteSQL(SQL.Text(), banco.DriverName(), FCache, colunas));
     FTextoEnviado = SQL.Text();
     if (banco.GravaLog() && banco.DadosGravaLog())
         GravaLinhaLog(banco.DadosGravaLog()->NmMaquina, banco.DadosGravaLog()->NrIP,
