@@ -11,17 +11,6 @@ QString LiteralSql(const QString& texto)
     return QLatin1Char('\'') + dobrado + QLatin1Char('\'');
 }
 
-QString Apara(const QString& texto)
-{
-    qsizetype inicio = 0;
-    qsizetype fim = texto.size();
-    while (inicio < fim && texto.at(inicio).unicode() <= 32)
-        ++inicio;
-    while (fim > inicio && texto.at(fim - 1).unicode() <= 32)
-        --fim;
-    return texto.mid(inicio, fim - inicio);
-}
-
 QString NumeroOB(const QString& numeroLote)
 {
     return numeroLote.leftJustified(8, QLatin1Char(' '));

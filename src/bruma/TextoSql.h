@@ -1,14 +1,13 @@
 #pragma once
 
+#include "dblayer/Apara.h"
+
 #include <QString>
 
 // Small text helpers for the statements the Bruma pass builds by hand.
 
 // An SQL string literal: the text in single quotes, each inner quote doubled.
 QString LiteralSql(const QString& texto);
-
-// The text without its leading and trailing characters of code 32 or below.
-QString Apara(const QString& texto);
 
 // The lot number as the machine queue keys it: padded on the right with
 // blanks to 8 characters (longer numbers stay whole).

@@ -1,5 +1,6 @@
 #include "dblayer/GravaLinhaLog.h"
 
+#include "dblayer/Apara.h"
 #include "dblayer/Erros.h"
 
 #include <QCoreApplication>
@@ -12,21 +13,11 @@ namespace {
 NomeJanelaAtivaFn gNomeJanela = nullptr;
 QString gPastaExecutavel;
 
-QString Aparado(const QString& texto)
-{
-    qsizetype inicio = 0, fim = texto.size();
-    while (inicio < fim && texto[inicio].unicode() <= 32)
-        ++inicio;
-    while (fim > inicio && texto[fim - 1].unicode() <= 32)
-        --fim;
-    return texto.mid(inicio, fim - inicio);
-}
-
 QString MensagemLimpa(QString mensagem)
 {
     mensagem.replace(QLatin1String("\r\n"), QLatin1String(" "));
     mensagem.replace(u'|', QChar(0x00DF));
-    return Aparado(mensagem);
+    return Apara(mensagem);
 }
 
 // Logs/ beside the executable; the executable's own folder when Logs/

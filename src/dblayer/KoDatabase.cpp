@@ -5,6 +5,7 @@
 #include "dblayer/AdaptadorOdbc.h"
 #include "dblayer/AdaptadorPostgres.h"
 #include "dblayer/ConexaoQt.h"
+#include "dblayer/Apara.h"
 #include "dblayer/Erros.h"
 #include "dblayer/Maquina.h"
 
@@ -12,16 +13,6 @@
 #include <QSqlError>
 
 namespace {
-
-QString Aparado(const QString& texto)
-{
-    qsizetype inicio = 0, fim = texto.size();
-    while (inicio < fim && texto[inicio].unicode() <= 32)
-        ++inicio;
-    while (fim > inicio && texto[fim - 1].unicode() <= 32)
-        --fim;
-    return texto.mid(inicio, fim - inicio);
-}
 
 QString NovoNomeConexao()
 {
@@ -63,12 +54,12 @@ TKoCustomDatabase::~TKoCustomDatabase()
 void TKoCustomDatabase::SetDatabaseName(const QString& valor)
 {
     FDatabaseName = valor;
-    if (Aparado(valor).isEmpty())
+    if (Apara(valor).isEmpty())
         return;
     const qsizetype doisPontos = valor.indexOf(u':');
     if (doisPontos >= 0 && FDriverName != QLatin1String("SQLite")) {
         HostName = valor.left(doisPontos);
-        Database = Aparado(valor.mid(doisPontos + 1));
+        Database = Apara(valor.mid(doisPontos + 1));
         return;
     }
     Database = valor;
@@ -83,7 +74,7 @@ void TKoCustomDatabase::SetGravaLog(bool valor)
         FDadosGravaLog->NmMaquina = NomeMaquina();
         FDadosGravaLog->NrIP = IPLocal();
     } else if (valor) {
-        if (!Aparado(FDadosGravaLog->NmMaquina).isEmpty()) {
+        if (!Apara(FDadosGravaLog->NmMaquina).isEmpty()) {
             FDadosGravaLog->NmMaquina = NomeMaquina();
             FDadosGravaLog->NrIP = IPLocal();
         }
@@ -116,19 +107,19 @@ void TKoCustomDatabase::SetConnected(bool valor)
 void TKoCustomDatabase::MontaParams()
 {
     FParams.clear();
-    if (!Aparado(HostName).isEmpty())
-        FParams << QStringLiteral("Server=") + Aparado(HostName);
-    FParams << QStringLiteral("Database=") + Aparado(Database);
-    if (!Aparado(User).isEmpty())
-        FParams << QStringLiteral("User_name=") + Aparado(User);
-    if (!Aparado(Password).isEmpty())
-        FParams << QStringLiteral("Password=") + Aparado(Password);
+    if (!Apara(HostName).isEmpty())
+        FParams << QStringLiteral("Server=") + Apara(HostName);
+    FParams << QStringLiteral("Database=") + Apara(Database);
+    if (!Apara(User).isEmpty())
+        FParams << QStringLiteral("User_name=") + Apara(User);
+    if (!Apara(Password).isEmpty())
+        FParams << QStringLiteral("Password=") + Apara(Password);
     if (Port != 0)
         FParams << QStringLiteral("Port=") + QString::number(Port);
     if (FDriverName == QLatin1String("Ora")) {
         FParams << QStringLiteral("AuthMode=NORMAL");
     } else if (FDriverName == QLatin1String("FB")) {
-        if (!Aparado(HostName).isEmpty())
+        if (!Apara(HostName).isEmpty())
             FParams << QStringLiteral("Protocol=TCPIP");
         FParams << QStringLiteral("PageSize=4096");
     }
@@ -148,7 +139,7 @@ void TKoCustomDatabase::AbreConexaoQt()
     FechaConexaoQt();
     ++FGeracao;
     QSqlDatabase conexao = ConexaoQt::Cria(FNomeConexao, FDriverName, FParams);
-    FAdaptador = AdaptadorPara(ConexaoQt::DriverQt(FDriverName, Aparado(Database)));
+    FAdaptador = AdaptadorPara(ConexaoQt::DriverQt(FDriverName, Apara(Database)));
     if (!conexao.open()) {
         const QString erro = conexao.lastError().text().trimmed();
         conexao = QSqlDatabase();

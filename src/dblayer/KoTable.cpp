@@ -1,5 +1,6 @@
 #include "dblayer/KoTable.h"
 
+#include "dblayer/Apara.h"
 #include "dblayer/Erros.h"
 #include "dblayer/KoDatabase.h"
 
@@ -9,16 +10,6 @@
 #include <QSqlRecord>
 
 namespace {
-
-QString Aparado(const QString& texto)
-{
-    qsizetype inicio = 0, fim = texto.size();
-    while (inicio < fim && texto[inicio].unicode() <= 32)
-        ++inicio;
-    while (fim > inicio && texto[fim - 1].unicode() <= 32)
-        --fim;
-    return texto.mid(inicio, fim - inicio);
-}
 
 // A table model ordered by the index-field list and keyed by the fields
 // marked as the row's key.
@@ -70,7 +61,7 @@ void TKoCustomTable::SetDatabase(TKoDatabase* banco)
     if (!banco)
         return;
     // On Oracle the table is looked up in the login user's schema.
-    if (!Aparado(banco->User).isEmpty() && banco->DriverName() == QLatin1String("Ora"))
+    if (!Apara(banco->User).isEmpty() && banco->DriverName() == QLatin1String("Ora"))
         FSchemaName = banco->User;
     else
         FSchemaName.clear();
@@ -78,7 +69,7 @@ void TKoCustomTable::SetDatabase(TKoDatabase* banco)
 
 QString TKoCustomTable::IndiceSemAsc() const
 {
-    const QString indice = Aparado(IndexFieldNames);
+    const QString indice = Apara(IndexFieldNames);
     if (indice.size() > 4 && indice.right(4).toUpper() == QLatin1String(" ASC"))
         return indice.left(indice.size() - 4);
     return indice;
@@ -106,7 +97,7 @@ void TKoCustomTable::AbreCursor()
         FalhaDoModelo(*modelo, QStringLiteral("Tabela %1 não encontrada").arg(nome));
     FModelo = std::move(modelo);
     if (!FbCarregado) {
-        if (!Aparado(IndexFieldNames).isEmpty())
+        if (!Apara(IndexFieldNames).isEmpty())
             MarcaChaves();
         FbCarregado = true;
     }
@@ -129,7 +120,7 @@ void TKoCustomTable::MarcaChaves()
     if (!FCamposChave.isEmpty())
         return;
     const QSqlRecord registro = FModelo->record();
-    QString lista = Aparado(IndexFieldNames);
+    QString lista = Apara(IndexFieldNames);
     while (!lista.isEmpty()) {
         const qsizetype p = lista.indexOf(u';');
         const QString nome = p < 0 ? lista : lista.left(p);

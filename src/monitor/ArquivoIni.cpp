@@ -37,7 +37,7 @@ std::optional<QString> NomeDaSecao(const QString& linha)
     const qsizetype fim = linha.indexOf(QLatin1Char(']'));
     if (fim < 0)
         return std::nullopt;
-    return AparaTexto(linha.mid(1, fim - 1));
+    return Apara(linha.mid(1, fim - 1));
 }
 
 QString TiraAspas(const QString& valor)
@@ -56,11 +56,11 @@ std::optional<QString> ProcuraChave(const QString& pasta, const QString& secao,
                                     const QString& chave, const QString& arquivo)
 {
     const QStringList linhas = LinhasDoArquivo(QDir(pasta).filePath(arquivo));
-    const QString secaoProcurada = AparaTexto(secao);
-    const QString chaveProcurada = AparaTexto(chave);
+    const QString secaoProcurada = Apara(secao);
+    const QString chaveProcurada = Apara(chave);
     bool naSecao = false;
     for (const QString& linhaBruta : linhas) {
-        const QString linha = AparaTexto(linhaBruta);
+        const QString linha = Apara(linhaBruta);
         if (const auto nome = NomeDaSecao(linha)) {
             naSecao = nome->compare(secaoProcurada, Qt::CaseInsensitive) == 0;
             continue;
@@ -70,7 +70,7 @@ std::optional<QString> ProcuraChave(const QString& pasta, const QString& secao,
         const qsizetype igual = linha.indexOf(QLatin1Char('='));
         if (igual < 0)
             continue;
-        if (AparaTexto(linha.left(igual)).compare(chaveProcurada, Qt::CaseInsensitive) == 0)
+        if (Apara(linha.left(igual)).compare(chaveProcurada, Qt::CaseInsensitive) == 0)
             return linha.mid(igual + 1);
     }
     return std::nullopt;
@@ -78,24 +78,13 @@ std::optional<QString> ProcuraChave(const QString& pasta, const QString& secao,
 
 } // namespace
 
-QString AparaTexto(const QString& texto)
-{
-    qsizetype inicio = 0;
-    qsizetype fim = texto.size();
-    while (inicio < fim && texto.at(inicio).unicode() <= 32)
-        ++inicio;
-    while (fim > inicio && texto.at(fim - 1).unicode() <= 32)
-        --fim;
-    return texto.mid(inicio, fim - inicio);
-}
-
 QString LerValorIni(const QString& pasta, const QString& secao,
                     const QString& chave, const QString& arquivo)
 {
     const auto bruto = ProcuraChave(pasta, secao, chave, arquivo);
     if (!bruto)
         return {};
-    return TiraAspas(AparaTexto(*bruto)).left(TamanhoMaximoValorIni);
+    return TiraAspas(Apara(*bruto)).left(TamanhoMaximoValorIni);
 }
 
 bool ExisteChaveNoIni(const QString& pasta, const QString& secao,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dblayer/Apara.h"
+
 #include <QString>
 
 // Reading of QX.ini, a profile file of "[Section]" headers and Key=Value
@@ -21,5 +23,3 @@ QString LerValorIni(const QString& pasta, const QString& secao,
 bool ExisteChaveNoIni(const QString& pasta, const QString& secao,
                       const QString& chave, const QString& arquivo);
 
-// Removes the leading and trailing characters of code 32 or below.
-QString AparaTexto(const QString& texto);

@@ -67,8 +67,8 @@ TEST(LeituraIni, ArquivoAusenteLeVazio)
 
 TEST(LeituraIni, AparaCaracteresDeControle)
 {
-    EXPECT_EQ(AparaTexto(QString("\x01\t a b \r\n\x1f")), "a b");
-    EXPECT_EQ(AparaTexto("   "), "");
+    EXPECT_EQ(Apara(QString("\x01\t a b \r\n\x1f")), "a b");
+    EXPECT_EQ(Apara(QStringLiteral("   ")), "");
 }
 
 } // namespace

@@ -119,24 +119,6 @@ QString TrocaTrecho(const QString& texto, qsizetype de, qsizetype ate, QStringVi
     return resultado.replace(de, quantos, novo.toString());
 }
 
-QString Apara(QStringView texto)
-{
-    qsizetype inicio = 0;
-    qsizetype fim = texto.size();
-    while (inicio < fim && texto[inicio].unicode() <= 32)
-        ++inicio;
-    while (fim > inicio && texto[fim - 1].unicode() <= 32)
-        --fim;
-    return texto.mid(inicio, fim - inicio).toString();
-}
-
-QString AparaEsquerda(QStringView texto)
-{
-    qsizetype inicio = 0;
-    while (inicio < texto.size() && texto[inicio].unicode() <= 32)
-        ++inicio;
-    return texto.mid(inicio).toString();
-}
 
 QString Aspas(QStringView texto)
 {

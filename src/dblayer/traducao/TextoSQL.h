@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dblayer/Apara.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -30,9 +32,9 @@ QString DesdeAte(QStringView texto, qsizetype de); // from 'de' to the end, clip
 // Replaces the characters from 'de' through 'ate' (clipped) by 'novo'.
 QString TrocaTrecho(const QString& texto, qsizetype de, qsizetype ate, QStringView novo);
 
-// Trimming removes characters of code 32 or below.
-QString Apara(QStringView texto);
-QString AparaEsquerda(QStringView texto);
+// Trimming is the system's own (dblayer/Apara.h).
+using ::Apara;
+using ::AparaEsquerda;
 
 // An SQL string literal: single quotes around, inner single quotes doubled.
 QString Aspas(QStringView texto);
