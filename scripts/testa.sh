@@ -4,6 +4,7 @@
 # with CTest and stops the servers it started.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+RAIZ=$(pwd)
 
 bash scripts/instala-dependencias.sh
 
@@ -11,7 +12,7 @@ BUILD=${QX_BUILD:-build}
 cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD" -j "$(nproc)"
 
-parar() { bash scripts/servidores-teste.sh parar || true; }
+parar() { bash "$RAIZ/scripts/servidores-teste.sh" parar || true; }
 trap parar EXIT
 ambiente=$(bash scripts/servidores-teste.sh iniciar) || {
   echo "Os servidores de teste não iniciaram; nenhum teste foi rodado." >&2
