@@ -10,5 +10,6 @@
 int ExecutaUmCiclo(TMonitora& monitora);
 
 // Start-up, then polling every 59 seconds as the window does, until SIGINT
-// or SIGTERM; then the shut-down. Returns the exit status (0).
+// or SIGTERM; then the shut-down. Returns the exit status (0). Needs
+// BloqueiaSinaisDeParada() first (monitor/SinaisDeParada.h).
 int ExecutaSemJanela(TMonitora& monitora);

@@ -3,6 +3,7 @@
 #include "monitor/FabricaMonitora.h"
 #include "monitor/RelatorConsole.h"
 #include "monitor/SemJanela.h"
+#include "monitor/SinaisDeParada.h"
 #include "monitor/janela/FmMonitora.h"
 
 #include <QApplication>
@@ -65,6 +66,8 @@ int ExecutaComJanela(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Quelix"));
     QApplication::setWindowIcon(aplicacao.style()->standardIcon(QStyle::SP_ComputerIcon));
     TFmMonitora FmMonitora([](TRelator& relator) { return CriaMonitora(relator); });
+    // SIGINT and SIGTERM close the window, with its ordinary shut-down.
+    const auto aviso = AvisaParadaNoLaco([&FmMonitora] { FmMonitora.close(); });
     FmMonitora.show();
     return QApplication::exec();
 }
@@ -73,12 +76,14 @@ int ExecutaComJanela(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    BloqueiaSinaisDeParada();
     switch (ModoDaLinhaDeComando(argc, argv)) {
     case TModo::Janela:
         return ExecutaComJanela(argc, argv);
     case TModo::Ciclo:
+        return ExecutaSemTela(argc, argv, TModo::Ciclo);
     case TModo::SemJanela:
-        return ExecutaSemTela(argc, argv, ModoDaLinhaDeComando(argc, argv));
+        return ExecutaSemTela(argc, argv, TModo::SemJanela);
     case TModo::Ajuda:
         std::fputs(Ajuda, stdout);
         return 0;
