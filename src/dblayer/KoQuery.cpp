@@ -171,6 +171,14 @@ void TKoCustomQuery::CarregaLinhas()
             linha.push_back(ValorNoTipo(FComando->value(i), tipos[size_t(i)]));
         FLinhas.push_back(std::move(linha));
     }
+    // A fetch that fails ends the loop like the last row: a partial result
+    // must not pass for the whole one.
+    const QSqlError erro = FComando->lastError();
+    if (erro.isValid()) {
+        LimpaResultado();
+        throw EDatabaseError(erro.databaseText().trimmed().isEmpty() ? erro.text().trimmed()
+                                                                     : erro.databaseText().trimmed());
+    }
 }
 
 void TKoCustomQuery::LimpaResultado()

@@ -178,6 +178,24 @@ TEST_F(KoQueryFirebird, FalhasRelatadasERegistradas)
     EXPECT_TRUE(LogDeHoje(pasta).contains("|ExecSQL ("));
 }
 
+TEST_F(KoQueryFirebird, ErroNaBuscaDasLinhasNaoPassaPorResultadoParcial)
+{
+    Executa("INSERT INTO T (ID, V) VALUES (1, 1)");
+    Executa("INSERT INTO T (ID, V) VALUES (2, 2)");
+    Executa("INSERT INTO T (ID, V) VALUES (3, 3)");
+    q.Close();
+    q.SQL.Clear();
+    q.SQL.Add("SELECT ID, 10 / (ID - 2) AS X FROM T");
+    try {
+        q.Open();
+        FAIL() << "abriu com " << q.RecordCount() << " linhas";
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.Message().startsWith("Erro KoQuery.Open: ")) << e.Message().toStdString();
+        EXPECT_TRUE(e.Message().contains("divide")) << e.Message().toStdString();
+    }
+    EXPECT_FALSE(q.Active());
+}
+
 TEST_F(KoQueryFirebird, TempoLimiteCortaComandoLongoERedigeAMensagem)
 {
     LimitesExecucao().FirebirdMs = 700;
