@@ -87,8 +87,9 @@ inicia_firebird() {
   # The state folder must be reachable by the firebird user.
   chmod 755 "$ESTADO"
   if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
+    # The pid file lives where the firebird user may write it.
     start-stop-daemon --start --quiet --background --chuid firebird:firebird \
-      --pidfile "$ESTADO/fbguard.pid" --exec /usr/sbin/fbguard -- -daemon -forever -pidfile "$ESTADO/fbguard.pid" \
+      --exec /usr/sbin/fbguard -- -daemon -forever -pidfile "$ESTADO/fb/fbguard.pid" \
       || true
     for _ in $(seq 1 50); do
       (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null && break
@@ -119,10 +120,11 @@ parar() {
   if [ -f "$ESTADO/pg/dados/PG_VERSION" ]; then
     runuser -u postgres -- "$PG_BIN/pg_ctl" -D "$ESTADO/pg/dados" -m fast -w stop >/dev/null 2>&1 || true
   fi
-  if [ -f "$ESTADO/fb/.iniciado-por-nos" ] && [ -f "$ESTADO/fbguard.pid" ]; then
-    kill "$(cat "$ESTADO/fbguard.pid")" 2>/dev/null || true
+  if [ -f "$ESTADO/fb/.iniciado-por-nos" ]; then
+    # fbguard first, so that it does not start the server again.
+    pkill -f "fbguard -daemon -forever -pidfile $ESTADO/fb/fbguard.pid" 2>/dev/null || true
     pkill -u firebird -x firebird 2>/dev/null || true
-    rm -f "$ESTADO/fb/.iniciado-por-nos"
+    rm -f "$ESTADO/fb/.iniciado-por-nos" "$ESTADO/fb/fbguard.pid"
   fi
 }
 
