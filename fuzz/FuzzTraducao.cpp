@@ -2,7 +2,7 @@
 // it must end, stay in range and raise nothing but the conversion error a
 // bad HORA[ flag is allowed to raise. The dictionary is answered in memory.
 
-#include "dblayer/Erros.h"
+#include "base/Erros.h"
 #include "dblayer/traducao/ConverteSQL.h"
 
 #include <QString>

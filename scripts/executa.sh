@@ -6,10 +6,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 RAIZ=$(pwd)
 
-bash scripts/instala-dependencias.sh
+bash scripts/instala-dependencias.sh executar
 
-BUILD=${QX_BUILD:-build}
-cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# A build of its own, without the test suite and its dependencies.
+BUILD=${QX_BUILD:-build-executa}
+cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELIX_TESTES=OFF -DQUELIX_BENCH=OFF >/dev/null
 cmake --build "$BUILD" -j "$(nproc)" --target quelix
 
 DEMO=$RAIZ/demo

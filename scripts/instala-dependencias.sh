@@ -1,31 +1,44 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Quelix needs to build, test and run.
-# Idempotent and non-interactive: installs only what is missing.
+# Installs the Debian packages Quelix needs, only those missing.
+# Idempotent and non-interactive.
+#
+#   instala-dependencias.sh executar   what building and running the monitor needs
+#   instala-dependencias.sh testar     that, plus the test servers and tools
+#
+# Running needs no database server: the demo's ERP is an embedded Firebird
+# file. The Firebird and PostgreSQL servers are for the test command only;
+# the test command runs its own instances of them on loopback.
 set -euo pipefail
 
-PACOTES=(
-  build-essential cmake pkg-config git
-  qt6-base-dev libqt6sql6-psql libqt6sql6-odbc libqt6sql6-sqlite libgl-dev
-  firebird3.0-server firebird3.0-utils firebird-dev
-  postgresql unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
+EXECUCAO=(
+  build-essential cmake
+  qt6-base-dev libgl-dev libqt6sql6-odbc libqt6sql6-psql
+  firebird-dev firebird3.0-server-core firebird3.0-utils
+  unixodbc unixodbc-dev libsqliteodbc
+)
+TESTE=(
+  "${EXECUCAO[@]}"
+  libqt6sql6-sqlite
+  firebird3.0-server postgresql odbc-postgresql
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth
+  nodejs npm
 )
+
+case "${1:-testar}" in
+  executar) PACOTES=("${EXECUCAO[@]}") ;;
+  testar) PACOTES=("${TESTE[@]}") ;;
+  *) echo "uso: $0 executar|testar" >&2; exit 2 ;;
+esac
 
 faltando=()
 for p in "${PACOTES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || faltando+=("$p")
 done
 
-if [ ${#faltando[@]} -eq 0 ]; then
-  exit 0
+if [ ${#faltando[@]} -gt 0 ]; then
+  echo "Instalando: ${faltando[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${faltando[@]}" </dev/null
 fi
-
-echo "Instalando: ${faltando[*]}"
-export DEBIAN_FRONTEND=noninteractive
-# Firebird asks for the SYSDBA password once; answer it up front.
-echo "firebird3.0-server shared/firebird/sysdba_password/first_install password masterkey" | debconf-set-selections
-echo "firebird3.0-server shared/firebird/sysdba_password/new_password password masterkey" | debconf-set-selections
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${faltando[@]}" </dev/null

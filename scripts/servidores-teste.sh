@@ -1,33 +1,37 @@
 #!/usr/bin/env bash
-# Starts and stops the database servers the test suite runs against, all on
-# loopback and under a private state folder:
-#   - PostgreSQL 15 on 127.0.0.1:$QX_PG_PORT, as the unprivileged user postgres;
-#   - the Firebird 3 server on 127.0.0.1:3050 (embedded access needs no server);
-#   - an ODBC data source (unixODBC + psqlODBC) over the PostgreSQL test server.
+# Starts and stops the database servers the test suite runs against. They are
+# instances of the test command's own, under a private state folder, listening
+# on 127.0.0.1 only, whatever /etc/hosts says:
+#   - PostgreSQL 15 on 127.0.0.1:$QX_PG_PORT (55432), as the user postgres;
+#   - the Firebird 3 server on 127.0.0.1:$QX_FB_PORT (53050), with a
+#     configuration root, security database and SYSDBA password of its own,
+#     so that a Firebird server of the machine is neither used nor touched
+#     (embedded access needs no server);
+#   - an ODBC data source (unixODBC + psqlODBC) over the PostgreSQL instance.
 #
 #   servidores-teste.sh iniciar   start what is not running; print the environment
-#   servidores-teste.sh parar     stop what this script started
+#   servidores-teste.sh parar     stop both instances, each by its own pid
 #   servidores-teste.sh ambiente  print the environment the tests read
 #
 # The environment is printed as "export NAME=value" lines, to be eval'ed.
+# QX_ESTADO_TESTES, QX_PG_PORT and QX_FB_PORT choose another set of instances.
 set -euo pipefail
 
 ESTADO=${QX_ESTADO_TESTES:-/var/tmp/quelix-testes}
 PG_PORTA=${QX_PG_PORT:-55432}
+FB_PORTA=${QX_FB_PORT:-53050}
 PG_BIN=/usr/lib/postgresql/15/bin
 PG_USUARIO=quelix
 PG_SENHA=quelix
-FB_SENHA_ARQ=/etc/firebird/3.0/SYSDBA.password
+MULTIARCH=$(gcc -print-multiarch 2>/dev/null || dpkg-architecture -qDEB_HOST_MULTIARCH)
+FB_SISTEMA=/usr/lib/$MULTIARCH/firebird/3.0
+FB_SEGURANCA_SISTEMA=/var/lib/firebird/3.0/system/security3.fdb
+FB=$ESTADO/fb
+FB_PID=$FB/firebird.pid
 
 falha() { echo "servidores-teste: $*" >&2; exit 1; }
 
-fb_senha() {
-  local s=masterkey
-  if [ -r "$FB_SENHA_ARQ" ]; then
-    s=$(sed -n 's/^ISC_PASSWORD="\{0,1\}\([^"]*\)"\{0,1\}$/\1/p' "$FB_SENHA_ARQ" | head -n1)
-  fi
-  echo "${s:-masterkey}"
-}
+responde() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 
 ambiente() {
   cat <<AMB
@@ -38,9 +42,10 @@ export QX_PG_USER=$PG_USUARIO
 export QX_PG_PASSWORD=$PG_SENHA
 export QX_PG_DATABASE=quelix
 export QX_FB_HOST=127.0.0.1
-export QX_FB_DIR='$ESTADO/fb'
+export QX_FB_PORT=$FB_PORTA
+export QX_FB_DIR='$FB/dados'
 export QX_FB_USER=SYSDBA
-export QX_FB_PASSWORD='$(fb_senha)'
+export QX_FB_PASSWORD='$(cat "$FB/senha" 2>/dev/null || true)'
 export QX_ODBC_DSN=quelix_pg
 export ODBCINI='$ESTADO/odbc.ini'
 AMB
@@ -48,6 +53,7 @@ AMB
 
 inicia_postgres() {
   local dados=$ESTADO/pg/dados sock=$ESTADO/pg/sock
+  [ -x "$PG_BIN/initdb" ] || falha "PostgreSQL 15 ausente ($PG_BIN): instale o pacote postgresql"
   mkdir -p "$ESTADO/pg" "$sock"
   chown -R postgres:postgres "$ESTADO/pg"
   if [ ! -f "$dados/PG_VERSION" ]; then
@@ -67,7 +73,7 @@ CONF
   fi
   if ! runuser -u postgres -- "$PG_BIN/pg_ctl" -D "$dados" status >/dev/null 2>&1; then
     runuser -u postgres -- "$PG_BIN/pg_ctl" -D "$dados" -l "$ESTADO/pg/servidor.log" -w -t 60 start >/dev/null \
-      || falha "PostgreSQL não iniciou na porta $PG_PORTA (veja $ESTADO/pg/servidor.log)"
+      || falha "PostgreSQL não iniciou em 127.0.0.1:$PG_PORTA (veja $ESTADO/pg/servidor.log)"
   fi
   local psql="runuser -u postgres -- psql -h $sock -p $PG_PORTA -U postgres -d postgres -v ON_ERROR_STOP=1 -qtA"
   if [ "$($psql -c "SELECT 1 FROM pg_roles WHERE rolname='$PG_USUARIO'")" != 1 ]; then
@@ -80,51 +86,85 @@ CONF
   fi
 }
 
+# The configuration root of the test instance: the machine's engine, plugins
+# and messages, with a firebird.conf, databases.conf and security database of
+# its own. Made once; the SYSDBA password is drawn at random.
+prepara_raiz_firebird() {
+  local raiz=$FB/raiz
+  [ -f "$raiz/security3.fdb" ] && [ -s "$FB/senha" ] && return 0
+  [ -x /usr/sbin/firebird ] || falha "Firebird: /usr/sbin/firebird ausente: instale o pacote firebird3.0-server"
+  [ -d "$FB_SISTEMA/plugins" ] || falha "Firebird: $FB_SISTEMA/plugins ausente: instale o pacote firebird3.0-server-core"
+  [ -r "$FB_SEGURANCA_SISTEMA" ] || falha "Firebird: $FB_SEGURANCA_SISTEMA ausente: instale o pacote firebird3.0-server"
+  rm -rf "$raiz"
+  mkdir -p "$raiz" "$FB/lock" "$FB/dados"
+  local item
+  for item in firebird.msg intl plugins lib UDF plugins.conf fbtrace.conf; do
+    [ -e "$FB_SISTEMA/$item" ] && ln -s "$FB_SISTEMA/$item" "$raiz/$item"
+  done
+  cp "$FB_SEGURANCA_SISTEMA" "$raiz/security3.fdb"
+  cat >"$raiz/firebird.conf" <<CONF
+# Test instance of the Quelix test command: loopback only.
+RemoteBindAddress = 127.0.0.1
+RemoteServicePort = $FB_PORTA
+UdfAccess = None
+CONF
+  printf 'security.db = %s/security3.fdb\n' "$raiz" >"$raiz/databases.conf"
+  chown -R firebird:firebird "$FB"
+  chmod 770 "$FB/dados" "$FB/lock"
+  local senha
+  senha=$(od -An -N12 -tx1 /dev/urandom | tr -d ' \n')
+  echo "CREATE OR ALTER USER SYSDBA PASSWORD '$senha' USING PLUGIN Srp; COMMIT;" \
+    | runuser -u firebird -- env FIREBIRD="$raiz" FIREBIRD_LOCK="$FB/lock" \
+        isql-fb -q -user SYSDBA "$raiz/security3.fdb" >"$FB/seguranca.log" 2>&1 \
+    || falha "Firebird: não foi possível definir a senha do SYSDBA de teste (veja $FB/seguranca.log)"
+  echo "$senha" >"$FB/senha"
+}
+
 inicia_firebird() {
-  mkdir -p "$ESTADO/fb"
-  chown firebird:firebird "$ESTADO/fb"
-  chmod 770 "$ESTADO/fb"
+  mkdir -p "$FB"
   # The state folder must be reachable by the firebird user.
   chmod 755 "$ESTADO"
-  if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
-    # The pid file lives where the firebird user may write it.
-    start-stop-daemon --start --quiet --background --chuid firebird:firebird \
-      --exec /usr/sbin/fbguard -- -daemon -forever -pidfile "$ESTADO/fb/fbguard.pid" \
-      || true
-    for _ in $(seq 1 50); do
-      (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null && break
-      sleep 0.2
-    done
-    (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null \
-      || falha "Firebird: o servidor não respondeu em 127.0.0.1:3050 (fbguard)"
-    echo iniciado >"$ESTADO/fb/.iniciado-por-nos"
+  prepara_raiz_firebird
+  if start-stop-daemon --status --pidfile "$FB_PID" --exec /usr/sbin/firebird 2>/dev/null; then
+    responde "$FB_PORTA" && return 0
   fi
+  responde "$FB_PORTA" && falha "Firebird: a porta 127.0.0.1:$FB_PORTA já está em uso por outro processo"
+  FIREBIRD="$FB/raiz" FIREBIRD_LOCK="$FB/lock" \
+    start-stop-daemon --start --quiet --background --make-pidfile --pidfile "$FB_PID" \
+      --chuid firebird:firebird --exec /usr/sbin/firebird \
+    || falha "Firebird: o servidor de teste não iniciou"
+  local _
+  for _ in $(seq 1 100); do
+    responde "$FB_PORTA" && return 0
+    sleep 0.1
+  done
+  falha "Firebird: o servidor de teste não respondeu em 127.0.0.1:$FB_PORTA"
 }
 
 escreve_odbc() {
   cat >"$ESTADO/odbc.ini" <<INI
 [quelix_pg]
 Description = Banco de teste do Quelix (PostgreSQL)
-Driver = /usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so
+Driver = PostgreSQL Unicode
 Servername = 127.0.0.1
 Port = $PG_PORTA
 Database = quelix
 Username = $PG_USUARIO
 Password = $PG_SENHA
 INI
+  command -v isql >/dev/null || falha "ODBC: isql ausente: instale o pacote unixodbc"
   echo "SELECT 1" | ODBCINI="$ESTADO/odbc.ini" isql -b quelix_pg "$PG_USUARIO" "$PG_SENHA" >/dev/null \
-    || falha "ODBC: a fonte de dados quelix_pg não conecta ao PostgreSQL de teste"
+    || falha "ODBC: a fonte de dados quelix_pg não conecta ao PostgreSQL de teste (driver \"PostgreSQL Unicode\" do pacote odbc-postgresql)"
 }
 
 parar() {
-  if [ -f "$ESTADO/pg/dados/PG_VERSION" ]; then
+  if [ -f "$ESTADO/pg/dados/postmaster.pid" ]; then
     runuser -u postgres -- "$PG_BIN/pg_ctl" -D "$ESTADO/pg/dados" -m fast -w stop >/dev/null 2>&1 || true
   fi
-  if [ -f "$ESTADO/fb/.iniciado-por-nos" ]; then
-    # fbguard first, so that it does not start the server again.
-    pkill -f "fbguard -daemon -forever -pidfile $ESTADO/fb/fbguard.pid" 2>/dev/null || true
-    pkill -u firebird -x firebird 2>/dev/null || true
-    rm -f "$ESTADO/fb/.iniciado-por-nos" "$ESTADO/fb/fbguard.pid"
+  if [ -f "$FB_PID" ]; then
+    start-stop-daemon --stop --quiet --pidfile "$FB_PID" --exec /usr/sbin/firebird \
+      --retry TERM/10/KILL/5 >/dev/null 2>&1 || true
+    rm -f "$FB_PID"
   fi
 }
 

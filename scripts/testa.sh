@@ -6,10 +6,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 RAIZ=$(pwd)
 
-bash scripts/instala-dependencias.sh
+bash scripts/instala-dependencias.sh testar
 
 BUILD=${QX_BUILD:-build}
-cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELIX_TESTES=ON -DQUELIX_BENCH=ON >/dev/null
 cmake --build "$BUILD" -j "$(nproc)"
 
 parar() { bash "$RAIZ/scripts/servidores-teste.sh" parar || true; }

@@ -9,8 +9,8 @@
 #include "bruma/HoraParaDecimal.h"
 #include "bruma/LinhaOB.h"
 #include "bruma/TextoSql.h"
-#include "dblayer/Erros.h"
-#include "dblayer/ListaLinhas.h"
+#include "base/Erros.h"
+#include "base/ListaLinhas.h"
 #include "monitor/ComponentesDados.h"
 
 #include <QCoreApplication>

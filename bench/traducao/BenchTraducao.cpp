@@ -5,7 +5,7 @@
 // cache hit under 1%.
 
 #include "ComandosSistema.h"
-#include "dblayer/ListaLinhas.h"
+#include "base/ListaLinhas.h"
 #include "dblayer/firebird/DriverFirebird.h"
 #include "dblayer/traducao/ConverteSQL.h"
 

@@ -14,14 +14,15 @@ set -euo pipefail
 RAIZ=$(cd "$(dirname "$0")/../.." && pwd)
 DEMO=${1:-$RAIZ/demo}
 SCRIPTS=$RAIZ/scripts/demo
-DRIVER_SQLITE=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so
+# The SQLite ODBC driver as the libsqliteodbc package registers it in odbcinst.ini.
+DRIVER_SQLITE="SQLite3"
 
 falha() { echo "cria-demo: $*" >&2; exit 1; }
 
 if [ -f "$DEMO/.pronta" ]; then
   exit 0
 fi
-[ -r "$DRIVER_SQLITE" ] || falha "driver ODBC do SQLite ausente ($DRIVER_SQLITE): instale libsqliteodbc"
+odbcinst -q -d -n "$DRIVER_SQLITE" >/dev/null 2>&1 || falha "driver ODBC \"$DRIVER_SQLITE\" ausente: instale libsqliteodbc"
 command -v isql-fb >/dev/null || falha "isql-fb ausente: instale firebird3.0-utils"
 command -v isql >/dev/null || falha "isql (unixODBC) ausente: instale unixodbc"
 

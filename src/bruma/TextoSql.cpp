@@ -4,13 +4,6 @@
 
 #include <QDateTime>
 
-QString LiteralSql(const QString& texto)
-{
-    QString dobrado = texto;
-    dobrado.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + dobrado + QLatin1Char('\'');
-}
-
 QString NumeroOB(const QString& numeroLote)
 {
     return numeroLote.leftJustified(8, QLatin1Char(' '));

@@ -1,6 +1,6 @@
 #include "dblayer/AdaptadorConexao.h"
 
-#include "dblayer/Erros.h"
+#include "base/Erros.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

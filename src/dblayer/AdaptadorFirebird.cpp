@@ -1,6 +1,6 @@
 #include "dblayer/AdaptadorFirebird.h"
 
-#include "dblayer/Erros.h"
+#include "base/Erros.h"
 #include "dblayer/firebird/DriverFirebird.h"
 
 #include <QSqlError>

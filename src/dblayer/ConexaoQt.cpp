@@ -1,6 +1,6 @@
 #include "dblayer/ConexaoQt.h"
 
-#include "dblayer/Erros.h"
+#include "base/Erros.h"
 #include "dblayer/firebird/DriverFirebird.h"
 
 namespace ConexaoQt {

@@ -1,7 +1,7 @@
 #include "dblayer/GravaLinhaLog.h"
 
-#include "dblayer/Apara.h"
-#include "dblayer/Erros.h"
+#include "base/Apara.h"
+#include "base/Erros.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "dblayer/KoCampo.h"
 
-#include "dblayer/Erros.h"
+#include "base/Erros.h"
 #include "dblayer/Localidade.h"
 
 namespace {

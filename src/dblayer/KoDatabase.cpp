@@ -5,8 +5,8 @@
 #include "dblayer/AdaptadorOdbc.h"
 #include "dblayer/AdaptadorPostgres.h"
 #include "dblayer/ConexaoQt.h"
-#include "dblayer/Apara.h"
-#include "dblayer/Erros.h"
+#include "base/Apara.h"
+#include "base/Erros.h"
 #include "dblayer/Maquina.h"
 
 #include <QAtomicInteger>

@@ -1,7 +1,7 @@
 #include "dblayer/KoQuery.h"
 
 #include "dblayer/AdaptadorConexao.h"
-#include "dblayer/Erros.h"
+#include "base/Erros.h"
 #include "dblayer/KoDatabase.h"
 #include "dblayer/LimitesExecucao.h"
 #include "dblayer/ParametrosSQL.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dblayer/KoCampo.h"
-#include "dblayer/ListaLinhas.h"
+#include "base/ListaLinhas.h"
 #include "dblayer/traducao/ConverteSQL.h"
 
 #include <QObject>

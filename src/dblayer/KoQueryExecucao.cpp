@@ -1,7 +1,8 @@
 // The three entry points of the query component and the translation step
 // that runs before each of them reaches the server.
+#include "base/TextoAscii.h"
 #include "dblayer/AdaptadorConexao.h"
-#include "dblayer/Erros.h"
+#include "base/Erros.h"
 #include "dblayer/GravaLinhaLog.h"
 #include "dblayer/KoDatabase.h"
 #include "dblayer/KoQuery.h"
@@ -14,15 +15,6 @@
 namespace {
 
 const QString kPrefixoOpen = QStringLiteral("Erro KoQuery.Open: ");
-
-QString MaiusculasAscii(const QString& texto)
-{
-    QString r = texto;
-    for (QChar& c : r)
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - 32);
-    return r;
-}
 
 bool EhRetentavel(const QString& mensagem)
 {

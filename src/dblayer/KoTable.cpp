@@ -1,7 +1,7 @@
 #include "dblayer/KoTable.h"
 
-#include "dblayer/Apara.h"
-#include "dblayer/Erros.h"
+#include "base/Apara.h"
+#include "base/Erros.h"
 #include "dblayer/KoDatabase.h"
 
 #include <QSqlError>

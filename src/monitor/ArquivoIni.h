@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dblayer/Apara.h"
+#include "base/Apara.h"
 
 #include <QString>
 

@@ -2,7 +2,7 @@
 // locations from QX.ini.
 #include "monitor/Monitora.h"
 
-#include "dblayer/Erros.h"
+#include "base/Erros.h"
 #include "monitor/ProtocoloParaDriver.h"
 
 #include <optional>

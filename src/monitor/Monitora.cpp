@@ -1,6 +1,6 @@
 #include "monitor/Monitora.h"
 
-#include "dblayer/Erros.h"
+#include "base/Erros.h"
 #include "monitor/ArquivoIni.h"
 
 #include <QCoreApplication>

@@ -1,17 +1,6 @@
 #include "monitor/ProtocoloParaDriver.h"
 
-namespace {
-
-QString MaiusculasAscii(const QString& texto)
-{
-    QString resultado = texto;
-    for (QChar& c : resultado)
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-            c = QChar(c.unicode() - 'a' + 'A');
-    return resultado;
-}
-
-} // namespace
+#include "base/TextoAscii.h"
 
 QString ProtocoloParaDriver(const QString& protocolo)
 {

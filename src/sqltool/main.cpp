@@ -2,8 +2,8 @@
 // send it, without a database.
 
 #include "OpcoesSqlTool.h"
-#include "dblayer/Erros.h"
-#include "dblayer/ListaLinhas.h"
+#include "base/Erros.h"
+#include "base/ListaLinhas.h"
 #include "dblayer/traducao/ConverteSQL.h"
 
 #include <QCoreApplication>

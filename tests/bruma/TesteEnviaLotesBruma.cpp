@@ -1,7 +1,7 @@
 #include "FilaBrumaTeste.h"
 
 #include "bruma/TextoSql.h"
-#include "dblayer/Erros.h"
+#include "base/Erros.h"
 #include "dblayer/Localidade.h"
 
 #include <QDate>

@@ -1,6 +1,6 @@
 #include "bruma/LinhaOB.h"
 #include "bruma/TextoSql.h"
-#include "dblayer/ListaLinhas.h"
+#include "base/ListaLinhas.h"
 
 #include <gtest/gtest.h>
 

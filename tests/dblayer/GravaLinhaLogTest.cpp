@@ -1,7 +1,7 @@
 // The daily log writer and the small helpers beside it.
 #include "AmbienteTeste.h"
 
-#include "dblayer/Erros.h"
+#include "base/Erros.h"
 #include "dblayer/GravaLinhaLog.h"
 #include "dblayer/Maquina.h"
 

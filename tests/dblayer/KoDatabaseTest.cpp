@@ -3,7 +3,7 @@
 // behind each id and the parent copy.
 #include "ConexoesDeTeste.h"
 
-#include "dblayer/Erros.h"
+#include "base/Erros.h"
 #include "dblayer/KoDatabase.h"
 #include "dblayer/MapRules.h"
 

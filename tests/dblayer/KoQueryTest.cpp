@@ -3,7 +3,7 @@
 #include "AmbienteTeste.h"
 #include "ConexoesDeTeste.h"
 
-#include "dblayer/Erros.h"
+#include "base/Erros.h"
 #include "dblayer/GravaLinhaLog.h"
 #include "dblayer/KoQuery.h"
 #include "dblayer/LimitesExecucao.h"

@@ -2,7 +2,7 @@
 // list, key marking once, appending and the errors of posting.
 #include "BancoTeste.h"
 
-#include "dblayer/Erros.h"
+#include "base/Erros.h"
 #include "dblayer/KoDatabase.h"
 #include "dblayer/KoTable.h"
 

@@ -4,6 +4,7 @@
 
 #include "AmbienteTeste.h"
 #include "BancoTeste.h"
+#include "dblayer/firebird/DriverFirebird.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -30,8 +31,11 @@ TEST(BancoTeste, FirebirdNoServidorGeraNrecno)
     const QString banco = BancoTeste::criaFirebirdServidor("host", {"eas_host_firebird.sql"});
     BancoTeste::executaSqlFirebird(banco, "INSERT INTO FTOHOST (IDTIPO, DATOS, LEIDO) VALUES ('80', 'A|', 'F');"
                                           "INSERT INTO FTOHOST (IDTIPO, DATOS, LEIDO) VALUES ('81', 'B|', 'F')");
-    QSqlDatabase db = QSqlDatabase::addDatabase("QIBASE", "fixture_fb_servidor");
-    db.setDatabaseName(banco);
+    // "host/port:path" as the fixture returns it, through the project's own driver.
+    const qsizetype doisPontos = banco.indexOf(':');
+    QSqlDatabase db = QSqlDatabase::addDatabase(new DriverFirebird, "fixture_fb_servidor");
+    db.setHostName(banco.left(doisPontos));
+    db.setDatabaseName(banco.mid(doisPontos + 1));
     db.setUserName(AmbienteTeste::fbUsuario());
     db.setPassword(AmbienteTeste::fbSenha());
     EXPECT_EQ(conta(db, "FTOHOST WHERE NRECNO = 2 AND IDTIPO = '81'"), "1");

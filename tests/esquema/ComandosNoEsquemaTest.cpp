@@ -8,7 +8,7 @@
 #include "BancoTeste.h"
 #include "ComandosSistema.h"
 
-#include "dblayer/ListaLinhas.h"
+#include "base/ListaLinhas.h"
 #include "dblayer/firebird/DriverFirebird.h"
 
 #include <QMap>

@@ -2,7 +2,7 @@
 
 #include "ApoioMonitor.h"
 #include "AplicacaoTeste.h"
-#include "dblayer/Erros.h"
+#include "base/Erros.h"
 
 #include <QAbstractButton>
 #include <QAction>

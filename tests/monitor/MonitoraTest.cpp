@@ -4,7 +4,7 @@
 #include "ApoioMonitor.h"
 #include "AplicacaoTeste.h"
 #include "BancoTeste.h"
-#include "dblayer/Erros.h"
+#include "base/Erros.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

@@ -30,7 +30,10 @@ int pgPorta() { return exige("QX_PG_PORT").toInt(); }
 QString pgUsuario() { return exige("QX_PG_USER"); }
 QString pgSenha() { return exige("QX_PG_PASSWORD"); }
 QString pgBanco() { return exige("QX_PG_DATABASE"); }
-QString fbHost() { return exige("QX_FB_HOST"); }
+// Firebird's own notation for a server on another port: host/port.
+QString fbHost() { return fbMaquina() + u'/' + QString::number(fbPorta()); }
+QString fbMaquina() { return exige("QX_FB_HOST"); }
+int fbPorta() { return exige("QX_FB_PORT").toInt(); }
 QString fbPastaServidor() { return exige("QX_FB_DIR"); }
 QString fbUsuario() { return exige("QX_FB_USER"); }
 QString fbSenha() { return exige("QX_FB_PASSWORD"); }

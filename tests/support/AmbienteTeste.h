@@ -17,7 +17,9 @@ QString pgUsuario();
 QString pgSenha();
 QString pgBanco();        // the maintenance database of the test server
 
-QString fbHost();          // the Firebird server on loopback
+QString fbHost();          // the Firebird server on loopback, as "host/port"
+QString fbMaquina();       // its host alone
+int fbPorta();             // its port alone
 QString fbPastaServidor(); // a folder the Firebird server can create files in
 QString fbUsuario();
 QString fbSenha();

@@ -20,7 +20,8 @@ namespace BancoTeste {
 
 namespace {
 
-const char* const kPsqlodbc = "/usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so";
+// The psqlODBC driver as the odbc-postgresql package registers it in odbcinst.ini.
+const char* const kPsqlodbc = "PostgreSQL Unicode";
 
 QString caminhoScript(const QString& script)
 {

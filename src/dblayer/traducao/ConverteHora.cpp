@@ -1,6 +1,6 @@
 #include "dblayer/traducao/ConverteHora.h"
 
-#include "dblayer/Erros.h"
+#include "base/Erros.h"
 #include "dblayer/traducao/ConstrucoesColchetes.h"
 #include "dblayer/traducao/TextoSQL.h"
 

@@ -1,6 +1,6 @@
 #include "dblayer/traducao/ConverteSQL.h"
 
-#include "dblayer/ListaLinhas.h"
+#include "base/ListaLinhas.h"
 #include "dblayer/traducao/ConverteDatas.h"
 #include "dblayer/traducao/ConverteFirst.h"
 #include "dblayer/traducao/ConverteHora.h"

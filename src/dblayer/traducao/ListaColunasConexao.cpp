@@ -1,7 +1,7 @@
 #include "dblayer/traducao/ListaColunasConexao.h"
 
-#include "dblayer/Erros.h"
-#include "dblayer/ListaLinhas.h"
+#include "base/Erros.h"
+#include "base/ListaLinhas.h"
 #include "dblayer/traducao/ExpandeAsterisco.h"
 
 #include <QSqlError>

@@ -20,14 +20,6 @@ bool IguaisEm(QStringView texto, qsizetype pos, QStringView padrao)
 
 } // namespace
 
-QString Maiusculas(QStringView texto)
-{
-    QString copia = texto.toString();
-    for (QChar& c : copia)
-        c = QChar(Maiuscula(c.unicode()));
-    return copia;
-}
-
 qsizetype Acha(QStringView texto, QStringView padrao, qsizetype de)
 {
     if (padrao.isEmpty() || de < 0 || de > texto.size())
@@ -119,13 +111,6 @@ QString TrocaTrecho(const QString& texto, qsizetype de, qsizetype ate, QStringVi
     return resultado.replace(de, quantos, novo.toString());
 }
 
-
-QString Aspas(QStringView texto)
-{
-    QString dentro = texto.toString();
-    dentro.replace(u'\'', QStringLiteral("''"));
-    return u'\'' + dentro + u'\'';
-}
 
 QString TrocaQuebras(const QString& texto, QStringView por)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "dblayer/Apara.h"
+#include "base/Apara.h"
+#include "base/TextoAscii.h"
 
 #include <QString>
 #include <QStringView>
@@ -12,7 +13,7 @@
 // search that fails gives -1.
 namespace TextoSQL {
 
-QString Maiusculas(QStringView texto);
+inline QString Maiusculas(QStringView texto) { return MaiusculasAscii(texto); }
 
 qsizetype Acha(QStringView texto, QStringView padrao, qsizetype de = 0);
 qsizetype AchaCI(QStringView texto, QStringView padrao, qsizetype de = 0);
@@ -32,12 +33,12 @@ QString DesdeAte(QStringView texto, qsizetype de); // from 'de' to the end, clip
 // Replaces the characters from 'de' through 'ate' (clipped) by 'novo'.
 QString TrocaTrecho(const QString& texto, qsizetype de, qsizetype ate, QStringView novo);
 
-// Trimming is the system's own (dblayer/Apara.h).
+// Trimming is the system's own (base/Apara.h).
 using ::Apara;
 using ::AparaEsquerda;
 
 // An SQL string literal: single quotes around, inner single quotes doubled.
-QString Aspas(QStringView texto);
+inline QString Aspas(QStringView texto) { return LiteralSql(texto); }
 
 // Each CR LF pair of the text replaced by 'por'.
 QString TrocaQuebras(const QString& texto, QStringView por);

@@ -74,8 +74,8 @@ TEST(ConexaoFirebirdServidor, SenhaErradaDaErroLimpo)
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(new DriverFirebird, nome);
         db.setDatabaseName(banco.arquivo);
-        db.setHostName(banco.host);
-        db.setPort(3050);
+        db.setHostName(AmbienteTeste::fbMaquina());
+        db.setPort(AmbienteTeste::fbPorta());
         db.setUserName(AmbienteTeste::fbUsuario());
         db.setPassword(QStringLiteral("errada"));
         EXPECT_FALSE(db.open());

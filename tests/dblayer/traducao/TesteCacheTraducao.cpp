@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "dblayer/Erros.h"
+#include "base/Erros.h"
 #include "dblayer/traducao/ConverteSQL.h"
 
 namespace {

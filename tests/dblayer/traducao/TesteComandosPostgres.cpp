@@ -9,7 +9,7 @@
 #include "BancoTeste.h"
 #include "ComandosSistema.h"
 
-#include "dblayer/ListaLinhas.h"
+#include "base/ListaLinhas.h"
 #include "dblayer/traducao/ConverteSQL.h"
 
 #include <QSqlDatabase>

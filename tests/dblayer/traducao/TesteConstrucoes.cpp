@@ -2,7 +2,7 @@
 
 #include "CasosTraducao.h"
 
-#include "dblayer/Erros.h"
+#include "base/Erros.h"
 #include "dblayer/traducao/ConverteDatas.h"
 #include "dblayer/traducao/ConverteFirst.h"
 #include "dblayer/traducao/ConverteHora.h"

@@ -3,7 +3,7 @@
 
 #include "CasosTraducao.h"
 
-#include "dblayer/Erros.h"
+#include "base/Erros.h"
 #include "dblayer/traducao/ConverteSQL.h"
 #include "dblayer/traducao/ConverteSubstring.h"
 #include "dblayer/traducao/FechaParenteses.h"

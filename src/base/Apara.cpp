@@ -1,4 +1,4 @@
-#include "dblayer/Apara.h"
+#include "base/Apara.h"
 
 QString Apara(QStringView texto)
 {

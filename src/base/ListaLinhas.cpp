@@ -1,4 +1,4 @@
-#include "dblayer/ListaLinhas.h"
+#include "base/ListaLinhas.h"
 
 QString TListaLinhas::Text() const
 {
