@@ -16,7 +16,7 @@ cmake --build "$BUILD" -j "$(nproc)" --target quelix
 DEMO=$RAIZ/demo
 bash scripts/demo/cria-demo.sh "$DEMO"
 # The executable runs from its own folder, beside QX.ini and Logs/.
-cp -f "$BUILD/src/monitor/quelix" "$DEMO/quelix"
+cp -f "$BUILD/src/app/quelix" "$DEMO/quelix"
 export ODBCINI=$DEMO/odbc.ini
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

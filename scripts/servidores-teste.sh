@@ -91,7 +91,7 @@ CONF
 # its own. Made once; the SYSDBA password is drawn at random.
 prepara_raiz_firebird() {
   local raiz=$FB/raiz
-  [ -f "$raiz/security3.fdb" ] && [ -s "$FB/senha" ] && return 0
+  [ -f "$raiz/security3.fdb" ] && [ -s "$FB/senha" ] && grep -q '^SecurityDatabase' "$raiz/firebird.conf" && return 0
   [ -x /usr/sbin/firebird ] || falha "Firebird: /usr/sbin/firebird ausente: instale o pacote firebird3.0-server"
   [ -d "$FB_SISTEMA/plugins" ] || falha "Firebird: $FB_SISTEMA/plugins ausente: instale o pacote firebird3.0-server-core"
   [ -r "$FB_SEGURANCA_SISTEMA" ] || falha "Firebird: $FB_SEGURANCA_SISTEMA ausente: instale o pacote firebird3.0-server"
@@ -102,10 +102,13 @@ prepara_raiz_firebird() {
     [ -e "$FB_SISTEMA/$item" ] && ln -s "$FB_SISTEMA/$item" "$raiz/$item"
   done
   cp "$FB_SEGURANCA_SISTEMA" "$raiz/security3.fdb"
+  # SecurityDatabase points at the instance's own copy: the machine's
+  # security database (and its SYSDBA password) is never opened or changed.
   cat >"$raiz/firebird.conf" <<CONF
 # Test instance of the Quelix test command: loopback only.
 RemoteBindAddress = 127.0.0.1
 RemoteServicePort = $FB_PORTA
+SecurityDatabase = $raiz/security3.fdb
 UdfAccess = None
 CONF
   printf 'security.db = %s/security3.fdb\n' "$raiz" >"$raiz/databases.conf"

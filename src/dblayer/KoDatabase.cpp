@@ -85,7 +85,7 @@ void TKoCustomDatabase::SetGravaLog(bool valor)
 
 bool TKoCustomDatabase::Connected() const
 {
-    return QSqlDatabase::contains(FNomeConexao) && QSqlDatabase::database(FNomeConexao, false).isOpen();
+    return FConectada;
 }
 
 void TKoCustomDatabase::SetConnected(bool valor)
@@ -149,10 +149,12 @@ void TKoCustomDatabase::AbreConexaoQt()
     // Statements always run inside a transaction of the connection; commits
     // retain it, closing rolls it back.
     FAdaptador->IniciaTransacao(conexao);
+    FConectada = true;
 }
 
 void TKoCustomDatabase::FechaConexaoQt()
 {
+    FConectada = false;
     if (!QSqlDatabase::contains(FNomeConexao))
         return;
     emit AntesDeFechar();

@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
 
 class TAdaptadorConexao;
@@ -79,6 +80,12 @@ public:
     // Makes this connection a copy of a parent connection and opens it.
     void GetDatabase(TKoCustomDatabase* pai);
 
+    // Unattended operation: a link known to be gone, a cheap check of the
+    // link before a cycle, and the end of the cycle's transaction.
+    bool Perdida() const { return false; }
+    void ConfereConexao() {}
+    void FinalizaTransacao() {}
+
     // The Qt connection (valid while open) and its driver-specific helper.
     QSqlDatabase Conexao() const;
     TAdaptadorConexao& Adaptador() const;
@@ -105,6 +112,7 @@ private:
     std::unique_ptr<TKoGravaLog> FDadosGravaLog;
     QString FNomeConexao;
     quint64 FGeracao = 0;
+    std::atomic<bool> FConectada = false;  // read from other threads
     std::unique_ptr<TAdaptadorConexao> FAdaptador;
 };
 

@@ -8,7 +8,7 @@
 #include "dblayer/KoQuery.h"
 #include "dblayer/LimitesExecucao.h"
 #include "dblayer/Maquina.h"
-#include "dblayer/traducao/ListaColunasConexao.h"
+#include "dblayer/ListaColunasConexao.h"
 
 #include <QThread>
 

@@ -1,41 +1,63 @@
 #include "monitor/Monitora.h"
 
 #include "base/Erros.h"
-#include "monitor/ArquivoIni.h"
+#include "dblayer/GravaLinhaLog.h"
+#include "dblayer/Maquina.h"
+#include "monitor/NucleoCiclo.h"
 
-#include <QCoreApplication>
+#include <algorithm>
 
-TMonitora::TMonitora(TRelator& relator, const QString& pastaIni)
-    : FRelator(relator)
-    , FPastaIni(pastaIni)
+TMonitora::TMonitora(TRelator& relator, const TFabricasIntegracao& fabricas, const QString& pastaIni)
+    : FConfiguracao(pastaIni)
+    , FRelatorCiclo(relator, *this)
 {
     FTimer1.setInterval(IntervaloTimer);
     FTimer1.setSingleShot(false);
-    QObject::connect(&FTimer1, &QTimer::timeout, [this] { Timer1Timer(); });
+    connect(&FTimer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    FKoDatabaseFila.setObjectName(QStringLiteral("KoDatabaseFila"));
+
+    NoCiclo([&] { FNucleo = std::make_unique<TNucleoCiclo>(FRelatorCiclo, FConfiguracao, fabricas); });
+    for (const auto& [indice, integracao] : FNucleo->Integracoes())
+        FItens << TItemSeletor{indice, integracao->Legenda()};
+    if (!FItens.isEmpty())
+        FIndiceTipo = FItens.front().Indice;
 }
 
 TMonitora::~TMonitora()
 {
     FTimer1.stop();
+    FTbFila.Close();
+    FKoDatabaseFila.Close();
+    // The connections of the cycle's thread are closed and freed there.
+    NoCiclo([this] { FNucleo.reset(); });
 }
 
-void TMonitora::RegistraOperacoes(int indice, TOperacao primeira, TOperacao segunda)
+void TMonitora::NoCiclo(const std::function<void()>& trabalho)
 {
-    FOperacoes.at(size_t(indice)) = {std::move(primeira), std::move(segunda)};
+    struct TOcupacao {
+        TMonitora& m;
+        explicit TOcupacao(TMonitora& monitora) : m(monitora)
+        {
+            if (m.FOcupacoes++ == 0)
+                m.AvisaMudanca();
+        }
+        ~TOcupacao()
+        {
+            if (--m.FOcupacoes == 0)
+                m.AvisaMudanca();
+        }
+    } ocupacao(*this);
+    FThread.Executa(trabalho);
 }
 
-QString TMonitora::LerIni(const QString& secao, const QString& chave,
-                          const QString& arquivo) const
-{
-    const QString pasta = FPastaIni.isEmpty() ? QCoreApplication::applicationDirPath() : FPastaIni;
-    return LerValorIni(pasta, secao, chave, arquivo);
-}
+TKoDatabase& TMonitora::KoDatabase1() { return FNucleo->KoDatabase1; }
 
-bool TMonitora::ExisteChaveIni(const QString& secao, const QString& chave,
-                               const QString& arquivo) const
+TIntegracao* TMonitora::Integracao(int indice) const { return FNucleo->Integracao(indice); }
+
+const TVisaoFila* TMonitora::VisaoFila(int indice) const
 {
-    const QString pasta = FPastaIni.isEmpty() ? QCoreApplication::applicationDirPath() : FPastaIni;
-    return ExisteChaveNoIni(pasta, secao, chave, arquivo);
+    const TIntegracao* integracao = Integracao(indice);
+    return integracao ? integracao->VisaoFila() : nullptr;
 }
 
 // The application's error guard: what escapes a handler is shown in the
@@ -49,7 +71,7 @@ bool TMonitora::Protegido(const std::function<void()>& passo)
     };
     QString erro;
     try {
-        TOcupado ocupado(FRelator);
+        TOcupado ocupado(FRelatorCiclo);
         passo();
         return true;
     } catch (const EAbort&) {
@@ -57,20 +79,33 @@ bool TMonitora::Protegido(const std::function<void()>& passo)
     } catch (const Exception& e) {
         erro = e.Message();
     } catch (const std::exception& e) {
-        erro = QString::fromLocal8Bit(e.what());
+        erro = QString::fromUtf8(e.what());
     } catch (...) {
         // Nothing may leave a handler into the event loop.
         erro = QStringLiteral("Erro inesperado.");
     }
-    FRelator.MostraErro(erro);
+    FRelatorCiclo.MostraErro(erro);
     return false;
 }
 
 bool TMonitora::FormCreate() { return Protegido([this] { ExecutaInicio(); }); }
-bool TMonitora::Timer1Timer() { return Protegido([this] { ExecutaCiclo(); }); }
 bool TMonitora::BtnLimparClick() { return Protegido([this] { LimpaFila(); }); }
 bool TMonitora::PageControl1Change() { return Protegido([this] { AtualizaTabela(); }); }
 bool TMonitora::FormClose() { return Protegido([this] { ExecutaFechamento(); }); }
+
+bool TMonitora::Timer1Timer()
+{
+    return Protegido([this] {
+        try {
+            ExecutaCiclo();
+        } catch (const Exception& e) {
+            if (FAposErro == TAposErro::Continua)
+                GravaLinhaLog(NomeMaquina(), IPLocal(), QString(),
+                              QStringLiteral("Erro no ciclo: ") + e.Message());
+            throw;
+        }
+    });
+}
 
 bool TMonitora::RgTipoClick(int indice)
 {
@@ -80,7 +115,7 @@ bool TMonitora::RgTipoClick(int indice)
         // nothing is reconnected.
         FbMonitorando = false;
         DefineTimerAtivo(false);
-        FbLimparVisivel = indice == IndiceVapora;
+        FbLimparVisivel = VisaoFila(indice) != nullptr;
         AvisaMudanca();
     });
 }
@@ -89,94 +124,133 @@ bool TMonitora::CbMonitoraClick(bool marcado)
 {
     return Protegido([this, marcado] {
         FbMonitorando = marcado;
-        DefineTimerAtivo(marcado);
+        // During a cycle the timer is off; the cycle's end decides.
+        if (!Ocupado())
+            DefineTimerAtivo(marcado);
         AvisaMudanca();
     });
 }
 
 void TMonitora::ExecutaInicio()
 {
-    if (FDados.KoDatabase1.Connected())
-        FDados.KoDatabase1.Close();
-    ConfiguraBanco1();
-
-    const QString modelo = LerIni(QStringLiteral("ModeloAtivo"), QStringLiteral("Modelo"));
-    const QChar tipo = modelo.isEmpty() ? QChar() : modelo.front();
-    if (tipo == QLatin1Char('0')) {
-        DefineIndiceTipo(IndiceBruma);
-        ConectaBanco2();
-    } else if (tipo == QLatin1Char('1')) {
-        ConfiguraVapora();  // an error here skips the rest of start-up
-        DefineIndiceTipo(IndiceVapora);
-    } else if (tipo == QLatin1Char('2')) {
-        ConectaBanco3();
-        DefineIndiceTipo(IndiceEas);
+    AvisaArquivoIniAusente();
+    TIntegracao* iniciada = nullptr;
+    QString indiceIniciada;
+    try {
+        NoCiclo([this, &iniciada] { iniciada = FNucleo->Inicia(); });
+        if (iniciada) {
+            // The queue tab reads through a connection of its own, here.
+            if (const TVisaoFila* visao = iniciada->VisaoFila())
+                AbreVisaoFila(*visao);
+            DefineIndiceTipo(iniciada->Indice());
+        }
+    } catch (...) {
+        // The rest of start-up is skipped: polling does not start.
+        ParaOuContinuaAposErro();
+        throw;
     }
-
-    FbLimparVisivel = FIndiceTipo == IndiceVapora;
+    FbLimparVisivel = VisaoFila(FIndiceTipo) != nullptr;
     AvisaMudanca();
-    DefineTimerAtivo(true);
+    DefineTimerAtivo(FbMonitorando);
 }
 
-// One polling cycle. The timer is off for the whole cycle, so cycles never
-// overlap; it is enabled again only when both operations returned, so an
-// escaping error leaves polling off until "Monitorando" is toggled.
+void TMonitora::AvisaArquivoIniAusente()
+{
+    if (!FConfiguracao.Existe())
+        FRelatorCiclo.AdicionaLinha(QStringLiteral("Arquivo de configuração não encontrado: ")
+                                    + FConfiguracao.Caminho()
+                                    + QStringLiteral(". Todas as chaves são lidas vazias."));
+}
+
+// One polling cycle, on the cycle's thread. The timer is off for the whole
+// cycle, so cycles never overlap; it starts again when the cycle ends, while
+// "Monitorando" is checked.
 void TMonitora::ExecutaCiclo()
 {
     DefineTimerAtivo(false);
-    const auto& [primeira, segunda] = FOperacoes.at(size_t(FIndiceTipo));
-    if (primeira)
-        primeira();
-    if (segunda)
-        segunda();
-    DefineTimerAtivo(true);
+    const int indice = FIndiceTipo;
+    AvisaMudanca();
+    try {
+        NoCiclo([this, indice] { FNucleo->Ciclo(indice); });
+    } catch (...) {
+        FFalhasNoCiclo = FNucleo->FalhasNoCiclo();
+        ParaOuContinuaAposErro();
+        throw;
+    }
+    FFalhasNoCiclo = FNucleo->FalhasNoCiclo();
+    DefineTimerAtivo(FbMonitorando);
+    if (FbTabelaAdiada) {
+        FbTabelaAdiada = false;
+        AtualizaTabela();
+    }
+    AvisaMudanca();
+}
+
+// An error stopped start-up or a cycle. The window shows the truth: polling
+// has stopped, so "Monitorando" is unchecked, and checking it resumes. The
+// service goes on polling.
+void TMonitora::ParaOuContinuaAposErro()
+{
+    if (FAposErro == TAposErro::Continua) {
+        DefineTimerAtivo(FbMonitorando);
+        return;
+    }
+    FbMonitorando = false;
+    DefineTimerAtivo(false);
+    AvisaMudanca();
 }
 
 void TMonitora::LimpaFila()
 {
-    if (!FRelator.Pergunta(QStringLiteral("Deseja realmente limpar a fila de tarefas pendentes?"),
-                           QStringLiteral("Ko Monitor de Tinturarias")))
-        return;
-    TKoQuery& qry = FDados.QryExec1;
-    qry.Close();
-    qry.SQL.Clear();
-    qry.SQL.Add(QStringLiteral("UPDATE QX_INTEGRA SET"));
-    qry.SQL.Add(QStringLiteral("STATUS = 3"));
-    qry.SQL.Add(QStringLiteral("WHERE (STATUS = 0 OR STATUS IS NULL)"));
-    qry.TryExecSQL();
-    FDados.KoDatabase1.CommitRetaining();
+    NoCiclo([this] { FNucleo->LimpaFila(); });
 }
 
 void TMonitora::AtualizaTabela()
 {
-    if (FIndiceTipo == IndiceVapora)
-        AbreFilaFiltrada();
+    const TVisaoFila* visao = VisaoFila(FIndiceTipo);
+    if (!visao)
+        return;
+    // The grid is read again when the cycle has ended.
+    if (Ocupado()) {
+        FbTabelaAdiada = true;
+        return;
+    }
+    AbreVisaoFila(*visao);
 }
 
-// The queue view shows the rows still waiting: STATUS 0 (an empty STATUS is
-// not shown).
-void TMonitora::AbreFilaFiltrada()
+// The queue view shows the rows still waiting. Its connection is a copy of
+// the ERP's, opened here when closed or lost; reading it leaves no
+// transaction open.
+void TMonitora::AbreVisaoFila(const TVisaoFila& visao)
 {
-    TKoTable& tabela = FDados.TbQxIntegra;
+    TKoTable& tabela = FTbFila;
     tabela.Close();
-    tabela.TableName = QStringLiteral("QX_INTEGRA");
-    tabela.SetDatabase(&FDados.KoDatabase1);
+    tabela.TableName = visao.Tabela;
+    if (FKoDatabaseFila.Connected())
+        FKoDatabaseFila.ConfereConexao();
+    if (!FKoDatabaseFila.Connected() || FKoDatabaseFila.Perdida()) {
+        TKoDatabase* erp = nullptr;
+        NoCiclo([this, &erp] { erp = &FNucleo->KoDatabase1; });
+        FKoDatabaseFila.GetDatabase(erp);
+    }
+    tabela.SetDatabase(&FKoDatabaseFila);
     tabela.Filtered = false;
-    tabela.Filter = QStringLiteral("STATUS = 0");
+    tabela.Filter = visao.Filtro;
     tabela.Filtered = true;
     tabela.Open();
+    FKoDatabaseFila.FinalizaTransacao();
     AvisaMudanca();
 }
 
 void TMonitora::ExecutaFechamento()
 {
-    FTimer1.stop();
-    if (FDados.KoDatabase2.Connected())
-        FDados.KoDatabase2.Close();
-    // The queue view reads through the ERP connection: it goes first.
-    FDados.TbQxIntegra.Close();
-    if (FDados.KoDatabase1.Connected())
-        FDados.KoDatabase1.Close();
+    DefineTimerAtivo(false);
+    NoCiclo([this] { FNucleo->EncerraIntegracoes(); });
+    // The queue view reads a copy of the ERP connection: it goes first.
+    FTbFila.Close();
+    if (FKoDatabaseFila.Connected())
+        FKoDatabaseFila.Close();
+    NoCiclo([this] { FNucleo->FechaErp(); });
 }
 
 void TMonitora::DefineTimerAtivo(bool ativo)
@@ -188,12 +262,15 @@ void TMonitora::DefineTimerAtivo(bool ativo)
         FTimer1.start();
     else
         FTimer1.stop();
+    FbTimerAtivo = ativo;
     AvisaMudanca();
 }
 
 void TMonitora::DefineIndiceTipo(int indice)
 {
-    if (indice < IndiceBruma || indice > IndiceEas)
+    const bool registrado = std::any_of(FItens.cbegin(), FItens.cend(),
+                                        [indice](const TItemSeletor& item) { return item.Indice == indice; });
+    if (!registrado)
         throw Exception(QStringLiteral("Tipo de máquina inválido: %1").arg(indice));
     FIndiceTipo = indice;
 }

@@ -1,56 +1,60 @@
 #pragma once
 
-#include "monitor/ComponentesDados.h"
-#include "monitor/LocaisVapora.h"
-#include "monitor/Relator.h"
+#include "dblayer/KoDatabase.h"
+#include "dblayer/KoTable.h"
+#include "integracao/Configuracao.h"
+#include "integracao/Integracao.h"
+#include "integracao/Relator.h"
+#include "monitor/RelatorEntreThreads.h"
+#include "monitor/ThreadCiclo.h"
 
+#include <QObject>
 #include <QString>
 #include <QTimer>
 
-#include <array>
+#include <atomic>
 #include <functional>
+#include <memory>
+
+class TNucleoCiclo;
 
 // The monitor core: everything the main window does, without the window.
-// It owns the data components, the polling timer and the window fields the
-// integrations read, and holds the state of the window's controls (the type
-// selector, "Monitorando" and the visibility of "Limpar fila"). The window,
-// the headless modes and the tests drive it through the event handlers below
-// and show its state.
-class TMonitora {
+// It holds the state of the window's controls (the type selector,
+// "Monitorando", the visibility of "Limpar fila"), the polling timer and the
+// queue tab's table, and runs start-up, cycles, "Limpar fila" and shut-down
+// on the cycle's thread (TThreadCiclo), which owns the ERP connection and the
+// integrations. It knows the integrations only through TIntegracao.
+//
+// The event handlers are called on the thread the core was made on (the
+// window's); each returns when its work is done, handling that thread's
+// events meanwhile, so the window stays responsive during a cycle.
+class TMonitora : public QObject {
+    Q_OBJECT
 public:
-    using TOperacao = std::function<void()>;
-
     // Interval of Timer1: a cycle starts 59 s after the end of the previous one.
     static constexpr int IntervaloTimer = 59000;
-    static constexpr int IndiceBruma = 0;
-    static constexpr int IndiceVapora = 1;
-    static constexpr int IndiceEas = 2;
+
+    // What polling does after an error escaped a cycle: the window stops
+    // (and unchecks "Monitorando"); the service goes on 59 s later.
+    enum class TAposErro { Para, Continua };
 
     // `pastaIni` is the folder of QX.ini; empty for the executable's folder.
-    explicit TMonitora(TRelator& relator, const QString& pastaIni = {});
-    ~TMonitora();
+    TMonitora(TRelator& relator, const TFabricasIntegracao& fabricas, const QString& pastaIni = {});
+    ~TMonitora() override;
     TMonitora(const TMonitora&) = delete;
     TMonitora& operator=(const TMonitora&) = delete;
 
-    // The two integration operations a cycle runs for a selector index, first
-    // then second. An index without operations runs an empty cycle.
-    void RegistraOperacoes(int indice, TOperacao primeira, TOperacao segunda);
+    // The items of the type selector: the registered integrations by index.
+    struct TItemSeletor {
+        int Indice;
+        QString Legenda;
+    };
+    const QList<TItemSeletor>& ItensSeletor() const { return FItens; }
 
-    TComponentesDados& Dados() { return FDados; }
-    TRelator& Relator() { return FRelator; }
-
-    // Window fields read by the EAS integration.
-    QString sSchema;
-    bool bGravaEstoque = false;
-    // Locations of the web-service clients, read by the Vapora integration.
-    TLocaisVapora LocaisVapora;
-
-    // Configuration reading, from QX.ini in the configured folder.
-    QString LerIni(const QString& secao, const QString& chave,
-                   const QString& arquivo = QStringLiteral("QX.ini")) const;
-    bool ExisteChaveIni(const QString& secao, const QString& chave,
-                        const QString& arquivo = QStringLiteral("QX.ini")) const;
-    QString PastaIni() const { return FPastaIni; }
+    const TConfiguracao& Configuracao() const { return FConfiguracao; }
+    // The reporting interface the integrations speak through.
+    TRelator& Relator() { return FRelatorCiclo; }
+    void DefineAposErro(TAposErro aposErro) { FAposErro = aposErro; }
 
     // Event handlers. Each runs under the application's error guard: an error
     // that escapes is shown in the standard error box. They return false when
@@ -70,18 +74,30 @@ public:
     void AtualizaTabela();
     void ExecutaFechamento();
 
-    // Start-up steps on the connections (the configuration file's rules).
-    void ConfiguraBanco1();
-    void ConectaBanco2();
-    void ConectaBanco3();
-    void ConfiguraVapora();
-
     // State of the window's controls.
     int IndiceTipo() const { return FIndiceTipo; }
     bool Monitorando() const { return FbMonitorando; }
     bool LimparVisivel() const { return FbLimparVisivel; }
     QTimer& Timer1() { return FTimer1; }
-    bool TimerAtivo() const { return FTimer1.isActive(); }
+    // Safe to read from the cycle's thread too.
+    bool TimerAtivo() const { return FbTimerAtivo; }
+    // True while the cycle's thread works (a cycle, start-up, "Limpar fila"):
+    // the controls that would touch the database wait for it.
+    bool Ocupado() const { return FOcupacoes > 0; }
+    // Records that failed in the last cycle.
+    int FalhasNoCiclo() const { return FFalhasNoCiclo; }
+
+    // The ERP connection and the integrations live on the cycle's thread:
+    // from here read only their settings and Connected(), between handlers.
+    TKoDatabase& KoDatabase1();
+    TIntegracao* Integracao(int indice) const;
+    // Runs work on the cycle's thread and returns when it is done.
+    void NoCiclo(const std::function<void()>& trabalho);
+
+    // The queue tab's table and the connection of its own it reads through,
+    // on this thread.
+    TKoTable& TbFila() { return FTbFila; }
+    TKoDatabase& KoDatabaseFila() { return FKoDatabaseFila; }
 
     // Called after every change of the state above, so a window can show it.
     std::function<void()> EstadoMudou;
@@ -91,16 +107,25 @@ private:
     void DefineTimerAtivo(bool ativo);
     void DefineIndiceTipo(int indice);
     void AvisaMudanca();
-    void AbreFilaFiltrada();
+    void ParaOuContinuaAposErro();
+    const TVisaoFila* VisaoFila(int indice) const;
+    void AbreVisaoFila(const TVisaoFila& visao);
+    void AvisaArquivoIniAusente();
 
-    TRelator& FRelator;
-    QString FPastaIni;
-    TComponentesDados FDados;
+    TConfiguracao FConfiguracao;
+    TRelatorEntreThreads FRelatorCiclo;
+    TThreadCiclo FThread;
+    std::unique_ptr<TNucleoCiclo> FNucleo;
+    QList<TItemSeletor> FItens;
     QTimer FTimer1;
-    int FIndiceTipo = IndiceBruma;
+    TKoDatabase FKoDatabaseFila;
+    TKoTable FTbFila;
+    TAposErro FAposErro = TAposErro::Para;
+    int FIndiceTipo = 0;
     bool FbMonitorando = true;
     bool FbLimparVisivel = false;
-    // After FDados: integrations that hold references to the components are
-    // released first.
-    std::array<std::pair<TOperacao, TOperacao>, 3> FOperacoes;
+    std::atomic<bool> FbTimerAtivo = false;
+    bool FbTabelaAdiada = false;
+    int FFalhasNoCiclo = 0;
+    int FOcupacoes = 0;
 };

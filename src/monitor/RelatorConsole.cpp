@@ -1,12 +1,26 @@
 #include "monitor/RelatorConsole.h"
 
-void TRelatorConsole::AdicionaLinha(const QString& linha)
+namespace {
+
+// A terminal would go back to the start of the line at a CR and write over
+// it: every line break, CR LF, CR or LF, becomes one LF.
+QByteArray ComQuebrasDeLinha(QString texto)
 {
-    const QByteArray bytes = linha.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), FSaida);
-    std::fputc('\n', FSaida);
-    std::fflush(FSaida);
+    texto.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    texto.replace(u'\r', u'\n');
+    return texto.toUtf8();
 }
+
+void Escreve(std::FILE* arquivo, const QByteArray& bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), arquivo);
+    std::fputc('\n', arquivo);
+    std::fflush(arquivo);
+}
+
+} // namespace
+
+void TRelatorConsole::AdicionaLinha(const QString& linha) { Escreve(FSaida, ComQuebrasDeLinha(linha)); }
 
 void TRelatorConsole::MostraMensagem(const QString& texto) { EscreveErro(texto); }
 
@@ -20,8 +34,5 @@ void TRelatorConsole::MostraErro(const QString& texto) { EscreveErro(texto); }
 
 void TRelatorConsole::EscreveErro(const QString& texto)
 {
-    const QByteArray bytes = (QStringLiteral("Quelix: ") + texto).toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), FErros);
-    std::fputc('\n', FErros);
-    std::fflush(FErros);
+    Escreve(FErros, ComQuebrasDeLinha(QStringLiteral("Quelix: ") + texto));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitor/Relator.h"
+#include "integracao/Relator.h"
 
 #include <cstdio>
 

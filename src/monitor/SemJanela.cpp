@@ -12,14 +12,24 @@ int ExecutaUmCiclo(TMonitora& monitora)
     if (ok)
         ok = monitora.Timer1Timer();
     monitora.FormClose();
-    return ok ? 0 : 1;
+    if (!ok)
+        return CicloInterrompido;
+    return monitora.FalhasNoCiclo() > 0 ? CicloComFalhas : CicloConcluido;
 }
 
 int ExecutaSemJanela(TMonitora& monitora)
 {
-    const auto aviso = AvisaParadaNoLaco([] { QCoreApplication::quit(); });
+    // A signal may come while start-up still runs, before the loop below
+    // exists to be told to quit: it is remembered.
+    bool parar = false;
+    const auto aviso = AvisaParadaNoLaco([&parar] {
+        parar = true;
+        QCoreApplication::quit();
+    });
+    monitora.DefineAposErro(TMonitora::TAposErro::Continua);
     monitora.FormCreate();
-    QCoreApplication::exec();
+    if (!parar)
+        QCoreApplication::exec();
     monitora.FormClose();
     return 0;
 }

@@ -4,12 +4,19 @@
 
 // The monitor without a window, on a QCoreApplication that already exists.
 
+// Exit statuses of a run of one cycle.
+enum TStatusCiclo {
+    CicloConcluido = 0,        // the cycle ran and every record went through
+    CicloInterrompido = 1,     // an error escaped start-up or the cycle
+    CicloComFalhas = 3,        // the cycle ran; some records failed and wait for the next one
+};
+
 // Start-up, one polling cycle of the configured machine type at once, then
-// the shut-down. Returns the exit status: 0 when the cycle ended normally,
-// 1 when an error escaped the start-up or the cycle.
+// the shut-down. Returns a TStatusCiclo.
 int ExecutaUmCiclo(TMonitora& monitora);
 
 // Start-up, then polling every 59 seconds as the window does, until SIGINT
-// or SIGTERM; then the shut-down. Returns the exit status (0). Needs
+// or SIGTERM; then the shut-down. An error that escapes start-up or a cycle
+// is reported and polling goes on. Returns the exit status (0). Needs
 // BloqueiaSinaisDeParada() first (monitor/SinaisDeParada.h).
 int ExecutaSemJanela(TMonitora& monitora);

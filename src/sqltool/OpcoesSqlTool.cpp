@@ -1,5 +1,7 @@
 #include "OpcoesSqlTool.h"
 
+#include <QCommandLineParser>
+
 #include <stdexcept>
 
 namespace {
@@ -34,29 +36,26 @@ const QStringList& DriversConhecidos()
 
 OpcoesSqlTool LeOpcoes(const QStringList& argumentos)
 {
+    QCommandLineParser parser;
+    const QCommandLineOption ajuda({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption colunas(QStringLiteral("colunas"), QString(), QStringLiteral("TABELA=COL1,..."));
+    parser.addOption(ajuda);
+    parser.addOption(colunas);
+    if (!parser.parse(QStringList{QStringLiteral("quelix-sql")} + argumentos))
+        Recusa(parser.errorText());
+
     OpcoesSqlTool opcoes;
-    for (qsizetype i = 0; i < argumentos.size(); ++i) {
-        const QString& arg = argumentos[i];
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            opcoes.ajuda = true;
-        } else if (arg == QLatin1String("--colunas")) {
-            if (++i >= argumentos.size())
-                Recusa(QStringLiteral("--colunas espera TABELA=COL1,COL2,..."));
-            LeColunas(argumentos[i], opcoes);
-        } else if (arg.startsWith(QLatin1String("--colunas="))) {
-            LeColunas(arg.mid(10), opcoes);
-        } else if (arg.startsWith(u'-')) {
-            Recusa(QStringLiteral("opção desconhecida: %1").arg(arg));
-        } else if (opcoes.driverId.isEmpty()) {
-            opcoes.driverId = arg;
-        } else {
-            Recusa(QStringLiteral("um só driver, recebidos %1 e %2").arg(opcoes.driverId, arg));
-        }
-    }
+    opcoes.ajuda = parser.isSet(ajuda);
     if (opcoes.ajuda)
         return opcoes;
-    if (opcoes.driverId.isEmpty())
+    for (const QString& valor : parser.values(colunas))
+        LeColunas(valor, opcoes);
+    const QStringList drivers = parser.positionalArguments();
+    if (drivers.size() > 1)
+        Recusa(QStringLiteral("um só driver, recebidos %1").arg(drivers.join(QStringLiteral(" e "))));
+    if (drivers.isEmpty())
         Recusa(QStringLiteral("falta o driver (%1)").arg(DriversConhecidos().join(u", ")));
+    opcoes.driverId = drivers.front();
     if (!DriversConhecidos().contains(opcoes.driverId))
         Recusa(QStringLiteral("driver desconhecido: %1 (%2)")
                    .arg(opcoes.driverId, DriversConhecidos().join(u", ")));

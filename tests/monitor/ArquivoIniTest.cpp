@@ -1,4 +1,4 @@
-#include "monitor/ArquivoIni.h"
+#include "integracao/ArquivoIni.h"
 
 #include "AmbienteTeste.h"
 

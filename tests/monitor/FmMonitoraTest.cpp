@@ -1,14 +1,18 @@
-#include "monitor/janela/FmMonitora.h"
+#include "janela/FmMonitora.h"
 
 #include "ApoioMonitor.h"
 #include "AplicacaoTeste.h"
+#include "IntegracaoTeste.h"
 #include "base/Erros.h"
+#include "dblayer/KoDatabase.h"
+#include "dblayer/KoQuery.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QMenu>
@@ -16,7 +20,10 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 using namespace ApoioMonitor;
 
@@ -24,21 +31,25 @@ namespace {
 
 const auto* const Aplicacao = ::testing::AddGlobalTestEnvironment(new TAplicacaoTeste<QApplication>);
 
+const TVisaoFila FilaQx{QStringLiteral("QX_INTEGRA"), QStringLiteral("STATUS = 0")};
+
 class Janela : public ::testing::Test {
 protected:
     TRelatorComTitulos caixas;  // the window's message boxes
-    std::array<std::pair<TMonitora::TOperacao, TMonitora::TOperacao>, 3> operacoes;
+    std::array<TDefinicaoTeste, 3> tipos{
+        Tipo(0, QStringLiteral("Bruma")),
+        Tipo(1, QStringLiteral("Vapora"), FilaQx),
+        Tipo(2, QStringLiteral("EAS")),
+    };
 
     std::unique_ptr<TFmMonitora> Cria(const QString& ini)
     {
         const QString pasta = PastaComIni(ini);
+        TFabricasIntegracao fabricas;
+        for (const TDefinicaoTeste& tipo : tipos)
+            fabricas << FabricaTeste(tipo);
         return std::make_unique<TFmMonitora>(
-            [this, pasta](TRelator& relator) {
-                auto m = std::make_unique<TMonitora>(relator, pasta);
-                for (int i = 0; i < 3; ++i)
-                    m->RegistraOperacoes(i, operacoes[i].first, operacoes[i].second);
-                return m;
-            },
+            [fabricas, pasta](TRelator& relator) { return std::make_unique<TMonitora>(relator, fabricas, pasta); },
             &caixas);
     }
 
@@ -77,7 +88,7 @@ TEST_F(Janela, TemOsControlesELegendas)
     EXPECT_TRUE(caixas.Mensagens[0].startsWith("Erro na Conexão do Banco1!.\r"));
 }
 
-TEST_F(Janela, ModeloVaporaMostraLimparFilaEATabelaFiltrada)
+TEST_F(Janela, ModeloComFilaMostraLimparFilaEATabelaFiltrada)
 {
     const QString erp = CriaErp();
     InsereFila(erp, {"0", "1", "0"});
@@ -87,8 +98,9 @@ TEST_F(Janela, ModeloVaporaMostraLimparFilaEATabelaFiltrada)
     EXPECT_TRUE(j->CbMonitora->isChecked());
 
     j->PageControl1->setCurrentIndex(1);  // PageControl1Change
-    EXPECT_TRUE(j->Monitora().Dados().TbQxIntegra.Active());
-    EXPECT_EQ(j->DBGrid1->model(), j->Monitora().Dados().TbQxIntegra.Modelo());
+    EXPECT_TRUE(j->Monitora().TbFila().Active());
+    EXPECT_EQ(j->DBGrid1->model(), j->Monitora().TbFila().Modelo());
+    EXPECT_EQ(j->DBGrid1->model()->rowCount(), 2);
 }
 
 TEST_F(Janela, EscolherTipoDesmarcaMonitorandoEMarcarRetoma)
@@ -109,23 +121,23 @@ TEST_F(Janela, EscolherTipoDesmarcaMonitorandoEMarcarRetoma)
     EXPECT_FALSE(j->Monitora().TimerAtivo());
 }
 
-TEST_F(Janela, CicloEscreveNoLogComCursorOcupadoEErroParaAPolling)
+TEST_F(Janela, CicloEscreveNoLogComCursorOcupadoEErroDesmarcaMonitorando)
 {
-    QList<Qt::CursorShape> cursores;
-    auto cursorAtual = [&] {
-        cursores << (QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
-                                                    : Qt::ArrowCursor);
+    std::atomic<int> cursor = -1;
+    tipos[0].primeira = [&](TContextoIntegracao& c) {
+        // The busy cursor, as the window's thread shows it during the cycle.
+        QMetaObject::invokeMethod(qApp, [&] {
+            cursor = QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor;
+        }, Qt::BlockingQueuedConnection);
+        c.Relator.AdicionaLinha("  primeira linha, sem aparar  ");
     };
-    TFmMonitora* janela = nullptr;
-    operacoes[0] = {[&] { cursorAtual(); janela->AdicionaLinha("  primeira linha, sem aparar  "); },
-                    [&] { janela->AdicionaLinha("segunda"); }};
-    operacoes[2] = {[] { throw EDatabaseError("Erro KoQuery.Open: sem conexão"); }, {}};
+    tipos[0].segunda = [](TContextoIntegracao& c) { c.Relator.AdicionaLinha("segunda"); };
+    tipos[2].primeira = [](TContextoIntegracao&) { throw EDatabaseError("Erro KoQuery.Open: sem conexão"); };
     auto j = Cria("");
-    janela = j.get();
 
     j->Timer1Timer();
     EXPECT_EQ(LinhasDoLog(*j), QStringList({"  primeira linha, sem aparar  ", "segunda"}));
-    EXPECT_EQ(cursores, QList<Qt::CursorShape>({Qt::WaitCursor}));
+    EXPECT_EQ(cursor, Qt::WaitCursor);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(j->Monitora().TimerAtivo());
 
@@ -134,10 +146,74 @@ TEST_F(Janela, CicloEscreveNoLogComCursorOcupadoEErroParaAPolling)
     j->Timer1Timer();
     EXPECT_EQ(caixas.Erros, QStringList({"Erro KoQuery.Open: sem conexão"}));
     EXPECT_FALSE(j->Monitora().TimerAtivo());
-    EXPECT_TRUE(j->CbMonitora->isChecked());
-    j->CbMonitora->click();
+    EXPECT_FALSE(j->CbMonitora->isChecked());  // polling stopped, and the switch shows it
     j->CbMonitora->click();
     EXPECT_TRUE(j->Monitora().TimerAtivo());
+}
+
+// A cycle blocked on a lock held by another connection: the window keeps
+// answering, the log shows each line as it is written, "Limpar fila" waits
+// for the cycle, and a close asked for meanwhile happens after it.
+TEST_F(Janela, JanelaRespondeDuranteCicloBloqueadoEFechaDepoisDele)
+{
+    const QString erp = CriaErp();
+    InsereFila(erp, {"0"});
+    TKoDatabase outra;
+    outra.SetDriverName("FB");
+    outra.SetDatabaseName(erp);
+    outra.Open();
+    TKoQuery trava;
+    trava.SetDatabase(&outra);
+    trava.SQL.Add("UPDATE QX_INTEGRA SET STATUS = 5 WHERE ORDEM = 1");
+    trava.ExecSQL();  // uncommitted: the row stays locked
+
+    std::atomic<bool> bloqueado = false;
+    tipos[1].primeira = [&](TContextoIntegracao& c) {
+        c.Relator.AdicionaLinha("antes da trava");
+        TKoQuery q;
+        q.SetDatabase(&c.KoDatabase1);
+        q.SQL.Add("UPDATE QX_INTEGRA SET STATUS = 1 WHERE ORDEM = 1");
+        bloqueado = true;
+        q.TryExecSQL();  // waits for the lock
+        c.KoDatabase1.CommitRetaining();
+        c.Relator.AdicionaLinha("depois da trava");
+    };
+    auto j = Cria(SecaoBanco1(erp) + "[ModeloAtivo]\nModelo=1\n");
+    j->show();
+
+    QStringList vistoDuranteOCiclo;
+    bool limparHabilitado = true;
+    int tiquesDuranteOCiclo = 0;
+    QTimer relogio;
+    QObject::connect(&relogio, &QTimer::timeout, [&] {
+        if (!bloqueado)
+            return;
+        ++tiquesDuranteOCiclo;  // the window's event loop answers
+        if (tiquesDuranteOCiclo == 5) {
+            vistoDuranteOCiclo = LinhasDoLog(*j);
+            limparHabilitado = j->BtnLimpar->isEnabled();
+            j->close();  // waits for the cycle
+            EXPECT_TRUE(j->isVisible());
+            outra.RollbackRetaining();  // releases the lock
+        }
+    });
+    relogio.start(20);
+
+    QElapsedTimer tempo;
+    tempo.start();
+    j->Timer1Timer();
+    relogio.stop();
+    QApplication::processEvents();  // the deferred close
+
+    EXPECT_GE(tiquesDuranteOCiclo, 5);
+    EXPECT_EQ(vistoDuranteOCiclo, QStringList({"antes da trava"}));
+    EXPECT_FALSE(limparHabilitado);
+    EXPECT_EQ(LinhasDoLog(*j), QStringList({"antes da trava", "depois da trava"}));
+    EXPECT_FALSE(j->isVisible());
+    EXPECT_FALSE(j->Monitora().KoDatabase1().Connected());
+    EXPECT_FALSE(j->Monitora().TimerAtivo());
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"1"}));
+    EXPECT_TRUE(caixas.Erros.isEmpty()) << caixas.Erros.join('\n').toStdString();
 }
 
 TEST_F(Janela, OLogGuardaTodasAsLinhas)
@@ -151,15 +227,16 @@ TEST_F(Janela, OLogGuardaTodasAsLinhas)
     EXPECT_EQ(LinhasDoLog(*j), esperadas);
 }
 
-TEST_F(Janela, LimparFilaPerguntaComOTituloDaJanela)
+TEST_F(Janela, LimparFilaPerguntaNaCaixaDaJanela)
 {
-    const QString erp = CriaErp();
-    InsereFila(erp, {"0", ""});
-    auto j = Cria(SecaoBanco1(erp) + "[ModeloAtivo]\nModelo=1\n");
+    tipos[1].limpaFila = [](TContextoIntegracao& c) {
+        c.Relator.AdicionaLinha(c.Relator.Pergunta("Limpar?", "Ko Monitor de Tinturarias") ? "sim" : "não");
+    };
+    auto j = Cria("[ModeloAtivo]\nModelo=1\n");
     caixas.resposta = true;
     j->BtnLimpar->click();
     EXPECT_EQ(caixas.Titulos, QStringList({"Ko Monitor de Tinturarias"}));
-    EXPECT_EQ(LeStatusFila(erp), QStringList({"3", "3"}));
+    EXPECT_EQ(LinhasDoLog(*j).last(), "sim");
 }
 
 TEST_F(Janela, MenuMinimizaERestauraEFecharFechaAsConexoes)
@@ -173,9 +250,9 @@ TEST_F(Janela, MenuMinimizaERestauraEFecharFechaAsConexoes)
     EXPECT_TRUE(j->isVisible());
     EXPECT_FALSE(j->isMinimized());
 
-    ASSERT_TRUE(j->Monitora().Dados().KoDatabase1.Connected());
+    ASSERT_TRUE(j->Monitora().KoDatabase1().Connected());
     j->close();
-    EXPECT_FALSE(j->Monitora().Dados().KoDatabase1.Connected());
+    EXPECT_FALSE(j->Monitora().KoDatabase1().Connected());
     EXPECT_FALSE(j->Monitora().TimerAtivo());
 }
 

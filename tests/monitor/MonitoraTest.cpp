@@ -4,9 +4,13 @@
 #include "ApoioMonitor.h"
 #include "AplicacaoTeste.h"
 #include "BancoTeste.h"
+#include "IntegracaoTeste.h"
 #include "base/Erros.h"
+#include "dblayer/KoQuery.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace ApoioMonitor;
@@ -16,16 +20,35 @@ namespace {
 const auto* const Aplicacao =
     ::testing::AddGlobalTestEnvironment(new TAplicacaoTeste<QCoreApplication>);
 
-const QString PrefixoOdbc =
-    QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Data Source=");
+const TVisaoFila FilaQx{QStringLiteral("QX_INTEGRA"), QStringLiteral("STATUS = 0")};
 
 class Monitora : public ::testing::Test {
 protected:
     TRelatorComTitulos relator;
+    // Three machine types as the composition root registers them; tests
+    // fill in what each does.
+    std::array<TDefinicaoTeste, 3> tipos{
+        Tipo(0, QStringLiteral("Bruma")),
+        Tipo(1, QStringLiteral("Vapora"), FilaQx),
+        Tipo(2, QStringLiteral("EAS")),
+    };
+
+    TFabricasIntegracao Fabricas() const
+    {
+        TFabricasIntegracao fabricas;
+        for (const TDefinicaoTeste& tipo : tipos)
+            fabricas << FabricaTeste(tipo);
+        return fabricas;
+    }
+
+    std::unique_ptr<TMonitora> Cria(const QString& ini)
+    {
+        return std::make_unique<TMonitora>(relator, Fabricas(), PastaComIni(ini));
+    }
 
     std::unique_ptr<TMonitora> Inicia(const QString& ini)
     {
-        auto monitora = std::make_unique<TMonitora>(relator, PastaComIni(ini));
+        auto monitora = Cria(ini);
         monitora->FormCreate();
         return monitora;
     }
@@ -40,93 +63,69 @@ protected:
     }
 };
 
-TEST_F(Monitora, InicioBrumaAbreAFilaDaMaquinaPorOdbc)
+TEST_F(Monitora, SeletorTemAsIntegracoesRegistradasPorIndice)
 {
-    const QString erp = CriaErp();
-    const QString bruma = BancoTeste::criaPostgres(AmbienteTeste::nomeUnico("bruma"), {"bruma_postgres.sql"});
-    const QString dsn = BancoTeste::criaDsnOdbc(AmbienteTeste::nomeUnico("dsn_bruma"), bruma);
-    auto m = Inicia(SecaoBanco1(erp)
-                    + QStringLiteral("[Banco2]\nProtocolo=Postgres\nBase=%1\nUsuario=%2\nSenha=%3\n"
-                                     "[ModeloAtivo]\nModelo=0\n")
-                          .arg(dsn, AmbienteTeste::pgUsuario(), AmbienteTeste::pgSenha()));
-
-    EXPECT_TRUE(relator.Mensagens.isEmpty()) << relator.Mensagens.join('\n').toStdString();
-    EXPECT_TRUE(m->Dados().KoDatabase1.Connected());
-    EXPECT_TRUE(m->Dados().KoDatabase2.Connected());
-    EXPECT_EQ(m->Dados().KoDatabase2.DatabaseName(), PrefixoOdbc + dsn);
-    EXPECT_EQ(m->Dados().KoDatabase2.DriverName(), "PG");
-    EsperaMonitorando(*m, 0, false);
+    std::swap(tipos[0], tipos[2]);  // registration order does not matter
+    auto m = Cria("");
+    QStringList itens;
+    for (const TMonitora::TItemSeletor& item : m->ItensSeletor())
+        itens << QStringLiteral("%1 %2").arg(item.Indice).arg(item.Legenda);
+    EXPECT_EQ(itens, QStringList({"0 Bruma", "1 Vapora", "2 EAS"}));
+    EXPECT_EQ(m->IndiceTipo(), 0);
 }
 
-TEST_F(Monitora, InicioVaporaLeOsLocaisEAbreAFilaFiltrada)
+TEST_F(Monitora, ModeloIniciaSuaIntegracaoNaThreadDoCicloEAjustaOSeletor)
+{
+    const QString erp = CriaErp();
+    QStringList iniciadas;
+    QThread* threadDoInicio = nullptr;
+    for (TDefinicaoTeste& tipo : tipos)
+        tipo.inicia = [&, i = tipo.indice](TContextoIntegracao& c) {
+            iniciadas << QString::number(i);
+            threadDoInicio = QThread::currentThread();
+            EXPECT_TRUE(c.KoDatabase1.Connected());  // the ERP opens first
+        };
+    for (const char* modelo : {"0", "2", "1x"}) {
+        iniciadas.clear();
+        auto m = Inicia(SecaoBanco1(erp) + "[ModeloAtivo]\nModelo=" + modelo + "\n");
+        EXPECT_TRUE(relator.Mensagens.isEmpty()) << relator.Mensagens.join('\n').toStdString();
+        EXPECT_EQ(iniciadas, QStringList({QString(QChar::fromLatin1(modelo[0]))}));
+        EXPECT_NE(threadDoInicio, QThread::currentThread());
+        EXPECT_TRUE(m->KoDatabase1().Connected());
+        EsperaMonitorando(*m, modelo[0] - '0', modelo[0] == '1');
+    }
+}
+
+TEST_F(Monitora, ModeloComFilaAbreAVisaoFiltradaNumaConexaoPropria)
 {
     const QString erp = CriaErp();
     InsereFila(erp, {"0", "", "1", "0"});
-    auto m = Inicia(SecaoBanco1(erp)
-                    + "[Vapora]\nArtigo=http://ws/artigo?wsdl\nCliente=http://ws/cliente\nCor=c\n"
-                      "ClasseProduto=cp\nSubClasseProduto=scp\nProduto=p\nGerarOP=http://ws:3030/op\n"
-                      "Programacao=pg\nTipoFio=\n[ModeloAtivo]\nModelo=1x\n");
+    auto m = Inicia(SecaoBanco1(erp) + "[ModeloAtivo]\nModelo=1\n");
 
-    EXPECT_TRUE(relator.Mensagens.isEmpty()) << relator.Mensagens.join('\n').toStdString();
     EXPECT_TRUE(relator.Erros.isEmpty()) << relator.Erros.join('\n').toStdString();
     EsperaMonitorando(*m, 1, true);
-    const TLocaisVapora& l = m->LocaisVapora;
-    EXPECT_EQ(QStringList({l.HTTPArtigo, l.HTTPCliente, l.HTTPCor, l.HTTPClasseProduto,
-                           l.HTTPSubClasseProduto, l.HTTPProduto, l.HTTPGerarOP, l.HTTPProgramacao,
-                           l.HTTPTipoFio}),
-              QStringList({"http://ws/artigo?wsdl", "http://ws/cliente", "c", "cp", "scp", "p",
-                           "http://ws:3030/op", "pg", ""}));
-    const TKoTable& fila = m->Dados().TbQxIntegra;
+    const TKoTable& fila = m->TbFila();
     EXPECT_TRUE(fila.Active());
     EXPECT_EQ(fila.TableName, "QX_INTEGRA");
     EXPECT_EQ(fila.Filter, "STATUS = 0");
     EXPECT_TRUE(fila.Filtered);
     EXPECT_EQ(fila.RecordCount(), 2);  // STATUS 0 only; an empty STATUS is not shown
-    EXPECT_FALSE(m->Dados().KoDatabase2.Connected());
-    EXPECT_EQ(m->Dados().KoDatabase2.DriverName(), "MSSQL");
+    EXPECT_EQ(fila.Database(), &m->KoDatabaseFila());
+    EXPECT_TRUE(m->KoDatabaseFila().Connected());
 }
 
-TEST_F(Monitora, InicioEasAbreOHostELeSchemaEEstoque)
+TEST_F(Monitora, ModeloDesconhecidoOuVazioNaoIniciaIntegracao)
 {
     const QString erp = CriaErp();
-    const QString host = BancoTeste::criaFirebirdLocal(AmbienteTeste::nomeUnico("eas"), {"eas_host_firebird.sql"});
-    auto m = Inicia(SecaoBanco1(erp)
-                    + QStringLiteral("[Banco3]\nProtocolo=FB\nBase=%1\nUsuario=SYSDBA\nSenha=x\n"
-                                     "Schema=EASHOST\nEstoque=S\n[ModeloAtivo]\nModelo=2\n")
-                          .arg(host));
-
-    EXPECT_TRUE(relator.Mensagens.isEmpty()) << relator.Mensagens.join('\n').toStdString();
-    EXPECT_TRUE(m->Dados().KoDatabase2.Connected());
-    EXPECT_EQ(m->Dados().KoDatabase2.Database, host);
-    EXPECT_EQ(m->sSchema, "EASHOST");
-    EXPECT_TRUE(m->bGravaEstoque);
-    EsperaMonitorando(*m, 2, false);
-}
-
-TEST_F(Monitora, InicioEasComHostInacessivelAvisaEMonitoraMesmoAssim)
-{
-    const QString erp = CriaErp();
-    auto m = Inicia(SecaoBanco1(erp)
-                    + "[Banco3]\nBase=/nao/existe/host.fdb\nEstoque=s\n[ModeloAtivo]\nModelo=2\n");
-
-    ASSERT_EQ(relator.Mensagens.size(), 1);
-    EXPECT_FALSE(relator.Mensagens[0].isEmpty());
-    EXPECT_FALSE(relator.Mensagens[0].startsWith("Erro na Conexão do Banco1!."));
-    EXPECT_FALSE(m->bGravaEstoque);  // "S" exactly, case-sensitive
-    EXPECT_FALSE(m->Dados().KoDatabase2.Connected());
-    EsperaMonitorando(*m, 2, false);
-}
-
-TEST_F(Monitora, ModeloDesconhecidoOuVazioNaoConfiguraOSegundoBanco)
-{
-    const QString erp = CriaErp();
+    bool iniciou = false;
+    for (TDefinicaoTeste& tipo : tipos)
+        tipo.inicia = [&](TContextoIntegracao&) { iniciou = true; };
     for (const QString modelo : {"7", "", "x0"}) {
         relator.Limpa();
         auto m = Inicia(SecaoBanco1(erp) + "[ModeloAtivo]\nModelo=" + modelo + "\n");
         EXPECT_TRUE(relator.Mensagens.isEmpty()) << modelo.toStdString();
-        EXPECT_TRUE(m->Dados().KoDatabase1.Connected());
-        EXPECT_FALSE(m->Dados().KoDatabase2.Connected());
-        EXPECT_EQ(m->Dados().KoDatabase2.DriverName(), "MSSQL");
+        EXPECT_TRUE(m->KoDatabase1().Connected());
+        EXPECT_FALSE(iniciou);
         EsperaMonitorando(*m, 0, false);
     }
 }
@@ -138,12 +137,24 @@ TEST_F(Monitora, IniVazioAvisaAFalhaDoBanco1EMonitoraMesmoAssim)
     EXPECT_TRUE(relator.Mensagens[0].startsWith("Erro na Conexão do Banco1!.\r"))
         << relator.Mensagens[0].toStdString();
     EXPECT_GT(relator.Mensagens[0].size(), QString("Erro na Conexão do Banco1!.\r").size());
-    EXPECT_EQ(m->Dados().KoDatabase1.DriverName(), "FB");
-    EXPECT_FALSE(m->Dados().KoDatabase1.Connected());
+    EXPECT_EQ(m->KoDatabase1().DriverName(), "FB");
+    EXPECT_FALSE(m->KoDatabase1().Connected());
     EsperaMonitorando(*m, 0, false);
 }
 
-TEST_F(Monitora, VaporaSemBanco1MostraOErroEPulaORestoDoInicio)
+TEST_F(Monitora, IniAusenteENomeadoUmaVezNoInicio)
+{
+    const QString pasta = PastaComIni("");
+    QFile::remove(pasta + "/QX.ini");
+    TMonitora m(relator, Fabricas(), pasta);
+    m.FormCreate();
+    ASSERT_EQ(relator.Linhas.size(), 1);
+    EXPECT_EQ(relator.Linhas[0], "Arquivo de configuração não encontrado: " + pasta
+                                     + "/QX.ini. Todas as chaves são lidas vazias.");
+    EXPECT_EQ(relator.Mensagens.size(), 1);  // then the ERP's, as without a file
+}
+
+TEST_F(Monitora, FalhaAoAbrirAVisaoDaFilaPulaORestoDoInicioEDesmarcaMonitorando)
 {
     auto m = Inicia("[Banco1]\nBase=/nao/existe/erp.fdb\n[ModeloAtivo]\nModelo=1\n");
     ASSERT_EQ(relator.Mensagens.size(), 1);
@@ -152,7 +163,7 @@ TEST_F(Monitora, VaporaSemBanco1MostraOErroEPulaORestoDoInicio)
     EXPECT_EQ(m->IndiceTipo(), 0);
     EXPECT_FALSE(m->LimparVisivel());
     EXPECT_FALSE(m->TimerAtivo());
-    EXPECT_TRUE(m->Monitorando());
+    EXPECT_FALSE(m->Monitorando());  // polling is off, and the switch says so
 }
 
 // PostgreSQL host and port come from "servidor"; the whole Base is the
@@ -170,9 +181,9 @@ class ConfiguracaoBanco1 : public ::testing::TestWithParam<CasoBanco1> {};
 TEST_P(ConfiguracaoBanco1, ConfiguraHostPortaEBanco)
 {
     TRelatorGravador relator;
-    TMonitora m(relator, PastaComIni(GetParam().ini));
-    m.ConfiguraBanco1();
-    const TKoDatabase& banco = m.Dados().KoDatabase1;
+    TMonitora m(relator, {}, PastaComIni(GetParam().ini));
+    m.FormCreate();
+    const TKoDatabase& banco = m.KoDatabase1();
     EXPECT_EQ(banco.DriverName(), GetParam().driver);
     EXPECT_EQ(banco.HostName, GetParam().host);
     EXPECT_EQ(banco.Database, GetParam().database);
@@ -196,14 +207,14 @@ TEST(ConfiguracaoBanco1Real, PostgresComServidorEPortaConecta)
 {
     TRelatorGravador relator;
     const QString banco = BancoTeste::criaPostgres(AmbienteTeste::nomeUnico("erp"), {"erp_postgres.sql"});
-    TMonitora m(relator, PastaComIni(QStringLiteral("[Banco1]\nProtocolo=Postgres\nBase=%1\nservidor=%2:%3\n"
-                                                    "Usuario=%4\nSenha=\"%5\"\n")
-                                         .arg(banco, AmbienteTeste::pgHost())
-                                         .arg(AmbienteTeste::pgPorta())
-                                         .arg(AmbienteTeste::pgUsuario(), AmbienteTeste::pgSenha())));
-    m.ConfiguraBanco1();
+    TMonitora m(relator, {}, PastaComIni(QStringLiteral("[Banco1]\nProtocolo=Postgres\nBase=%1\nservidor=%2:%3\n"
+                                                        "Usuario=%4\nSenha=\"%5\"\n")
+                                             .arg(banco, AmbienteTeste::pgHost())
+                                             .arg(AmbienteTeste::pgPorta())
+                                             .arg(AmbienteTeste::pgUsuario(), AmbienteTeste::pgSenha())));
+    m.FormCreate();
     EXPECT_TRUE(relator.Mensagens.isEmpty()) << relator.Mensagens.join('\n').toStdString();
-    EXPECT_TRUE(m.Dados().KoDatabase1.Connected());
+    EXPECT_TRUE(m.KoDatabase1().Connected());
 }
 
 TEST_F(Monitora, TrocaDeTipoPausaEMonitorandoRetoma)
@@ -213,7 +224,6 @@ TEST_F(Monitora, TrocaDeTipoPausaEMonitorandoRetoma)
     EXPECT_FALSE(m->Monitorando());
     EXPECT_FALSE(m->TimerAtivo());
     EXPECT_TRUE(m->LimparVisivel());
-    EXPECT_FALSE(m->Dados().KoDatabase2.Connected());  // nothing is reconnected
 
     m->RgTipoClick(2);
     EXPECT_FALSE(m->LimparVisivel());
@@ -224,126 +234,154 @@ TEST_F(Monitora, TrocaDeTipoPausaEMonitorandoRetoma)
     EXPECT_FALSE(m->TimerAtivo());
 }
 
-TEST_F(Monitora, CicloRodaAsOperacoesDoTipoComOTimerDesligado)
+TEST_F(Monitora, CicloRodaAsOperacoesDoTipoNaThreadDoCicloComOTimerDesligado)
 {
-    auto m = Inicia(SecaoBanco1(CriaErp()));
     QStringList chamadas;
-    for (int i = 0; i < 3; ++i)
-        m->RegistraOperacoes(
-            i,
-            [&, i] { chamadas << QStringLiteral("%1a timer=%2").arg(i).arg(m->TimerAtivo()); },
-            [&, i] { chamadas << QStringLiteral("%1b timer=%2").arg(i).arg(m->TimerAtivo()); });
+    TMonitora* monitora = nullptr;
+    for (TDefinicaoTeste& tipo : tipos) {
+        const int i = tipo.indice;
+        tipo.primeira = [&, i](TContextoIntegracao&) {
+            chamadas << QStringLiteral("%1a timer=%2 thread=%3")
+                            .arg(i)
+                            .arg(monitora->TimerAtivo())
+                            .arg(QThread::currentThread() == qApp->thread() ? "janela" : "ciclo");
+        };
+        tipo.segunda = [&, i](TContextoIntegracao&) {
+            chamadas << QStringLiteral("%1b timer=%2").arg(i).arg(monitora->TimerAtivo());
+        };
+    }
+    auto m = Inicia(SecaoBanco1(CriaErp()));
+    monitora = m.get();
 
     EXPECT_TRUE(m->Timer1Timer());
     m->RgTipoClick(2);
     m->CbMonitoraClick(true);
     EXPECT_TRUE(m->Timer1Timer());
     m->RgTipoClick(1);
-    EXPECT_TRUE(m->Timer1Timer());  // a cycle enables the timer again when it ends
+    EXPECT_TRUE(m->Timer1Timer());  // a cycle enables the timer again only while monitoring
+    EXPECT_FALSE(m->TimerAtivo());
 
-    EXPECT_EQ(chamadas, QStringList({"0a timer=0", "0b timer=0", "2a timer=0", "2b timer=0",
-                                     "1a timer=0", "1b timer=0"}));
-    EXPECT_TRUE(m->TimerAtivo());
+    EXPECT_EQ(chamadas, QStringList({"0a timer=0 thread=ciclo", "0b timer=0", "2a timer=0 thread=ciclo",
+                                     "2b timer=0", "1a timer=0 thread=ciclo", "1b timer=0"}));
     EXPECT_TRUE(relator.Erros.isEmpty());
+}
+
+TEST_F(Monitora, LinhasEMensagensDoCicloChegamNaOrdem)
+{
+    tipos[0].primeira = [](TContextoIntegracao& c) {
+        c.Relator.AdicionaLinha("um");
+        c.Relator.MostraMensagem("caixa");
+        c.Relator.AdicionaLinha("dois");
+        c.Relator.AdicionaLinha(c.Relator.Pergunta("sim?", "t") ? "respondeu sim" : "respondeu não");
+    };
+    auto m = Cria("");
+    relator.resposta = true;
+    EXPECT_TRUE(m->Timer1Timer());
+    EXPECT_EQ(relator.Linhas, QStringList({"um", "dois", "respondeu sim"}));
+    EXPECT_EQ(relator.Mensagens, QStringList({"caixa"}));
 }
 
 TEST_F(Monitora, TipoSemOperacoesTemCicloVazio)
 {
-    TMonitora m(relator, PastaComIni(""));
-    EXPECT_TRUE(m.Timer1Timer());
-    EXPECT_TRUE(m.TimerAtivo());
+    auto m = Cria("");
+    m->CbMonitoraClick(true);
+    EXPECT_TRUE(m->Timer1Timer());
+    EXPECT_TRUE(m->TimerAtivo());
 }
 
-TEST_F(Monitora, ErroQueEscapaDoCicloVaiParaACaixaEDeixaOPollingParado)
+TEST_F(Monitora, ErroQueEscapaDoCicloVaiParaACaixaEDesmarcaMonitorando)
 {
-    TMonitora m(relator, PastaComIni(""));
     bool segundaRodou = false;
-    m.RegistraOperacoes(0, [] { throw EDatabaseError("Erro KoQuery.Open: tabela OB não existe"); },
-                        [&] { segundaRodou = true; });
-    m.CbMonitoraClick(true);
+    tipos[0].primeira = [](TContextoIntegracao&) { throw EDatabaseError("Erro KoQuery.Open: tabela OB não existe"); };
+    tipos[0].segunda = [&](TContextoIntegracao&) { segundaRodou = true; };
+    auto m = Cria("");
+    m->CbMonitoraClick(true);
 
-    EXPECT_FALSE(m.Timer1Timer());
+    EXPECT_FALSE(m->Timer1Timer());
     EXPECT_EQ(relator.Erros, QStringList({"Erro KoQuery.Open: tabela OB não existe"}));
     EXPECT_FALSE(segundaRodou);
-    EXPECT_FALSE(m.TimerAtivo());
-    EXPECT_TRUE(m.Monitorando());  // still checked, yet polling stays off
+    EXPECT_FALSE(m->TimerAtivo());
+    EXPECT_FALSE(m->Monitorando());  // polling stopped: the switch says so
 
-    m.CbMonitoraClick(false);
-    m.CbMonitoraClick(true);
-    EXPECT_TRUE(m.TimerAtivo());
+    m->CbMonitoraClick(true);
+    EXPECT_TRUE(m->TimerAtivo());
+}
+
+TEST_F(Monitora, NoServicoOErroDoCicloEhRelatadoEOPollingContinua)
+{
+    tipos[0].primeira = [](TContextoIntegracao&) { throw EDatabaseError("servidor caiu"); };
+    auto m = Cria("");
+    m->DefineAposErro(TMonitora::TAposErro::Continua);
+    m->CbMonitoraClick(true);
+
+    EXPECT_FALSE(m->Timer1Timer());
+    EXPECT_EQ(relator.Erros, QStringList({"servidor caiu"}));
+    EXPECT_TRUE(m->Monitorando());
+    EXPECT_TRUE(m->TimerAtivo());  // the next cycle comes 59 s later
 }
 
 TEST_F(Monitora, OutrosErrosTambemVaoParaACaixaEAbortoESilencioso)
 {
-    TMonitora m(relator, PastaComIni(""));
-    m.RegistraOperacoes(0, [] { throw std::runtime_error("falha qualquer"); }, {});
-    m.RegistraOperacoes(1, [] { throw EAbort(); }, {});
-    EXPECT_FALSE(m.Timer1Timer());
-    m.RgTipoClick(1);
-    EXPECT_FALSE(m.Timer1Timer());
+    tipos[0].primeira = [](TContextoIntegracao&) { throw std::runtime_error("falha qualquer"); };
+    tipos[1].primeira = [](TContextoIntegracao&) { throw EAbort(); };
+    auto m = Cria("");
+    EXPECT_FALSE(m->Timer1Timer());
+    m->RgTipoClick(1);
+    EXPECT_FALSE(m->Timer1Timer());
     EXPECT_EQ(relator.Erros, QStringList({"falha qualquer"}));
 }
 
-TEST_F(Monitora, LimparFilaRespondidoNaoNaoMudaNadaESimMarcaOsPendentes)
+TEST_F(Monitora, LimparFilaRodaAAcaoDaFilaNaThreadDoCiclo)
 {
-    const QString erp = CriaErp();
-    InsereFila(erp, {"0", "", "1", "2", "0"});
-    auto m = Inicia(SecaoBanco1(erp) + "[ModeloAtivo]\nModelo=1\n");
-
-    relator.resposta = false;
+    QThread* thread = nullptr;
+    tipos[1].limpaFila = [&](TContextoIntegracao& c) {
+        thread = QThread::currentThread();
+        c.Relator.Pergunta("Limpar?", "Ko Monitor de Tinturarias");
+    };
+    auto m = Cria("");
     EXPECT_TRUE(m->BtnLimparClick());
-    EXPECT_EQ(relator.Perguntas, QStringList({"Deseja realmente limpar a fila de tarefas pendentes?"}));
-    EXPECT_EQ(relator.Titulos, QStringList({"Ko Monitor de Tinturarias"}));
-    EXPECT_EQ(LeStatusFila(erp), QStringList({"0", "", "1", "2", "0"}));
+    EXPECT_EQ(relator.Perguntas, QStringList({"Limpar?"}));
+    EXPECT_NE(thread, QThread::currentThread());
 
-    relator.resposta = true;
-    EXPECT_TRUE(m->BtnLimparClick());
-    EXPECT_EQ(LeStatusFila(erp), QStringList({"3", "3", "1", "2", "3"}));  // committed
-    EXPECT_EQ(m->Dados().QryExec1.SQL.Text(),
-              "UPDATE QX_INTEGRA SET\r\nSTATUS = 3\r\nWHERE (STATUS = 0 OR STATUS IS NULL)\r\n");
-    EXPECT_TRUE(relator.Erros.isEmpty());
+    tipos[1].limpaFila = [](TContextoIntegracao&) { throw EDatabaseError("sem conexão"); };
+    auto semBanco = Cria("");
+    EXPECT_FALSE(semBanco->BtnLimparClick());
+    EXPECT_EQ(relator.Erros, QStringList({"sem conexão"}));
 }
 
-TEST_F(Monitora, LimparFilaSemBancoMostraOErro)
-{
-    auto m = Inicia("[Banco1]\nBase=/nao/existe/erp.fdb\n");
-    EXPECT_FALSE(m->BtnLimparClick());
-    EXPECT_EQ(relator.Erros.size(), 1);
-}
-
-TEST_F(Monitora, TrocaDeAbaSoReabreAFilaNoVapora)
+TEST_F(Monitora, TrocaDeAbaSoReabreAFilaNoTipoComFila)
 {
     const QString erp = CriaErp();
     InsereFila(erp, {"0", "1"});
     auto m = Inicia(SecaoBanco1(erp));
 
     EXPECT_TRUE(m->PageControl1Change());
-    EXPECT_FALSE(m->Dados().TbQxIntegra.Active());
+    EXPECT_FALSE(m->TbFila().Active());
 
     m->RgTipoClick(1);
     EXPECT_TRUE(m->PageControl1Change());
-    EXPECT_TRUE(m->Dados().TbQxIntegra.Active());
-    EXPECT_EQ(m->Dados().TbQxIntegra.RecordCount(), 1);
+    EXPECT_TRUE(m->TbFila().Active());
+    EXPECT_EQ(m->TbFila().RecordCount(), 1);
 
     InsereFila(erp, {"0", "0", "0"});  // ORDEM 1 to 3 again, all waiting
     m->PageControl1Change();
-    EXPECT_EQ(m->Dados().TbQxIntegra.RecordCount(), 4);
+    EXPECT_EQ(m->TbFila().RecordCount(), 4);
 
     m->RgTipoClick(0);
     InsereFila(erp, {"0"});
-    m->PageControl1Change();  // not Vapora: the grid keeps what it showed
-    EXPECT_EQ(m->Dados().TbQxIntegra.RecordCount(), 4);
+    m->PageControl1Change();  // no queue: the grid keeps what it showed
+    EXPECT_EQ(m->TbFila().RecordCount(), 4);
 }
 
-TEST_F(Monitora, FechamentoFechaAsDuasConexoes)
+TEST_F(Monitora, FechamentoEncerraAsIntegracoesEFechaAsConexoes)
 {
     const QString erp = CriaErp();
-    const QString host = BancoTeste::criaFirebirdLocal(AmbienteTeste::nomeUnico("eas"), {"eas_host_firebird.sql"});
-    auto m = Inicia(SecaoBanco1(erp) + "[Banco3]\nBase=" + host + "\n[ModeloAtivo]\nModelo=2\n");
-    ASSERT_TRUE(m->Dados().KoDatabase2.Connected());
+    InsereFila(erp, {"0"});
+    auto m = Inicia(SecaoBanco1(erp) + "[ModeloAtivo]\nModelo=1\n");
+    ASSERT_TRUE(m->KoDatabaseFila().Connected());
     EXPECT_TRUE(m->FormClose());
-    EXPECT_FALSE(m->Dados().KoDatabase2.Connected());
-    EXPECT_FALSE(m->Dados().KoDatabase1.Connected());
+    EXPECT_FALSE(m->KoDatabase1().Connected());
+    EXPECT_FALSE(m->KoDatabaseFila().Connected());
     EXPECT_FALSE(m->TimerAtivo());
 }
 

@@ -1,4 +1,4 @@
-#include "monitor/ProtocoloParaDriver.h"
+#include "integracao/ProtocoloParaDriver.h"
 
 #include <gtest/gtest.h>
 

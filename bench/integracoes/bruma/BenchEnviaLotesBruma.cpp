@@ -1,0 +1,259 @@
+// 1 000 pending lots sent to the machine queue in one pass, against the
+// floor: the same statements run directly through bare Qt SQL on the same
+// two databases (the ERP on embedded Firebird, the queue on PostgreSQL
+// through its ODBC data source).
+#include "AmbienteTeste.h"
+#include "BancoTeste.h"
+#include "RelatorGravador.h"
+#include "integracoes/bruma/Bruma.h"
+#include "integracoes/bruma/HoraParaDecimal.h"
+#include "integracoes/bruma/LinhaOB.h"
+#include "integracoes/bruma/TextoSql.h"
+#include "base/Erros.h"
+#include "base/ListaLinhas.h"
+#include "integracao/Configuracao.h"
+#include "integracao/Integracao.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+constexpr int TotalLotes = 1000;
+constexpr int TotalMaquinas = 10;
+constexpr int Rodadas = 3;
+
+const QString PrefixoOdbc = QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Data Source=");
+
+QString SqlErp()
+{
+    QString sql;
+    for (int c = 1; c <= 5; ++c) {
+        sql += QStringLiteral("INSERT INTO CADCORTIN_001 (CODIGO, COR_SIS) VALUES ('COR%1', '%2');\n").arg(c).arg(c * 1000);
+        sql += QStringLiteral("INSERT INTO GRAFICO_001 (CODIGO, TEMPO) VALUES ('G%1', '0%1:15:00');\n").arg(c);
+        sql += QStringLiteral("INSERT INTO RECEITA_001 (COR, VARIANTE, GRAFICO) VALUES ('COR%1', 'V', 'G%1');\n").arg(c);
+        sql += QStringLiteral("INSERT INTO ENTIDADE_001 (CODCLI, NOME) VALUES ('C%1', 'Cliente %1 d''Ouro');\n").arg(c);
+    }
+    for (int lote = 1; lote <= TotalLotes; ++lote) {
+        sql += QStringLiteral("INSERT INTO FAL_001 (NUMERO, COR, MAQUINA, CLIENTE, VARIANTE) "
+                              "VALUES ('%1', 'COR%2', 'M%3', 'C%2', 'V');\n")
+                   .arg(100000 + lote).arg(lote % 5 + 1).arg(lote % TotalMaquinas);
+        for (int item = 1; item <= 2; ++item)
+            sql += QStringLiteral("INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('%1', %2, %3.25, %2);\n")
+                       .arg(100000 + lote).arg(item).arg(lote % 97);
+    }
+    return sql;
+}
+
+QString SqlFila()
+{
+    QString sql;
+    for (int c = 1; c <= 5; ++c)
+        sql += QStringLiteral("INSERT INTO ENCADEAMENTO (NOME, RECEITA1, RECEITA2, RECEITA3, RECEITA4, RECEITA5) "
+                              "VALUES ('COR%1', 'PRE', 'TINGE', 'LAVA', '', '');\n").arg(c);
+    for (int i = 0; i < 200; ++i)
+        sql += QStringLiteral("INSERT INTO OB (NUMEROOB, MAQUINA, STATUSTERMINO) VALUES ('%1', 'M%2', '%3');\n")
+                   .arg(900000 + i).arg(i % TotalMaquinas).arg(i % 2);
+    return sql;
+}
+
+void Executa(QSqlQuery& consulta, const QString& sql)
+{
+    if (!consulta.exec(sql))
+        throw std::runtime_error(consulta.lastError().text().toStdString() + "\n" + sql.toStdString());
+}
+
+void Confirma(QSqlDatabase& banco)
+{
+    if (!banco.commit())
+        throw std::runtime_error(banco.lastError().text().toStdString());
+    banco.transaction();
+}
+
+// Puts both databases back as they were before a pass.
+void Reinicia(QSqlDatabase& erp, QSqlDatabase& fila)
+{
+    QSqlQuery e(erp);
+    Executa(e, QStringLiteral("UPDATE FAL_001 SET STATUS_QX = NULL"));
+    Confirma(erp);
+    QSqlQuery f(fila);
+    Executa(f, QStringLiteral("DELETE FROM OB WHERE NUMEROOB NOT LIKE '9%'"));
+    Confirma(fila);
+}
+
+QString ConsultaLotes()
+{
+    return QStringLiteral(
+        "SELECT FAL.NUMERO, SUM(FAL_ITEN.ROLO) AS PECAS, SUM(FAL_ITEN.PESO) AS PESO, \r\n"
+        "FAL.MAQUINA, ENTIDADE.NOME, FAL.COR, CADCORTIN.COR_SIS, GRAFICO.TEMPO \r\n"
+        "FROM FAL_001 FAL \r\n"
+        "INNER JOIN FAL_ITEN_001 FAL_ITEN ON (FAL.NUMERO = FAL_ITEN.FAL)\r\n"
+        "LEFT OUTER JOIN ENTIDADE_001 ENTIDADE ON (FAL.CLIENTE = ENTIDADE.CODCLI)\r\n"
+        "LEFT OUTER JOIN CADCORTIN_001 CADCORTIN ON (FAL.COR = CADCORTIN.CODIGO)\r\n"
+        "LEFT OUTER JOIN RECEITA_001 RECEITA ON (FAL.COR = RECEITA.COR AND FAL.VARIANTE = RECEITA.VARIANTE)\r\n"
+        "LEFT OUTER JOIN GRAFICO_001 GRAFICO ON (RECEITA.GRAFICO = GRAFICO.CODIGO)\r\n"
+        "WHERE FAL.STATUS_QX IS NULL OR FAL.STATUS_QX = ''\r\n"
+        "GROUP BY FAL.NUMERO, FAL.MAQUINA, ENTIDADE.NOME, FAL.COR, CADCORTIN.COR_SIS, GRAFICO.TEMPO \r\n");
+}
+
+int Posicao(QSqlQuery& q, const QString& maquina)
+{
+    Executa(q, "SELECT COUNT(*) AS POSICAO FROM OB \r\nWHERE MAQUINA = " + LiteralSql(maquina) + "\r\n");
+    q.next();
+    return q.value(0).toInt() + 1;
+}
+
+// The floor: the pass's statements, in its order, straight through QSqlQuery.
+int PisoQtSql(QSqlDatabase& erp, QSqlDatabase& fila, TRelator& relator)
+{
+    QSqlQuery lotes(erp);
+    lotes.setForwardOnly(true);
+    Executa(lotes, ConsultaLotes());
+    std::vector<std::vector<QString>> linhas;
+    while (lotes.next()) {
+        std::vector<QString> linha;
+        for (int i = 0; i < 8; ++i)
+            linha.push_back(lotes.value(i).toString());
+        linhas.push_back(std::move(linha));
+    }
+    QSqlQuery q(fila);
+    q.setForwardOnly(true);
+    Executa(q, QStringLiteral("SELECT * FROM OB \r\n"));
+    while (q.next()) {
+    }
+    QSqlQuery exec2(fila), exec1(erp);
+    int enviados = 0;
+    for (const auto& l : linhas) {
+        const QString& numero = l[0];
+        const QString n = NumeroOB(numero);
+        const QString& maquina = l[3];
+        if (Apara(maquina).isEmpty())
+            continue;
+        Executa(q, "SELECT * FROM OB \r\nWHERE NUMEROOB = " + LiteralSql(n) + "\r\nAND STATUSTERMINO <> '0'\r\n");
+        if (q.next())
+            continue;
+        Executa(q, "SELECT * FROM ENCADEAMENTO \r\nWHERE NOME = " + LiteralSql(l[5]) + "\r\n");
+        if (!q.next())
+            continue;
+        TEncadeamento encadeamento;
+        for (int i = 0; i < 5; ++i)
+            encadeamento.Receitas[size_t(i)] = q.value(QStringLiteral("RECEITA%1").arg(i + 1)).toString();
+        const int p1 = Posicao(q, maquina);
+        if (p1 != Posicao(q, maquina))
+            continue;
+
+        TLinhaOB ob;
+        ob.NumeroOB = n;
+        ob.Pecas = l[1];
+        ob.Maquina = maquina;
+        ob.Cliente = l[4].left(50);
+        ob.Peso = l[2];
+        ob.Encadeamento = ob.Cor = l[5];
+        ob.Rgb = l[6].toLongLong();
+        ob.Posicao = p1;
+        ob.DataProg = DataHoraLocal();
+        ob.DataInicio = DataHoraLocal();
+        ob.DataFim = DataHoraLocal();
+        ob.TotalReceitas = encadeamento.TotalReceitas();
+        ob.Receitas = encadeamento.Receitas;
+        ob.TempoProg = MinutosProgramados(HoraParaDecimal(l[7], relator));
+        Executa(exec2, "DELETE FROM OB WHERE NUMEROOB = " + LiteralSql(n) + "\r\n");
+        TListaLinhas insert;
+        AdicionaInsertOB(insert, ob);
+        Executa(exec2, insert.Text());
+        Executa(exec1, "UPDATE FAL_001 SET STATUS_QX = 'E'\r\nWHERE NUMERO  = " + LiteralSql(numero) + "\r\n");
+        Confirma(fila);
+        Confirma(erp);
+        ++enviados;
+    }
+    return enviados;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication aplicacao(argc, argv);
+    try {
+        const QString bancoErp = BancoTeste::criaFirebirdLocal(QStringLiteral("bench_bruma_erp"), {QStringLiteral("erp_firebird.sql")});
+        BancoTeste::executaSqlFirebird(bancoErp, SqlErp());
+        const QString bancoFila = BancoTeste::criaPostgres(QStringLiteral("bench_bruma_fila"), {QStringLiteral("bruma_postgres.sql")});
+        BancoTeste::executaSqlPostgres(bancoFila, SqlFila());
+        const QString dsn = BancoTeste::criaDsnOdbc(AmbienteTeste::nomeUnico(QStringLiteral("bench_bruma")), bancoFila);
+
+        TKoDatabase erpBruma;
+        erpBruma.SetDriverName(QStringLiteral("FB"));
+        erpBruma.SetDatabaseName(bancoErp);
+        erpBruma.Open();
+        TRelatorGravador relator;
+        const TConfiguracao configuracao;
+        TContextoIntegracao contexto{erpBruma, relator, configuracao};
+        TBruma bruma(contexto);
+        TKoDatabase& filaBruma = bruma.Dados().KoDatabase2;
+        filaBruma.SetDriverName(QStringLiteral("FB"));
+        filaBruma.SetDatabaseName(PrefixoOdbc + dsn);
+        filaBruma.User = AmbienteTeste::pgUsuario();
+        filaBruma.Password = AmbienteTeste::pgSenha();
+        filaBruma.Open();
+
+        // The floor's own connections: the project's Firebird driver is the
+        // only Qt SQL driver for the ERP file; the queue through stock QODBC.
+        TKoDatabase erpPiso;
+        erpPiso.SetDriverName(QStringLiteral("FB"));
+        erpPiso.SetDatabaseName(bancoErp);
+        erpPiso.Open();
+        QSqlDatabase erp = erpPiso.Conexao();
+        QSqlDatabase fila = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), QStringLiteral("piso_fila"));
+        fila.setDatabaseName(dsn);
+        fila.setUserName(AmbienteTeste::pgUsuario());
+        fila.setPassword(AmbienteTeste::pgSenha());
+        if (!fila.open())
+            throw std::runtime_error(fila.lastError().text().toStdString());
+        erp.transaction();
+        fila.transaction();
+
+        qint64 melhorPiso = -1, melhorBruma = -1;
+        for (int rodada = 0; rodada < Rodadas; ++rodada) {
+            Reinicia(erp, fila);
+            QElapsedTimer relogio;
+            relogio.start();
+            const int enviadosPiso = PisoQtSql(erp, fila, relator);
+            const qint64 piso = relogio.elapsed();
+
+            Reinicia(erp, fila);
+            relator.Limpa();
+            relogio.restart();
+            bruma.ConsultaLotesBruma();
+            bruma.EnviaLotesBruma();
+            const qint64 tempoBruma = relogio.elapsed();
+            bruma.Dados().KoQuery1.Close();
+            bruma.Dados().KoQuery2.Close();
+
+            if (enviadosPiso != TotalLotes || relator.Linhas.size() != TotalLotes)
+                throw std::runtime_error("nem todos os lotes foram enviados");
+            std::printf("rodada %d: piso Qt SQL %lld ms, EnviaLotesBruma %lld ms\n", rodada + 1,
+                        static_cast<long long>(piso), static_cast<long long>(tempoBruma));
+            melhorPiso = melhorPiso < 0 ? piso : std::min(melhorPiso, piso);
+            melhorBruma = melhorBruma < 0 ? tempoBruma : std::min(melhorBruma, tempoBruma);
+        }
+        std::printf("%d lotes: piso Qt SQL %lld ms, EnviaLotesBruma %lld ms, razão %.2f (meta <= 1.20)\n",
+                    TotalLotes, static_cast<long long>(melhorPiso), static_cast<long long>(melhorBruma),
+                    double(melhorBruma) / double(std::max<qint64>(melhorPiso, 1)));
+        fila.close();
+        return 0;
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "bench_bruma: %s\n", e.what());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_bruma: %s\n", e.what());
+    }
+    return 1;
+}

@@ -1,0 +1,134 @@
+// The entry of quelix: the window by default; --ciclo and --sem-janela run
+// the same monitor without one.
+#include "app/Integracoes.h"
+#include "integracao/Configuracao.h"
+#include "janela/FmMonitora.h"
+#include "monitor/RelatorConsole.h"
+#include "monitor/SemJanela.h"
+#include "monitor/SinaisDeParada.h"
+#include "monitor/TravaPasta.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QStyle>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+enum class TModo { Janela, Ciclo, SemJanela };
+
+// Which application object to make is decided before the options are read
+// strictly. The window needs a display; --help, the modes without a window
+// and a wrong option do not. A command line of the window's toolkit alone
+// (-platform offscreen, -style fusion...) opens the window, which takes
+// those options out of it.
+bool SemTela(int argc, char** argv)
+{
+    static const QByteArrayList opcoesDaJanela = {
+        "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-style", "-stylesheet",
+        "-session", "-display", "-geometry", "-qwindowgeometry", "-qwindowtitle", "-reverse"};
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray opcao = QByteArray(argv[i]).split('=').front();
+        if (!opcoesDaJanela.contains(opcao))
+            return true;
+        if (!QByteArray(argv[i]).contains('=') && opcao != "-reverse")
+            ++i;  // its value
+    }
+    return false;
+}
+
+// Reads the options of the application object's command line; -1 to go on,
+// or the exit status of a run that ends here (help, a bad option).
+int LeOpcoes(TModo& modo)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Monitor de integração da tinturaria. Sem opção, abre a janela e monitora a cada 59 segundos.\n"
+        "A configuração é lida do QX.ini ao lado do executável."));
+    const QCommandLineOption ciclo(QStringLiteral("ciclo"),
+        QStringLiteral("Sem janela: inicia, roda um ciclo do modelo configurado e sai (status 0: ciclo "
+                       "concluído; 1: erro no início ou no ciclo; 3: ciclo concluído com registros que "
+                       "falharam e esperam o próximo ciclo)."));
+    const QCommandLineOption semJanela(QStringLiteral("sem-janela"),
+        QStringLiteral("Sem janela: monitora a cada 59 segundos até SIGINT ou SIGTERM; um erro num ciclo "
+                       "é relatado e o monitoramento continua."));
+    parser.addOption(ciclo);
+    parser.addOption(semJanela);
+    const QCommandLineOption ajuda = parser.addHelpOption();
+
+    if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
+        const QString erro = parser.errorText().isEmpty()
+            ? QStringLiteral("argumento inesperado: ") + parser.positionalArguments().join(u' ')
+            : parser.errorText();
+        std::fprintf(stderr, "quelix: %s\n%s", qPrintable(erro), qPrintable(parser.helpText()));
+        return 2;
+    }
+    if (parser.isSet(ajuda)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(ciclo) && parser.isSet(semJanela)) {
+        std::fputs("quelix: --ciclo e --sem-janela não podem ser usados juntos\n", stderr);
+        return 2;
+    }
+    modo = parser.isSet(ciclo) ? TModo::Ciclo : parser.isSet(semJanela) ? TModo::SemJanela : TModo::Janela;
+    return -1;
+}
+
+// One monitor per folder: the second one says who holds it and ends.
+bool ObtemPasta(TTravaPasta& trava, bool comJanela)
+{
+    if (trava.Obtem())
+        return true;
+    std::fprintf(stderr, "Quelix: %s\n", qPrintable(trava.Motivo()));
+    if (comJanela)
+        QMessageBox::critical(nullptr, QStringLiteral("Quelix"), trava.Motivo());
+    return false;
+}
+
+int ExecutaSemTela(int argc, char** argv)
+{
+    QCoreApplication aplicacao(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Quelix"));
+    TModo modo = TModo::Janela;
+    if (const int status = LeOpcoes(modo); status >= 0)
+        return status;
+    TTravaPasta trava(TConfiguracao().Pasta());
+    if (!ObtemPasta(trava, false))
+        return 1;
+    TRelatorConsole relator;
+    TMonitora monitora(relator, Integracoes());
+    return modo == TModo::Ciclo ? ExecutaUmCiclo(monitora) : ExecutaSemJanela(monitora);
+}
+
+int ExecutaComJanela(int argc, char** argv)
+{
+    QApplication aplicacao(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quelix"));
+    QApplication::setWindowIcon(aplicacao.style()->standardIcon(QStyle::SP_ComputerIcon));
+    TModo modo = TModo::Janela;
+    if (const int status = LeOpcoes(modo); status >= 0)
+        return status;
+    TTravaPasta trava(TConfiguracao().Pasta());
+    if (!ObtemPasta(trava, true))
+        return 1;
+    TFmMonitora FmMonitora([](TRelator& relator) {
+        return std::make_unique<TMonitora>(relator, Integracoes());
+    });
+    // SIGINT and SIGTERM close the window, with its ordinary shut-down.
+    const auto aviso = AvisaParadaNoLaco([&FmMonitora] { FmMonitora.close(); });
+    FmMonitora.show();
+    return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    BloqueiaSinaisDeParada();
+    return SemTela(argc, argv) ? ExecutaSemTela(argc, argv) : ExecutaComJanela(argc, argv);
+}

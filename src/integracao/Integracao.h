@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class TConfiguracao;
+class TKoDatabase;
+class TRelator;
+
+// What the monitor lends an integration: the ERP connection (KoDatabase1),
+// the reporting interface and the configuration file. The integration runs
+// on the cycle's thread, which owns the ERP connection and the integration's
+// own connections; the reporting interface may be called from there.
+struct TContextoIntegracao {
+    TKoDatabase& KoDatabase1;
+    TRelator& Relator;
+    const TConfiguracao& Configuracao;
+    // Records (lots, rows, tasks) whose failure a cycle reported and left for
+    // the next one: each integration adds its own; the monitor resets it
+    // before every cycle.
+    int FalhasNoCiclo = 0;
+};
+
+// The queue an integration may keep in the ERP: the window's queue tab shows
+// its pending rows (a table and a row filter, read through a connection of
+// the window's own), and "Limpar fila" clears it.
+struct TVisaoFila {
+    QString Tabela;
+    QString Filtro;
+};
+
+// One machine type. The monitor knows the integrations only through this
+// interface; the composition root (src/app) is the only place that names
+// them. Every operation but the queries of the selector (Indice, Legenda,
+// VisaoFila) runs on the cycle's thread.
+class TIntegracao {
+public:
+    virtual ~TIntegracao() = default;
+
+    // Its place in the type selector and the model digit of QX.ini that
+    // starts it; and its caption there.
+    virtual int Indice() const = 0;
+    virtual QString Legenda() const = 0;
+
+    // Start-up when QX.ini names this model: reads its keys and opens the
+    // connections it needs. A connection that does not open is reported and
+    // start-up goes on; an error that escapes skips the rest of start-up.
+    virtual void Inicia() {}
+
+    // The two operations of a polling cycle, first then second. Each guards
+    // its own records; what escapes ends the cycle.
+    virtual void PrimeiraOperacao() = 0;
+    virtual void SegundaOperacao() = 0;
+
+    // The connections of its own that its cycle uses (the ERP connection is
+    // the monitor's): the monitor reopens them before a cycle when they are
+    // closed or lost, and ends their transactions after it. Only those that
+    // start-up configured.
+    virtual QList<TKoDatabase*> Conexoes() { return {}; }
+
+    // Shut-down: closes its connections.
+    virtual void Encerra() {}
+
+    // Its queue, when it has one: the rows the queue tab shows, and "Limpar
+    // fila" (which asks the user first).
+    virtual const TVisaoFila* VisaoFila() const { return nullptr; }
+    virtual void LimpaFila() {}
+};
+
+// How the composition root hands the integrations to the monitor: one
+// factory each, called once on the cycle's thread.
+using TFabricaIntegracao = std::function<std::unique_ptr<TIntegracao>(TContextoIntegracao&)>;
+using TFabricasIntegracao = QList<TFabricaIntegracao>;

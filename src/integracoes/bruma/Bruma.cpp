@@ -1,0 +1,221 @@
+#include "integracoes/bruma/Bruma.h"
+
+#include "integracao/AbreConexao.h"
+#include "integracao/Configuracao.h"
+#include "integracao/ProtocoloParaDriver.h"
+#include "integracao/Relator.h"
+#include "integracoes/bruma/LinhaOB.h"
+#include "integracoes/bruma/TextoSql.h"
+
+namespace {
+
+const QString PrefixoOdbc =
+    QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Data Source=");
+
+} // namespace
+
+TBruma::TBruma(TContextoIntegracao& contexto)
+    : FContexto(contexto), FRelator(contexto.Relator), FDados(contexto.KoDatabase1)
+{
+}
+
+// [Banco2] names an ODBC data source; the protocol only decides the SQL
+// dialect of the statements.
+void TBruma::ConectaBanco2()
+{
+    TKoDatabase& banco = FDados.KoDatabase2;
+    const QString secao = QStringLiteral("Banco2");
+    const TConfiguracao& ini = FContexto.Configuracao;
+    if (banco.Connected())
+        banco.Close();
+    banco.SetDriverName(ProtocoloParaDriver(ini.LerIni(secao, QStringLiteral("Protocolo"))));
+    banco.SetDatabaseName(PrefixoOdbc + ini.LerIni(secao, QStringLiteral("Base")));
+    banco.Password = ini.LerIni(secao, QStringLiteral("Senha"));
+    banco.User = ini.LerIni(secao, QStringLiteral("Usuario"));
+    FbConfigurado = true;
+    if (const auto erro = TentaAbrir(banco))
+        FRelator.MostraMensagem(*erro);
+}
+
+QList<TKoDatabase*> TBruma::Conexoes()
+{
+    if (!FbConfigurado)
+        return {};
+    return {&FDados.KoDatabase2};
+}
+
+void TBruma::Encerra()
+{
+    FDados.KoQuery2.Close();
+    if (FDados.KoDatabase2.Connected())
+        FDados.KoDatabase2.Close();
+}
+
+void TBruma::ConsultaLotesBruma()
+{
+    TKoQuery& lotes = FDados.KoQuery1;
+    lotes.Close();
+    lotes.SQL.Clear();
+    lotes.SQL.Add(QStringLiteral("SELECT FAL.NUMERO, SUM(FAL_ITEN.ROLO) AS PECAS, SUM(FAL_ITEN.PESO) AS PESO, "));
+    lotes.SQL.Add(QStringLiteral("FAL.MAQUINA, ENTIDADE.NOME, FAL.COR, CADCORTIN.COR_SIS, GRAFICO.TEMPO "));
+    lotes.SQL.Add(QStringLiteral("FROM FAL_001 FAL "));
+    lotes.SQL.Add(QStringLiteral("INNER JOIN FAL_ITEN_001 FAL_ITEN ON (FAL.NUMERO = FAL_ITEN.FAL)"));
+    lotes.SQL.Add(QStringLiteral("LEFT OUTER JOIN ENTIDADE_001 ENTIDADE ON (FAL.CLIENTE = ENTIDADE.CODCLI)"));
+    lotes.SQL.Add(QStringLiteral("LEFT OUTER JOIN CADCORTIN_001 CADCORTIN ON (FAL.COR = CADCORTIN.CODIGO)"));
+    lotes.SQL.Add(QStringLiteral("LEFT OUTER JOIN RECEITA_001 RECEITA ON (FAL.COR = RECEITA.COR AND FAL.VARIANTE = RECEITA.VARIANTE)"));
+    lotes.SQL.Add(QStringLiteral("LEFT OUTER JOIN GRAFICO_001 GRAFICO ON (RECEITA.GRAFICO = GRAFICO.CODIGO)"));
+    lotes.SQL.Add(QStringLiteral("WHERE FAL.STATUS_QX IS NULL OR FAL.STATUS_QX = ''"));
+    lotes.SQL.Add(QStringLiteral("GROUP BY FAL.NUMERO, FAL.MAQUINA, ENTIDADE.NOME, FAL.COR, CADCORTIN.COR_SIS, GRAFICO.TEMPO "));
+    lotes.Open();
+
+    // Nothing reads this result; it proves the queue table answers before
+    // any lot is touched.
+    TKoQuery& fila = FDados.KoQuery2;
+    fila.Close();
+    fila.SQL.Clear();
+    fila.SQL.Add(QStringLiteral("SELECT * FROM OB "));
+    fila.Open();
+}
+
+void TBruma::EnviaLotesBruma()
+{
+    TKoQuery& lotes = FDados.KoQuery1;
+    lotes.First();
+    while (!lotes.Eof()) {
+        EnviaLote();
+        lotes.Next();
+    }
+}
+
+void TBruma::EnviaLote()
+{
+    const QString numeroLote = FDados.KoQuery1.FieldByName(QStringLiteral("NUMERO")).AsString();
+    const QString nrOB = NumeroOB(numeroLote);
+    try {
+        EnviaLoteNaFila(numeroLote, nrOB);
+    } catch (...) {
+        DesfazTransacoes();
+        FRelator.AdicionaLinha(QStringLiteral("Erro. Execução de envio mal sucedida na FAL ") + nrOB);
+        throw;
+    }
+}
+
+void TBruma::EnviaLoteNaFila(const QString& numeroLote, const QString& nrOB)
+{
+    TKoQuery& lote = FDados.KoQuery1;
+    const QString maquina = lote.FieldByName(QStringLiteral("MAQUINA")).AsString();
+    if (Apara(maquina).isEmpty())
+        return;
+    if (EmAndamentoNaMaquina(nrOB))
+        return;
+
+    const QString cor = lote.FieldByName(QStringLiteral("COR")).AsString();
+    TEncadeamento encadeamento;
+    if (!LeEncadeamento(cor, encadeamento)) {
+        FRelator.AdicionaLinha(QStringLiteral("Erro. Programa não cadastrado na máquina para Cor ") + cor
+                               + QStringLiteral(" na FAL ") + nrOB);
+        return;
+    }
+
+    // Two readings of the count: if the machine side changed the queue in
+    // between, the position is not trusted and the lot waits a cycle.
+    const int posicao = LePosicao(maquina);
+    const int posicaoConferida = LePosicao(maquina);
+    if (posicao != posicaoConferida) {
+        FRelator.AdicionaLinha(QStringLiteral("Erro. Posição esperada %1 posição encontrada %2.")
+                                   .arg(posicaoConferida)
+                                   .arg(posicao));
+        return;
+    }
+
+    // The row is built (and a bad colour value or programme time found)
+    // before the old row is deleted, so no message box waits while the
+    // machine side's row is locked.
+    const TLinhaOB linha = MontaLinhaOB(lote, encadeamento, posicao, FRelator);
+    SubstituiNaFila(linha);
+    MarcaEnviadoNoErp(numeroLote);
+
+    FDados.KoDatabase2.CommitRetaining();
+    FDados.KoDatabase1.CommitRetaining();
+    FRelator.AdicionaLinha(QStringLiteral("Concluído. FAL ") + nrOB
+                           + QStringLiteral(" enviada para máquina com sucesso para Posição ")
+                           + QString::number(posicao) + QStringLiteral("."));
+}
+
+bool TBruma::EmAndamentoNaMaquina(const QString& nrOB)
+{
+    TKoQuery& consulta = FDados.KoQuery2;
+    consulta.Close();
+    consulta.SQL.Clear();
+    consulta.SQL.Add(QStringLiteral("SELECT * FROM OB "));
+    consulta.SQL.Add(QStringLiteral("WHERE NUMEROOB = ") + LiteralSql(nrOB));
+    consulta.SQL.Add(QStringLiteral("AND STATUSTERMINO <> ") + LiteralSql(QStringLiteral("0")));
+    consulta.Open();
+    return !consulta.Eof();
+}
+
+bool TBruma::LeEncadeamento(const QString& cor, TEncadeamento& encadeamento)
+{
+    TKoQuery& consulta = FDados.KoQuery2;
+    consulta.Close();
+    consulta.SQL.Clear();
+    consulta.SQL.Add(QStringLiteral("SELECT * FROM ENCADEAMENTO "));
+    consulta.SQL.Add(QStringLiteral("WHERE NOME = ") + LiteralSql(cor));
+    consulta.Open();
+    if (consulta.Eof())
+        return false;
+    for (int i = 0; i < 5; ++i)
+        encadeamento.Receitas[size_t(i)] = consulta.FieldByName(QStringLiteral("RECEITA%1").arg(i + 1)).AsString();
+    return true;
+}
+
+int TBruma::LePosicao(const QString& maquina)
+{
+    TKoQuery& consulta = FDados.KoQuery2;
+    consulta.Close();
+    consulta.SQL.Clear();
+    consulta.SQL.Add(QStringLiteral("SELECT COUNT(*) AS POSICAO FROM OB "));
+    consulta.SQL.Add(QStringLiteral("WHERE MAQUINA = ") + LiteralSql(maquina));
+    consulta.Open();
+    return int(consulta.FieldByName(QStringLiteral("POSICAO")).AsInteger()) + 1;
+}
+
+void TBruma::SubstituiNaFila(const TLinhaOB& linha)
+{
+    TKoQuery& comando = FDados.QryExec2;
+    comando.Close();
+    comando.SQL.Clear();
+    comando.SQL.Add(QStringLiteral("DELETE FROM OB WHERE NUMEROOB = ") + LiteralSql(linha.NumeroOB));
+    comando.TryExecSQL();
+
+    comando.Close();
+    comando.SQL.Clear();
+    AdicionaInsertOB(comando.SQL, linha);
+    comando.ExecSQL();
+}
+
+void TBruma::MarcaEnviadoNoErp(const QString& numeroLote)
+{
+    // The lot is keyed by its number as the ERP delivered it: the padded
+    // queue number only matches on servers that ignore trailing blanks.
+    TKoQuery& comando = FDados.QryExec1;
+    comando.Close();
+    comando.SQL.Clear();
+    comando.SQL.Add(QStringLiteral("UPDATE FAL_001 SET STATUS_QX = ") + LiteralSql(QStringLiteral("E")));
+    comando.SQL.Add(QStringLiteral("WHERE NUMERO  = ") + LiteralSql(numeroLote));
+    comando.TryExecSQL();
+}
+
+void TBruma::DesfazTransacoes()
+{
+    // Each side is undone on its own: a rollback that fails (a lost
+    // connection) must not leave the other side's changes waiting for the
+    // next commit, nor hide the error that ended the lot.
+    for (TKoDatabase* banco : {&FDados.KoDatabase2, &FDados.KoDatabase1}) {
+        try {
+            if (banco->InTransaction())
+                banco->RollbackRetaining();
+        } catch (...) {
+        }
+    }
+}

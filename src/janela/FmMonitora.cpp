@@ -1,0 +1,282 @@
+#include "janela/FmMonitora.h"
+
+#include "dblayer/GravaLinhaLog.h"
+#include "janela/CaixasMensagem.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMutex>
+#include <QWindow>
+#include <QMutexLocker>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+// The name of the active window for the daily log lines, which are also
+// written on the cycle's thread: a copy kept here as the focus moves.
+QMutex gTravaNome;
+QString gNomeJanelaAtiva;
+
+void GuardaNomeDaJanelaAtiva()
+{
+    const QWidget* ativa = QApplication::activeWindow();
+    const QMutexLocker trava(&gTravaNome);
+    gNomeJanelaAtiva = ativa ? ativa->objectName() : QString();
+}
+
+QString NomeDaJanelaAtiva()
+{
+    const QMutexLocker trava(&gTravaNome);
+    return gNomeJanelaAtiva;
+}
+
+} // namespace
+
+TFmMonitora::TFmMonitora(const TFabricaMonitora& fabrica, TRelator* caixas, QWidget* pai)
+    : QWidget(pai)
+{
+    setObjectName(QStringLiteral("FmMonitora"));
+    if (!caixas) {
+        FCaixasPadrao = std::make_unique<TCaixasMensagem>(this);
+        caixas = FCaixasPadrao.get();
+    }
+    FCaixas = caixas;
+    DefineNomeJanelaAtiva(&NomeDaJanelaAtiva);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [] { GuardaNomeDaJanelaAtiva(); });
+
+    FMonitora = fabrica(*this);
+    CriaControles();
+    CriaMenu();
+    CentraNaTela();
+
+    FMonitora->EstadoMudou = [this] { MostraEstado(); };
+    MostraEstado();
+    FMonitora->FormCreate();
+}
+
+TFmMonitora::~TFmMonitora()
+{
+    if (!FbFechado && FMonitora) {
+        FbFechado = true;
+        FMonitora->FormClose();
+    }
+    if (FMonitora)
+        FMonitora->EstadoMudou = nullptr;
+    DefineNomeJanelaAtiva(nullptr);
+}
+
+void TFmMonitora::CriaControles()
+{
+    setWindowTitle(QStringLiteral("Ko Monitor de Tinturarias"));
+    QFont fonte(QStringLiteral("MS Sans Serif"));
+    fonte.setStyleHint(QFont::SansSerif);
+    fonte.setPointSize(8);
+    setFont(fonte);
+    resize(509, 408);
+
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(67);
+
+    CriaSeletor();
+
+    CbMonitora = new QCheckBox(QStringLiteral("Monitorando"), Panel1);
+    CbMonitora->setObjectName(QStringLiteral("CbMonitora"));
+    CbMonitora->setChecked(true);
+    connect(CbMonitora, &QCheckBox::clicked, this, &TFmMonitora::CbMonitoraClick);
+
+    BtnLimpar = new QPushButton(style()->standardIcon(QStyle::SP_TrashIcon),
+                                QStringLiteral("Limpar fila"), Panel1);
+    BtnLimpar->setObjectName(QStringLiteral("BtnLimpar"));
+    connect(BtnLimpar, &QPushButton::clicked, this, &TFmMonitora::BtnLimparClick);
+
+    auto* faixa = new QHBoxLayout(Panel1);
+    faixa->setContentsMargins(4, 0, 4, 0);
+    faixa->addWidget(RgTipo, 1);
+    faixa->addWidget(CbMonitora);
+    faixa->addWidget(BtnLimpar);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    TabSheet1 = new QWidget;
+    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+    Memo1 = new QPlainTextEdit(TabSheet1);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->setMaximumBlockCount(0);  // the pane keeps every line
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    (new QVBoxLayout(TabSheet1))->addWidget(Memo1);
+    TabSheet1->layout()->setContentsMargins(0, 0, 0, 0);
+    PageControl1->addTab(TabSheet1, QStringLiteral("Log's"));
+
+    TabSheet2 = new QWidget;
+    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
+    DBGrid1 = new QTableView(TabSheet2);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid1->verticalHeader()->setDefaultSectionSize(18);
+    (new QVBoxLayout(TabSheet2))->addWidget(DBGrid1);
+    TabSheet2->layout()->setContentsMargins(0, 0, 0, 0);
+    PageControl1->addTab(TabSheet2, QStringLiteral("Tabela"));
+    PageControl1->setCurrentIndex(0);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TFmMonitora::PageControl1Change);
+
+    auto* janela = new QVBoxLayout(this);
+    janela->setContentsMargins(0, 0, 0, 0);
+    janela->setSpacing(0);
+    janela->addWidget(Panel1);
+    janela->addWidget(PageControl1, 1);
+}
+
+// The type selector: one item per integration the core was given, in the
+// order of their indexes, in columns.
+void TFmMonitora::CriaSeletor()
+{
+    RgTipo = new QGroupBox(QStringLiteral("Tipo de Máquina"), Panel1);
+    RgTipo->setObjectName(QStringLiteral("RgTipo"));
+    RgTipoItens = new QButtonGroup(RgTipo);
+    auto* colunas = new QHBoxLayout(RgTipo);
+    for (const TMonitora::TItemSeletor& item : FMonitora->ItensSeletor()) {
+        auto* botao = new QRadioButton(item.Legenda, RgTipo);
+        RgTipoItens->addButton(botao, item.Indice);
+        colunas->addWidget(botao);
+    }
+    if (QAbstractButton* selecionado = RgTipoItens->button(FMonitora->IndiceTipo()))
+        selecionado->setChecked(true);
+    // As a radio group: only a change of the selected item is a click.
+    connect(RgTipoItens, &QButtonGroup::idClicked, this, [this](int indice) {
+        if (indice != FMonitora->IndiceTipo())
+            RgTipoClick(indice);
+    });
+}
+
+void TFmMonitora::CriaMenu()
+{
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    Restaurar1 = PopupMenu1->addAction(QStringLiteral("Restaurar"));
+    Minimizar1 = PopupMenu1->addAction(QStringLiteral("Minimizar"));
+    connect(Restaurar1, &QAction::triggered, this, &TFmMonitora::Restaurar1Click);
+    connect(Minimizar1, &QAction::triggered, this, &TFmMonitora::Minimizar1Click);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& ponto) { PopupMenu1->popup(mapToGlobal(ponto)); });
+}
+
+void TFmMonitora::CentraNaTela()
+{
+    if (const QScreen* tela = screen()) {
+        QRect area = frameGeometry();
+        area.moveCenter(tela->availableGeometry().center());
+        move(area.topLeft());
+    }
+}
+
+// Shows the core's state in the controls without raising their handlers.
+void TFmMonitora::MostraEstado()
+{
+    const TMonitora& monitora = *FMonitora;
+    if (QAbstractButton* item = RgTipoItens->button(monitora.IndiceTipo()); item && !item->isChecked())
+        item->setChecked(true);
+    CbMonitora->setChecked(monitora.Monitorando());
+    BtnLimpar->setVisible(monitora.LimparVisivel());
+    BtnLimpar->setEnabled(!monitora.Ocupado());
+    QSqlTableModel* modelo = FMonitora->TbFila().Modelo();
+    if (DBGrid1->model() != modelo)
+        DBGrid1->setModel(modelo);
+    // A close asked for during a cycle happens once the cycle has ended.
+    if (FbFecharAposCiclo && !monitora.Ocupado()) {
+        FbFecharAposCiclo = false;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
+}
+
+void TFmMonitora::AdicionaLinha(const QString& linha)
+{
+    Memo1->appendPlainText(linha);
+}
+
+void TFmMonitora::MostraMensagem(const QString& texto) { FCaixas->MostraMensagem(texto); }
+
+bool TFmMonitora::Pergunta(const QString& texto, const QString& titulo)
+{
+    return FCaixas->Pergunta(texto, titulo);
+}
+
+void TFmMonitora::MostraErro(const QString& texto) { FCaixas->MostraErro(texto); }
+
+void TFmMonitora::IndicaOcupado(bool ocupado)
+{
+    if (ocupado)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void TFmMonitora::Timer1Timer() { FMonitora->Timer1Timer(); }
+
+void TFmMonitora::RgTipoClick(int indice) { FMonitora->RgTipoClick(indice); }
+
+void TFmMonitora::CbMonitoraClick(bool marcado) { FMonitora->CbMonitoraClick(marcado); }
+
+void TFmMonitora::BtnLimparClick() { FMonitora->BtnLimparClick(); }
+
+void TFmMonitora::PageControl1Change(int /*aba*/) { FMonitora->PageControl1Change(); }
+
+void TFmMonitora::Restaurar1Click()
+{
+    showNormal();
+    raise();
+    activateWindow();
+    if (FIconeBandeja)
+        FIconeBandeja->hide();
+}
+
+// Hidden windows come back through the tray icon's menu; without a tray the
+// window is minimised instead, so the taskbar brings it back.
+void TFmMonitora::Minimizar1Click()
+{
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        showMinimized();
+        return;
+    }
+    if (!FIconeBandeja) {
+        FIconeBandeja = new QSystemTrayIcon(windowIcon(), this);
+        FIconeBandeja->setToolTip(windowTitle());
+        FIconeBandeja->setContextMenu(PopupMenu1);
+        connect(FIconeBandeja, &QSystemTrayIcon::activated, this, &TFmMonitora::Restaurar1Click);
+    }
+    FIconeBandeja->show();
+    hide();
+}
+
+void TFmMonitora::closeEvent(QCloseEvent* evento)
+{
+    if (FMonitora->Ocupado()) {
+        FbFecharAposCiclo = true;
+        evento->ignore();
+        return;
+    }
+    if (!FbFechado) {
+        FbFechado = true;
+        FMonitora->FormClose();
+    }
+    evento->accept();
+}

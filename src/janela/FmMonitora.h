@@ -1,0 +1,89 @@
+#pragma once
+
+#include "integracao/Relator.h"
+#include "monitor/Monitora.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QSystemTrayIcon;
+class QTabWidget;
+class QTableView;
+
+// The main window: a thin face over the monitor core. It shows the core's
+// state, turns the user's actions into the core's event handlers and is the
+// reporting interface of the program: the log pane is its Memo1, the modal
+// messages go to `caixas` (message boxes unless a test supplies its own).
+// The type selector holds the integrations the core was given. While the
+// cycle's thread works, "Limpar fila" waits (disabled) and closing the
+// window waits for the cycle to end.
+class TFmMonitora : public QWidget, public TRelator {
+    Q_OBJECT
+public:
+    using TFabricaMonitora = std::function<std::unique_ptr<TMonitora>(TRelator&)>;
+
+    // Builds the core through `fabrica`, then runs the start-up (FormCreate).
+    explicit TFmMonitora(const TFabricaMonitora& fabrica, TRelator* caixas = nullptr,
+                         QWidget* pai = nullptr);
+    ~TFmMonitora() override;
+
+    TMonitora& Monitora() { return *FMonitora; }
+
+    // TRelator
+    void AdicionaLinha(const QString& linha) override;
+    void MostraMensagem(const QString& texto) override;
+    bool Pergunta(const QString& texto, const QString& titulo) override;
+    void MostraErro(const QString& texto) override;
+    void IndicaOcupado(bool ocupado) override;
+
+    // Controls, named as the window has them.
+    QWidget* Panel1 = nullptr;
+    QGroupBox* RgTipo = nullptr;
+    QButtonGroup* RgTipoItens = nullptr;
+    QCheckBox* CbMonitora = nullptr;
+    QPushButton* BtnLimpar = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QTableView* DBGrid1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Restaurar1 = nullptr;
+    QAction* Minimizar1 = nullptr;
+
+public slots:
+    void Timer1Timer();
+    void RgTipoClick(int indice);
+    void CbMonitoraClick(bool marcado);
+    void BtnLimparClick();
+    void PageControl1Change(int aba);
+    void Restaurar1Click();
+    void Minimizar1Click();
+
+protected:
+    void closeEvent(QCloseEvent* evento) override;
+
+private:
+    void CriaControles();
+    void CriaSeletor();
+    void CriaMenu();
+    void MostraEstado();
+    void CentraNaTela();
+
+    std::unique_ptr<TRelator> FCaixasPadrao;
+    TRelator* FCaixas = nullptr;
+    std::unique_ptr<TMonitora> FMonitora;
+    QSystemTrayIcon* FIconeBandeja = nullptr;
+    bool FbFechado = false;
+    bool FbFecharAposCiclo = false;
+};

@@ -1,0 +1,187 @@
+#include "monitor/NucleoCiclo.h"
+
+#include "base/Erros.h"
+#include "integracao/AbreConexao.h"
+#include "integracao/Configuracao.h"
+#include "integracao/ProtocoloParaDriver.h"
+#include "integracao/Relator.h"
+
+namespace {
+
+// "host" or "host:port" of the PostgreSQL server; the port is 5432 when it is
+// missing or not a decimal integer.
+std::pair<QString, int> HostEPorta(const QString& servidor)
+{
+    const qsizetype doisPontos = servidor.indexOf(QLatin1Char(':'));
+    if (doisPontos < 0)
+        return {servidor, 5432};
+    bool ok = false;
+    const int porta = servidor.mid(doisPontos + 1).toInt(&ok, 10);
+    return {servidor.left(doisPontos), ok ? porta : 5432};
+}
+
+QString NomeDaConexao(const TKoDatabase& banco)
+{
+    return banco.objectName() + QStringLiteral(" (") + banco.DatabaseName() + u')';
+}
+
+} // namespace
+
+TNucleoCiclo::TNucleoCiclo(TRelator& relator, const TConfiguracao& configuracao,
+                           const TFabricasIntegracao& fabricas)
+    : FRelator(relator)
+    , FConfiguracao(configuracao)
+    , FContexto{KoDatabase1, relator, configuracao}
+{
+    KoDatabase1.setObjectName(QStringLiteral("KoDatabase1"));
+    for (const TFabricaIntegracao& fabrica : fabricas) {
+        std::unique_ptr<TIntegracao> integracao = fabrica(FContexto);
+        const int indice = integracao->Indice();
+        FIntegracoes[indice] = std::move(integracao);
+    }
+}
+
+TNucleoCiclo::~TNucleoCiclo()
+{
+    // The integrations hold queries on KoDatabase1: they go first.
+    FIntegracoes.clear();
+}
+
+TIntegracao* TNucleoCiclo::Integracao(int indice) const
+{
+    const auto i = FIntegracoes.find(indice);
+    return i == FIntegracoes.end() ? nullptr : i->second.get();
+}
+
+TIntegracao* TNucleoCiclo::Inicia()
+{
+    if (KoDatabase1.Connected())
+        KoDatabase1.Close();
+    ConfiguraBanco1();
+
+    const QString modelo = FConfiguracao.LerIni(QStringLiteral("ModeloAtivo"), QStringLiteral("Modelo"));
+    const QChar digito = modelo.isEmpty() ? QChar() : modelo.front();
+    if (!digito.isDigit())
+        return nullptr;
+    TIntegracao* integracao = Integracao(digito.digitValue());
+    if (integracao)
+        integracao->Inicia();
+    return integracao;
+}
+
+void TNucleoCiclo::ConfiguraBanco1()
+{
+    TKoDatabase& banco = KoDatabase1;
+    const QString secao = QStringLiteral("Banco1");
+    if (banco.Connected())
+        banco.Close();
+    banco.SetDriverName(ProtocoloParaDriver(FConfiguracao.LerIni(secao, QStringLiteral("Protocolo"))));
+    const QString base = FConfiguracao.LerIni(secao, QStringLiteral("Base"));
+    banco.SetDatabaseName(base);
+    banco.Password = FConfiguracao.LerIni(secao, QStringLiteral("Senha"));
+    banco.User = FConfiguracao.LerIni(secao, QStringLiteral("Usuario"));
+    if (banco.DriverName() == QLatin1String("PG")) {
+        const auto [host, porta] = HostEPorta(FConfiguracao.LerIni(secao, QStringLiteral("servidor")));
+        // The whole Base is the database name, even when it holds a ":".
+        banco.SetDatabaseName(base);
+        banco.Database = base;
+        banco.HostName = host;
+        banco.Port = porta;
+    }
+    if (const auto erro = TentaAbrir(banco)) {
+        FIndisponiveis.insert(&banco);
+        FRelator.MostraMensagem(QStringLiteral("Erro na Conexão do Banco1!.\r") + *erro);
+    }
+}
+
+QList<TKoDatabase*> TNucleoCiclo::ConexoesDe(TIntegracao* integracao)
+{
+    QList<TKoDatabase*> conexoes{&KoDatabase1};
+    if (integracao)
+        conexoes += integracao->Conexoes();
+    return conexoes;
+}
+
+// A connection that is closed, or whose link was lost (a restarted server),
+// is opened again; a pane line says when it comes back, and once when it
+// cannot. A connection with nothing configured is left alone.
+void TNucleoCiclo::ReabreSeNecessario(TKoDatabase& banco)
+{
+    if (banco.Connected())
+        banco.ConfereConexao();
+    if (banco.Connected() && !banco.Perdida())
+        return;
+    if (banco.Database.trimmed().isEmpty() && banco.DatabaseName().trimmed().isEmpty())
+        return;
+    try {
+        banco.Close();
+        banco.Open();
+        FIndisponiveis.erase(&banco);
+        FRelator.AdicionaLinha(QStringLiteral("Conexão restabelecida: ") + NomeDaConexao(banco) + u'.');
+    } catch (const Exception& e) {
+        if (FIndisponiveis.insert(&banco).second)
+            FRelator.AdicionaLinha(QStringLiteral("Conexão indisponível: ") + NomeDaConexao(banco)
+                                   + QStringLiteral(". Erro: ") + e.Message());
+    }
+}
+
+void TNucleoCiclo::FinalizaTransacoes(const QList<TKoDatabase*>& conexoes)
+{
+    for (TKoDatabase* banco : conexoes) {
+        if (!banco->Connected())
+            continue;
+        try {
+            banco->FinalizaTransacao();
+        } catch (const Exception& e) {
+            FRelator.AdicionaLinha(QStringLiteral("Erro ao encerrar a transação de ") + NomeDaConexao(*banco)
+                                   + QStringLiteral(": ") + e.Message());
+        }
+    }
+}
+
+void TNucleoCiclo::Ciclo(int indice)
+{
+    TIntegracao* integracao = Integracao(indice);
+    const QList<TKoDatabase*> conexoes = ConexoesDe(integracao);
+    FContexto.FalhasNoCiclo = 0;
+    for (TKoDatabase* banco : conexoes)
+        ReabreSeNecessario(*banco);
+    try {
+        if (integracao) {
+            integracao->PrimeiraOperacao();
+            integracao->SegundaOperacao();
+        }
+    } catch (...) {
+        FinalizaTransacoes(conexoes);
+        throw;
+    }
+    FinalizaTransacoes(conexoes);
+}
+
+void TNucleoCiclo::LimpaFila()
+{
+    for (const auto& [indice, integracao] : FIntegracoes) {
+        if (!integracao->VisaoFila())
+            continue;
+        try {
+            integracao->LimpaFila();
+        } catch (...) {
+            FinalizaTransacoes({&KoDatabase1});
+            throw;
+        }
+        FinalizaTransacoes({&KoDatabase1});
+        return;
+    }
+}
+
+void TNucleoCiclo::EncerraIntegracoes()
+{
+    for (const auto& [indice, integracao] : FIntegracoes)
+        integracao->Encerra();
+}
+
+void TNucleoCiclo::FechaErp()
+{
+    if (KoDatabase1.Connected())
+        KoDatabase1.Close();
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "dblayer/KoDatabase.h"
+#include "integracao/Integracao.h"
+
+#include <map>
+#include <memory>
+#include <set>
+
+class TConfiguracao;
+class TRelator;
+
+// What lives on the cycle's thread: the ERP connection (KoDatabase1) and the
+// integrations with their own connections. Every operation here runs on that
+// thread (TThreadCiclo), called by the monitor.
+class TNucleoCiclo {
+public:
+    TNucleoCiclo(TRelator& relator, const TConfiguracao& configuracao,
+                 const TFabricasIntegracao& fabricas);
+    ~TNucleoCiclo();
+
+    TKoDatabase KoDatabase1;
+
+    TIntegracao* Integracao(int indice) const;
+    const std::map<int, std::unique_ptr<TIntegracao>>& Integracoes() const { return FIntegracoes; }
+
+    // Start-up: the ERP connection from [Banco1], then the integration of
+    // the model QX.ini names. Returns that integration, if any.
+    TIntegracao* Inicia();
+    void ConfiguraBanco1();
+
+    // One polling cycle of the integration at the selector's index: its
+    // connections reopened when closed or lost, its two operations, and no
+    // transaction left open after it, whatever happened.
+    void Ciclo(int indice);
+
+    // "Limpar fila" of the integration that keeps a queue.
+    void LimpaFila();
+
+    // Shut-down: the integrations' connections, then the ERP's.
+    void EncerraIntegracoes();
+    void FechaErp();
+
+    // Records that failed in the last cycle (their integrations count them).
+    int FalhasNoCiclo() const { return FContexto.FalhasNoCiclo; }
+
+private:
+    QList<TKoDatabase*> ConexoesDe(TIntegracao* integracao);
+    void ReabreSeNecessario(TKoDatabase& banco);
+    void FinalizaTransacoes(const QList<TKoDatabase*>& conexoes);
+
+    TRelator& FRelator;
+    const TConfiguracao& FConfiguracao;
+    TContextoIntegracao FContexto;
+    std::map<int, std::unique_ptr<TIntegracao>> FIntegracoes;
+    std::set<const TKoDatabase*> FIndisponiveis;  // reported down, not yet back
+};

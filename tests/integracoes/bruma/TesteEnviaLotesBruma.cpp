@@ -1,0 +1,256 @@
+#include "FilaBrumaTeste.h"
+
+#include "integracoes/bruma/TextoSql.h"
+#include "base/Erros.h"
+#include "dblayer/Localidade.h"
+
+#include <QDate>
+#include <QRegularExpression>
+
+namespace {
+
+// Lot 4711: two items (10 and 12 pieces), blue, recipe with a 01:30:00 graph.
+const QString ErpLote4711 = QStringLiteral(R"(
+INSERT INTO ENTIDADE_001 (CODCLI, NOME) VALUES ('C1', 'Malharia Sol Nascente');
+INSERT INTO CADCORTIN_001 (CODIGO, COR_SIS) VALUES ('AZUL', '16711680');
+INSERT INTO GRAFICO_001 (CODIGO, TEMPO) VALUES ('G1', '01:30:00');
+INSERT INTO RECEITA_001 (COR, VARIANTE, GRAFICO) VALUES ('AZUL', 'V1', 'G1');
+INSERT INTO FAL_001 (NUMERO, COR, MAQUINA, CLIENTE, VARIANTE) VALUES ('4711', 'AZUL', 'M01', 'C1', 'V1');
+INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('4711', 1, 100.5, 10);
+INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('4711', 2, 120.25, 12);
+)");
+
+const QString FilaAzul = QStringLiteral(
+    "INSERT INTO ENCADEAMENTO (NOME, RECEITA1, RECEITA2, RECEITA3, RECEITA4, RECEITA5) "
+    "VALUES ('AZUL', 'PRE-ALVEJ', 'TINGE-AZ', '', '', '');\n");
+
+const QString Concluido4711 = QStringLiteral("Concluído. FAL 4711     enviada para máquina com sucesso para Posição 4.");
+
+
+QString Texto(const QVariantMap& linha, const char* coluna)
+{
+    return linha.value(QLatin1String(coluna)).toString();
+}
+
+void EsperaDataHora(const QString& valor)
+{
+    const QString hoje = Localidade::Data(QDate::currentDate());
+    EXPECT_TRUE(valor.startsWith(hoje + ' ')) << valor.toStdString();
+    static const QRegularExpression hora(QStringLiteral(" \\d\\d:\\d\\d:\\d\\d$"));
+    EXPECT_TRUE(hora.match(valor).hasMatch()) << valor.toStdString();
+}
+
+} // namespace
+
+TEST_F(FilaBrumaTeste, EnviaLoteComLinhaEPosicaoCertas)
+{
+    // 4712: no colour row, no recipe, on another machine; 4713 has no machine;
+    // 4714 was sent before.
+    Prepara(ErpLote4711 + R"(
+INSERT INTO FAL_001 (NUMERO, COR, MAQUINA, CLIENTE) VALUES ('4712', 'CINZA', 'M02', 'C9');
+INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('4712', 1, 5, 1);
+INSERT INTO FAL_001 (NUMERO, COR, MAQUINA, STATUS_QX) VALUES ('4713', 'AZUL', '  ', '');
+INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('4713', 1, 5, 1);
+INSERT INTO FAL_001 (NUMERO, COR, MAQUINA, STATUS_QX) VALUES ('4714', 'AZUL', 'M01', 'E');
+INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('4714', 1, 5, 1);
+)",
+            FilaAzul + "INSERT INTO ENCADEAMENTO (NOME, RECEITA1) VALUES ('CINZA', 'LAVA');\n"
+                       "INSERT INTO OB (NUMEROOB, MAQUINA, STATUSTERMINO) VALUES "
+                       "('9001    ', 'M01', '0'), ('9002    ', 'M01', '1'), ('9003    ', 'M01', '0');");
+
+    RodaCiclo();
+
+    const QList<QVariantMap> linhas = LinhasOB(QStringLiteral("4711    "));
+    ASSERT_EQ(linhas.size(), 1);
+    const QVariantMap& ob = linhas.first();
+    EXPECT_EQ(Texto(ob, "NUMEROOB"), "4711    ");
+    EXPECT_EQ(Texto(ob, "PECAS"), "22");
+    EXPECT_EQ(Texto(ob, "MAQUINA"), "M01");
+    EXPECT_EQ(Texto(ob, "CLIENTE"), "Malharia Sol Nascente");
+    EXPECT_EQ(Texto(ob, "PESO"), Localidade::Numero(220.75));
+    EXPECT_EQ(Texto(ob, "ENCADEAMENTO"), "AZUL");
+    EXPECT_EQ(Texto(ob, "COR"), "AZUL");
+    EXPECT_EQ(ob.value("RGB").toLongLong(), 16711680);
+    EXPECT_EQ(Texto(ob, "STATUSTERMINO"), "0");
+    EXPECT_EQ(ob.value("POSICAO").toInt(), 4);
+    EsperaDataHora(Texto(ob, "DATAPROG"));
+    EsperaDataHora(Texto(ob, "DATAINICIO"));
+    EsperaDataHora(Texto(ob, "DATAFIM"));
+    EXPECT_EQ(ob.value("TOTALRECEITAS").toInt(), 2);
+    EXPECT_EQ(Texto(ob, "RECEITA01"), "PRE-ALVEJ");
+    EXPECT_EQ(Texto(ob, "RECEITA02"), "TINGE-AZ");
+    for (const char* vazia : {"RECEITA03", "RECEITA04", "RECEITA05"}) {
+        EXPECT_FALSE(ob.value(vazia).isNull()) << vazia;
+        EXPECT_EQ(Texto(ob, vazia), "") << vazia;
+    }
+    EXPECT_EQ(ob.value("TEMPOTOTAL").toInt(), 0);
+    EXPECT_EQ(ob.value("TEMPOPROG").toInt(), 90);
+    EXPECT_EQ(StatusQx("4711"), "E");
+
+    // Without a colour row or a graph: RGB 0, TEMPOPROG 0, no message.
+    const QList<QVariantMap> semReceita = LinhasOB(QStringLiteral("4712    "));
+    ASSERT_EQ(semReceita.size(), 1);
+    EXPECT_EQ(semReceita.first().value("RGB").toInt(), 0);
+    EXPECT_EQ(semReceita.first().value("TEMPOPROG").toInt(), 0);
+    EXPECT_EQ(Texto(semReceita.first(), "CLIENTE"), "");
+    EXPECT_EQ(semReceita.first().value("POSICAO").toInt(), 1);
+    EXPECT_EQ(StatusQx("4712"), "E");
+
+    // No machine: skipped silently, still pending.
+    EXPECT_TRUE(LinhasOB(QStringLiteral("4713    ")).isEmpty());
+    EXPECT_EQ(StatusQx("4713"), "");
+    EXPECT_TRUE(LinhasOB(QStringLiteral("4714    ")).isEmpty());
+
+    EXPECT_EQ(TotalLinhasOB(), 5);
+    EXPECT_TRUE(FRelator.Linhas.contains(Concluido4711));
+    EXPECT_TRUE(FRelator.Linhas.contains(
+        QStringLiteral("Concluído. FAL 4712     enviada para máquina com sucesso para Posição 1.")));
+    EXPECT_EQ(FRelator.Linhas.size(), 2);
+    EXPECT_TRUE(FRelator.Mensagens.isEmpty());
+}
+
+TEST_F(FilaBrumaTeste, ReenviaLoteQueAindaEspera)
+{
+    // The lot's own waiting row is one of the 3 rows of its machine.
+    Prepara(ErpLote4711, FilaAzul + "INSERT INTO OB (NUMEROOB, MAQUINA, STATUSTERMINO, PECAS, POSICAO) VALUES "
+                                    "('4711    ', 'M01', '0', '7', 1), ('9002    ', 'M01', '1', '1', 2), "
+                                    "('9003    ', 'M01', '0', '1', 3);");
+
+    RodaCiclo();
+
+    const QList<QVariantMap> linhas = LinhasOB(QStringLiteral("4711    "));
+    ASSERT_EQ(linhas.size(), 1);
+    EXPECT_EQ(Texto(linhas.first(), "PECAS"), "22");
+    EXPECT_EQ(linhas.first().value("POSICAO").toInt(), 4);
+    EXPECT_EQ(TotalLinhasOB(), 3);
+    EXPECT_EQ(StatusQx("4711"), "E");
+    EXPECT_EQ(FRelator.Linhas, QStringList{Concluido4711});
+}
+
+TEST_F(FilaBrumaTeste, PulaLoteQueAMaquinaJaAssumiu)
+{
+    Prepara(ErpLote4711, FilaAzul + "INSERT INTO OB (NUMEROOB, MAQUINA, STATUSTERMINO, PECAS) "
+                                    "VALUES ('4711    ', 'M01', '2', '7');");
+
+    RodaCiclo();
+
+    const QList<QVariantMap> linhas = LinhasOB(QStringLiteral("4711    "));
+    ASSERT_EQ(linhas.size(), 1);
+    EXPECT_EQ(Texto(linhas.first(), "PECAS"), "7");
+    EXPECT_EQ(StatusQx("4711"), "<NULL>");
+    EXPECT_TRUE(FRelator.Linhas.isEmpty());
+}
+
+TEST_F(FilaBrumaTeste, CorSemEncadeamentoRegistraLinhaEContinua)
+{
+    Prepara(ErpLote4711 + R"(
+INSERT INTO FAL_001 (NUMERO, COR, MAQUINA) VALUES ('815', 'VERDE', 'M02');
+INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('815', 1, 5, 1);
+)",
+            FilaAzul);
+
+    RodaCiclo();
+
+    EXPECT_TRUE(FRelator.Linhas.contains(
+        QStringLiteral("Erro. Programa não cadastrado na máquina para Cor VERDE na FAL 815     ")));
+    EXPECT_TRUE(LinhasOB(QStringLiteral("815     ")).isEmpty());
+    EXPECT_EQ(StatusQx("815"), "<NULL>");
+    // The pass went on with the other lot.
+    EXPECT_EQ(StatusQx("4711"), "E");
+    EXPECT_TRUE(FRelator.Linhas.contains(
+        QStringLiteral("Concluído. FAL 4711     enviada para máquina com sucesso para Posição 1.")));
+}
+
+TEST_F(FilaBrumaTeste, TextosComAspasChegamIntactos)
+{
+    const QString cor = QStringLiteral("X';DELETE FROM OB--");
+    const QString nome = QStringLiteral("O'Brien ''Tecidos'' d'Água; DROP TABLE OB; -- ') OR ('1'='1 fim");
+    ASSERT_GT(nome.size(), 50);
+    const QString receita = QStringLiteral("R'1');DROP TABLE OB;--");
+    auto literal = [](const QString& texto) { return LiteralSql(texto); };
+    Prepara(QStringLiteral("INSERT INTO ENTIDADE_001 (CODCLI, NOME) VALUES ('C1', %1);\n"
+                           "INSERT INTO FAL_001 (NUMERO, COR, MAQUINA, CLIENTE) VALUES ('O''1', %2, 'M''1', 'C1');\n"
+                           "INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('O''1', 1, 5, 1);\n")
+                .arg(literal(nome), literal(cor)),
+            QStringLiteral("INSERT INTO OB (NUMEROOB, MAQUINA, STATUSTERMINO) VALUES ('9001    ', 'M01', '0');\n"
+                           "INSERT INTO ENCADEAMENTO (NOME, RECEITA1) VALUES (%1, %2);")
+                .arg(literal(cor), literal(receita)));
+
+    RodaCiclo();
+
+    const QList<QVariantMap> linhas = LinhasOB(QStringLiteral("O'1     "));
+    ASSERT_EQ(linhas.size(), 1);
+    EXPECT_EQ(Texto(linhas.first(), "CLIENTE"), nome.left(50));
+    EXPECT_EQ(Texto(linhas.first(), "COR"), cor);
+    EXPECT_EQ(Texto(linhas.first(), "ENCADEAMENTO"), cor);
+    EXPECT_EQ(Texto(linhas.first(), "MAQUINA"), "M'1");
+    EXPECT_EQ(Texto(linhas.first(), "RECEITA01"), receita);
+    EXPECT_EQ(linhas.first().value("POSICAO").toInt(), 1);
+    EXPECT_EQ(TotalLinhasOB(), 2);
+    EXPECT_EQ(StatusQx("O'1"), "E");
+    EXPECT_EQ(FRelator.Linhas,
+              QStringList{"Concluído. FAL O'1      enviada para máquina com sucesso para Posição 1."});
+}
+
+TEST_F(FilaBrumaTeste, ContagemQueMudaEntreAsLeiturasAdiaOLote)
+{
+    // OB is a view with a row that comes and goes with every reading: the
+    // two counts of the machine's rows differ by one.
+    Prepara(ErpLote4711, FilaAzul + R"(
+ALTER TABLE OB RENAME TO OB_DADOS;
+CREATE SEQUENCE LEITURAS;
+CREATE VIEW OB AS
+  SELECT * FROM OB_DADOS
+  UNION ALL
+  SELECT '9999    ', NULL, 'M01', NULL, NULL, NULL, NULL, NULL, '0', NULL, NULL, NULL, NULL, NULL,
+         NULL, NULL, NULL, NULL, NULL, NULL, NULL
+    FROM (SELECT nextval('LEITURAS') AS N) LEITURA WHERE LEITURA.N % 2 = 0;
+)");
+
+    RodaCiclo();
+
+    // Which of the two readings sees the extra row depends on how many
+    // readings the server made before; either way they differ by one.
+    ASSERT_EQ(FRelator.Linhas.size(), 1);
+    EXPECT_TRUE(FRelator.Linhas.first() == "Erro. Posição esperada 2 posição encontrada 1."
+                || FRelator.Linhas.first() == "Erro. Posição esperada 1 posição encontrada 2.")
+        << FRelator.Linhas.first().toStdString();
+    EXPECT_TRUE(LinhasOB(QStringLiteral("4711    ")).isEmpty());
+    EXPECT_EQ(StatusQx("4711"), "<NULL>");
+}
+
+// A lot whose sending fails part-way: both sides are rolled back, the lot
+// stays pending with its old waiting row, and the error ends the pass.
+struct FalhaDeEnvio {
+    const char* nome;
+    QString sqlErp;
+    QString sqlFila;
+};
+
+class FalhaDeEnvioTeste : public FilaBrumaTeste, public ::testing::WithParamInterface<FalhaDeEnvio> {};
+
+TEST_P(FalhaDeEnvioTeste, DesfazOsDoisLadosEPassaOErroAdiante)
+{
+    Prepara(ErpLote4711 + GetParam().sqlErp,
+            FilaAzul + "INSERT INTO OB (NUMEROOB, MAQUINA, STATUSTERMINO, PECAS) VALUES ('4711    ', 'M01', '0', '7');\n"
+                + GetParam().sqlFila);
+
+    EXPECT_THROW(RodaCiclo(), Exception);
+
+    EXPECT_EQ(FRelator.Linhas, QStringList{"Erro. Execução de envio mal sucedida na FAL 4711    "});
+    const QList<QVariantMap> linhas = LinhasOB(QStringLiteral("4711    "));
+    ASSERT_EQ(linhas.size(), 1);
+    EXPECT_EQ(Texto(linhas.first(), "PECAS"), "7");
+    EXPECT_EQ(StatusQx("4711"), "<NULL>");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bruma, FalhaDeEnvioTeste,
+    ::testing::Values(
+        FalhaDeEnvio{"InsercaoComValorLongoDemais", {}, "ALTER TABLE OB ALTER COLUMN PESO TYPE VARCHAR(3);"},
+        FalhaDeEnvio{"ColunaRemovida", {}, "ALTER TABLE OB DROP COLUMN TEMPOPROG;"},
+        FalhaDeEnvio{"CorSisNaoNumerico", "UPDATE CADCORTIN_001 SET COR_SIS = '1; DROP TABLE OB';", {}},
+        FalhaDeEnvio{"MarcacaoRecusadaNoErp",
+                     "ALTER TABLE FAL_001 ADD CONSTRAINT SEM_ENVIO CHECK (STATUS_QX IS NULL OR STATUS_QX <> 'E');",
+                     {}}),
+    [](const auto& info) { return std::string(info.param.nome); });
