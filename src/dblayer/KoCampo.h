@@ -44,6 +44,7 @@ public:
     void SetAsDate(const QDate& v) { FValor = v; }
     void SetAsTime(const QTime& v) { FValor = v; }
     void SetAsDateTime(const QDateTime& v) { FValor = v; }
+    void SetValue(const QVariant& v) { FValor = v; }
     void Clear() { FValor = QVariant(); }
 
     QDate AsDate() const;

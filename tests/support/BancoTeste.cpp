@@ -3,6 +3,9 @@
 #include "AmbienteTeste.h"
 
 #include <QDir>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QFile>
 #include <QMap>
 #include <QProcess>
@@ -32,6 +35,15 @@ QString literalSql(const QString& texto)
 {
     QString dobrado = texto;
     return '\'' + dobrado.replace('\'', "''") + '\'';
+}
+
+// True when a piece of a script between two ";" holds only comments.
+bool comentarioApenas(const QString& trecho)
+{
+    for (const QString& linha : trecho.split('\n'))
+        if (!linha.trimmed().isEmpty() && !linha.trimmed().startsWith("--"))
+            return false;
+    return true;
 }
 
 QString leScript(const QString& script)
@@ -214,14 +226,19 @@ QString criaPostgres(const QString& nome, const QStringList& scripts)
     return banco;
 }
 
-QString criaDsnOdbc(const QString& dsn, const QString& bancoPostgres)
+namespace {
+
+// Adds or replaces a data source in the run's private odbc.ini, keeping the
+// ones written before (this run's and the test command's), and points
+// ODBCINI at it.
+void GravaDsn(const QString& dsn, const QString& novaSecao)
 {
     const QString caminho = QDir(AmbienteTeste::pastaTemporaria()).filePath("odbc.ini");
     QMap<QString, QString> secoes = leSecoesOdbc(caminho);
     const QString anterior = QString::fromLocal8Bit(qgetenv("ODBCINI"));
     if (secoes.isEmpty() && anterior != caminho)
         secoes = leSecoesOdbc(anterior);
-    secoes[dsn] = secaoOdbc(dsn, bancoPostgres);
+    secoes[dsn] = novaSecao;
 
     QFile arquivo(caminho);
     if (!arquivo.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
@@ -232,7 +249,40 @@ QString criaDsnOdbc(const QString& dsn, const QString& bancoPostgres)
     saida.flush();
     arquivo.close();
     qputenv("ODBCINI", QFile::encodeName(caminho));
+}
+
+} // namespace
+
+QString criaDsnOdbc(const QString& dsn, const QString& bancoPostgres)
+{
+    GravaDsn(dsn, secaoOdbc(dsn, bancoPostgres));
     return dsn;
+}
+
+QString criaSqliteOdbc(const QString& dsn, const QStringList& scripts)
+{
+    const QString arquivo = QDir(AmbienteTeste::pastaTemporaria()).filePath(AmbienteTeste::nomeUnico(dsn) + ".sqlite");
+    const QString conexao = AmbienteTeste::nomeUnico("sqlite");
+    {
+        QSqlDatabase banco = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), conexao);
+        banco.setDatabaseName(arquivo);
+        if (!banco.open())
+            throw std::runtime_error("SQLite: " + banco.lastError().text().toStdString());
+        for (const QString& script : scripts)
+            for (const QString& comando : leScript(script).split(';'))
+                if (!comando.trimmed().isEmpty() && !comentarioApenas(comando)) {
+                    QSqlQuery q(banco);
+                    if (!q.exec(comando))
+                        throw std::runtime_error("SQLite: " + q.lastError().text().toStdString() + " em "
+                                                 + comando.toStdString());
+                }
+        banco.close();
+    }
+    QSqlDatabase::removeDatabase(conexao);
+    GravaDsn(dsn, QStringLiteral("[%1]\nDescription = Fila de teste do Quelix (SQLite)\nDriver = SQLite3\n"
+                                 "Database = %2\n\n")
+                      .arg(dsn, arquivo));
+    return arquivo;
 }
 
 void executaSqlFirebird(const QString& banco, const QString& sql)

@@ -25,6 +25,11 @@ QString criaPostgres(const QString& nome, const QStringList& scripts);
 // written before (this run's and the test command's) stay in the file.
 QString criaDsnOdbc(const QString& dsn, const QString& bancoPostgres);
 
+// A new SQLite database file in the run's temporary folder, loaded with the
+// scripts, and an ODBC data source of that name over it (the SQLite ODBC
+// driver, "SQLite3"), written as criaDsnOdbc does. Returns the file's path.
+QString criaSqliteOdbc(const QString& dsn, const QStringList& scripts);
+
 // Runs SQL statements (each ended by ";") on a database returned above and
 // commits them; for loading sample rows.
 void executaSqlFirebird(const QString& banco, const QString& sql);

@@ -9,6 +9,7 @@
 #include "integracoes/bruma/HoraParaDecimal.h"
 #include "integracoes/bruma/LinhaOB.h"
 #include "integracoes/bruma/TextoSql.h"
+#include "base/TextoAscii.h"
 #include "base/Erros.h"
 #include "base/ListaLinhas.h"
 #include "integracao/Configuracao.h"
@@ -105,24 +106,38 @@ QString ConsultaLotes()
         "GROUP BY FAL.NUMERO, FAL.MAQUINA, ENTIDADE.NOME, FAL.COR, CADCORTIN.COR_SIS, GRAFICO.TEMPO \r\n");
 }
 
+void Prepara(QSqlQuery& q, const QString& sql)
+{
+    if (!q.prepare(sql))
+        throw std::runtime_error(q.lastError().text().toStdString() + "\n" + sql.toStdString());
+}
+
+void Roda(QSqlQuery& q)
+{
+    if (!q.exec())
+        throw std::runtime_error(q.lastError().text().toStdString() + "\n" + q.lastQuery().toStdString());
+}
+
 int Posicao(QSqlQuery& q, const QString& maquina)
 {
-    Executa(q, "SELECT COUNT(*) AS POSICAO FROM OB \r\nWHERE MAQUINA = " + LiteralSql(maquina) + "\r\n");
+    q.bindValue(QStringLiteral(":MAQUINA"), maquina);
+    Roda(q);
     q.next();
     return q.value(0).toInt() + 1;
 }
 
-// The floor: the pass's statements, in its order, straight through QSqlQuery.
+// The floor: the pass's statements, in its order, with the same values
+// bound, straight through QSqlQuery.
 int PisoQtSql(QSqlDatabase& erp, QSqlDatabase& fila, TRelator& relator)
 {
     QSqlQuery lotes(erp);
     lotes.setForwardOnly(true);
     Executa(lotes, ConsultaLotes());
-    std::vector<std::vector<QString>> linhas;
+    std::vector<std::vector<QVariant>> linhas;
     while (lotes.next()) {
-        std::vector<QString> linha;
+        std::vector<QVariant> linha;
         for (int i = 0; i < 8; ++i)
-            linha.push_back(lotes.value(i).toString());
+            linha.push_back(lotes.value(i));
         linhas.push_back(std::move(linha));
     }
     QSqlQuery q(fila);
@@ -130,47 +145,52 @@ int PisoQtSql(QSqlDatabase& erp, QSqlDatabase& fila, TRelator& relator)
     Executa(q, QStringLiteral("SELECT * FROM OB \r\n"));
     while (q.next()) {
     }
-    QSqlQuery exec2(fila), exec1(erp);
+    QSqlQuery emAndamento(fila), encadeamentos(fila), posicao(fila), apaga(fila), insere(fila), marca(erp);
+    for (QSqlQuery* c : {&emAndamento, &encadeamentos, &posicao})
+        c->setForwardOnly(true);
+    Prepara(emAndamento, "SELECT * FROM OB \r\nWHERE NUMEROOB = :NUMEROOB\r\nAND STATUSTERMINO <> '0'\r\n");
+    Prepara(encadeamentos, "SELECT * FROM ENCADEAMENTO \r\nWHERE NOME = :NOME\r\n");
+    Prepara(posicao, "SELECT COUNT(*) AS POSICAO FROM OB \r\nWHERE MAQUINA = :MAQUINA\r\n");
+    Prepara(apaga, "DELETE FROM OB WHERE NUMEROOB = :NUMEROOB\r\n");
+    TListaLinhas insert;
+    AdicionaInsertOB(insert);
+    Prepara(insere, insert.Text());
+    Prepara(marca, "UPDATE FAL_001 SET STATUS_QX = 'E'\r\nWHERE NUMERO  = :NUMERO\r\n");
     int enviados = 0;
     for (const auto& l : linhas) {
-        const QString& numero = l[0];
+        const QString numero = l[0].toString();
         const QString n = NumeroOB(numero);
-        const QString& maquina = l[3];
-        if (Apara(maquina).isEmpty())
+        const QString maquina = l[3].toString();
+        if (maquina.trimmed().isEmpty())
             continue;
-        Executa(q, "SELECT * FROM OB \r\nWHERE NUMEROOB = " + LiteralSql(n) + "\r\nAND STATUSTERMINO <> '0'\r\n");
-        if (q.next())
+        emAndamento.bindValue(QStringLiteral(":NUMEROOB"), n);
+        Roda(emAndamento);
+        if (emAndamento.next())
             continue;
-        Executa(q, "SELECT * FROM ENCADEAMENTO \r\nWHERE NOME = " + LiteralSql(l[5]) + "\r\n");
-        if (!q.next())
+        encadeamentos.bindValue(QStringLiteral(":NOME"), l[5].toString());
+        Roda(encadeamentos);
+        if (!encadeamentos.next())
             continue;
-        TEncadeamento encadeamento;
+        std::array<QString, 5> receitas;
         for (int i = 0; i < 5; ++i)
-            encadeamento.Receitas[size_t(i)] = q.value(QStringLiteral("RECEITA%1").arg(i + 1)).toString();
-        const int p1 = Posicao(q, maquina);
-        if (p1 != Posicao(q, maquina))
+            receitas[size_t(i)] = encadeamentos.value(QStringLiteral("RECEITA%1").arg(i + 1)).toString();
+        const TEncadeamento encadeamento{receitas};
+        const int p1 = Posicao(posicao, maquina);
+        if (p1 != Posicao(posicao, maquina))
             continue;
 
-        TLinhaOB ob;
-        ob.NumeroOB = n;
-        ob.Pecas = l[1];
-        ob.Maquina = maquina;
-        ob.Cliente = l[4].left(50);
-        ob.Peso = l[2];
-        ob.Encadeamento = ob.Cor = l[5];
-        ob.Rgb = l[6].toLongLong();
-        ob.Posicao = p1;
-        ob.DataProg = DataHoraLocal();
-        ob.DataInicio = DataHoraLocal();
-        ob.DataFim = DataHoraLocal();
-        ob.TotalReceitas = encadeamento.TotalReceitas();
-        ob.Receitas = encadeamento.Receitas;
-        ob.TempoProg = MinutosProgramados(HoraParaDecimal(l[7], relator));
-        Executa(exec2, "DELETE FROM OB WHERE NUMEROOB = " + LiteralSql(n) + "\r\n");
-        TListaLinhas insert;
-        AdicionaInsertOB(insert, ob);
-        Executa(exec2, insert.Text());
-        Executa(exec1, "UPDATE FAL_001 SET STATUS_QX = 'E'\r\nWHERE NUMERO  = " + LiteralSql(numero) + "\r\n");
+        const QDateTime agora = QDateTime::currentDateTime();
+        const QVariantList valores{
+            n, l[1], maquina, l[4].toString().left(50), l[2], l[5], l[5], l[6].toLongLong(), QStringLiteral("0"),
+            p1, agora, agora, agora, encadeamento.TotalReceitas(), receitas[0], receitas[1], receitas[2],
+            receitas[3], receitas[4], 0, MinutosProgramados(HoraParaDecimal(l[7].toString(), relator))};
+        apaga.bindValue(QStringLiteral(":NUMEROOB"), n);
+        Roda(apaga);
+        for (int i = 0; i < valores.size(); ++i)
+            insere.bindValue(i, valores[i]);
+        Roda(insere);
+        marca.bindValue(QStringLiteral(":NUMERO"), numero);
+        Roda(marca);
         Confirma(fila);
         Confirma(erp);
         ++enviados;

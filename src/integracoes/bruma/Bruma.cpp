@@ -3,6 +3,8 @@
 #include "integracao/AbreConexao.h"
 #include "integracao/Configuracao.h"
 #include "integracao/ProtocoloParaDriver.h"
+#include "base/Apara.h"
+#include "base/Erros.h"
 #include "integracao/Relator.h"
 #include "integracoes/bruma/LinhaOB.h"
 #include "integracoes/bruma/TextoSql.h"
@@ -83,21 +85,37 @@ void TBruma::EnviaLotesBruma()
     lotes.First();
     while (!lotes.Eof()) {
         EnviaLote();
+        // A server gone away fails every lot after it the same way: they
+        // wait for the next cycle, which opens the connection again.
+        if (FDados.KoDatabase1.Perdida() || FDados.KoDatabase2.Perdida()) {
+            FRelator.AdicionaLinha(
+                QStringLiteral("Conexão perdida: os lotes restantes ficam para o próximo ciclo."));
+            return;
+        }
         lotes.Next();
     }
 }
 
+// One lot; a failure is contained to it: both sides are rolled back, the
+// failure and its cause are logged, and the pass goes on with the next lot
+// (the lot stays pending for the next cycle).
 void TBruma::EnviaLote()
 {
     const QString numeroLote = FDados.KoQuery1.FieldByName(QStringLiteral("NUMERO")).AsString();
     const QString nrOB = NumeroOB(numeroLote);
+    QString erro;
     try {
         EnviaLoteNaFila(numeroLote, nrOB);
-    } catch (...) {
-        DesfazTransacoes();
-        FRelator.AdicionaLinha(QStringLiteral("Erro. Execução de envio mal sucedida na FAL ") + nrOB);
-        throw;
+        return;
+    } catch (const Exception& e) {
+        erro = e.Message();
+    } catch (const std::exception& e) {
+        erro = QString::fromUtf8(e.what());
     }
+    DesfazTransacoes();
+    FRelator.AdicionaLinha(QStringLiteral("Erro. Execução de envio mal sucedida na FAL ") + nrOB);
+    FRelator.AdicionaLinha(QStringLiteral("Erro: ") + erro);
+    ++FContexto.FalhasNoCiclo;
 }
 
 void TBruma::EnviaLoteNaFila(const QString& numeroLote, const QString& nrOB)
@@ -106,14 +124,18 @@ void TBruma::EnviaLoteNaFila(const QString& numeroLote, const QString& nrOB)
     const QString maquina = lote.FieldByName(QStringLiteral("MAQUINA")).AsString();
     if (Apara(maquina).isEmpty())
         return;
-    if (EmAndamentoNaMaquina(nrOB))
+    if (EmAndamentoNaMaquina(nrOB)) {
+        FRelator.AdicionaLinha(QStringLiteral("FAL ") + nrOB
+                               + QStringLiteral(" já assumida pela máquina; não foi reenviada."));
         return;
+    }
 
     const QString cor = lote.FieldByName(QStringLiteral("COR")).AsString();
     TEncadeamento encadeamento;
     if (!LeEncadeamento(cor, encadeamento)) {
         FRelator.AdicionaLinha(QStringLiteral("Erro. Programa não cadastrado na máquina para Cor ") + cor
                                + QStringLiteral(" na FAL ") + nrOB);
+        ++FContexto.FalhasNoCiclo;
         return;
     }
 
@@ -125,6 +147,7 @@ void TBruma::EnviaLoteNaFila(const QString& numeroLote, const QString& nrOB)
         FRelator.AdicionaLinha(QStringLiteral("Erro. Posição esperada %1 posição encontrada %2.")
                                    .arg(posicaoConferida)
                                    .arg(posicao));
+        ++FContexto.FalhasNoCiclo;
         return;
     }
 
@@ -148,8 +171,9 @@ bool TBruma::EmAndamentoNaMaquina(const QString& nrOB)
     consulta.Close();
     consulta.SQL.Clear();
     consulta.SQL.Add(QStringLiteral("SELECT * FROM OB "));
-    consulta.SQL.Add(QStringLiteral("WHERE NUMEROOB = ") + LiteralSql(nrOB));
-    consulta.SQL.Add(QStringLiteral("AND STATUSTERMINO <> ") + LiteralSql(QStringLiteral("0")));
+    consulta.SQL.Add(QStringLiteral("WHERE NUMEROOB = :NUMEROOB"));
+    consulta.SQL.Add(QStringLiteral("AND STATUSTERMINO <> '0'"));
+    consulta.ParamByName(QStringLiteral("NUMEROOB")).SetAsString(nrOB);
     consulta.Open();
     return !consulta.Eof();
 }
@@ -160,7 +184,8 @@ bool TBruma::LeEncadeamento(const QString& cor, TEncadeamento& encadeamento)
     consulta.Close();
     consulta.SQL.Clear();
     consulta.SQL.Add(QStringLiteral("SELECT * FROM ENCADEAMENTO "));
-    consulta.SQL.Add(QStringLiteral("WHERE NOME = ") + LiteralSql(cor));
+    consulta.SQL.Add(QStringLiteral("WHERE NOME = :NOME"));
+    consulta.ParamByName(QStringLiteral("NOME")).SetAsString(cor);
     consulta.Open();
     if (consulta.Eof())
         return false;
@@ -175,7 +200,8 @@ int TBruma::LePosicao(const QString& maquina)
     consulta.Close();
     consulta.SQL.Clear();
     consulta.SQL.Add(QStringLiteral("SELECT COUNT(*) AS POSICAO FROM OB "));
-    consulta.SQL.Add(QStringLiteral("WHERE MAQUINA = ") + LiteralSql(maquina));
+    consulta.SQL.Add(QStringLiteral("WHERE MAQUINA = :MAQUINA"));
+    consulta.ParamByName(QStringLiteral("MAQUINA")).SetAsString(maquina);
     consulta.Open();
     return int(consulta.FieldByName(QStringLiteral("POSICAO")).AsInteger()) + 1;
 }
@@ -185,12 +211,14 @@ void TBruma::SubstituiNaFila(const TLinhaOB& linha)
     TKoQuery& comando = FDados.QryExec2;
     comando.Close();
     comando.SQL.Clear();
-    comando.SQL.Add(QStringLiteral("DELETE FROM OB WHERE NUMEROOB = ") + LiteralSql(linha.NumeroOB));
+    comando.SQL.Add(QStringLiteral("DELETE FROM OB WHERE NUMEROOB = :NUMEROOB"));
+    comando.ParamByName(QStringLiteral("NUMEROOB")).SetAsString(linha.NumeroOB);
     comando.TryExecSQL();
 
     comando.Close();
     comando.SQL.Clear();
-    AdicionaInsertOB(comando.SQL, linha);
+    AdicionaInsertOB(comando.SQL);
+    DefineParametrosOB(comando, linha);
     comando.ExecSQL();
 }
 
@@ -201,8 +229,9 @@ void TBruma::MarcaEnviadoNoErp(const QString& numeroLote)
     TKoQuery& comando = FDados.QryExec1;
     comando.Close();
     comando.SQL.Clear();
-    comando.SQL.Add(QStringLiteral("UPDATE FAL_001 SET STATUS_QX = ") + LiteralSql(QStringLiteral("E")));
-    comando.SQL.Add(QStringLiteral("WHERE NUMERO  = ") + LiteralSql(numeroLote));
+    comando.SQL.Add(QStringLiteral("UPDATE FAL_001 SET STATUS_QX = 'E'"));
+    comando.SQL.Add(QStringLiteral("WHERE NUMERO  = :NUMERO"));
+    comando.ParamByName(QStringLiteral("NUMERO")).SetAsString(numeroLote);
     comando.TryExecSQL();
 }
 

@@ -1,8 +1,10 @@
 #include "integracoes/bruma/LinhaOB.h"
 
+#include "base/Caracteres.h"
+#include "base/ListaLinhas.h"
+#include "dblayer/KoQuery.h"
 #include "integracoes/bruma/HoraParaDecimal.h"
 #include "integracoes/bruma/TextoSql.h"
-#include "dblayer/KoQuery.h"
 
 int TEncadeamento::TotalReceitas() const
 {
@@ -19,6 +21,13 @@ QString Texto(TKoQuery& lote, const char* coluna)
     return lote.FieldByName(QLatin1String(coluna)).AsString();
 }
 
+// The columns of OB in the order the statement names them.
+const std::array<const char*, 21> ColunasOB = {
+    "NUMEROOB", "PECAS", "MAQUINA", "CLIENTE", "PESO", "ENCADEAMENTO", "COR", "RGB",
+    "STATUSTERMINO", "POSICAO", "DATAPROG", "DATAINICIO", "DATAFIM", "TOTALRECEITAS",
+    "RECEITA01", "RECEITA02", "RECEITA03", "RECEITA04", "RECEITA05", "TEMPOTOTAL", "TEMPOPROG",
+};
+
 } // namespace
 
 TLinhaOB MontaLinhaOB(TKoQuery& lote, const TEncadeamento& encadeamento, int posicao,
@@ -26,17 +35,17 @@ TLinhaOB MontaLinhaOB(TKoQuery& lote, const TEncadeamento& encadeamento, int pos
 {
     TLinhaOB linha;
     linha.NumeroOB = NumeroOB(Texto(lote, "NUMERO"));
-    linha.Pecas = Texto(lote, "PECAS");
+    linha.Pecas = lote.FieldByName(QStringLiteral("PECAS")).Value();
     linha.Maquina = Texto(lote, "MAQUINA");
-    linha.Cliente = Texto(lote, "NOME").left(50);
-    linha.Peso = Texto(lote, "PESO");
+    linha.Cliente = PrimeirosCaracteres(Texto(lote, "NOME"), 50);
+    linha.Peso = lote.FieldByName(QStringLiteral("PESO")).Value();
     linha.Encadeamento = Texto(lote, "COR");
     linha.Cor = linha.Encadeamento;
     linha.Rgb = lote.FieldByName(QStringLiteral("COR_SIS")).AsInteger();
     linha.Posicao = posicao;
-    linha.DataProg = DataHoraLocal();
-    linha.DataInicio = DataHoraLocal();
-    linha.DataFim = DataHoraLocal();
+    linha.DataProg = QDateTime::currentDateTime();
+    linha.DataInicio = QDateTime::currentDateTime();
+    linha.DataFim = QDateTime::currentDateTime();
     linha.TotalReceitas = encadeamento.TotalReceitas();
     linha.Receitas = encadeamento.Receitas;
     linha.TempoTotal = 0;
@@ -44,42 +53,42 @@ TLinhaOB MontaLinhaOB(TKoQuery& lote, const TEncadeamento& encadeamento, int pos
     return linha;
 }
 
-QStringList ValoresOB(const TLinhaOB& linha)
-{
-    QStringList valores{
-        LiteralSql(linha.NumeroOB),
-        LiteralSql(linha.Pecas),
-        LiteralSql(linha.Maquina),
-        LiteralSql(linha.Cliente),
-        LiteralSql(linha.Peso),
-        LiteralSql(linha.Encadeamento),
-        LiteralSql(linha.Cor),
-        QString::number(linha.Rgb),
-        LiteralSql(linha.StatusTermino),
-        QString::number(linha.Posicao),
-        LiteralSql(linha.DataProg),
-        LiteralSql(linha.DataInicio),
-        LiteralSql(linha.DataFim),
-        LiteralSql(QString::number(linha.TotalReceitas)),
-    };
-    for (const QString& receita : linha.Receitas)
-        valores << LiteralSql(receita);
-    valores << QString::number(linha.TempoTotal) << QString::number(linha.TempoProg);
-    return valores;
-}
-
-void AdicionaInsertOB(TListaLinhas& sql, const TLinhaOB& linha)
+void AdicionaInsertOB(TListaLinhas& sql)
 {
     sql.Add(QStringLiteral("INSERT INTO OB "));
     sql.Add(QStringLiteral("(NUMEROOB, PECAS, MAQUINA, CLIENTE, PESO, ENCADEAMENTO, COR, RGB, "));
     sql.Add(QStringLiteral("STATUSTERMINO, POSICAO, DATAPROG, DATAINICIO, DATAFIM, "));
     sql.Add(QStringLiteral("TOTALRECEITAS, RECEITA01, RECEITA02, RECEITA03, RECEITA04, RECEITA05, TEMPOTOTAL, TEMPOPROG) "));
     sql.Add(QStringLiteral("VALUES"));
-
-    const QStringList valores = ValoresOB(linha);
-    for (qsizetype i = 0; i < valores.size(); ++i) {
+    for (size_t i = 0; i < ColunasOB.size(); ++i) {
         const QString abertura = i == 0 ? QStringLiteral("(") : QStringLiteral(",");
-        const QString fecho = i == valores.size() - 1 ? QStringLiteral(")") : QString();
-        sql.Add(abertura + valores[i] + fecho);
+        const QString fecho = i == ColunasOB.size() - 1 ? QStringLiteral(")") : QString();
+        sql.Add(abertura + u':' + QLatin1String(ColunasOB[i]) + fecho);
     }
+}
+
+void DefineParametrosOB(TKoQuery& comando, const TLinhaOB& linha)
+{
+    auto valor = [&comando](const char* coluna) -> TKoParam& {
+        return comando.ParamByName(QLatin1String(coluna));
+    };
+    valor("NUMEROOB").SetAsString(linha.NumeroOB);
+    valor("PECAS").SetValue(linha.Pecas);
+    valor("MAQUINA").SetAsString(linha.Maquina);
+    valor("CLIENTE").SetAsString(linha.Cliente);
+    valor("PESO").SetValue(linha.Peso);
+    valor("ENCADEAMENTO").SetAsString(linha.Encadeamento);
+    valor("COR").SetAsString(linha.Cor);
+    valor("RGB").SetAsInteger(linha.Rgb);
+    valor("STATUSTERMINO").SetAsString(linha.StatusTermino);
+    valor("POSICAO").SetAsInteger(linha.Posicao);
+    valor("DATAPROG").SetAsDateTime(linha.DataProg);
+    valor("DATAINICIO").SetAsDateTime(linha.DataInicio);
+    valor("DATAFIM").SetAsDateTime(linha.DataFim);
+    valor("TOTALRECEITAS").SetAsInteger(linha.TotalReceitas);
+    for (size_t i = 0; i < linha.Receitas.size(); ++i)
+        comando.ParamByName(QStringLiteral("RECEITA%1").arg(i + 1, 2, 10, QLatin1Char('0')))
+            .SetAsString(linha.Receitas[i]);
+    valor("TEMPOTOTAL").SetAsInteger(linha.TempoTotal);
+    valor("TEMPOPROG").SetAsInteger(linha.TempoProg);
 }

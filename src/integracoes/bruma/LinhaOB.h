@@ -1,7 +1,8 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
-#include <QStringList>
+#include <QVariant>
 
 #include <array>
 
@@ -18,21 +19,24 @@ struct TEncadeamento {
     int TotalReceitas() const;
 };
 
-// One row of the machine queue table OB, as the pass writes it.
+// One row of the machine queue table OB, as the pass writes it. Every value
+// reaches the server as a bound parameter of its own type: texts as texts,
+// numbers as numbers, the moments as date-times, so neither the dialect
+// translation nor the machine's regional settings can change them.
 struct TLinhaOB {
     QString NumeroOB;
-    QString Pecas;
+    QVariant Pecas;  // the lot's total pieces, a whole number
     QString Maquina;
     QString Cliente;
-    QString Peso;
+    QVariant Peso;   // the lot's total weight, a number
     QString Encadeamento;
     QString Cor;
     qint64 Rgb = 0;
     QString StatusTermino = QStringLiteral("0");
     int Posicao = 0;
-    QString DataProg;
-    QString DataInicio;
-    QString DataFim;
+    QDateTime DataProg;
+    QDateTime DataInicio;
+    QDateTime DataFim;
     int TotalReceitas = 0;
     std::array<QString, 5> Receitas;
     int TempoTotal = 0;
@@ -45,9 +49,7 @@ struct TLinhaOB {
 TLinhaOB MontaLinhaOB(TKoQuery& lote, const TEncadeamento& encadeamento, int posicao,
                       TRelator& relator);
 
-// The 21 values in column order as SQL text: quoted literals, except RGB,
-// POSICAO, TEMPOTOTAL and TEMPOPROG, which go bare.
-QStringList ValoresOB(const TLinhaOB& linha);
-
-// Adds the INSERT INTO OB statement for the row to `sql`, one value a line.
-void AdicionaInsertOB(TListaLinhas& sql, const TLinhaOB& linha);
+// Adds the INSERT INTO OB statement to `sql`, one parameter a line.
+void AdicionaInsertOB(TListaLinhas& sql);
+// Sets the statement's parameters to the row's values.
+void DefineParametrosOB(TKoQuery& comando, const TLinhaOB& linha);

@@ -2,6 +2,7 @@
 
 #include "AmbienteTeste.h"
 #include "BancoTeste.h"
+#include "base/TextoAscii.h"
 #include "integracoes/bruma/TextoSql.h"
 #include "dblayer/KoDatabase.h"
 #include "dblayer/KoQuery.h"
@@ -33,6 +34,14 @@ void FilaBrumaTeste::SetUp()
     FBancoErp = BancoTeste::criaFirebirdLocal(QStringLiteral("bruma_erp"), {QStringLiteral("erp_firebird.sql")});
     FBancoFila = BancoTeste::criaPostgres(QStringLiteral("bruma_fila"), {QStringLiteral("bruma_postgres.sql")});
     FDsn = BancoTeste::criaDsnOdbc(AmbienteTeste::nomeUnico(QStringLiteral("bruma_dsn")), FBancoFila);
+    FFila = TFilaBruma::Postgres;
+}
+
+void FilaBrumaTeste::UsaSqlite()
+{
+    FFila = TFilaBruma::Sqlite;
+    FDsn = AmbienteTeste::nomeUnico(QStringLiteral("bruma_sqlite"));
+    FBancoFila = BancoTeste::criaSqliteOdbc(FDsn, {QStringLiteral("bruma_sqlite.sql")});
 }
 
 void FilaBrumaTeste::TearDown()
@@ -47,8 +56,12 @@ void FilaBrumaTeste::Prepara(const QString& sqlErp, const QString& sqlFila)
 {
     if (!sqlErp.isEmpty())
         BancoTeste::executaSqlFirebird(FBancoErp, sqlErp);
-    if (!sqlFila.isEmpty())
+    if (!sqlFila.isEmpty() && FFila == TFilaBruma::Postgres)
         BancoTeste::executaSqlPostgres(FBancoFila, sqlFila);
+    if (!sqlFila.isEmpty() && FFila == TFilaBruma::Sqlite)
+        for (const QString& comando : sqlFila.split(';'))
+            if (!comando.trimmed().isEmpty())
+                ConsultaFila(comando);
 
     FErp.SetDriverName(QStringLiteral("FB"));
     FErp.SetDatabaseName(FBancoErp);
@@ -74,7 +87,9 @@ QList<QVariantMap> FilaBrumaTeste::ConsultaFila(const QString& sql)
     const QString nomeConexao = AmbienteTeste::nomeUnico(QStringLiteral("conferencia"));
     QList<QVariantMap> linhas;
     {
-        QSqlDatabase banco = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), nomeConexao);
+        const bool sqlite = FFila == TFilaBruma::Sqlite;
+        QSqlDatabase banco = QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"),
+                                                       nomeConexao);
         banco.setHostName(AmbienteTeste::pgHost());
         banco.setPort(AmbienteTeste::pgPorta());
         banco.setUserName(AmbienteTeste::pgUsuario());

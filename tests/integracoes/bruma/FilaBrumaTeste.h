@@ -13,13 +13,19 @@
 
 #include <gtest/gtest.h>
 
-// A fresh ERP (embedded Firebird file) and a fresh machine queue (PostgreSQL
-// reached through an ODBC data source) for every test, connected as the
-// monitor connects them for the Bruma machines.
+// Where the machine queue of a test lives; both are reached through ODBC.
+enum class TFilaBruma { Postgres, Sqlite };
+
+// A fresh ERP (embedded Firebird file) and a fresh machine queue (PostgreSQL,
+// or an SQLite file, reached through an ODBC data source) for every test,
+// connected as the monitor connects them for the Bruma machines.
 class FilaBrumaTeste : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+
+    // The queue on SQLite instead of PostgreSQL; before Prepara.
+    void UsaSqlite();
 
     // Loads sample rows into both databases, then opens the connections.
     void Prepara(const QString& sqlErp, const QString& sqlFila);
@@ -36,6 +42,7 @@ protected:
     QString FBancoErp;
     QString FBancoFila;
     QString FDsn;
+    TFilaBruma FFila = TFilaBruma::Postgres;
     TRelatorGravador FRelator;
     TKoDatabase FErp;
     TConfiguracao FConfiguracao;
