@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QProcess>
+#include <QString>
+
+#include <memory>
+
+// A request as the test SOAP service recorded it.
+struct TPedidoRecebido {
+    QString Metodo;
+    QString Alvo;
+    QJsonObject Cabecalhos; // names in lower case
+    QString Corpo;
+    QString Servico;
+    QString Operacao;
+
+    QString Cabecalho(const char* nome) const { return Cabecalhos.value(QLatin1String(nome)).toString(); }
+};
+
+// A process of quelix-servico-soap of this test's own, on a free port of
+// 127.0.0.1, stopped when the object ends. Raises std::runtime_error, with
+// what went wrong, when it does not start.
+class TServicoSoapTeste {
+public:
+    TServicoSoapTeste();
+    ~TServicoSoapTeste();
+
+    // "http://127.0.0.1:port"
+    const QString& Base() const { return FBase; }
+    // Where the service's description is served ("...?wsdl", or the
+    // TipoFioWS.xml file).
+    QString LocalDescricao(const QString& interface) const;
+    // The endpoint address of a service.
+    QString Endereco(const QString& interface) const;
+
+    // resposta: sucesso, falha, http, lixo, mudo (see the service's help).
+    void DefineModo(const QString& servico, const QString& operacao, const QString& resposta,
+                    const QString& texto = {}, int status = 0);
+    void Limpa();
+    QList<TPedidoRecebido> Pedidos() const;
+    // The SOAP calls alone (POST requests).
+    QList<TPedidoRecebido> Chamadas() const;
+    // How many times the description at this path and query was fetched.
+    int LeiturasDescricao(const QString& interface) const;
+
+private:
+    QByteArray Controle(const QString& caminhoConsulta, bool post) const;
+
+    std::unique_ptr<QProcess> FProcesso;
+    QString FBase;
+};
