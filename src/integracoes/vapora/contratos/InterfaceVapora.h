@@ -2,6 +2,7 @@
 
 #include "integracoes/vapora/contratos/ServicosVapora.h"
 
+#include "soap/ErrosSoap.h"
 #include "soap/ValorSoap.h"
 
 #include <QString>
