@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSslServer>
 #include <QTcpSocket>
 #include <QUrl>
 #include <QUrlQuery>
@@ -93,33 +94,43 @@ std::optional<TModoResposta> LeModo(const QUrlQuery& consulta)
 
 } // namespace
 
-TServidorSoap::TServidorSoap(bool imprimePedidos) : FbImprimePedidos(imprimePedidos)
+TServidorSoap::TServidorSoap(bool imprimePedidos, const QSslConfiguration* tls)
+    : FbTls(tls != nullptr)
+    , FbImprimePedidos(imprimePedidos)
 {
-    connect(&FServidor, &QTcpServer::newConnection, this, &TServidorSoap::NovaConexao);
+    if (tls) {
+        auto servidor = std::make_unique<QSslServer>();
+        servidor->setSslConfiguration(*tls);
+        FServidor = std::move(servidor);
+    } else {
+        FServidor = std::make_unique<QTcpServer>();
+    }
+    // A TLS connection is pending only once its handshake is done.
+    connect(FServidor.get(), &QTcpServer::pendingConnectionAvailable, this, &TServidorSoap::NovaConexao);
 }
 
 bool TServidorSoap::Escuta(const QHostAddress& endereco, quint16 porta)
 {
-    return FServidor.listen(endereco, porta);
+    return FServidor->listen(endereco, porta);
 }
 
 QString TServidorSoap::Base() const
 {
-    QHostAddress endereco = FServidor.serverAddress();
+    QHostAddress endereco = FServidor->serverAddress();
     if (endereco == QHostAddress::Any || endereco == QHostAddress::AnyIPv4)
         endereco = QHostAddress::LocalHost;
     else if (endereco == QHostAddress::AnyIPv6)
         endereco = QHostAddress::LocalHostIPv6;
     QUrl url;
-    url.setScheme(QStringLiteral("http"));
+    url.setScheme(FbTls ? QStringLiteral("https") : QStringLiteral("http"));
     url.setHost(endereco.toString());
-    url.setPort(FServidor.serverPort());
+    url.setPort(FServidor->serverPort());
     return url.toString();
 }
 
 void TServidorSoap::NovaConexao()
 {
-    while (QTcpSocket* conexao = FServidor.nextPendingConnection()) {
+    while (QTcpSocket* conexao = FServidor->nextPendingConnection()) {
         connect(conexao, &QTcpSocket::readyRead, this, [this, conexao] { Le(conexao); });
         connect(conexao, &QTcpSocket::disconnected, conexao, &QObject::deleteLater);
     }

@@ -8,6 +8,9 @@
 #include <QObject>
 #include <QTcpServer>
 
+#include <memory>
+
+class QSslConfiguration;
 class QTcpSocket;
 
 // How the service answers an operation.
@@ -28,11 +31,12 @@ struct TModoResposta {
 //   POST /controle/limpa     forgets the requests and the modes
 class TServidorSoap : public QObject {
 public:
-    explicit TServidorSoap(bool imprimePedidos);
+    // With a TLS configuration the service speaks HTTPS only.
+    TServidorSoap(bool imprimePedidos, const QSslConfiguration* tls);
 
     bool Escuta(const QHostAddress& endereco, quint16 porta);
-    QString ErroEscuta() const { return FServidor.errorString(); }
-    // "http://127.0.0.1:port"
+    QString ErroEscuta() const { return FServidor->errorString(); }
+    // "http://127.0.0.1:port" ("https://..." with TLS)
     QString Base() const;
 
 private:
@@ -46,7 +50,8 @@ private:
     TModoResposta Modo(const QString& servico, const QString& operacao) const;
     QByteArray Descricao(const QString& servico) const;
 
-    QTcpServer FServidor;
+    std::unique_ptr<QTcpServer> FServidor;
+    bool FbTls;
     bool FbImprimePedidos;
     QHash<QString, TModoResposta> FModos; // "servico/operacao", "*" for any
     QJsonArray FPedidos;

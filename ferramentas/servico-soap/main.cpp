@@ -5,8 +5,33 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
 
 #include <cstdio>
+#include <optional>
+
+namespace {
+
+std::optional<QSslConfiguration> LeTls(const QString& arquivoCertificado, const QString& arquivoChave)
+{
+    QFile certificado(arquivoCertificado);
+    QFile chave(arquivoChave);
+    if (!certificado.open(QIODevice::ReadOnly) || !chave.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QSslCertificate c(&certificado, QSsl::Pem);
+    const QSslKey k(&chave, QSsl::Rsa, QSsl::Pem);
+    if (c.isNull() || k.isNull())
+        return std::nullopt;
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(c);
+    tls.setPrivateKey(k);
+    return tls;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -25,7 +50,11 @@ int main(int argc, char* argv[])
         QStringLiteral("Endereço IP em que escuta."), QStringLiteral("ip"), QStringLiteral("127.0.0.1"));
     const QCommandLineOption silencioso(QStringLiteral("silencioso"),
         QStringLiteral("Não imprime uma linha por pedido."));
-    opcoes.addOptions({porta, endereco, silencioso});
+    const QCommandLineOption certificado(QStringLiteral("tls-certificado"),
+        QStringLiteral("Atende por HTTPS com este certificado (PEM)."), QStringLiteral("arquivo"));
+    const QCommandLineOption chave(QStringLiteral("tls-chave"),
+        QStringLiteral("A chave privada RSA do certificado (PEM)."), QStringLiteral("arquivo"));
+    opcoes.addOptions({porta, endereco, silencioso, certificado, chave});
     opcoes.process(app);
 
     bool numero = false;
@@ -36,7 +65,16 @@ int main(int argc, char* argv[])
         return 2;
     }
 
-    TServidorSoap servidor(!opcoes.isSet(silencioso));
+    std::optional<QSslConfiguration> tls;
+    if (opcoes.isSet(certificado)) {
+        tls = LeTls(opcoes.value(certificado), opcoes.value(chave));
+        if (!tls) {
+            std::fprintf(stderr, "quelix-servico-soap: certificado ou chave TLS ilegível\n");
+            return 2;
+        }
+    }
+
+    TServidorSoap servidor(!opcoes.isSet(silencioso), tls ? &*tls : nullptr);
     if (!servidor.Escuta(ip, quint16(numeroPorta))) {
         std::fprintf(stderr, "quelix-servico-soap: não foi possível escutar em %s:%u: %s\n",
                      qPrintable(ip.toString()), numeroPorta, qPrintable(servidor.ErroEscuta()));

@@ -17,7 +17,12 @@ QByteArray LeLocal(const QString& local)
     const QUrl url(local);
     const QString esquema = url.scheme().toLower();
     if (esquema == QLatin1String("http") || esquema == QLatin1String("https")) {
-        const TRespostaHttp http = ExecutaHttp(local, {}, nullptr);
+        TRespostaHttp http;
+        try {
+            http = ExecutaHttp(local, {}, nullptr);
+        } catch (const ESoapTransporte& e) {
+            throw ESoapDescricao(QStringLiteral("A descrição do serviço não pôde ser lida: %1").arg(e.Message()));
+        }
         if (http.Status < 200 || http.Status > 299)
             throw ESoapDescricao(QStringLiteral(
                 "A descrição do serviço em %1 não pôde ser lida: HTTP %2 %3")

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QThread>
@@ -128,6 +129,10 @@ TEST_F(ClienteSoap, DescricaoQueNaoServeFalhaSemChamar)
     const QString semServico = EscreveDescricao(QStringLiteral("urn:x"), QStringLiteral("Outro"));
     const QString naoExiste = FPasta.filePath(QStringLiteral("nao-existe.wsdl"));
     const QString http404 = FServico->Base() + QStringLiteral("/integracao/NenhumWS?wsdl");
+    QTcpServer fechado;
+    ASSERT_TRUE(fechado.listen(QHostAddress::LocalHost));
+    const QString recusado = QStringLiteral("http://127.0.0.1:%1/CorWS?wsdl").arg(fechado.serverPort());
+    fechado.close();
     const struct {
         QString local;
         const char* trecho;
@@ -135,6 +140,7 @@ TEST_F(ClienteSoap, DescricaoQueNaoServeFalhaSemChamar)
         {semServico, "não tem o serviço \"Fios\""},
         {naoExiste, "não pôde ser lida"},
         {http404, "HTTP 404"},
+        {recusado, "não pôde ser lida: Falha na comunicação"},
         {QStringLiteral("ftp://servidor/fios.wsdl"), "não suportado"},
     };
     for (const auto& caso : casos) {
@@ -220,6 +226,32 @@ TEST_F(ClienteSoap, ConexaoRecusadaFalha)
     const QString erro = ErroDe<ESoapTransporte>([&] { cliente.Chama(Chamada(QStringLiteral("save"))); });
     EXPECT_TRUE(erro.contains(QString::fromUtf8("Falha na comunicação com ") + endereco)) << erro.toStdString();
     EXPECT_TRUE(erro.contains(QLatin1String("refused"), Qt::CaseInsensitive)) << erro.toStdString();
+}
+
+// A self-signed certificate for another name: two reasons to refuse it,
+// both ignored.
+TEST_F(ClienteSoap, AceitaCertificadoInvalido)
+{
+    QTemporaryDir pasta;
+    const QString certificado = pasta.filePath(QStringLiteral("certificado.pem"));
+    const QString chave = pasta.filePath(QStringLiteral("chave.pem"));
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"),
+                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                   QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
+                   QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=outro-nome"),
+                   QStringLiteral("-keyout"), chave, QStringLiteral("-out"), certificado});
+    ASSERT_TRUE(openssl.waitForFinished(30000) && openssl.exitCode() == 0)
+        << "o certificado de teste não foi gerado: o comando openssl (pacote openssl) é necessário; "
+        << openssl.errorString().toStdString() << openssl.readAllStandardError().toStdString();
+
+    TServicoSoapTeste https({QStringLiteral("--tls-certificado"), certificado, QStringLiteral("--tls-chave"), chave});
+    ASSERT_TRUE(https.Base().startsWith(QLatin1String("https://")));
+    TClienteSoap cliente;
+    cliente.LigaPorDescricao(https.LocalDescricao(QStringLiteral("CorWS")), QStringLiteral("CorWSService"),
+                             QStringLiteral("CorWSPort"));
+    cliente.Chama(Chamada(QStringLiteral("save")));
+    EXPECT_EQ(https.Chamadas().size(), 1);
 }
 
 // The monitor calls from a worker thread of its own, with its own event

@@ -8,11 +8,13 @@
 
 #include <stdexcept>
 
-TServicoSoapTeste::TServicoSoapTeste() : FProcesso(std::make_unique<QProcess>())
+TServicoSoapTeste::TServicoSoapTeste(const QStringList& argumentos)
+    : FProcesso(std::make_unique<QProcess>())
 {
     FProcesso->setProgram(QStringLiteral(QUELIX_SERVICO_SOAP));
-    FProcesso->setArguments({QStringLiteral("--porta"), QStringLiteral("0"),
-                             QStringLiteral("--silencioso")});
+    FProcesso->setArguments(QStringList({QStringLiteral("--porta"), QStringLiteral("0"),
+                                         QStringLiteral("--silencioso")})
+                            + argumentos);
     FProcesso->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     FProcesso->start();
     if (!FProcesso->waitForStarted(10000))
@@ -21,7 +23,7 @@ TServicoSoapTeste::TServicoSoapTeste() : FProcesso(std::make_unique<QProcess>())
     QByteArray saida;
     while (!saida.contains('\n') && FProcesso->waitForReadyRead(10000))
         saida += FProcesso->readAllStandardOutput();
-    const auto achado = QRegularExpression(QStringLiteral("ouvindo em (http://[^/\\s]+)/"))
+    const auto achado = QRegularExpression(QStringLiteral("ouvindo em (https?://[^/\\s]+)/"))
                             .match(QString::fromUtf8(saida));
     if (!achado.hasMatch())
         throw std::runtime_error("O serviço SOAP de teste não disse em que porta escuta; saída: "

@@ -21,13 +21,14 @@ struct TPedidoRecebido {
 
 // A process of quelix-servico-soap of this test's own, on a free port of
 // 127.0.0.1, stopped when the object ends. Raises std::runtime_error, with
-// what went wrong, when it does not start.
+// what went wrong, when it does not start. `argumentos` are added to its
+// command line (e.g. the TLS options).
 class TServicoSoapTeste {
 public:
-    TServicoSoapTeste();
+    explicit TServicoSoapTeste(const QStringList& argumentos = {});
     ~TServicoSoapTeste();
 
-    // "http://127.0.0.1:port"
+    // "http://127.0.0.1:port" ("https://..." with TLS)
     const QString& Base() const { return FBase; }
     // Where the service's description is served ("...?wsdl", or the
     // TipoFioWS.xml file).
