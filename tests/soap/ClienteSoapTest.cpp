@@ -21,12 +21,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// One test service for this executable; every test starts from a clean one.
-class ClienteSoap : public ::testing::Test {
+class ClienteSoap : public ComServicoSoap {
 protected:
-    static void SetUpTestSuite() { FServico = new TServicoSoapTeste(); }
-    static void TearDownTestSuite() { delete FServico; }
-    void SetUp() override { FServico->Limpa(); }
 
     static TChamadaSoap Chamada(const QString& operacao)
     {
@@ -53,7 +49,7 @@ protected:
   <service name="%2">
     <port name="FiosPort" binding="tns:FiosBinding"><soap:address location="%3"/></port>
   </service>
-</definitions>)").arg(espaco, servico, FServico->Endereco(QStringLiteral("CorWS")));
+</definitions>)").arg(espaco, servico, Servico().Endereco(QStringLiteral("CorWS")));
         const QString caminho = FPasta.filePath(QStringLiteral("fios-%1.wsdl").arg(++FArquivos));
         QFile arquivo(caminho);
         EXPECT_TRUE(arquivo.open(QIODevice::WriteOnly));
@@ -61,12 +57,9 @@ protected:
         return caminho;
     }
 
-    static TServicoSoapTeste* FServico;
     QTemporaryDir FPasta;
     int FArquivos = 0;
 };
-
-TServicoSoapTeste* ClienteSoap::FServico = nullptr;
 
 template <class TErro>
 QString ErroDe(const std::function<void()>& acao)
@@ -91,7 +84,7 @@ TEST_F(ClienteSoap, PorDescricaoUsaEnderecoEspacoEAcaoDaDescricao)
     cliente.Chama(Chamada(QStringLiteral("save")));
     cliente.Chama(Chamada(QStringLiteral("delete"))); // not in the binding
 
-    const auto chamadas = FServico->Chamadas();
+    const auto chamadas = Servico().Chamadas();
     ASSERT_EQ(chamadas.size(), 2);
     EXPECT_EQ(chamadas[0].Alvo, QLatin1String("/integracao/CorWS"));
     EXPECT_EQ(chamadas[0].Cabecalho("soapaction"), QLatin1String("\"urn:fios#save\""));
@@ -102,12 +95,12 @@ TEST_F(ClienteSoap, PorDescricaoUsaEnderecoEspacoEAcaoDaDescricao)
 TEST_F(ClienteSoap, PorEnderecoUsaEspacoEAcaoDoContrato)
 {
     TClienteSoap cliente;
-    cliente.LigaPorEndereco(FServico->Endereco(QStringLiteral("CorWS")));
+    cliente.LigaPorEndereco(Servico().Endereco(QStringLiteral("CorWS")));
     TChamadaSoap chamada = Chamada(QStringLiteral("save"));
     chamada.AcaoPadrao.clear();
     cliente.Chama(chamada);
 
-    const auto pedidos = FServico->Pedidos();
+    const auto pedidos = Servico().Pedidos();
     ASSERT_EQ(pedidos.size(), 1); // no description was fetched
     EXPECT_EQ(pedidos[0].Metodo, QLatin1String("POST"));
     EXPECT_EQ(pedidos[0].Cabecalho("soapaction"), QLatin1String("\"\""));
@@ -121,14 +114,14 @@ TEST_F(ClienteSoap, AceitaDescricaoPorUrlDeArquivo)
     cliente.LigaPorDescricao(QUrl::fromLocalFile(EscreveDescricao(QStringLiteral("urn:x"))).toString(),
                              QStringLiteral("Fios"), QStringLiteral("FiosPort"));
     cliente.Chama(Chamada(QStringLiteral("save")));
-    EXPECT_EQ(FServico->Chamadas().size(), 1);
+    EXPECT_EQ(Servico().Chamadas().size(), 1);
 }
 
 TEST_F(ClienteSoap, DescricaoQueNaoServeFalhaSemChamar)
 {
     const QString semServico = EscreveDescricao(QStringLiteral("urn:x"), QStringLiteral("Outro"));
     const QString naoExiste = FPasta.filePath(QStringLiteral("nao-existe.wsdl"));
-    const QString http404 = FServico->Base() + QStringLiteral("/integracao/NenhumWS?wsdl");
+    const QString http404 = Servico().Base() + QStringLiteral("/integracao/NenhumWS?wsdl");
     QTcpServer fechado;
     ASSERT_TRUE(fechado.listen(QHostAddress::LocalHost));
     const QString recusado = QStringLiteral("http://127.0.0.1:%1/CorWS?wsdl").arg(fechado.serverPort());
@@ -150,7 +143,7 @@ TEST_F(ClienteSoap, DescricaoQueNaoServeFalhaSemChamar)
         EXPECT_TRUE(erro.contains(QString::fromUtf8(caso.trecho))) << erro.toStdString();
         EXPECT_TRUE(erro.contains(caso.local)) << erro.toStdString();
     }
-    EXPECT_TRUE(FServico->Chamadas().isEmpty());
+    EXPECT_TRUE(Servico().Chamadas().isEmpty());
 }
 
 TEST_F(ClienteSoap, SemDescricaoNemEnderecoFalha)
@@ -170,14 +163,14 @@ class FalhaDaChamada : public ClienteSoap, public ::testing::WithParamInterface<
 
 TEST_P(FalhaDaChamada, ViraErroQueDizOQueHouve)
 {
-    FServico->DefineModo(QStringLiteral("CorWS"), QStringLiteral("save"),
+    Servico().DefineModo(QStringLiteral("CorWS"), QStringLiteral("save"),
                          QString::fromLatin1(GetParam().resposta), {}, GetParam().status);
     TLimiteTransferenciaSoap limite(400ms);
     TClienteSoap cliente;
-    cliente.LigaPorEndereco(FServico->Endereco(QStringLiteral("CorWS")));
+    cliente.LigaPorEndereco(Servico().Endereco(QStringLiteral("CorWS")));
     const QString erro = ErroDe<ESoapTransporte>([&] { cliente.Chama(Chamada(QStringLiteral("save"))); });
     EXPECT_TRUE(erro.contains(QString::fromUtf8(GetParam().trecho))) << erro.toStdString();
-    EXPECT_TRUE(erro.contains(FServico->Endereco(QStringLiteral("CorWS")))) << erro.toStdString();
+    EXPECT_TRUE(erro.contains(Servico().Endereco(QStringLiteral("CorWS")))) << erro.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Casos, FalhaDaChamada, ::testing::Values(
@@ -190,9 +183,9 @@ INSTANTIATE_TEST_SUITE_P(Casos, FalhaDaChamada, ::testing::Values(
 TEST_F(ClienteSoap, FalhaSoapViraErroComOTextoDaFalha)
 {
     const QString texto = QString::fromUtf8("Cor \"AZ<1>\" já existe — código 🧵");
-    FServico->DefineModo(QStringLiteral("TipoFioWS"), QStringLiteral("save"), QStringLiteral("falha"), texto);
+    Servico().DefineModo(QStringLiteral("TipoFioWS"), QStringLiteral("save"), QStringLiteral("falha"), texto);
     TClienteSoap cliente;
-    cliente.LigaPorEndereco(FServico->Endereco(QStringLiteral("TipoFioWS")));
+    cliente.LigaPorEndereco(Servico().Endereco(QStringLiteral("TipoFioWS")));
     try {
         cliente.Chama(Chamada(QStringLiteral("save")));
         FAIL() << "sem erro";
@@ -259,13 +252,13 @@ TEST_F(ClienteSoap, AceitaCertificadoInvalido)
 TEST_F(ClienteSoap, ChamaDeUmaThreadDeTrabalho)
 {
     TClienteSoap cliente;
-    cliente.LigaPorDescricao(FServico->LocalDescricao(QStringLiteral("CorWS")),
+    cliente.LigaPorDescricao(Servico().LocalDescricao(QStringLiteral("CorWS")),
                              QStringLiteral("CorWSService"), QStringLiteral("CorWSPort"));
     QString erro = QStringLiteral("não rodou");
     std::unique_ptr<QThread> trabalho(QThread::create([&] {
         try {
             cliente.Chama(Chamada(QStringLiteral("save")));
-            FServico->DefineModo(QStringLiteral("CorWS"), QStringLiteral("delete"), QStringLiteral("falha"),
+            Servico().DefineModo(QStringLiteral("CorWS"), QStringLiteral("delete"), QStringLiteral("falha"),
                                  QStringLiteral("recusada"));
             cliente.Chama(Chamada(QStringLiteral("delete")));
             erro = QStringLiteral("sem erro");
@@ -276,7 +269,7 @@ TEST_F(ClienteSoap, ChamaDeUmaThreadDeTrabalho)
     trabalho->start();
     ASSERT_TRUE(trabalho->wait(30000));
     EXPECT_EQ(erro, QLatin1String("recusada"));
-    EXPECT_EQ(FServico->Chamadas().size(), 2);
+    EXPECT_EQ(Servico().Chamadas().size(), 2);
 }
 
 } // namespace

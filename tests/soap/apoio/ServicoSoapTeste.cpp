@@ -108,3 +108,32 @@ int TServicoSoapTeste::LeiturasDescricao(const QString& interface) const
             ++leituras;
     return leituras;
 }
+
+void ComServicoSoap::SetUpTestSuite()
+{
+    try {
+        FServico = new TServicoSoapTeste();
+    } catch (const std::exception& e) {
+        FErro = e.what();
+    }
+}
+
+void ComServicoSoap::TearDownTestSuite()
+{
+    delete FServico;
+    FServico = nullptr;
+}
+
+void ComServicoSoap::SetUp()
+{
+    if (!FServico)
+        FAIL() << FErro;
+    FServico->Limpa();
+}
+
+TPedidoRecebido ComServicoSoap::UnicaChamada()
+{
+    const auto chamadas = FServico->Chamadas();
+    EXPECT_EQ(chamadas.size(), 1);
+    return chamadas.isEmpty() ? TPedidoRecebido{} : chamadas.last();
+}

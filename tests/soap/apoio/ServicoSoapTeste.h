@@ -5,7 +5,10 @@
 #include <QProcess>
 #include <QString>
 
+#include <gtest/gtest.h>
+
 #include <memory>
+#include <string>
 
 // A request as the test SOAP service recorded it.
 struct TPedidoRecebido {
@@ -51,4 +54,21 @@ private:
 
     std::unique_ptr<QProcess> FProcesso;
     QString FBase;
+};
+
+// Fixture: a test service of each test suite's own, clean at every test.
+// A service that does not start fails every test of the suite, saying why.
+class ComServicoSoap : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void SetUp() override;
+
+    static TServicoSoapTeste& Servico() { return *FServico; }
+    // The one SOAP call the service received; fails the test otherwise.
+    static TPedidoRecebido UnicaChamada();
+
+private:
+    inline static TServicoSoapTeste* FServico = nullptr;
+    inline static std::string FErro;
 };
