@@ -23,6 +23,7 @@ TESTE=(
   firebird3.0-server postgresql odbc-postgresql
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
+  openssl
 )
 
 case "${1:-testar}" in
