@@ -3,7 +3,8 @@
 # Idempotent and non-interactive.
 #
 #   instala-dependencias.sh executar   what building and running the monitor needs
-#   instala-dependencias.sh testar     that, plus the test servers and tools
+#   instala-dependencias.sh testar     that, plus the test servers and tools,
+#                                      and the npm packages of ferramentas/soap-node
 #
 # Running needs no database server: the demo's ERP is an embedded Firebird
 # file. The Firebird and PostgreSQL servers are for the test command only;
@@ -22,7 +23,7 @@ TESTE=(
   firebird3.0-server postgresql odbc-postgresql
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  nodejs npm
+  openssl
 )
 
 case "${1:-testar}" in
@@ -41,4 +42,26 @@ if [ ${#faltando[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${faltando[@]}" </dev/null
+fi
+
+# The interoperability test's SOAP stack: node and npm from Debian only when
+# the commands are missing (a node installed some other way is kept), then
+# the locked packages of ferramentas/soap-node, installed again only when the
+# lock file has changed.
+if [ "${1:-testar}" = testar ]; then
+  node_faltando=()
+  command -v node >/dev/null || node_faltando+=(nodejs)
+  command -v npm >/dev/null || node_faltando+=(npm)
+  if [ ${#node_faltando[@]} -gt 0 ]; then
+    echo "Instalando: ${node_faltando[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${node_faltando[@]}" </dev/null
+  fi
+  SOAP_NODE=$(cd "$(dirname "$0")/.." && pwd)/ferramentas/soap-node
+  if ! cmp -s "$SOAP_NODE/package-lock.json" "$SOAP_NODE/node_modules/.quelix-lock"; then
+    echo "Instalando os pacotes npm de $SOAP_NODE"
+    (cd "$SOAP_NODE" && npm ci --no-audit --no-fund --loglevel=error </dev/null)
+    cp "$SOAP_NODE/package-lock.json" "$SOAP_NODE/node_modules/.quelix-lock"
+  fi
 fi

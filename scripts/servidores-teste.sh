@@ -7,14 +7,17 @@
 #     configuration root, security database and SYSDBA password of its own,
 #     so that a Firebird server of the machine is neither used nor touched
 #     (embedded access needs no server);
-#   - an ODBC data source (unixODBC + psqlODBC) over the PostgreSQL instance.
+#   - an ODBC data source (unixODBC + psqlODBC) over the PostgreSQL instance;
+#   - the project's test SOAP service (quelix-servico-soap, from the build
+#     folder $QX_BUILD, default build) on 127.0.0.1:$QX_SOAP_PORT (53030).
 #
 #   servidores-teste.sh iniciar   start what is not running; print the environment
-#   servidores-teste.sh parar     stop both instances, each by its own pid
+#   servidores-teste.sh parar     stop every instance, each by its own pid
 #   servidores-teste.sh ambiente  print the environment the tests read
 #
 # The environment is printed as "export NAME=value" lines, to be eval'ed.
-# QX_ESTADO_TESTES, QX_PG_PORT and QX_FB_PORT choose another set of instances.
+# QX_ESTADO_TESTES, QX_PG_PORT, QX_FB_PORT and QX_SOAP_PORT choose another set
+# of instances.
 set -euo pipefail
 
 ESTADO=${QX_ESTADO_TESTES:-/var/tmp/quelix-testes}
@@ -28,6 +31,10 @@ FB_SISTEMA=/usr/lib/$MULTIARCH/firebird/3.0
 FB_SEGURANCA_SISTEMA=/var/lib/firebird/3.0/system/security3.fdb
 FB=$ESTADO/fb
 FB_PID=$FB/firebird.pid
+SOAP_PORTA=${QX_SOAP_PORT:-53030}
+SOAP=$ESTADO/soap
+SOAP_PID=$SOAP/servico.pid
+SERVICO_SOAP=${QX_SERVICO_SOAP:-$(cd "$(dirname "$0")/.." && pwd)/${QX_BUILD:-build}/ferramentas/servico-soap/quelix-servico-soap}
 
 falha() { echo "servidores-teste: $*" >&2; exit 1; }
 
@@ -48,6 +55,7 @@ export QX_FB_USER=SYSDBA
 export QX_FB_PASSWORD='$(cat "$FB/senha" 2>/dev/null || true)'
 export QX_ODBC_DSN=quelix_pg
 export ODBCINI='$ESTADO/odbc.ini'
+export QX_SOAP_PORT=$SOAP_PORTA
 AMB
 }
 
@@ -160,6 +168,26 @@ INI
     || falha "ODBC: a fonte de dados quelix_pg não conecta ao PostgreSQL de teste (driver \"PostgreSQL Unicode\" do pacote odbc-postgresql)"
 }
 
+# The process is known by its pid file and its name (the first 15 characters
+# of the executable's), so a rebuilt executable is still stopped.
+inicia_servico_soap() {
+  mkdir -p "$SOAP"
+  if start-stop-daemon --status --pidfile "$SOAP_PID" --name quelix-servico- 2>/dev/null; then
+    responde "$SOAP_PORTA" && return 0
+  fi
+  [ -x "$SERVICO_SOAP" ] || falha "SOAP: o serviço de teste $SERVICO_SOAP não existe: compile o alvo quelix-servico-soap"
+  responde "$SOAP_PORTA" && falha "SOAP: a porta 127.0.0.1:$SOAP_PORTA já está em uso por outro processo"
+  start-stop-daemon --start --quiet --background --make-pidfile --pidfile "$SOAP_PID" \
+      --output "$SOAP/servico.log" --exec "$SERVICO_SOAP" -- --endereco 127.0.0.1 --porta "$SOAP_PORTA" \
+    || falha "SOAP: o serviço de teste não iniciou (veja $SOAP/servico.log)"
+  local _
+  for _ in $(seq 1 100); do
+    responde "$SOAP_PORTA" && return 0
+    sleep 0.1
+  done
+  falha "SOAP: o serviço de teste não respondeu em 127.0.0.1:$SOAP_PORTA (veja $SOAP/servico.log)"
+}
+
 parar() {
   if [ -f "$ESTADO/pg/dados/postmaster.pid" ]; then
     runuser -u postgres -- "$PG_BIN/pg_ctl" -D "$ESTADO/pg/dados" -m fast -w stop >/dev/null 2>&1 || true
@@ -168,6 +196,11 @@ parar() {
     start-stop-daemon --stop --quiet --pidfile "$FB_PID" --exec /usr/sbin/firebird \
       --retry TERM/10/KILL/5 >/dev/null 2>&1 || true
     rm -f "$FB_PID"
+  fi
+  if [ -f "$SOAP_PID" ]; then
+    start-stop-daemon --stop --quiet --pidfile "$SOAP_PID" --name quelix-servico- \
+      --retry TERM/5/KILL/5 >/dev/null 2>&1 || true
+    rm -f "$SOAP_PID"
   fi
 }
 
@@ -178,6 +211,7 @@ case "${1:-}" in
     inicia_firebird
     export ODBCINI="$ESTADO/odbc.ini"
     escreve_odbc
+    inicia_servico_soap
     ambiente
     ;;
   parar) parar ;;

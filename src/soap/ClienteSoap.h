@@ -1,0 +1,57 @@
+#pragma once
+
+#include "soap/ChamadaSoap.h"
+#include "soap/DescricaoServico.h"
+
+#include <QString>
+
+#include <optional>
+
+// A SOAP 1.1 client bound to one service, in one of two ways:
+//   by description: the location of its WSDL (http or https URL, file: URL
+//     or local path) with a service and a port name; the endpoint address
+//     and the SOAP actions are taken from the description, which is read on
+//     the first call and again only after the location has changed;
+//   by endpoint: the address the requests are posted to.
+// Calls are synchronous (see TransporteHttp.h) and raise ESoapFalha for a
+// fault, ESoapTransporte when no SOAP answer came, ESoapDescricao when the
+// description cannot be read or lacks the service or port.
+//
+// One client is used by one thread at a time: it keeps the description it
+// has read and is not safe to share between threads that call at once.
+class TClienteSoap {
+public:
+    const QString& LocalDescricao() const { return FLocalDescricao; }
+    void SetLocalDescricao(const QString& local) { FLocalDescricao = local; }
+    const QString& Servico() const { return FServico; }
+    void SetServico(const QString& servico) { FServico = servico; }
+    const QString& Porta() const { return FPorta; }
+    void SetPorta(const QString& porta) { FPorta = porta; }
+    const QString& Endereco() const { return FEndereco; }
+    void SetEndereco(const QString& endereco) { FEndereco = endereco; }
+
+    // Binds by description (and forgets an endpoint address set before).
+    void LigaPorDescricao(const QString& local, const QString& servico, const QString& porta);
+    // Binds by endpoint address (and forgets the description's location).
+    void LigaPorEndereco(const QString& endereco);
+
+    void Chama(const TChamadaSoap& chamada);
+
+private:
+    struct TDestino {
+        QString Endereco;
+        QString Espaco;
+        QString Acao;
+    };
+    TDestino Destino(const TChamadaSoap& chamada);
+    const TDescricaoServico& Descricao();
+
+    QString FLocalDescricao;
+    QString FServico;
+    QString FPorta;
+    QString FEndereco;
+
+    // The description last read and the location it was read from.
+    std::optional<TDescricaoServico> FDescricao;
+    QString FLocalLido;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+// One HTTP exchange, synchronous for the caller: a network manager of its
+// own, made in the calling thread, and a local event loop that waits for the
+// whole answer within the transfer limit. Works on the main thread and on
+// any thread that has an event dispatcher; needs a QCoreApplication.
+// Invalid server certificates are accepted.
+
+struct TRespostaHttp {
+    int Status = 0;        // the HTTP status code
+    QString Frase;         // its reason phrase
+    QByteArray Corpo;
+    QString ErroRede;      // Qt's text for an HTTP error status, if any
+};
+
+using TCabecalhosHttp = QList<QPair<QByteArray, QByteArray>>;
+
+// GET, or POST when `corpo` is given. An answer with an HTTP status, error
+// statuses included, is returned so the caller can read a fault in its body;
+// no answer (connection refused, name not found, time limit, connection
+// closed) raises ESoapTransporte with what happened.
+TRespostaHttp ExecutaHttp(const QString& url, const TCabecalhosHttp& cabecalhos,
+                          const QByteArray* corpo);

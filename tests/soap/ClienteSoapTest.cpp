@@ -1,0 +1,275 @@
+#include "ArvoreXml.h"
+#include "ServicoSoapTeste.h"
+
+#include "soap/ClienteSoap.h"
+#include "soap/ErrosSoap.h"
+#include "soap/LimiteTransferencia.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class ClienteSoap : public ComServicoSoap {
+protected:
+
+    static TChamadaSoap Chamada(const QString& operacao)
+    {
+        TChamadaSoap chamada;
+        chamada.Operacao = operacao;
+        chamada.Estilo = TEstiloSoap::RpcCodificado;
+        chamada.EspacoPadrao = QStringLiteral("urn:padrao");
+        chamada.AcaoPadrao = QStringLiteral("urn:acao-padrao");
+        chamada.Parametros = {ElementoSoap("aux", QStringLiteral("A1"))};
+        return chamada;
+    }
+
+    // A description of our own in a file: service "Fios", port "FiosPort",
+    // whose address is the test service's CorWS endpoint.
+    QString EscreveDescricao(const QString& espaco, const QString& servico = QStringLiteral("Fios"))
+    {
+        const QString wsdl = QStringLiteral(R"(<?xml version="1.0"?>
+<definitions targetNamespace="%1" xmlns="http://schemas.xmlsoap.org/wsdl/"
+    xmlns:soap="http://schemas.xmlsoap.org/wsdl/soap/" xmlns:tns="%1">
+  <binding name="FiosBinding" type="tns:Fios">
+    <soap:binding style="rpc" transport="http://schemas.xmlsoap.org/soap/http"/>
+    <operation name="save"><soap:operation soapAction="urn:fios#save"/></operation>
+  </binding>
+  <service name="%2">
+    <port name="FiosPort" binding="tns:FiosBinding"><soap:address location="%3"/></port>
+  </service>
+</definitions>)").arg(espaco, servico, Servico().Endereco(QStringLiteral("CorWS")));
+        const QString caminho = FPasta.filePath(QStringLiteral("fios-%1.wsdl").arg(++FArquivos));
+        QFile arquivo(caminho);
+        EXPECT_TRUE(arquivo.open(QIODevice::WriteOnly));
+        arquivo.write(wsdl.toUtf8());
+        return caminho;
+    }
+
+    QTemporaryDir FPasta;
+    int FArquivos = 0;
+};
+
+template <class TErro>
+QString ErroDe(const std::function<void()>& acao)
+{
+    try {
+        acao();
+    } catch (const TErro& e) {
+        return e.Message();
+    } catch (const Exception& e) {
+        ADD_FAILURE() << "erro de outra classe: " << e.Message().toStdString();
+        return e.Message();
+    }
+    ADD_FAILURE() << "sem erro";
+    return {};
+}
+
+TEST_F(ClienteSoap, PorDescricaoUsaEnderecoEspacoEAcaoDaDescricao)
+{
+    TClienteSoap cliente;
+    cliente.LigaPorDescricao(EscreveDescricao(QStringLiteral("urn:espaco:da:descricao")),
+                             QStringLiteral("Fios"), QStringLiteral("FiosPort"));
+    cliente.Chama(Chamada(QStringLiteral("save")));
+    cliente.Chama(Chamada(QStringLiteral("delete"))); // not in the binding
+
+    const auto chamadas = Servico().Chamadas();
+    ASSERT_EQ(chamadas.size(), 2);
+    EXPECT_EQ(chamadas[0].Alvo, QLatin1String("/integracao/CorWS"));
+    EXPECT_EQ(chamadas[0].Cabecalho("soapaction"), QLatin1String("\"urn:fios#save\""));
+    EXPECT_EQ(chamadas[1].Cabecalho("soapaction"), QLatin1String("\"urn:acao-padrao\""));
+    EXPECT_EQ(OperacaoDoEnvelope(chamadas[0].Corpo).Espaco, QLatin1String("urn:espaco:da:descricao"));
+}
+
+TEST_F(ClienteSoap, PorEnderecoUsaEspacoEAcaoDoContrato)
+{
+    TClienteSoap cliente;
+    cliente.LigaPorEndereco(Servico().Endereco(QStringLiteral("CorWS")));
+    TChamadaSoap chamada = Chamada(QStringLiteral("save"));
+    chamada.AcaoPadrao.clear();
+    cliente.Chama(chamada);
+
+    const auto pedidos = Servico().Pedidos();
+    ASSERT_EQ(pedidos.size(), 1); // no description was fetched
+    EXPECT_EQ(pedidos[0].Metodo, QLatin1String("POST"));
+    EXPECT_EQ(pedidos[0].Cabecalho("soapaction"), QLatin1String("\"\""));
+    EXPECT_EQ(pedidos[0].Cabecalho("content-type"), QLatin1String("text/xml; charset=utf-8"));
+    EXPECT_EQ(OperacaoDoEnvelope(pedidos[0].Corpo).Espaco, QLatin1String("urn:padrao"));
+}
+
+TEST_F(ClienteSoap, AceitaDescricaoPorUrlDeArquivo)
+{
+    TClienteSoap cliente;
+    cliente.LigaPorDescricao(QUrl::fromLocalFile(EscreveDescricao(QStringLiteral("urn:x"))).toString(),
+                             QStringLiteral("Fios"), QStringLiteral("FiosPort"));
+    cliente.Chama(Chamada(QStringLiteral("save")));
+    EXPECT_EQ(Servico().Chamadas().size(), 1);
+}
+
+TEST_F(ClienteSoap, DescricaoQueNaoServeFalhaSemChamar)
+{
+    const QString semServico = EscreveDescricao(QStringLiteral("urn:x"), QStringLiteral("Outro"));
+    const QString naoExiste = FPasta.filePath(QStringLiteral("nao-existe.wsdl"));
+    const QString http404 = Servico().Base() + QStringLiteral("/integracao/NenhumWS?wsdl");
+    QTcpServer fechado;
+    ASSERT_TRUE(fechado.listen(QHostAddress::LocalHost));
+    const QString recusado = QStringLiteral("http://127.0.0.1:%1/CorWS?wsdl").arg(fechado.serverPort());
+    fechado.close();
+    const struct {
+        QString local;
+        const char* trecho;
+    } casos[] = {
+        {semServico, "não tem o serviço \"Fios\""},
+        {naoExiste, "não pôde ser lida"},
+        {http404, "HTTP 404"},
+        {recusado, "não pôde ser lida: Falha na comunicação"},
+        {QStringLiteral("ftp://servidor/fios.wsdl"), "não suportado"},
+    };
+    for (const auto& caso : casos) {
+        TClienteSoap cliente;
+        cliente.LigaPorDescricao(caso.local, QStringLiteral("Fios"), QStringLiteral("FiosPort"));
+        const QString erro = ErroDe<ESoapDescricao>([&] { cliente.Chama(Chamada(QStringLiteral("save"))); });
+        EXPECT_TRUE(erro.contains(QString::fromUtf8(caso.trecho))) << erro.toStdString();
+        EXPECT_TRUE(erro.contains(caso.local)) << erro.toStdString();
+    }
+    EXPECT_TRUE(Servico().Chamadas().isEmpty());
+}
+
+TEST_F(ClienteSoap, SemDescricaoNemEnderecoFalha)
+{
+    TClienteSoap cliente;
+    const QString erro = ErroDe<ESoapDescricao>([&] { cliente.Chama(Chamada(QStringLiteral("save"))); });
+    EXPECT_TRUE(erro.contains(QString::fromUtf8("nem endereço"))) << erro.toStdString();
+}
+
+struct CasoFalha {
+    const char* resposta;
+    int status;
+    const char* trecho; // in the error's message
+};
+
+class FalhaDaChamada : public ClienteSoap, public ::testing::WithParamInterface<CasoFalha> {};
+
+TEST_P(FalhaDaChamada, ViraErroQueDizOQueHouve)
+{
+    Servico().DefineModo(QStringLiteral("CorWS"), QStringLiteral("save"),
+                         QString::fromLatin1(GetParam().resposta), {}, GetParam().status);
+    TLimiteTransferenciaSoap limite(400ms);
+    TClienteSoap cliente;
+    cliente.LigaPorEndereco(Servico().Endereco(QStringLiteral("CorWS")));
+    const QString erro = ErroDe<ESoapTransporte>([&] { cliente.Chama(Chamada(QStringLiteral("save"))); });
+    EXPECT_TRUE(erro.contains(QString::fromUtf8(GetParam().trecho))) << erro.toStdString();
+    EXPECT_TRUE(erro.contains(Servico().Endereco(QStringLiteral("CorWS")))) << erro.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Casos, FalhaDaChamada, ::testing::Values(
+    CasoFalha{"http", 503, "HTTP 503 Service Unavailable"},
+    CasoFalha{"http", 404, "HTTP 404 Not Found"},
+    CasoFalha{"lixo", 0, "Resposta ilegível"},
+    CasoFalha{"mudo", 0, "tempo limite esgotado"}),
+    [](const auto& caso) { return std::string(caso.param.resposta) + std::to_string(caso.param.status); });
+
+TEST_F(ClienteSoap, FalhaSoapViraErroComOTextoDaFalha)
+{
+    const QString texto = QString::fromUtf8("Cor \"AZ<1>\" já existe — código 🧵");
+    Servico().DefineModo(QStringLiteral("TipoFioWS"), QStringLiteral("save"), QStringLiteral("falha"), texto);
+    TClienteSoap cliente;
+    cliente.LigaPorEndereco(Servico().Endereco(QStringLiteral("TipoFioWS")));
+    try {
+        cliente.Chama(Chamada(QStringLiteral("save")));
+        FAIL() << "sem erro";
+    } catch (const ESoapFalha& e) {
+        EXPECT_EQ(e.Message(), texto);
+        EXPECT_EQ(e.CodigoFalha(), QLatin1String("soapenv:Server"));
+        EXPECT_EQ(e.NomeDetalhe(), QLatin1String("BaseException"));
+        EXPECT_EQ(e.TextoDetalhe(), texto);
+    }
+}
+
+TEST_F(ClienteSoap, TempoLimiteVoltaAoPadraoAoFimDoEscopo)
+{
+    {
+        TLimiteTransferenciaSoap limite(250ms);
+        EXPECT_EQ(TextoLimiteTransferenciaSoap(), QLatin1String("250 ms"));
+    }
+    EXPECT_EQ(LimiteTransferenciaSoap(), 60s);
+    EXPECT_EQ(TextoLimiteTransferenciaSoap(), QLatin1String("60 s"));
+}
+
+TEST_F(ClienteSoap, ConexaoRecusadaFalha)
+{
+    QTcpServer fechado;
+    ASSERT_TRUE(fechado.listen(QHostAddress::LocalHost));
+    const QString endereco = QStringLiteral("http://127.0.0.1:%1/integracao/CorWS").arg(fechado.serverPort());
+    fechado.close();
+
+    TClienteSoap cliente;
+    cliente.LigaPorEndereco(endereco);
+    const QString erro = ErroDe<ESoapTransporte>([&] { cliente.Chama(Chamada(QStringLiteral("save"))); });
+    EXPECT_TRUE(erro.contains(QString::fromUtf8("Falha na comunicação com ") + endereco)) << erro.toStdString();
+    EXPECT_TRUE(erro.contains(QLatin1String("refused"), Qt::CaseInsensitive)) << erro.toStdString();
+}
+
+// A self-signed certificate for another name: two reasons to refuse it,
+// both ignored.
+TEST_F(ClienteSoap, AceitaCertificadoInvalido)
+{
+    QTemporaryDir pasta;
+    const QString certificado = pasta.filePath(QStringLiteral("certificado.pem"));
+    const QString chave = pasta.filePath(QStringLiteral("chave.pem"));
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"),
+                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                   QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
+                   QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=outro-nome"),
+                   QStringLiteral("-keyout"), chave, QStringLiteral("-out"), certificado});
+    ASSERT_TRUE(openssl.waitForFinished(30000) && openssl.exitCode() == 0)
+        << "o certificado de teste não foi gerado: o comando openssl (pacote openssl) é necessário; "
+        << openssl.errorString().toStdString() << openssl.readAllStandardError().toStdString();
+
+    TServicoSoapTeste https({QStringLiteral("--tls-certificado"), certificado, QStringLiteral("--tls-chave"), chave});
+    ASSERT_TRUE(https.Base().startsWith(QLatin1String("https://")));
+    TClienteSoap cliente;
+    cliente.LigaPorDescricao(https.LocalDescricao(QStringLiteral("CorWS")), QStringLiteral("CorWSService"),
+                             QStringLiteral("CorWSPort"));
+    cliente.Chama(Chamada(QStringLiteral("save")));
+    EXPECT_EQ(https.Chamadas().size(), 1);
+}
+
+// The monitor calls from a worker thread of its own, with its own event
+// dispatcher; a client made on another thread is then used there alone.
+TEST_F(ClienteSoap, ChamaDeUmaThreadDeTrabalho)
+{
+    TClienteSoap cliente;
+    cliente.LigaPorDescricao(Servico().LocalDescricao(QStringLiteral("CorWS")),
+                             QStringLiteral("CorWSService"), QStringLiteral("CorWSPort"));
+    QString erro = QStringLiteral("não rodou");
+    std::unique_ptr<QThread> trabalho(QThread::create([&] {
+        try {
+            cliente.Chama(Chamada(QStringLiteral("save")));
+            Servico().DefineModo(QStringLiteral("CorWS"), QStringLiteral("delete"), QStringLiteral("falha"),
+                                 QStringLiteral("recusada"));
+            cliente.Chama(Chamada(QStringLiteral("delete")));
+            erro = QStringLiteral("sem erro");
+        } catch (const Exception& e) {
+            erro = e.Message();
+        }
+    }));
+    trabalho->start();
+    ASSERT_TRUE(trabalho->wait(30000));
+    EXPECT_EQ(erro, QLatin1String("recusada"));
+    EXPECT_EQ(Servico().Chamadas().size(), 2);
+}
+
+} // namespace
