@@ -10,6 +10,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QThread>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -106,6 +108,66 @@ TEST(Ciclo, BrumaEnviaOLoteParaAFilaDaMaquina)
     lote.SQL.Add("SELECT STATUS_QX FROM FAL_001 WHERE NUMERO = '4711'");
     lote.Open();
     EXPECT_EQ(lote.FieldByName("STATUS_QX").AsString(), "E");
+}
+
+TEST(Ciclo, LoteQueFalhaNaoParaOCicloESaiComTres)
+{
+    const QString erp = CriaErp();
+    BancoTeste::executaSqlFirebird(erp,
+        "INSERT INTO CADCORTIN_001 (CODIGO, COR_SIS) VALUES ('RUIM', 'não é número');\n"
+        "INSERT INTO CADCORTIN_001 (CODIGO, COR_SIS) VALUES ('AZUL', '255');\n"
+        "INSERT INTO FAL_001 (NUMERO, COR, MAQUINA) VALUES ('1', 'RUIM', 'M01');\n"
+        "INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('1', 1, 1, 1);\n"
+        "INSERT INTO FAL_001 (NUMERO, COR, MAQUINA) VALUES ('2', 'AZUL', 'M01');\n"
+        "INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('2', 1, 1, 1);\n");
+    const QString bruma = BancoTeste::criaPostgres(AmbienteTeste::nomeUnico("bruma"), {"bruma_postgres.sql"});
+    BancoTeste::executaSqlPostgres(bruma, "INSERT INTO ENCADEAMENTO (NOME, RECEITA1) VALUES ('RUIM', 'A'), ('AZUL', 'B');");
+    const QString dsn = BancoTeste::criaDsnOdbc(AmbienteTeste::nomeUnico("dsn"), bruma);
+
+    const TSaida r = Executa(
+        Instala(SecaoBanco1(erp)
+                + QStringLiteral("[Banco2]\nProtocolo=Postgres\nBase=%1\nUsuario=%2\nSenha=%3\n[ModeloAtivo]\nModelo=0\n")
+                      .arg(dsn, AmbienteTeste::pgUsuario(), AmbienteTeste::pgSenha())),
+        {"--ciclo"});
+
+    EXPECT_EQ(r.status, 3) << r.saida.toStdString() << r.erros.toStdString();
+    EXPECT_TRUE(r.saida.contains("Erro. Execução de envio mal sucedida na FAL 1       \n")) << r.saida.toStdString();
+    EXPECT_TRUE(r.saida.contains("Concluído. FAL 2        enviada")) << r.saida.toStdString();
+}
+
+TEST(Ciclo, IniAusenteENomeado)
+{
+    const QString programa = Instala("");
+    QFile::remove(QFileInfo(programa).dir().filePath("QX.ini"));
+    const TSaida r = Executa(programa, {"--ciclo"});
+    EXPECT_TRUE(r.saida.startsWith("Arquivo de configuração não encontrado: " + QFileInfo(programa).dir().filePath("QX.ini")))
+        << r.saida.toStdString();
+}
+
+// Two monitors on one folder would send lots twice: the second one names the
+// first and ends; a lock left by a monitor killed outright is taken over.
+TEST(SemJanela, UmMonitorPorPasta)
+{
+    const QString programa = Instala(SecaoBanco1(CriaErp()));
+    QProcess primeiro;
+    primeiro.start(programa, {"--sem-janela"});
+    ASSERT_TRUE(primeiro.waitForStarted());
+    const QString trava = QFileInfo(programa).dir().filePath("quelix.lock");
+    for (int i = 0; i < 600 && !QFile::exists(trava); ++i)
+        QThread::msleep(100);
+    ASSERT_TRUE(QFile::exists(trava));
+
+    const TSaida segundo = Executa(programa, {"--ciclo"});
+    EXPECT_EQ(segundo.status, 1);
+    EXPECT_TRUE(segundo.erros.contains(QStringLiteral("outro monitor (processo %1").arg(primeiro.processId())))
+        << segundo.erros.toStdString();
+
+    primeiro.kill();  // SIGKILL: no shut-down, the lock file stays behind
+    ASSERT_TRUE(primeiro.waitForFinished(60000));
+    EXPECT_TRUE(QFile::exists(trava));
+    const TSaida depois = Executa(programa, {"--ciclo"});
+    EXPECT_FALSE(depois.erros.contains("outro monitor")) << depois.erros.toStdString();
+    EXPECT_FALSE(QFile::exists(trava));  // taken over, and given up at the end
 }
 
 TEST(SemJanela, TerminaComSigtermPeloFechamentoNormal)
