@@ -14,6 +14,11 @@
 #   servidores-teste.sh iniciar   start what is not running; print the environment
 #   servidores-teste.sh parar     stop every instance, each by its own pid
 #   servidores-teste.sh ambiente  print the environment the tests read
+#   servidores-teste.sh derruba firebird|postgres
+#                                 kill the Firebird server outright (SIGKILL),
+#                                 or stop PostgreSQL at once (immediate mode),
+#                                 as a crash would: for the fault-injection
+#                                 tests, on their own instances
 #
 # The environment is printed as "export NAME=value" lines, to be eval'ed.
 # QX_ESTADO_TESTES, QX_PG_PORT, QX_FB_PORT and QX_SOAP_PORT choose another set
@@ -204,6 +209,21 @@ parar() {
   fi
 }
 
+derruba() {
+  case "${1:-}" in
+    firebird)
+      [ -f "$FB_PID" ] || falha "Firebird: nenhum servidor de teste iniciado em $ESTADO"
+      start-stop-daemon --stop --quiet --pidfile "$FB_PID" --exec /usr/sbin/firebird --signal KILL \
+        --retry KILL/5 >/dev/null 2>&1 || true
+      rm -f "$FB_PID"
+      ;;
+    postgres)
+      runuser -u postgres -- "$PG_BIN/pg_ctl" -D "$ESTADO/pg/dados" -m immediate -w stop >/dev/null 2>&1 || true
+      ;;
+    *) echo "uso: $0 derruba firebird|postgres" >&2; exit 2 ;;
+  esac
+}
+
 case "${1:-}" in
   iniciar)
     mkdir -p "$ESTADO"
@@ -216,5 +236,6 @@ case "${1:-}" in
     ;;
   parar) parar ;;
   ambiente) ambiente ;;
-  *) echo "uso: $0 iniciar|parar|ambiente" >&2; exit 2 ;;
+  derruba) derruba "${2:-}" ;;
+  *) echo "uso: $0 iniciar|parar|ambiente|derruba firebird|postgres" >&2; exit 2 ;;
 esac

@@ -79,6 +79,16 @@ int LeOpcoes(TModo& modo)
     return -1;
 }
 
+// Tests and benchmarks that drive the executable shorten the 59 seconds
+// between cycles with QUELIX_INTERVALO_MS; nothing else reads it.
+void AplicaIntervaloDeTeste(TMonitora& monitora)
+{
+    bool ok = false;
+    const int intervalo = qEnvironmentVariableIntValue("QUELIX_INTERVALO_MS", &ok);
+    if (ok && intervalo > 0)
+        monitora.Timer1().setInterval(intervalo);
+}
+
 // One monitor per folder: the second one says who holds it and ends.
 bool ObtemPasta(TTravaPasta& trava, bool comJanela)
 {
@@ -102,6 +112,7 @@ int ExecutaSemTela(int argc, char** argv)
         return 1;
     TRelatorConsole relator;
     TMonitora monitora(relator, Integracoes());
+    AplicaIntervaloDeTeste(monitora);
     return modo == TModo::Ciclo ? ExecutaUmCiclo(monitora) : ExecutaSemJanela(monitora);
 }
 
