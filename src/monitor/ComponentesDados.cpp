@@ -4,20 +4,14 @@ namespace {
 
 void ConfiguraConexao(TKoDatabase& banco, TKoTransaction& transacao)
 {
-    banco.TxOptions.AutoStart = false;
-    banco.TxOptions.AutoStop = false;
-    banco.TxOptions.DisconnectAction = TKoDisconnectAction::xdRollback;
     banco.SetGravaLog(false);
     banco.Port = 0;
     transacao.Connection = &banco;
-    transacao.Options.AutoStop = false;
-    transacao.Options.DisconnectAction = TKoDisconnectAction::xdRollback;
 }
 
 void LigaConsulta(TKoQuery& consulta, TKoDatabase& banco)
 {
     consulta.SetDatabase(&banco);
-    consulta.AutoTransacao = true;
     consulta.TempoLimite = true;
 }
 
