@@ -135,7 +135,7 @@ TEST(Abertura, FonteOdbcAbrePeloOdbcQualquerQueSejaODriver)
     EXPECT_TRUE(db->Connected());
     EXPECT_EQ(db->DriverName(), "FB");
     EXPECT_EQ(db->Conexao().driverName(), "QODBC");
-    EXPECT_TRUE(db->InTransaction());
+    EXPECT_FALSE(db->InTransaction());  // opening starts no transaction
     db->Close();
     EXPECT_FALSE(db->Connected());
 }

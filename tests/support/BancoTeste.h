@@ -25,6 +25,9 @@ QString criaPostgres(const QString& nome, const QStringList& scripts);
 // written before (this run's and the test command's) stay in the file.
 QString criaDsnOdbc(const QString& dsn, const QString& bancoPostgres);
 
+// The same for an SQLite database file through the SQLite ODBC driver.
+QString criaDsnOdbcSqlite(const QString& dsn, const QString& arquivo);
+
 // Runs SQL statements (each ended by ";") on a database returned above and
 // commits them; for loading sample rows.
 void executaSqlFirebird(const QString& banco, const QString& sql);
