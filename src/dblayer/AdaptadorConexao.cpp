@@ -18,6 +18,12 @@ QString TAdaptadorConexao::MensagemDaFalha(QSqlDatabase& conexao, const QSqlQuer
     return TextoDoErroSql(comando.lastError());
 }
 
+bool TAdaptadorConexao::EstadoDeConexaoPerdida(const QString& sqlstate)
+{
+    return sqlstate.startsWith(QLatin1String("08")) || sqlstate == QLatin1String("57P01")
+        || sqlstate == QLatin1String("57P02") || sqlstate == QLatin1String("57P03");
+}
+
 bool TAdaptadorConexao::FalhaDeConexao(QSqlDatabase&, const QSqlError& erro, const QSqlQuery*) const
 {
     return erro.type() == QSqlError::ConnectionError;

@@ -59,6 +59,10 @@ public:
     bool EmTransacao() const { return FEmTransacao; }
 
 protected:
+    // SQLSTATEs that mean the link to the server is gone: the connection
+    // exception class (08...) and PostgreSQL's shutdown states (57P01 to
+    // 57P03), which its ODBC driver passes on as they are.
+    static bool EstadoDeConexaoPerdida(const QString& sqlstate);
     // Whether the failure means the link to the server is gone. By default,
     // the driver's own classification.
     virtual bool FalhaDeConexao(QSqlDatabase& conexao, const QSqlError& erro,

@@ -93,7 +93,7 @@ bool TAdaptadorOdbc::FalhaDeConexao(QSqlDatabase& conexao, const QSqlError& erro
         estado = EstadoSql(SQL_HANDLE_DBC, AlcaDaConexao(conexao));
     if (estado.isEmpty())
         return TAdaptadorConexao::FalhaDeConexao(conexao, erro, comando);
-    return estado.startsWith(QLatin1String("08"));
+    return EstadoDeConexaoPerdida(estado);
 }
 
 void TAdaptadorOdbc::DefineTimeoutDaConexao(QSqlDatabase& conexao, int segundos)

@@ -7,7 +7,8 @@
 // prepared statement; the driver cancels the statement when it runs out.
 // The SQLite driver has no query timeout: it gives up waiting on a lock at
 // the busy limit the connection opened with (see ConexaoQt), and its "busy"
-// errors are the time limit's. A lost link shows as an SQLSTATE of class 08.
+// errors are the time limit's. A lost link shows as an SQLSTATE of class 08
+// (or, from PostgreSQL's driver, the server's own shutdown states).
 class TAdaptadorOdbc : public TAdaptadorConexao {
 public:
     using TAdaptadorConexao::TAdaptadorConexao;

@@ -16,8 +16,7 @@ bool TAdaptadorPostgres::FalhaDeConexao(QSqlDatabase&, const QSqlError& erro, co
     const QString estado = erro.nativeErrorCode();
     if (estado.isEmpty())
         return erro.type() != QSqlError::NoError;
-    return estado.startsWith(QLatin1String("08")) || estado == QLatin1String("57P01")
-        || estado == QLatin1String("57P02") || estado == QLatin1String("57P03");
+    return EstadoDeConexaoPerdida(estado);
 }
 
 void TAdaptadorPostgres::ExecutaInterno(QSqlDatabase& conexao, const QString& sql)
