@@ -102,7 +102,12 @@ void TKoCustomTable::AbreCursor()
         conexao, FDatabase->DriverName() == QLatin1String("FB") ? limites.FirebirdMs : limites.OutrosMs);
     auto modelo = std::make_unique<ModeloTabela>(nullptr, conexao);
     modelo->setEditStrategy(QSqlTableModel::OnManualSubmit);
-    const QString nome = FSchemaName.isEmpty() ? TableName : FSchemaName + u'.' + TableName;
+    // PostgreSQL keeps an unquoted name in lower case, and Qt's driver looks
+    // a table up as written.
+    const QString tabela = FDatabase->DriverName() == QLatin1String("PG") && !TableName.startsWith(u'"')
+        ? TableName.toLower()
+        : TableName;
+    const QString nome = FSchemaName.isEmpty() ? tabela : FSchemaName + u'.' + tabela;
     modelo->setTable(nome);
     if (modelo->record().isEmpty())
         FalhaDoModelo(*FDatabase, *modelo, QStringLiteral("Tabela %1 não encontrada").arg(nome));
