@@ -121,8 +121,6 @@ TEST_P(ConexaoPerdida, FimDoCicloNaSessaoEncerradaDizQueNaoConfirmou)
 INSTANTIATE_TEST_SUITE_P(Servidores, ConexaoPerdida,
                          testing::Values(Servidor::FirebirdLocal, Servidor::FirebirdServidor, Servidor::Postgres,
                                          Servidor::OdbcPostgres),
-                         [](const testing::TestParamInfo<Servidor>& i) {
-                             return NomeDoServidor(i.param).toStdString();
-                         });
+                         NomeDoParametro);
 
 } // namespace

@@ -77,6 +77,11 @@ QString NomeDoServidor(Servidor s)
     return {};
 }
 
+std::string NomeDoParametro(const testing::TestParamInfo<Servidor>& info)
+{
+    return NomeDoServidor(info.param).toStdString();
+}
+
 BancoDeTeste CriaBancoDeTeste(Servidor s)
 {
     BancoDeTeste b{s, {}, {}, {}, {}, {}};

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <memory>
 #include <thread>
@@ -15,6 +17,8 @@
 enum class Servidor { FirebirdLocal, FirebirdServidor, Postgres, OdbcPostgres, OdbcSqlite };
 
 QString NomeDoServidor(Servidor s);
+// The server's name as the name of a parametrized test's instance.
+std::string NomeDoParametro(const testing::TestParamInfo<Servidor>& info);
 
 struct BancoDeTeste {
     Servidor servidor;

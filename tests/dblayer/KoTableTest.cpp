@@ -138,8 +138,9 @@ TEST_P(KoTableSemTransacao, DepoisDeAbrirNadaFicaPresoNoServidor)
     tabela.Open();
     EXPECT_EQ(tabela.RecordCount(), 300);
     EXPECT_FALSE(db->InTransaction());
-    if (!transacoes.isEmpty())
+    if (!transacoes.isEmpty()) {
         EXPECT_EQ(LeInteiroFora(banco, transacoes), 0);
+    }
     // The machine side (or the cycle) writes while the view stays open.
     ExecutaFora(banco, "INSERT INTO T (ID, V) VALUES (301, 0)");
     EXPECT_EQ(LeInteiroFora(banco, "SELECT COUNT(*) FROM T"), 301);
@@ -147,8 +148,6 @@ TEST_P(KoTableSemTransacao, DepoisDeAbrirNadaFicaPresoNoServidor)
 
 INSTANTIATE_TEST_SUITE_P(Servidores, KoTableSemTransacao,
                          testing::Values(Servidor::FirebirdServidor, Servidor::Postgres, Servidor::OdbcSqlite),
-                         [](const testing::TestParamInfo<Servidor>& i) {
-                             return NomeDoServidor(i.param).toStdString();
-                         });
+                         NomeDoParametro);
 
 } // namespace

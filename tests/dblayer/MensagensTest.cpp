@@ -45,8 +45,6 @@ TEST_P(Mensagens, ValorDaChaveDuplicadaComAcentosChegaInteiro)
 INSTANTIATE_TEST_SUITE_P(Servidores, Mensagens,
                          testing::Values(Servidor::FirebirdLocal, Servidor::FirebirdServidor, Servidor::Postgres,
                                          Servidor::OdbcPostgres),
-                         [](const testing::TestParamInfo<Servidor>& i) {
-                             return NomeDoServidor(i.param).toStdString();
-                         });
+                         NomeDoParametro);
 
 } // namespace

@@ -39,11 +39,6 @@ TLimitesExecucao LimitesCurtos()
     return l;
 }
 
-std::string NomeDoParametro(const testing::TestParamInfo<Servidor>& i)
-{
-    return NomeDoServidor(i.param).toStdString();
-}
-
 class Transacoes : public testing::TestWithParam<Servidor> {
 protected:
     void SetUp() override
