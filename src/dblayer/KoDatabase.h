@@ -65,8 +65,8 @@ public:
     bool Connected() const { return FConectada.load(); }
     void SetConnected(bool valor);
     void Open() { SetConnected(true); }
-    // Closes, rolling back an open transaction. On a lost connection nothing
-    // is asked of the server: the dead connection is only dropped.
+    // Closes, rolling back an open transaction. A lost connection is only
+    // dropped, with its prepared statements: no rollback is attempted.
     void Close() { SetConnected(false); }
 
     // True when the link to the server is known to be gone: a statement,
