@@ -15,7 +15,7 @@ EXECUCAO=(
   build-essential cmake
   qt6-base-dev libgl-dev libqt6sql6-odbc libqt6sql6-psql
   firebird-dev firebird3.0-server-core firebird3.0-utils
-  unixodbc unixodbc-dev libsqliteodbc
+  unixodbc unixodbc-dev libsqliteodbc tdsodbc
 )
 TESTE=(
   "${EXECUCAO[@]}"

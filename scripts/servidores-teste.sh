@@ -22,7 +22,8 @@
 #
 # The environment is printed as "export NAME=value" lines, to be eval'ed.
 # QX_ESTADO_TESTES, QX_PG_PORT, QX_FB_PORT and QX_SOAP_PORT choose another set
-# of instances.
+# of instances; QX_SOAP_PORT=0 starts no SOAP service (instances of a test
+# that needs only the databases).
 set -euo pipefail
 
 ESTADO=${QX_ESTADO_TESTES:-/var/tmp/quelix-testes}
@@ -231,7 +232,7 @@ case "${1:-}" in
     inicia_firebird
     export ODBCINI="$ESTADO/odbc.ini"
     escreve_odbc
-    inicia_servico_soap
+    [ "$SOAP_PORTA" = 0 ] || inicia_servico_soap
     ambiente
     ;;
   parar) parar ;;

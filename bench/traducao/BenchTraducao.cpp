@@ -105,7 +105,7 @@ int main(int argc, char* argv[])
                 static_cast<long long>(texto.size()), static_cast<long long>(texto.count(u'\n')));
     std::printf("SELECT 1 FROM RDB$DATABASE (Firebird embutido): %.2f us\n\n", idaEVolta);
     std::printf("%-8s %12s %10s %12s %10s\n", "driver", "fria (us)", "% ida", "cache (us)", "% ida");
-    for (const QString driver : {QStringLiteral("FB"), QStringLiteral("Ora"), QStringLiteral("PG"),
+    for (const QString& driver : {QStringLiteral("FB"), QStringLiteral("Ora"), QStringLiteral("PG"),
                                  QStringLiteral("MSSQL"), QStringLiteral("SQLite")}) {
         const double fria = Mede([&] { TraduzSQL(texto, driver, semDicionario); });
         TCacheTraducao cache;

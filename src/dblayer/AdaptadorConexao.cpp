@@ -1,24 +1,46 @@
 #include "dblayer/AdaptadorConexao.h"
 
 #include "base/Erros.h"
+#include "dblayer/ErroSql.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
 
-namespace {
-
-void Exige(bool ok, const QSqlDatabase& conexao, const char* acao)
+void TAdaptadorConexao::RegistraFalha(QSqlDatabase& conexao, const QSqlError& erro,
+                                      const QSqlQuery* comando)
 {
-    if (!ok)
-        throw EDatabaseError(QStringLiteral("%1: %2").arg(QLatin1String(acao),
-                                                           conexao.lastError().text()));
+    if (FalhaDeConexao(conexao, erro, comando))
+        FPerdida = true;
 }
 
-} // namespace
+QString TAdaptadorConexao::MensagemDaFalha(QSqlDatabase& conexao, const QSqlQuery& comando)
+{
+    RegistraFalha(conexao, comando.lastError(), &comando);
+    return TextoDoErroSql(comando.lastError());
+}
+
+bool TAdaptadorConexao::EstadoDeConexaoPerdida(const QString& sqlstate)
+{
+    return sqlstate.startsWith(QLatin1String("08")) || sqlstate == QLatin1String("57P01")
+        || sqlstate == QLatin1String("57P02") || sqlstate == QLatin1String("57P03");
+}
+
+bool TAdaptadorConexao::FalhaDeConexao(QSqlDatabase&, const QSqlError& erro, const QSqlQuery*) const
+{
+    return erro.type() == QSqlError::ConnectionError;
+}
+
+void TAdaptadorConexao::Exige(bool ok, QSqlDatabase& conexao, const QString& acao)
+{
+    if (ok)
+        return;
+    const QSqlError erro = conexao.lastError();
+    RegistraFalha(conexao, erro);
+    throw EDatabaseError(acao + QStringLiteral(": ") + TextoDoErroSql(erro));
+}
 
 void TAdaptadorConexao::IniciaTransacao(QSqlDatabase& conexao)
 {
-    Exige(conexao.transaction(), conexao, "Não foi possível iniciar a transação");
+    Exige(conexao.transaction(), conexao, QStringLiteral("Não foi possível iniciar a transação"));
     FEmTransacao = true;
 }
 
@@ -26,19 +48,13 @@ void TAdaptadorConexao::CommitRetaining(QSqlDatabase& conexao)
 {
     // Drivers without a native commit retaining: commit, then open the next
     // transaction at once, so that statements keep running inside one.
-    if (FEmTransacao) {
-        FEmTransacao = false;
-        Exige(conexao.commit(), conexao, "Não foi possível confirmar a transação");
-    }
+    EncerraTransacao(conexao, true);
     IniciaTransacao(conexao);
 }
 
 void TAdaptadorConexao::RollbackRetaining(QSqlDatabase& conexao)
 {
-    if (FEmTransacao) {
-        FEmTransacao = false;
-        Exige(conexao.rollback(), conexao, "Não foi possível desfazer a transação");
-    }
+    EncerraTransacao(conexao, false);
     IniciaTransacao(conexao);
 }
 
@@ -47,10 +63,16 @@ void TAdaptadorConexao::EncerraTransacao(QSqlDatabase& conexao, bool confirma)
     if (!FEmTransacao)
         return;
     FEmTransacao = false;
-    if (confirma)
-        Exige(conexao.commit(), conexao, "Não foi possível confirmar a transação");
-    else
-        Exige(conexao.rollback(), conexao, "Não foi possível desfazer a transação");
+    if (!confirma) {
+        Exige(conexao.rollback(), conexao, QStringLiteral("Não foi possível desfazer a transação"));
+        return;
+    }
+    if (conexao.commit())
+        return;
+    const QSqlError erro = conexao.lastError();
+    RegistraFalha(conexao, erro);
+    conexao.rollback();
+    throw EDatabaseError(QStringLiteral("Não foi possível confirmar a transação: ") + TextoDoErroSql(erro));
 }
 
 bool TAdaptadorConexao::Roda(QSqlQuery& comando, const QString* textoDireto)
@@ -58,26 +80,30 @@ bool TAdaptadorConexao::Roda(QSqlQuery& comando, const QString* textoDireto)
     return textoDireto ? comando.exec(*textoDireto) : comando.exec();
 }
 
-bool TAdaptadorConexao::Executa(QSqlDatabase&, QSqlQuery& comando, const QString* textoDireto,
+bool TAdaptadorConexao::Executa(QSqlDatabase& conexao, QSqlQuery& comando, const QString* textoDireto,
                                 int /*limiteMs*/, QString& erro)
 {
     if (Roda(comando, textoDireto))
         return true;
-    erro = TextoDoErro(comando);
+    erro = MensagemDaFalha(conexao, comando);
     return false;
 }
 
-QString TAdaptadorConexao::TextoDoErro(const QSqlQuery& comando)
+void TAdaptadorConexao::ConfereComConsulta(QSqlDatabase& conexao, const QString& sql, int limiteMs)
 {
-    const QSqlError e = comando.lastError();
-    QString texto = e.databaseText().trimmed();
-    if (texto.isEmpty())
-        texto = e.text().trimmed();
-    if (texto.isEmpty())
-        texto = QStringLiteral("erro desconhecido do servidor");
-    // Servers give their messages in lines; written with CR LF, so that the
-    // log writer keeps each failure on one line.
-    texto.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    texto.replace(u'\n', QLatin1String("\r\n"));
-    return texto;
+    QSqlQuery consulta(conexao);
+    consulta.setForwardOnly(true);
+    QString erro;
+    if (!Executa(conexao, consulta, &sql, limiteMs, erro))
+        throw EDatabaseError(erro);
+    consulta.next();
+    consulta.finish();
+}
+
+void TAdaptadorConexao::ConfereConexao(QSqlDatabase& conexao, const QString& driverId, int limiteMs)
+{
+    ConfereComConsulta(conexao,
+                       driverId == QLatin1String("Ora") ? QStringLiteral("SELECT 1 FROM DUAL")
+                                                        : QStringLiteral("SELECT 1"),
+                       limiteMs);
 }

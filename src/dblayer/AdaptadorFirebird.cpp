@@ -1,9 +1,9 @@
 #include "dblayer/AdaptadorFirebird.h"
 
 #include "base/Erros.h"
+#include "dblayer/ErroSql.h"
 #include "dblayer/firebird/DriverFirebird.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
 
 namespace {
@@ -16,12 +16,9 @@ DriverFirebird& Driver(QSqlDatabase& conexao)
     return *driver;
 }
 
-void Exige(bool ok, DriverFirebird& driver, const char* acao)
-{
-    if (!ok)
-        throw EDatabaseError(QStringLiteral("%1: %2").arg(QLatin1String(acao),
-                                                           driver.lastError().text()));
-}
+const QString kIniciar = QStringLiteral("Não foi possível iniciar a transação");
+const QString kConfirmar = QStringLiteral("Não foi possível confirmar a transação");
+const QString kDesfazer = QStringLiteral("Não foi possível desfazer a transação");
 
 } // namespace
 
@@ -29,7 +26,7 @@ void TAdaptadorFirebird::IniciaTransacao(QSqlDatabase& conexao)
 {
     DriverFirebird& driver = Driver(conexao);
     if (!driver.emTransacao())
-        Exige(driver.beginTransaction(), driver, "Não foi possível iniciar a transação");
+        Exige(driver.beginTransaction(), conexao, kIniciar);
     FEmTransacao = true;
 }
 
@@ -38,7 +35,7 @@ void TAdaptadorFirebird::CommitRetaining(QSqlDatabase& conexao)
     DriverFirebird& driver = Driver(conexao);
     if (!driver.emTransacao())
         return IniciaTransacao(conexao);
-    Exige(driver.commitRetaining(), driver, "Não foi possível confirmar a transação");
+    Exige(driver.commitRetaining(), conexao, kConfirmar);
     FEmTransacao = true;
 }
 
@@ -47,20 +44,51 @@ void TAdaptadorFirebird::RollbackRetaining(QSqlDatabase& conexao)
     DriverFirebird& driver = Driver(conexao);
     if (!driver.emTransacao())
         return IniciaTransacao(conexao);
-    Exige(driver.rollbackRetaining(), driver, "Não foi possível desfazer a transação");
+    Exige(driver.rollbackRetaining(), conexao, kDesfazer);
     FEmTransacao = true;
+}
+
+void TAdaptadorFirebird::EncerraTransacao(QSqlDatabase& conexao, bool confirma)
+{
+    FEmTransacao = false;
+    DriverFirebird& driver = Driver(conexao);
+    if (!driver.emTransacao())
+        return;
+    if (!confirma)
+        return Exige(driver.rollbackTransaction(), conexao, kDesfazer);
+    if (driver.commitTransaction())
+        return;
+    const QSqlError erro = driver.lastError();
+    RegistraFalha(conexao, erro);
+    driver.rollbackTransaction();
+    throw EDatabaseError(kConfirmar + QStringLiteral(": ") + TextoDoErroSql(erro));
 }
 
 bool TAdaptadorFirebird::Executa(QSqlDatabase& conexao, QSqlQuery& comando,
                                  const QString* textoDireto, int limiteMs, QString& erro)
 {
-    DriverFirebird& driver = Driver(conexao);
-    driver.defineTempoLimite(limiteMs);
-    const bool ok = Roda(comando, textoDireto);
-    if (ok)
+    Driver(conexao).defineTempoLimite(limiteMs);
+    if (Roda(comando, textoDireto))
         return true;
-    erro = TextoDoErro(comando);
-    if (driver.ultimoExcedeuTempo())
-        erro = QStringLiteral("TIMEOUT EXPIRED: ") + erro;
+    erro = MensagemDaFalha(conexao, comando);
     return false;
+}
+
+QString TAdaptadorFirebird::MensagemDaFalha(QSqlDatabase& conexao, const QSqlQuery& comando)
+{
+    // The watchdog's cancel, on the execution or on a fetch (a lock a row
+    // waits for is met while fetching it).
+    const QString erro = TAdaptadorConexao::MensagemDaFalha(conexao, comando);
+    return Driver(conexao).ultimoExcedeuTempo() ? QStringLiteral("TIMEOUT EXPIRED: ") + erro : erro;
+}
+
+void TAdaptadorFirebird::DefineLimite(QSqlDatabase& conexao, int limiteMs)
+{
+    Driver(conexao).defineTempoLimite(limiteMs);
+}
+
+void TAdaptadorFirebird::ConfereConexao(QSqlDatabase& conexao, const QString&, int limiteMs)
+{
+    Exige(Driver(conexao).confereConexao(limiteMs), conexao,
+          QStringLiteral("A conexão com o servidor não responde"));
 }

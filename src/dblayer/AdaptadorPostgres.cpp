@@ -1,22 +1,32 @@
 #include "dblayer/AdaptadorPostgres.h"
 
 #include "base/Erros.h"
+#include "dblayer/ErroSql.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
 
 namespace {
 
 const QString kSavepoint = QStringLiteral("qx_tentativa");
 
-void ExecutaInterno(QSqlDatabase& conexao, const QString& sql)
+} // namespace
+
+bool TAdaptadorPostgres::FalhaDeConexao(QSqlDatabase&, const QSqlError& erro, const QSqlQuery*) const
 {
-    QSqlQuery q(conexao);
-    if (!q.exec(sql))
-        throw EDatabaseError(q.lastError().databaseText().trimmed());
+    const QString estado = erro.nativeErrorCode();
+    if (estado.isEmpty())
+        return erro.type() != QSqlError::NoError;
+    return EstadoDeConexaoPerdida(estado);
 }
 
-} // namespace
+void TAdaptadorPostgres::ExecutaInterno(QSqlDatabase& conexao, const QString& sql)
+{
+    QSqlQuery q(conexao);
+    if (q.exec(sql))
+        return;
+    RegistraFalha(conexao, q.lastError(), &q);
+    throw EDatabaseError(TextoDoErroSql(q.lastError()));
+}
 
 void TAdaptadorPostgres::RollbackRetaining(QSqlDatabase& conexao)
 {
@@ -30,7 +40,7 @@ void TAdaptadorPostgres::EncerraTransacao(QSqlDatabase& conexao, bool confirma)
     TAdaptadorConexao::EncerraTransacao(conexao, confirma);
 }
 
-void TAdaptadorPostgres::DefineStatementTimeout(QSqlDatabase& conexao, int limiteMs)
+void TAdaptadorPostgres::DefineLimite(QSqlDatabase& conexao, int limiteMs)
 {
     if (limiteMs == FTimeoutAtual)
         return;
@@ -42,18 +52,36 @@ bool TAdaptadorPostgres::Executa(QSqlDatabase& conexao, QSqlQuery& comando,
                                  const QString* textoDireto, int limiteMs, QString& erro)
 {
     try {
-        DefineStatementTimeout(conexao, limiteMs);
+        DefineLimite(conexao, limiteMs);
     } catch (const EDatabaseError& e) {
         erro = e.Message();
         return false;
     }
     if (Roda(comando, textoDireto))
         return true;
-    erro = TextoDoErro(comando);
-    // 57014: query_canceled, here by statement_timeout.
-    if (comando.lastError().nativeErrorCode() == QLatin1String("57014") && limiteMs > 0)
-        erro = QStringLiteral("TIMEOUT EXPIRED: ") + erro;
+    erro = MensagemDaFalha(conexao, comando);
     return false;
+}
+
+QString TAdaptadorPostgres::MensagemDaFalha(QSqlDatabase& conexao, const QSqlQuery& comando)
+{
+    // 57014: query_canceled; the layer sends no cancel, so statement_timeout.
+    const QString erro = TAdaptadorConexao::MensagemDaFalha(conexao, comando);
+    return comando.lastError().nativeErrorCode() == QLatin1String("57014") ? QStringLiteral("TIMEOUT EXPIRED: ") + erro
+                                                                          : erro;
+}
+
+void TAdaptadorPostgres::ConfereConexao(QSqlDatabase& conexao, const QString&, int)
+{
+    // One round trip, whatever statement_timeout holds: "SELECT 1" waits on
+    // nothing, and a server that stopped answering is bounded by the
+    // connection's own TCP limits (set when it opened).
+    QSqlQuery consulta(conexao);
+    consulta.setForwardOnly(true);
+    if (!consulta.exec(QStringLiteral("SELECT 1"))) {
+        RegistraFalha(conexao, consulta.lastError(), &consulta);
+        throw EDatabaseError(TextoDoErroSql(consulta.lastError()));
+    }
 }
 
 void TAdaptadorPostgres::MarcaTentativa(QSqlDatabase& conexao)

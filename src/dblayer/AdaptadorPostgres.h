@@ -5,19 +5,30 @@
 // PostgreSQL through QPSQL. The time limit is the server's own
 // statement_timeout; a failed attempt inside a transaction is undone to a
 // savepoint, since PostgreSQL refuses every later statement of an aborted
-// transaction.
+// transaction. A lost link shows as a connection-class SQLSTATE (08...), an
+// administrator's shutdown (57P01 to 57P03), or an error libpq raised itself
+// without any SQLSTATE (the server closed the connection, no connection).
 class TAdaptadorPostgres : public TAdaptadorConexao {
 public:
+    using TAdaptadorConexao::TAdaptadorConexao;
+
     void RollbackRetaining(QSqlDatabase& conexao) override;
     void EncerraTransacao(QSqlDatabase& conexao, bool confirma) override;
     bool Executa(QSqlDatabase& conexao, QSqlQuery& comando, const QString* textoDireto, int limiteMs,
                  QString& erro) override;
+    void DefineLimite(QSqlDatabase& conexao, int limiteMs) override;
+    QString MensagemDaFalha(QSqlDatabase& conexao, const QSqlQuery& comando) override;
+    void ConfereConexao(QSqlDatabase& conexao, const QString& driverId, int limiteMs) override;
 
     void MarcaTentativa(QSqlDatabase& conexao) override;
     void DesfazTentativa(QSqlDatabase& conexao) override;
     void ConfirmaTentativa(QSqlDatabase& conexao) override;
 
+protected:
+    bool FalhaDeConexao(QSqlDatabase& conexao, const QSqlError& erro,
+                        const QSqlQuery* comando) const override;
+
 private:
-    void DefineStatementTimeout(QSqlDatabase& conexao, int limiteMs);
+    void ExecutaInterno(QSqlDatabase& conexao, const QString& sql);
     int FTimeoutAtual = -1;  // unknown after a rollback may have undone a SET
 };

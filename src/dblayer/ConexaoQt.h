@@ -16,7 +16,17 @@ QString FonteOdbc(const QString& database);
 // driver this machine does not have.
 QString DriverQt(const QString& driverId, const QString& database);
 
+// The ODBC driver that serves "MSSQL" when the connection names none.
+QString DriverOdbcPadrao();
+
+// The ODBC connection string for SQL Server: driver, server, port (1433 when
+// the parameters have none), database, user and password, each value in
+// braces where ODBC needs them.
+QString TextoConexaoMssql(const QStringList& params, const QString& driverOdbc);
+
 // A new Qt connection under the name, configured from the parameters.
-QSqlDatabase Cria(const QString& nome, const QString& driverId, const QStringList& params);
+// `driverOdbc` names the ODBC driver for "MSSQL" (empty: the default).
+QSqlDatabase Cria(const QString& nome, const QString& driverId, const QStringList& params,
+                  const QString& driverOdbc = QString());
 
 } // namespace ConexaoQt

@@ -7,6 +7,8 @@
 #include "dblayer/ConexaoQt.h"
 #include "base/Apara.h"
 #include "base/Erros.h"
+#include "dblayer/ErroSql.h"
+#include "dblayer/LimitesExecucao.h"
 #include "dblayer/Maquina.h"
 
 #include <QAtomicInteger>
@@ -20,26 +22,22 @@ QString NovoNomeConexao()
     return QStringLiteral("KoDatabase_%1").arg(++contador);
 }
 
-std::unique_ptr<TAdaptadorConexao> AdaptadorPara(const QString& driverQt)
+std::unique_ptr<TAdaptadorConexao> AdaptadorPara(const QString& driverQt, std::atomic<bool>& perdida)
 {
     if (driverQt == QLatin1String("FB"))
-        return std::make_unique<TAdaptadorFirebird>();
+        return std::make_unique<TAdaptadorFirebird>(perdida);
     if (driverQt == QLatin1String("QPSQL"))
-        return std::make_unique<TAdaptadorPostgres>();
+        return std::make_unique<TAdaptadorPostgres>(perdida);
     if (driverQt == QLatin1String("QODBC"))
-        return std::make_unique<TAdaptadorOdbc>();
-    return std::make_unique<TAdaptadorConexao>();
+        return std::make_unique<TAdaptadorOdbc>(perdida);
+    return std::make_unique<TAdaptadorConexao>(perdida);
 }
 
 } // namespace
 
 TKoCustomDatabase::TKoCustomDatabase(QObject* owner)
-    : QObject(owner), FNomeConexao(NovoNomeConexao()), FAdaptador(std::make_unique<TAdaptadorConexao>())
+    : QObject(owner), FNomeConexao(NovoNomeConexao()), FAdaptador(std::make_unique<TAdaptadorConexao>(FPerdida))
 {
-    TxOptions.DisconnectAction = TKoDisconnectAction::xdRollback;
-    TxOptions.AutoStart = true;
-    TxOptions.AutoStop = false;
-    TxOptions.AutoCommit = false;
 }
 
 TKoCustomDatabase::~TKoCustomDatabase()
@@ -83,11 +81,6 @@ void TKoCustomDatabase::SetGravaLog(bool valor)
     }
 }
 
-bool TKoCustomDatabase::Connected() const
-{
-    return FConectada;
-}
-
 void TKoCustomDatabase::SetConnected(bool valor)
 {
     if (!valor) {
@@ -95,7 +88,7 @@ void TKoCustomDatabase::SetConnected(bool valor)
         FechaConexaoQt();
         return;
     }
-    if (Connected())
+    if (Connected() && !Perdida())
         return;
     FMapRules.clear();
     FOwnMapRules = false;
@@ -138,84 +131,107 @@ void TKoCustomDatabase::AbreConexaoQt()
 {
     FechaConexaoQt();
     ++FGeracao;
-    QSqlDatabase conexao = ConexaoQt::Cria(FNomeConexao, FDriverName, FParams);
-    FAdaptador = AdaptadorPara(ConexaoQt::DriverQt(FDriverName, Apara(Database)));
+    FEscritaPendente = false;
+    QSqlDatabase conexao = ConexaoQt::Cria(FNomeConexao, FDriverName, FParams, DriverOdbc);
+    FAdaptador = AdaptadorPara(ConexaoQt::DriverQt(FDriverName, Apara(Database)), FPerdida);
     if (!conexao.open()) {
-        const QString erro = conexao.lastError().text().trimmed();
+        const QString erro = TextoDoErroSql(conexao.lastError(), QStringLiteral("Não foi possível abrir a conexão"));
         conexao = QSqlDatabase();
         QSqlDatabase::removeDatabase(FNomeConexao);
-        throw EDatabaseError(erro.isEmpty() ? QStringLiteral("Não foi possível abrir a conexão") : erro);
+        FAdaptador = std::make_unique<TAdaptadorConexao>(FPerdida);
+        throw EDatabaseError(erro);
     }
-    // Statements always run inside a transaction of the connection; commits
-    // retain it, closing rolls it back.
-    FAdaptador->IniciaTransacao(conexao);
+    FAdaptador->AoAbrir(conexao);
+    FPerdida = false;
     FConectada = true;
 }
 
 void TKoCustomDatabase::FechaConexaoQt()
 {
     FConectada = false;
+    FEscritaPendente = false;
     if (!QSqlDatabase::contains(FNomeConexao))
         return;
     emit AntesDeFechar();
     {
         QSqlDatabase conexao = QSqlDatabase::database(FNomeConexao, false);
-        if (conexao.isOpen()) {
+        // A lost connection is only dropped: the server has already undone
+        // its transaction, and asking it anything could only fail or wait.
+        if (conexao.isOpen() && !FPerdida) {
             try {
-                FAdaptador->EncerraTransacao(
-                    conexao, TxOptions.DisconnectAction == TKoDisconnectAction::xdCommit);
+                FAdaptador->EncerraTransacao(conexao, false);
             } catch (const EDatabaseError&) {
                 // The connection is closing anyway; the server drops the transaction.
             }
-            conexao.close();
         }
+        if (conexao.isOpen())
+            conexao.close();
     }
     QSqlDatabase::removeDatabase(FNomeConexao);
-    FAdaptador = std::make_unique<TAdaptadorConexao>();
+    FAdaptador = std::make_unique<TAdaptadorConexao>(FPerdida);
 }
 
 QSqlDatabase TKoCustomDatabase::Conexao() const
 {
-    if (!QSqlDatabase::contains(FNomeConexao))
+    if (!Connected() || !QSqlDatabase::contains(FNomeConexao))
         throw EDatabaseError(QStringLiteral("Conexão fechada"));
     return QSqlDatabase::database(FNomeConexao, false);
 }
 
 TAdaptadorConexao& TKoCustomDatabase::Adaptador() const { return *FAdaptador; }
 
-void TKoCustomDatabase::StartTransaction()
+void TKoCustomDatabase::GaranteTransacao()
 {
     QSqlDatabase conexao = Conexao();
-    FAdaptador->IniciaTransacao(conexao);
-}
-
-void TKoCustomDatabase::Commit()
-{
-    QSqlDatabase conexao = Conexao();
-    FAdaptador->EncerraTransacao(conexao, true);
-}
-
-void TKoCustomDatabase::Rollback()
-{
-    QSqlDatabase conexao = Conexao();
-    FAdaptador->EncerraTransacao(conexao, false);
+    if (!FAdaptador->EmTransacao())
+        FAdaptador->IniciaTransacao(conexao);
 }
 
 void TKoCustomDatabase::CommitRetaining()
 {
     QSqlDatabase conexao = Conexao();
+    if (!FAdaptador->EmTransacao())
+        return;
     FAdaptador->CommitRetaining(conexao);
+    FEscritaPendente = false;
 }
 
 void TKoCustomDatabase::RollbackRetaining()
 {
     QSqlDatabase conexao = Conexao();
+    if (!FAdaptador->EmTransacao())
+        return;
+    // Whatever happens to the rollback, nothing written before it is to be
+    // committed later.
+    FEscritaPendente = false;
     FAdaptador->RollbackRetaining(conexao);
 }
 
 bool TKoCustomDatabase::InTransaction() const
 {
     return Connected() && FAdaptador->EmTransacao();
+}
+
+void TKoCustomDatabase::FinalizaTransacao()
+{
+    const bool confirma = !FEscritaPendente;
+    FEscritaPendente = false;
+    if (!InTransaction())
+        return;
+    QSqlDatabase conexao = Conexao();
+    FAdaptador->EncerraTransacao(conexao, confirma);
+}
+
+void TKoCustomDatabase::ConfereConexao()
+{
+    if (!Connected() || Perdida())
+        return;
+    try {
+        QSqlDatabase conexao = Conexao();
+        FAdaptador->ConfereConexao(conexao, FDriverName, LimitesExecucao().ConfereConexaoMs);
+    } catch (const Exception&) {
+        FPerdida = true;
+    }
 }
 
 void TKoCustomDatabase::GetDatabase(TKoCustomDatabase* pai)

@@ -11,28 +11,24 @@
 #include <memory>
 
 class TAdaptadorConexao;
-class QSqlQuery;
 
-// What happens to an open transaction when the connection closes.
-enum class TKoDisconnectAction { xdCommit, xdRollback };
-
-struct TKoTxOptions {
-    bool AutoStart = true;
-    bool AutoStop = false;
-    bool AutoCommit = false;
-    TKoDisconnectAction DisconnectAction = TKoDisconnectAction::xdRollback;
-};
-
-// The connection every query, table and transaction of the system runs on.
-// It keeps server, database, user, password and port apart and rebuilds the
-// driver's parameter list from them at every opening.
+// The connection every query and table of the system runs on. It keeps
+// server, database, user, password and port apart and rebuilds the driver's
+// parameter list from them at every opening.
 //
 // Driver ids and the Qt SQL driver behind each: "FB" the project's own
 // Firebird driver (embedded for a local file, the server over TCP for
-// host:path), "PG" QPSQL, "MSSQL" QODBC, "SQLite" QSQLITE, "Ora" QOCI.
-// A database text of the form "Provider=MSDASQL.1;...;Data Source=NAME"
-// names an ODBC data source and is opened through QODBC whatever the
-// driver id; the driver id still decides translation and time limits.
+// host:path), "PG" QPSQL, "MSSQL" QODBC (a connection string for the SQL
+// Server ODBC driver, built from host, port, database, user and password),
+// "SQLite" QSQLITE, "Ora" QOCI. A database text of the form
+// "Provider=MSDASQL.1;...;Data Source=NAME" names an ODBC data source and is
+// opened through QODBC whatever the driver id; the driver id still decides
+// translation and time limits.
+//
+// Transactions: opening starts none. The first statement of a query starts
+// one; CommitRetaining and RollbackRetaining keep it open for the next
+// statements; FinalizaTransacao ends it, so that between two cycles of the
+// monitor the connection holds nothing on the server.
 class TKoCustomDatabase : public QObject {
     Q_OBJECT
 public:
@@ -49,8 +45,9 @@ public:
     QString Password;
     QString NmUsuario;
     int Port = 0;
-    QString NmMaquina() const { return {}; }
-    QString NrIP() const { return {}; }
+    // The ODBC driver that serves "MSSQL" (as registered in odbcinst.ini);
+    // empty for the machine's default, FreeTDS.
+    QString DriverOdbc;
 
     QString DriverName() const { return FDriverName; }
     void SetDriverName(const QString& id) { FDriverName = id; }
@@ -59,32 +56,51 @@ public:
     const QStringList& Params() const { return FParams; }
     const QList<TKoMapRule>& MapRules() const { return FMapRules; }
     bool OwnMapRules() const { return FOwnMapRules; }
-    TKoTxOptions TxOptions;
 
     bool GravaLog() const { return FGravaLog; }
     void SetGravaLog(bool valor);
     TKoGravaLog* DadosGravaLog() const { return FDadosGravaLog.get(); }
 
-    bool Connected() const;
+    // True while the server connection is open. Safe from any thread.
+    bool Connected() const { return FConectada.load(); }
     void SetConnected(bool valor);
     void Open() { SetConnected(true); }
+    // Closes, rolling back an open transaction. A lost connection is only
+    // dropped, with its prepared statements: no rollback is attempted.
     void Close() { SetConnected(false); }
 
-    void StartTransaction();
-    void Commit();
-    void Rollback();
+    // True when the link to the server is known to be gone: a statement,
+    // commit, rollback or ConfereConexao failed with a connection-level
+    // error. Cleared by the next successful opening. Safe from any thread.
+    bool Perdida() const { return FPerdida.load(); }
+    // A cheap liveness check, meant once per connection before each cycle:
+    // one trivial round trip under a short time limit, outside any
+    // transaction; a failure marks the connection Perdida (and raises
+    // nothing). A closed connection is left as it is.
+    void ConfereConexao();
+
+    // Commits (rolls back) the open transaction and keeps a transaction open
+    // for the next statements; without an open transaction there is nothing
+    // to do. EDatabaseError when closed or on failure.
     void CommitRetaining();
     void RollbackRetaining();
     bool InTransaction() const;
+    // Ends the open transaction, if any: a hard commit when nothing was
+    // written since the last commit, a hard rollback when a write was left
+    // uncommitted (so that no later commit can publish it). Afterwards the
+    // connection holds no transaction on the server. EDatabaseError on
+    // failure.
+    void FinalizaTransacao();
+    // A statement that may have written ran since the last commit or rollback.
+    bool EscritaPendente() const { return FEscritaPendente; }
 
     // Makes this connection a copy of a parent connection and opens it.
     void GetDatabase(TKoCustomDatabase* pai);
 
-    // Unattended operation: a link known to be gone, a cheap check of the
-    // link before a cycle, and the end of the cycle's transaction.
-    bool Perdida() const { return false; }
-    void ConfereConexao() {}
-    void FinalizaTransacao() {}
+    // For the query and table components: start the transaction when none
+    // is open; note a statement that may write.
+    void GaranteTransacao();
+    void MarcaEscrita() { FEscritaPendente = true; }
 
     // The Qt connection (valid while open) and its driver-specific helper.
     QSqlDatabase Conexao() const;
@@ -112,7 +128,9 @@ private:
     std::unique_ptr<TKoGravaLog> FDadosGravaLog;
     QString FNomeConexao;
     quint64 FGeracao = 0;
-    std::atomic<bool> FConectada = false;  // read from other threads
+    bool FEscritaPendente = false;
+    std::atomic<bool> FConectada{false};
+    std::atomic<bool> FPerdida{false};
     std::unique_ptr<TAdaptadorConexao> FAdaptador;
 };
 

@@ -1,7 +1,10 @@
 #include "dblayer/KoQuery.h"
 
 #include "dblayer/AdaptadorConexao.h"
+#include "base/Apara.h"
 #include "base/Erros.h"
+#include "base/TextoAscii.h"
+#include "dblayer/ErroSql.h"
 #include "dblayer/KoDatabase.h"
 #include "dblayer/LimitesExecucao.h"
 #include "dblayer/ParametrosSQL.h"
@@ -96,13 +99,11 @@ bool TKoCustomQuery::PreparaComando(const QString& texto)
     // values, as long as its text and its attachment are the same.
     {
         NovoComando(conexao, banco.Geracao());
-        auto& comando = FComando;
-        if (!comando->prepare(texto)) {
-            const QSqlError e = comando->lastError();
-            const QString texto = e.databaseText().trimmed().isEmpty() ? e.text().trimmed()
-                                                                       : e.databaseText().trimmed();
+        if (!FComando->prepare(texto)) {
+            const QSqlError erro = FComando->lastError();
+            banco.Adaptador().RegistraFalha(conexao, erro, FComando.get());
             DescartaComando();
-            throw EDatabaseError(texto);
+            throw EDatabaseError(TextoDoErroSql(erro));
         }
         FTextoPreparado = texto;
         FNomesParametros = NomesParametros(texto);
@@ -130,23 +131,35 @@ void TKoCustomQuery::BindParametros()
 
 void TKoCustomQuery::RodaNoServidor(int limiteMs)
 {
+    TKoDatabase& banco = Banco();
+    // The statement, its preparation included, runs in the connection's
+    // transaction, which the first statement starts.
+    banco.GaranteTransacao();
     const bool preparado = PreparaComando(FTextoEnviado);
-    QSqlDatabase conexao = Banco().Conexao();
+    QSqlDatabase conexao = banco.Conexao();
     QString erro;
-    if (!Banco().Adaptador().Executa(conexao, *FComando, preparado ? nullptr : &FTextoEnviado, limiteMs, erro))
+    if (!banco.Adaptador().Executa(conexao, *FComando, preparado ? nullptr : &FTextoEnviado, limiteMs, erro)) {
+        // Nothing of a failed statement (a cursor, a lock) stays behind.
+        FComando->finish();
         throw EDatabaseError(erro);
+    }
 }
 
 void TKoCustomQuery::ExecutaNoServidor(int limiteMs)
 {
+    Banco().MarcaEscrita();
     RodaNoServidor(limiteMs);
     FComando->finish();
 }
 
-void TKoCustomQuery::AbreCursorNoServidor()
+void TKoCustomQuery::AbreCursorNoServidor(int limiteMs)
 {
     LimpaResultado();
-    RodaNoServidor(0);
+    // A selectable procedure or a data-changing statement that returns rows
+    // may write; a plain SELECT does not.
+    if (!MaiusculasAscii(Apara(FTextoEnviado).left(6)).startsWith(QLatin1String("SELECT")))
+        Banco().MarcaEscrita();
+    RodaNoServidor(limiteMs);
     CarregaLinhas();
     FComando->finish();
     FAtiva = true;
@@ -173,11 +186,12 @@ void TKoCustomQuery::CarregaLinhas()
     }
     // A fetch that fails ends the loop like the last row: a partial result
     // must not pass for the whole one.
-    const QSqlError erro = FComando->lastError();
-    if (erro.isValid()) {
+    if (FComando->lastError().isValid()) {
         LimpaResultado();
-        throw EDatabaseError(erro.databaseText().trimmed().isEmpty() ? erro.text().trimmed()
-                                                                     : erro.databaseText().trimmed());
+        QSqlDatabase conexao = Banco().Conexao();
+        const QString mensagem = Banco().Adaptador().MensagemDaFalha(conexao, *FComando);
+        FComando->finish();
+        throw EDatabaseError(mensagem);
     }
 }
 

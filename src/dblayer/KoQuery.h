@@ -25,8 +25,7 @@ public:
     TKoDatabase* Database() const { return FDatabase; }
     void SetDatabase(TKoDatabase* banco);
 
-    bool AutoTransacao = true;  // kept with the component; nothing depends on it
-    bool TempoLimite = true;    // statements of ExecSQL/TryExecSQL get the driver's time limit
+    bool TempoLimite = true;    // every statement gets the driver's time limit (Open included)
 
     TListaLinhas SQL;
 
@@ -43,19 +42,20 @@ public:
     bool Bof() const { return FRegistro == 0; }
     int RecordCount() const { return int(FLinhas.size()); }
     int RecNo() const { return FAtiva && !FLinhas.empty() ? FRegistro + 1 : 0; }
-    void FetchAll() {}  // rows are fetched whole at opening
     void Close();
 
     // Deleting the current row through a query is always refused, silently.
     void Delete();
 
 protected:
-    // Runs the statement now in FTextoEnviado under the time limit (ms; 0 none).
+    // Runs the statement now in FTextoEnviado under the time limit (ms; 0
+    // none), inside the connection's transaction; it counts as a write.
     void ExecutaNoServidor(int limiteMs);
-    // Opens the statement now in FTextoEnviado as a result set, with no limit.
-    void AbreCursorNoServidor();
+    // Opens the statement now in FTextoEnviado as a result set under the
+    // time limit and reads every row; anything but a SELECT counts as a write.
+    void AbreCursorNoServidor(int limiteMs);
     void LimpaResultado();
-    // The execution time limit of ExecSQL and TryExecSQL for this driver.
+    // The execution time limit of the statements for this driver.
     int LimiteMs() const;
     bool EhPostgres() const;
     TKoDatabase& Banco() const;  // EDatabaseError when no connection is set

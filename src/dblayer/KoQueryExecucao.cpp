@@ -22,6 +22,19 @@ bool EhRetentavel(const QString& mensagem)
     return m.contains(QLatin1String("TIMEOUT EXPIRED")) || m.contains(QLatin1String("DEADLOCK"));
 }
 
+// Writes the failure line of a statement and gives the message to raise: the
+// statement's own, followed by the log's failure when the line could not be
+// written (callers look for TIMEOUT EXPIRED and DEADLOCK in the first part).
+QString GravaFalhaNoLog(const QString& nmUsuario, const QString& linha, const QString& mensagem)
+{
+    try {
+        GravaLinhaLog(NomeMaquina(), IPLocal(), nmUsuario, linha);
+        return mensagem;
+    } catch (const EInOutError& e) {
+        return mensagem + QStringLiteral("\r\n") + e.Message();
+    }
+}
+
 } // namespace
 
 bool TKoQuery::EhConsulta(const QString& texto)
@@ -49,7 +62,7 @@ void TKoQuery::Open()
     try {
         if (EhConsulta(SQL.Text())) {
             ConverteSQL();
-            AbreCursorNoServidor();
+            AbreCursorNoServidor(LimiteMs());
         } else {
             ExecSQL();
         }
@@ -73,8 +86,6 @@ void TKoQuery::ExecSQL()
     ConverteSQL();
     const int limite = LimiteMs();
     try {
-        if (EhPostgres() && !FDatabase->InTransaction())
-            FDatabase->StartTransaction();
         ExecutaNoServidor(limite);
     } catch (const Exception& e) {
         if (EhPostgres()) {
@@ -84,20 +95,20 @@ void TKoQuery::ExecSQL()
             }
         }
         const QString texto = SQL.Text();
-        GravaLinhaLog(NomeMaquina(), IPLocal(), FDatabase ? FDatabase->NmUsuario : QString(),
-                      QStringLiteral("ExecSQL (") + e.Message() + QStringLiteral("): ") + texto);
         QString mensagem = e.Message();
         if (MaiusculasAscii(mensagem).contains(QLatin1String("TIMEOUT EXPIRED")))
             mensagem = QStringLiteral("ERRO PROVÁVEL DE DEADLOCK :\r\r") + texto;
-        throw EDatabaseError(mensagem);
+        throw EDatabaseError(GravaFalhaNoLog(FDatabase ? FDatabase->NmUsuario : QString(),
+                                           QStringLiteral("ExecSQL (") + e.Message() + QStringLiteral("): ")
+                                               + texto,
+                                           mensagem));
     }
 }
 
 void TKoQuery::TentaUmaVez(int limiteMs)
 {
     TKoDatabase& banco = Banco();
-    if (EhPostgres() && !banco.InTransaction())
-        banco.StartTransaction();
+    banco.GaranteTransacao();
     QSqlDatabase conexao = banco.Conexao();
     TAdaptadorConexao& adaptador = banco.Adaptador();
     adaptador.MarcaTentativa(conexao);
@@ -127,12 +138,13 @@ void TKoQuery::TryExecSQL()
             return;
         } catch (const Exception& e) {
             ++tentativa;
-            if (EhRetentavel(e.Message()) && tentativa <= kRetentativas)
+            // A lost connection will not come back by waiting for it.
+            if (EhRetentavel(e.Message()) && tentativa <= kRetentativas && !Banco().Perdida())
                 continue;
-            GravaLinhaLog(NomeMaquina(), IPLocal(), FDatabase ? FDatabase->NmUsuario : QString(),
-                          QStringLiteral("TryExecSQL (Tentativa: %1) (").arg(tentativa) + e.Message()
-                              + QStringLiteral("): ") + SQL.Text());
-            throw EDatabaseError(e.Message());
+            throw EDatabaseError(GravaFalhaNoLog(FDatabase ? FDatabase->NmUsuario : QString(),
+                                               QStringLiteral("TryExecSQL (Tentativa: %1) (").arg(tentativa)
+                                                   + e.Message() + QStringLiteral("): ") + SQL.Text(),
+                                               e.Message()));
         }
     }
 }

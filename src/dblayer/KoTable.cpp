@@ -2,7 +2,10 @@
 
 #include "base/Apara.h"
 #include "base/Erros.h"
+#include "dblayer/AdaptadorConexao.h"
+#include "dblayer/ErroSql.h"
 #include "dblayer/KoDatabase.h"
+#include "dblayer/LimitesExecucao.h"
 
 #include <QSqlError>
 #include <QSqlField>
@@ -41,12 +44,12 @@ ModeloTabela& ModeloDe(const std::unique_ptr<QSqlTableModel>& modelo)
     return static_cast<ModeloTabela&>(*modelo);
 }
 
-[[noreturn]] void FalhaDoModelo(const QSqlTableModel& modelo, const QString& acao)
+[[noreturn]] void FalhaDoModelo(TKoDatabase& banco, const QSqlTableModel& modelo, const QString& acao)
 {
-    const QSqlError e = modelo.lastError();
-    const QString texto = e.databaseText().trimmed().isEmpty() ? e.text().trimmed()
-                                                               : e.databaseText().trimmed();
-    throw EDatabaseError(texto.isEmpty() ? acao : texto);
+    const QSqlError erro = modelo.lastError();
+    QSqlDatabase conexao = banco.Conexao();
+    banco.Adaptador().RegistraFalha(conexao, erro);
+    throw EDatabaseError(TextoDoErroSql(erro, acao));
 }
 
 } // namespace
@@ -57,9 +60,13 @@ TKoCustomTable::~TKoCustomTable() = default;
 
 void TKoCustomTable::SetDatabase(TKoDatabase* banco)
 {
+    if (FDatabase)
+        disconnect(FDatabase, nullptr, this, nullptr);
     FDatabase = banco;
     if (!banco)
         return;
+    // The rows shown belong to the connection: they go when it closes.
+    connect(banco, &TKoCustomDatabase::AntesDeFechar, this, &TKoCustomTable::Close);
     // On Oracle the table is looked up in the login user's schema.
     if (!Apara(banco->User).isEmpty() && banco->DriverName() == QLatin1String("Ora"))
         FSchemaName = banco->User;
@@ -89,12 +96,21 @@ void TKoCustomTable::Open()
 
 void TKoCustomTable::AbreCursor()
 {
-    auto modelo = std::make_unique<ModeloTabela>(nullptr, FDatabase->Conexao());
+    QSqlDatabase conexao = FDatabase->Conexao();
+    const TLimitesExecucao& limites = LimitesExecucao();
+    FDatabase->Adaptador().DefineLimite(
+        conexao, FDatabase->DriverName() == QLatin1String("FB") ? limites.FirebirdMs : limites.OutrosMs);
+    auto modelo = std::make_unique<ModeloTabela>(nullptr, conexao);
     modelo->setEditStrategy(QSqlTableModel::OnManualSubmit);
-    const QString nome = FSchemaName.isEmpty() ? TableName : FSchemaName + u'.' + TableName;
+    // PostgreSQL keeps an unquoted name in lower case, and Qt's driver looks
+    // a table up as written.
+    const QString tabela = FDatabase->DriverName() == QLatin1String("PG") && !TableName.startsWith(u'"')
+        ? TableName.toLower()
+        : TableName;
+    const QString nome = FSchemaName.isEmpty() ? tabela : FSchemaName + u'.' + tabela;
     modelo->setTable(nome);
     if (modelo->record().isEmpty())
-        FalhaDoModelo(*modelo, QStringLiteral("Tabela %1 não encontrada").arg(nome));
+        FalhaDoModelo(*FDatabase, *modelo, QStringLiteral("Tabela %1 não encontrada").arg(nome));
     FModelo = std::move(modelo);
     if (!FbCarregado) {
         if (!Apara(IndexFieldNames).isEmpty())
@@ -109,7 +125,9 @@ void TKoCustomTable::AbreCursor()
         m.CamposOrdem << campo.trimmed();
     m.setFilter(Filtered ? Filter : QString());
     if (!m.select())
-        FalhaDoModelo(m, QStringLiteral("Não foi possível abrir a tabela %1").arg(nome));
+        FalhaDoModelo(*FDatabase, m, QStringLiteral("Não foi possível abrir a tabela %1").arg(nome));
+    // Every row is read now (the queue is small): no cursor stays open to
+    // keep the driver's automatic transaction, or a read lock, alive.
     while (m.canFetchMore())
         m.fetchMore();
     FAtiva = true;
@@ -178,7 +196,7 @@ void TKoCustomTable::Post()
     if (!FModelo->submitAll()) {
         FModelo->revertAll();
         FLinhaNova = -1;
-        FalhaDoModelo(*FModelo, QStringLiteral("Não foi possível gravar a linha"));
+        FalhaDoModelo(*FDatabase, *FModelo, QStringLiteral("Não foi possível gravar a linha"));
     }
     FLinhaNova = -1;
 }
@@ -189,6 +207,6 @@ void TKoCustomTable::Delete(int linha)
         throw EDatabaseError(QStringLiteral("A tabela %1 está fechada").arg(TableName));
     if (!FModelo->removeRow(linha) || !FModelo->submitAll()) {
         FModelo->revertAll();
-        FalhaDoModelo(*FModelo, QStringLiteral("Não foi possível excluir a linha"));
+        FalhaDoModelo(*FDatabase, *FModelo, QStringLiteral("Não foi possível excluir a linha"));
     }
 }

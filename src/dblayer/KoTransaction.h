@@ -4,22 +4,15 @@
 
 #include <QObject>
 
-// The transaction component of a connection. It only carries options:
-// transactions are started by the query component and committed or rolled
-// back through the connection.
+// The transaction component of a connection. It carries nothing of its own:
+// transactions are started by the query component and committed, rolled
+// back and ended through the connection.
 class TKoCustomTransaction : public QObject {
     Q_OBJECT
 public:
-    explicit TKoCustomTransaction(QObject* owner = nullptr) : QObject(owner)
-    {
-        Options.AutoCommit = false;
-        Options.AutoStop = false;
-        Options.AutoStart = true;
-        Options.DisconnectAction = TKoDisconnectAction::xdRollback;
-    }
+    explicit TKoCustomTransaction(QObject* owner = nullptr) : QObject(owner) {}
 
     TKoCustomDatabase* Connection = nullptr;
-    TKoTxOptions Options;
 };
 
 class TKoTransaction : public TKoCustomTransaction {

@@ -2,6 +2,7 @@
 
 #include "base/Erros.h"
 #include "base/ListaLinhas.h"
+#include "dblayer/ErroSql.h"
 #include "dblayer/traducao/ExpandeAsterisco.h"
 
 #include <QSqlError>
@@ -16,7 +17,7 @@ QStringList ListaColunasPelaConexao(const QSqlDatabase& conexao, const QString& 
     QSqlQuery consulta(conexao);
     consulta.setForwardOnly(true);
     if (!consulta.exec(linhas.Text()))
-        throw EDatabaseError(QStringLiteral("Erro KoQuery.Open: ") + consulta.lastError().text());
+        throw EDatabaseError(QStringLiteral("Erro KoQuery.Open: ") + TextoDoErroSql(consulta.lastError()));
 
     QStringList colunas;
     while (consulta.next())

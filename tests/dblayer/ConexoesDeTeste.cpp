@@ -4,6 +4,7 @@
 #include "BancoTeste.h"
 #include "dblayer/firebird/DriverFirebird.h"
 
+#include <QDir>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -41,6 +42,12 @@ QSqlDatabase ConexaoBruta(const BancoDeTeste& banco, const QString& nome)
         }
         break;
     }
+    case Servidor::OdbcSqlite:
+        // A short busy limit: a client that meets the layer's lock gives up
+        // in a moment instead of the driver's 100 s.
+        c = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), nome);
+        c.setDatabaseName(QStringLiteral("DRIVER={SQLite3};Database=%1;Timeout=300").arg(banco.bancoBruto));
+        break;
     case Servidor::Postgres:
     case Servidor::OdbcPostgres:
         c = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), nome);
@@ -65,8 +72,14 @@ QString NomeDoServidor(Servidor s)
     case Servidor::FirebirdServidor: return QStringLiteral("FirebirdServidor");
     case Servidor::Postgres: return QStringLiteral("Postgres");
     case Servidor::OdbcPostgres: return QStringLiteral("OdbcPostgres");
+    case Servidor::OdbcSqlite: return QStringLiteral("OdbcSqlite");
     }
     return {};
+}
+
+std::string NomeDoParametro(const testing::TestParamInfo<Servidor>& info)
+{
+    return NomeDoServidor(info.param).toStdString();
 }
 
 BancoDeTeste CriaBancoDeTeste(Servidor s)
@@ -104,6 +117,16 @@ BancoDeTeste CriaBancoDeTeste(Servidor s)
         b.databaseName = QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Data Source=") + dsn;
         b.usuario = AmbienteTeste::pgUsuario();
         b.senha = AmbienteTeste::pgSenha();
+        break;
+    }
+    case Servidor::OdbcSqlite: {
+        b.bancoBruto = QDir(AmbienteTeste::pastaTemporaria())
+                           .filePath(AmbienteTeste::nomeUnico(QStringLiteral("camada")) + ".sqlite");
+        ExecutaFora(b, QString::fromLatin1(kTabelaPostgres).chopped(1));
+        const QString dsn =
+            BancoTeste::criaDsnOdbcSqlite(AmbienteTeste::nomeUnico(QStringLiteral("dsn")), b.bancoBruto);
+        b.driverId = QStringLiteral("FB");
+        b.databaseName = QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Data Source=") + dsn;
         break;
     }
     }
@@ -161,17 +184,31 @@ void ExecutaFora(const BancoDeTeste& banco, const QString& sql)
     QSqlDatabase::removeDatabase(nome);
 }
 
-qint64 LeInteiroFora(const BancoDeTeste& banco, const QString& sql)
+namespace {
+
+QVariant LeFora(const BancoDeTeste& banco, const QString& sql)
 {
     const QString nome = NomeConexaoBruta();
-    qint64 valor = 0;
+    QVariant valor;
     {
         QSqlDatabase c = ConexaoBruta(banco, nome);
         QSqlQuery q(c);
         if (!q.exec(sql) || !q.next())
-            throw std::runtime_error(("LeInteiroFora: " + q.lastError().text()).toStdString());
-        valor = q.value(0).toLongLong();
+            throw std::runtime_error(("LeFora: " + q.lastError().text()).toStdString());
+        valor = q.value(0);
     }
     QSqlDatabase::removeDatabase(nome);
     return valor;
+}
+
+} // namespace
+
+qint64 LeInteiroFora(const BancoDeTeste& banco, const QString& sql)
+{
+    return LeFora(banco, sql).toLongLong();
+}
+
+QString LeTextoFora(const BancoDeTeste& banco, const QString& sql)
+{
+    return LeFora(banco, sql).toString();
 }

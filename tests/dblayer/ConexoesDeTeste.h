@@ -4,22 +4,28 @@
 
 #include <QString>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <memory>
 #include <thread>
 
 // The servers a database-layer test runs on, each with a fresh database
-// holding the table T (ID primary key, V integer, NOME text).
-enum class Servidor { FirebirdLocal, FirebirdServidor, Postgres, OdbcPostgres };
+// holding the table T (ID primary key, V integer, NOME text). OdbcSqlite is
+// an SQLite file behind the SQLite ODBC driver, as the Bruma queue of the
+// demo.
+enum class Servidor { FirebirdLocal, FirebirdServidor, Postgres, OdbcPostgres, OdbcSqlite };
 
 QString NomeDoServidor(Servidor s);
+// The server's name as the name of a parametrized test's instance.
+std::string NomeDoParametro(const testing::TestParamInfo<Servidor>& info);
 
 struct BancoDeTeste {
     Servidor servidor;
     QString driverId;     // "FB" or "PG" (ODBC keeps "FB", as the Bruma connection does)
     QString databaseName; // what the connection's DatabaseName gets
     QString usuario, senha;
-    QString bancoBruto;   // as BancoTeste returned it, to run SQL from outside
+    QString bancoBruto;   // as BancoTeste returned it (SQLite: the file), to run SQL from outside
 };
 
 BancoDeTeste CriaBancoDeTeste(Servidor s);
@@ -46,5 +52,6 @@ private:
 
 // Runs SQL on the database outside the layer and commits (table set-up).
 void ExecutaFora(const BancoDeTeste& banco, const QString& sql);
-// An integer read outside the layer.
+// An integer, a text read outside the layer.
 qint64 LeInteiroFora(const BancoDeTeste& banco, const QString& sql);
+QString LeTextoFora(const BancoDeTeste& banco, const QString& sql);

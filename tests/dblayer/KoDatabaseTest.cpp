@@ -4,10 +4,18 @@
 #include "ConexoesDeTeste.h"
 
 #include "base/Erros.h"
+#include "dblayer/ConexaoQt.h"
 #include "dblayer/KoDatabase.h"
 #include "dblayer/MapRules.h"
 
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+
 #include <gtest/gtest.h>
+
+#include <future>
+#include <thread>
 
 namespace {
 
@@ -135,9 +143,87 @@ TEST(Abertura, FonteOdbcAbrePeloOdbcQualquerQueSejaODriver)
     EXPECT_TRUE(db->Connected());
     EXPECT_EQ(db->DriverName(), "FB");
     EXPECT_EQ(db->Conexao().driverName(), "QODBC");
-    EXPECT_TRUE(db->InTransaction());
+    EXPECT_FALSE(db->InTransaction());  // opening starts no transaction
     db->Close();
     EXPECT_FALSE(db->Connected());
+}
+
+TEST(SqlServer, TextoDeConexaoOdbcDasPropriedades)
+{
+    struct Caso {
+        const char* nome;
+        QStringList params;
+        QString driver, esperado;
+    };
+    const Caso casos[] = {
+        {"tudo", {"Server=srv", "Database=erp", "User_name=sa", "Password=s3nha", "Port=1444"}, "",
+         "DRIVER={FreeTDS};SERVER=srv;PORT=1444;DATABASE=erp;UID=sa;PWD=s3nha;"},
+        {"porta 0 e a 1433", {"Server=srv", "Database=erp"}, "", "DRIVER={FreeTDS};SERVER=srv;PORT=1433;DATABASE=erp;"},
+        {"valores entre chaves", {"Server=srv", "Database=e;rp", "User_name=s{a}", "Password= x=y "}, "",
+         "DRIVER={FreeTDS};SERVER=srv;PORT=1433;DATABASE={e;rp};UID={s{a}}};PWD={ x=y };"},
+        {"outro driver", {"Server=srv", "Database="}, "ODBC Driver 18 for SQL Server",
+         "DRIVER={ODBC Driver 18 for SQL Server};SERVER=srv;PORT=1433;"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nome);
+        EXPECT_EQ(ConexaoQt::TextoConexaoMssql(c.params, c.driver), c.esperado);
+    }
+}
+
+// There is no SQL Server here: a listener on loopback stands in for it, and
+// sees the driver's first TDS packet (a pre-login, type 0x12) arrive at the
+// host and port of the configuration. It answers nothing and hangs up, so
+// the opening fails with the ODBC driver's own error.
+TEST(SqlServer, ConexaoVaiAoHostEPortaConfigurados)
+{
+    std::promise<quint16> porta;
+    std::promise<QByteArray> primeiroPacote;
+    std::thread servidor([&] {
+        QTcpServer escuta;
+        if (!escuta.listen(QHostAddress::LocalHost, 0)) {
+            porta.set_value(0);
+            primeiroPacote.set_value({});
+            return;
+        }
+        porta.set_value(escuta.serverPort());
+        QByteArray recebido;
+        if (escuta.waitForNewConnection(30000)) {
+            QTcpSocket* cliente = escuta.nextPendingConnection();
+            if (cliente->waitForReadyRead(10000))
+                recebido = cliente->readAll();
+            cliente->abort();
+        }
+        primeiroPacote.set_value(recebido);
+    });
+    const quint16 p = porta.get_future().get();
+    ASSERT_NE(p, 0);
+
+    TKoDatabase db;
+    db.SetDriverName("MSSQL");
+    db.SetDatabaseName("127.0.0.1:erp");
+    db.Port = p;
+    db.User = "sa";
+    db.Password = "x;y";
+    try {
+        db.Open();
+        ADD_FAILURE() << "abriu sem servidor";
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.Message().contains("FreeTDS")) << e.Message().toStdString();
+    }
+    EXPECT_FALSE(db.Connected());
+    const QByteArray recebido = primeiroPacote.get_future().get();
+    servidor.join();
+    ASSERT_FALSE(recebido.isEmpty()) << "nenhuma conexão chegou a 127.0.0.1:" << p;
+    EXPECT_EQ(recebido.at(0), char(0x12));
+
+    // Another ODBC driver named on the connection is the one asked for.
+    db.DriverOdbc = "Driver Que Nao Existe";
+    try {
+        db.Open();
+        ADD_FAILURE();
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.Message().contains("Driver Que Nao Existe")) << e.Message().toStdString();
+    }
 }
 
 TEST(GetDatabase, CopiaOPaiEAbre)

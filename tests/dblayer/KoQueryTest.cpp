@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 QString LogDeHoje(const QString& pasta)
@@ -198,23 +200,71 @@ TEST_F(KoQueryFirebird, ErroNaBuscaDasLinhasNaoPassaPorResultadoParcial)
 
 TEST_F(KoQueryFirebird, TempoLimiteCortaComandoLongoERedigeAMensagem)
 {
-    LimitesExecucao().FirebirdMs = 700;
     const QString bloco = "EXECUTE BLOCK AS DECLARE I BIGINT = 0; BEGIN WHILE (I < 5000000000) DO I = I + 1; END";
-    q.SQL.Clear();
-    q.SQL.Add(bloco);
-    try {
-        q.ExecSQL();
-        FAIL() << "o comando não foi cortado";
-    } catch (const EDatabaseError& e) {
-        EXPECT_EQ(e.Message(), "ERRO PROVÁVEL DE DEADLOCK :\r\r" + bloco + "\r\n");
+    {
+        TLimitesExecucao curtos;
+        curtos.FirebirdMs = 700;
+        const TLimitesDeTeste limites(curtos);
+        q.SQL.Clear();
+        q.SQL.Add(bloco);
+        try {
+            q.ExecSQL();
+            FAIL() << "o comando não foi cortado";
+        } catch (const EDatabaseError& e) {
+            EXPECT_EQ(e.Message(), "ERRO PROVÁVEL DE DEADLOCK :\r\r" + bloco + "\r\n");
+        }
     }
-    LimitesExecucao() = TLimitesExecucao();
     EXPECT_TRUE(LogDeHoje(pasta).contains("TIMEOUT EXPIRED"));
 
     // The connection goes on working after the cancel.
     Executa("INSERT INTO T (ID, V) VALUES (9, 9)");
     db->CommitRetaining();
     EXPECT_EQ(LeInteiroFora(*banco, "SELECT COUNT(*) FROM T WHERE ID = 9"), 1);
+}
+
+// A daily log that cannot be written does not hide the statement's error:
+// the statement's message comes first (the retries and the callers read
+// it), the log's failure after it.
+TEST_F(KoQueryFirebird, LogQueNaoGravaVemDepoisDoErroDoComando)
+{
+    Executa("INSERT INTO T (ID, V) VALUES (1, 1)");
+    // A folder where today's file should be: the line cannot be written.
+    QDir().mkpath(pasta + "/Logs/" + NomeMaquina() + "-" + QDate::currentDate().toString("yyyyMMdd") + ".log");
+    struct Caso {
+        const char* nome;
+        std::function<void()> executa;
+        const char* inicio;
+    };
+    const Caso casos[] = {
+        {"ExecSQL", [this] { q.ExecSQL(); }, "violation of PRIMARY or UNIQUE KEY"},
+        {"TryExecSQL", [this] { q.TryExecSQL(); }, "violation of PRIMARY or UNIQUE KEY"},
+        {"Open", [this] { q.Open(); }, "Erro KoQuery.Open: violation of PRIMARY or UNIQUE KEY"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nome);
+        q.SQL.Clear();
+        q.SQL.Add("INSERT INTO T (ID, V) VALUES (1, 2)");
+        try {
+            c.executa();
+            FAIL();
+        } catch (const EDatabaseError& e) {
+            EXPECT_TRUE(e.Message().startsWith(c.inicio)) << e.Message().toStdString();
+            EXPECT_TRUE(e.Message().contains("\r\nNão foi possível abrir o arquivo de log ")) << e.Message().toStdString();
+        }
+    }
+    // A time-out keeps its rewording in front.
+    TLimitesExecucao curtos;
+    curtos.FirebirdMs = 300;
+    const TLimitesDeTeste limites(curtos);
+    q.SQL.Clear();
+    q.SQL.Add("EXECUTE BLOCK AS DECLARE I BIGINT = 0; BEGIN WHILE (I < 5000000000) DO I = I + 1; END");
+    try {
+        q.ExecSQL();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.Message().startsWith("ERRO PROVÁVEL DE DEADLOCK :\r\rEXECUTE BLOCK")) << e.Message().toStdString();
+        EXPECT_TRUE(e.Message().contains("\r\nNão foi possível abrir o arquivo de log ")) << e.Message().toStdString();
+    }
 }
 
 TEST_F(KoQueryFirebird, RegistroDeComandosQuandoLigado)

@@ -1,9 +1,11 @@
 // The table component over QX_INTEGRA as the window uses it: filter, index
 // list, key marking once, appending and the errors of posting.
 #include "BancoTeste.h"
+#include "ConexoesDeTeste.h"
 
 #include "base/Erros.h"
 #include "dblayer/KoDatabase.h"
+#include "dblayer/KoQuery.h"
 #include "dblayer/KoTable.h"
 
 #include <gtest/gtest.h>
@@ -106,5 +108,46 @@ TEST(KoTableSchema, OracleProcuraNoEsquemaDoUsuario)
     tabela.SetDatabase(&db);
     EXPECT_EQ(tabela.SchemaName(), "");
 }
+
+// The queue view reads on a connection of its own while the cycle runs on
+// others: once open it holds no cursor and no transaction on the server.
+class KoTableSemTransacao : public testing::TestWithParam<Servidor> {};
+
+TEST_P(KoTableSemTransacao, DepoisDeAbrirNadaFicaPresoNoServidor)
+{
+    const BancoDeTeste banco = CriaBancoDeTeste(GetParam());
+    for (int id = 1; id <= 300; ++id)  // more than one fetch of the model
+        ExecutaFora(banco, QString("INSERT INTO T (ID, V) VALUES (%1, 0)").arg(id));
+    auto db = AbreKoDatabase(banco);
+    QString transacoes;
+    if (GetParam() == Servidor::FirebirdServidor || GetParam() == Servidor::Postgres) {
+        TKoQuery q;
+        q.SetDatabase(db.get());
+        q.SQL.Add(GetParam() == Servidor::Postgres ? "SELECT pg_backend_pid() AS ID"
+                                                   : "SELECT CURRENT_CONNECTION AS ID FROM RDB$DATABASE");
+        q.Open();
+        transacoes = GetParam() == Servidor::Postgres
+            ? "SELECT COUNT(*) FROM pg_stat_activity WHERE state <> 'idle' AND pid = " + q.FieldByName("ID").AsString()
+            : "SELECT COUNT(*) FROM MON$TRANSACTIONS WHERE MON$ATTACHMENT_ID = " + q.FieldByName("ID").AsString();
+        db->FinalizaTransacao();
+    }
+    TKoTable tabela;
+    tabela.SetDatabase(db.get());
+    tabela.TableName = "T";
+    tabela.IndexFieldNames = "ID";
+    tabela.Open();
+    EXPECT_EQ(tabela.RecordCount(), 300);
+    EXPECT_FALSE(db->InTransaction());
+    if (!transacoes.isEmpty()) {
+        EXPECT_EQ(LeInteiroFora(banco, transacoes), 0);
+    }
+    // The machine side (or the cycle) writes while the view stays open.
+    ExecutaFora(banco, "INSERT INTO T (ID, V) VALUES (301, 0)");
+    EXPECT_EQ(LeInteiroFora(banco, "SELECT COUNT(*) FROM T"), 301);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servidores, KoTableSemTransacao,
+                         testing::Values(Servidor::FirebirdServidor, Servidor::Postgres, Servidor::OdbcSqlite),
+                         NomeDoParametro);
 
 } // namespace

@@ -23,8 +23,10 @@ namespace BancoTeste {
 
 namespace {
 
-// The psqlODBC driver as the odbc-postgresql package registers it in odbcinst.ini.
+// The ODBC drivers as the odbc-postgresql and libsqliteodbc packages
+// register them in odbcinst.ini.
 const char* const kPsqlodbc = "PostgreSQL Unicode";
+const char* const kSqliteOdbc = "SQLite3";
 
 QString caminhoScript(const QString& script)
 {
@@ -196,6 +198,35 @@ QString secaoOdbc(const QString& dsn, const QString& bancoPostgres)
         .arg(bancoPostgres, AmbienteTeste::pgUsuario(), AmbienteTeste::pgSenha());
 }
 
+QString secaoOdbcSqlite(const QString& dsn, const QString& arquivo)
+{
+    return QStringLiteral("[%1]\nDescription = Banco de teste do Quelix (SQLite)\nDriver = %2\nDatabase = %3\n\n")
+        .arg(dsn, QLatin1String(kSqliteOdbc), arquivo);
+}
+
+// Adds (or replaces) one data source in the run's private odbc.ini, keeping
+// those written before, and points ODBCINI at it.
+QString gravaDsnOdbc(const QString& dsn, const QString& secao)
+{
+    const QString caminho = QDir(AmbienteTeste::pastaTemporaria()).filePath("odbc.ini");
+    QMap<QString, QString> secoes = leSecoesOdbc(caminho);
+    const QString anterior = QString::fromLocal8Bit(qgetenv("ODBCINI"));
+    if (secoes.isEmpty() && anterior != caminho)
+        secoes = leSecoesOdbc(anterior);
+    secoes[dsn] = secao;
+
+    QFile arquivo(caminho);
+    if (!arquivo.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        throw std::runtime_error("não foi possível gravar " + caminho.toStdString());
+    QTextStream saida(&arquivo);
+    for (const QString& s : std::as_const(secoes))
+        saida << s;
+    saida.flush();
+    arquivo.close();
+    qputenv("ODBCINI", QFile::encodeName(caminho));
+    return dsn;
+}
+
 } // namespace
 
 QString criaFirebirdLocal(const QString& nome, const QStringList& scripts)
@@ -226,37 +257,14 @@ QString criaPostgres(const QString& nome, const QStringList& scripts)
     return banco;
 }
 
-namespace {
-
-// Adds or replaces a data source in the run's private odbc.ini, keeping the
-// ones written before (this run's and the test command's), and points
-// ODBCINI at it.
-void GravaDsn(const QString& dsn, const QString& novaSecao)
-{
-    const QString caminho = QDir(AmbienteTeste::pastaTemporaria()).filePath("odbc.ini");
-    QMap<QString, QString> secoes = leSecoesOdbc(caminho);
-    const QString anterior = QString::fromLocal8Bit(qgetenv("ODBCINI"));
-    if (secoes.isEmpty() && anterior != caminho)
-        secoes = leSecoesOdbc(anterior);
-    secoes[dsn] = novaSecao;
-
-    QFile arquivo(caminho);
-    if (!arquivo.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-        throw std::runtime_error("não foi possível gravar " + caminho.toStdString());
-    QTextStream saida(&arquivo);
-    for (const QString& secao : std::as_const(secoes))
-        saida << secao;
-    saida.flush();
-    arquivo.close();
-    qputenv("ODBCINI", QFile::encodeName(caminho));
-}
-
-} // namespace
-
 QString criaDsnOdbc(const QString& dsn, const QString& bancoPostgres)
 {
-    GravaDsn(dsn, secaoOdbc(dsn, bancoPostgres));
-    return dsn;
+    return gravaDsnOdbc(dsn, secaoOdbc(dsn, bancoPostgres));
+}
+
+QString criaDsnOdbcSqlite(const QString& dsn, const QString& arquivo)
+{
+    return gravaDsnOdbc(dsn, secaoOdbcSqlite(dsn, arquivo));
 }
 
 QString criaSqliteOdbc(const QString& dsn, const QStringList& scripts)
@@ -279,9 +287,7 @@ QString criaSqliteOdbc(const QString& dsn, const QStringList& scripts)
         banco.close();
     }
     QSqlDatabase::removeDatabase(conexao);
-    GravaDsn(dsn, QStringLiteral("[%1]\nDescription = Fila de teste do Quelix (SQLite)\nDriver = SQLite3\n"
-                                 "Database = %2\n\n")
-                      .arg(dsn, arquivo));
+    criaDsnOdbcSqlite(dsn, arquivo);
     return arquivo;
 }
 

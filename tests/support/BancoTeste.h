@@ -25,6 +25,9 @@ QString criaPostgres(const QString& nome, const QStringList& scripts);
 // written before (this run's and the test command's) stay in the file.
 QString criaDsnOdbc(const QString& dsn, const QString& bancoPostgres);
 
+// The same for an SQLite database file through the SQLite ODBC driver.
+QString criaDsnOdbcSqlite(const QString& dsn, const QString& arquivo);
+
 // A new SQLite database file in the run's temporary folder, loaded with the
 // scripts, and an ODBC data source of that name over it (the SQLite ODBC
 // driver, "SQLite3"), written as criaDsnOdbc does. Returns the file's path.

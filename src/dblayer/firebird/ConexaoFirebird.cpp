@@ -189,6 +189,26 @@ void ConexaoFirebird::cancela()
     fb_cancel_operation(status, &banco, fb_cancel_raise);
 }
 
+bool ConexaoFirebird::confere(int milissegundos)
+{
+    if (!m_banco) {
+        m_erro = StatusFirebird::erroDoDriver(QStringLiteral("A conexão não está aberta."),
+                                              QSqlError::ConnectionError);
+        return false;
+    }
+    const int anterior = m_tempoLimite;
+    defineTempoLimite(milissegundos);
+    ISC_STATUS_ARRAY status;
+    const char item = isc_info_attachment_id;
+    char resposta[32];
+    armaVigia();
+    isc_database_info(status, &m_banco, 1, &item, sizeof resposta, resposta);
+    const bool falhou = StatusFirebird::falhou(status);
+    desarmaVigia(falhou);
+    defineTempoLimite(anterior);
+    return !falhaSe(status, QSqlError::ConnectionError);
+}
+
 void ConexaoFirebird::defineTempoLimite(int milissegundos)
 {
     m_tempoLimite = qMax(0, milissegundos);

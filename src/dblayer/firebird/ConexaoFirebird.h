@@ -54,6 +54,10 @@ public:
     // Cancel of the call in progress, from any thread.
     void cancela();
 
+    // One information call to the server, under the time limit: the
+    // liveness check. Starts no transaction.
+    bool confere(int milissegundos);
+
     // The time limit of each later server call (0 = none).
     void defineTempoLimite(int milissegundos);
     int tempoLimite() const { return m_tempoLimite; }

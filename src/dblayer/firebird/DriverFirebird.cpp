@@ -155,6 +155,14 @@ bool DriverFirebird::ultimoExcedeuTempo() const
     return m_conexao->ultimoExcedeuTempo();
 }
 
+bool DriverFirebird::confereConexao(int milissegundos)
+{
+    if (m_conexao->confere(milissegundos))
+        return true;
+    setLastError(m_conexao->ultimoErro());
+    return false;
+}
+
 QStringList DriverFirebird::tables(QSql::TableType tipo) const
 {
     if (!isOpen())

@@ -52,6 +52,9 @@ public:
     void defineTempoLimite(int milissegundos);
     // True when the last statement failed because the time limit cancelled it.
     bool ultimoExcedeuTempo() const;
+    // One round trip to the server (an information call, no transaction),
+    // cancelled past the limit. False, with lastError() set, when it fails.
+    bool confereConexao(int milissegundos);
 
 private:
     std::shared_ptr<ConexaoFirebird> m_conexao;

@@ -40,4 +40,4 @@ private:
 #define INSTANCIA_NAS_DUAS_FORMAS(Teste)                                                       \
     INSTANTIATE_TEST_SUITE_P(Formas, Teste,                                                    \
                              ::testing::Values(FormaAcesso::Embarcado, FormaAcesso::Servidor), \
-                             [](const auto& info) { return std::string(nomeDaForma(info.param)); })
+                             [](const auto& caso) { return std::string(nomeDaForma(caso.param)); })

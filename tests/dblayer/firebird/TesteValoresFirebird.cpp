@@ -93,8 +93,9 @@ TEST_P(ValoresFirebird, CadaTipoVoltaComOValorExato)
         const QVariant lido = le.value(0);
         EXPECT_EQ(lido.metaType(), caso.esperado.metaType());
         EXPECT_EQ(lido.isNull(), caso.esperado.isNull());
-        if (!caso.esperado.isNull())
+        if (!caso.esperado.isNull()) {
             EXPECT_EQ(lido, caso.esperado);
+        }
     }
 }
 

@@ -84,6 +84,57 @@ TEST(ConverteWeekNumber, SemanaIso)
     });
 }
 
+// A construct inside another of its kind is rewritten first, and the outer
+// one is rewritten around its result: no bracket text is left behind.
+TEST(ConstrucoesAninhadas, InternaPrimeiroDepoisAExterna)
+{
+    ConfereCasos(ConverteWeekNumber, {
+        {"semana de semana FB", "FB", "WEEK_NUMBER[ WEEK_NUMBER[ B ] ]",
+         "EXTRACT(WEEK FROM EXTRACT(WEEK FROM B))"},
+        {"semana de semana PG", "PG", "WEEK_NUMBER[ WEEK_NUMBER[ B ] ]", "TO_CHAR(TO_CHAR(B,'IW'),'IW')"},
+        {"semana de semana Oracle", "Ora", "WEEK_NUMBER[WEEK_NUMBER[B]]", "TO_CHAR(TO_CHAR(B,'IW'),'IW')"},
+        {"tres niveis e uma vizinha", "FB", "WEEK_NUMBER[WEEK_NUMBER[WEEK_NUMBER[A]]] + WEEK_NUMBER[B]",
+         "EXTRACT(WEEK FROM EXTRACT(WEEK FROM EXTRACT(WEEK FROM A))) + EXTRACT(WEEK FROM B)"},
+        {"externa sem ] fica, interna reescrita", "FB", "WEEK_NUMBER[ X WEEK_NUMBER[B]",
+         "WEEK_NUMBER[ X EXTRACT(WEEK FROM B)"},
+        {"] solto fica", "PG", "A] WEEK_NUMBER[B]]", "A] TO_CHAR(B,'IW')]"},
+    });
+    ConfereCasos(ConverteHora, {
+        {"hora dentro de hora FB", "FB", "HORA[char_length(HORA[X, 1]), 1]", "char_length(X)"},
+        {"hora dentro de hora PG", "PG", "HORA[char_length(HORA[X, 0]), 0]", "char_length(X)"},
+        {"flag 0 da externa no FB corta o resultado da interna", "FB", "HORA[2024-01-31 HORA[08:05, 1], 0]",
+         "08:05"},
+    });
+    ConfereCasos(ConverteFirst, {
+        {"first em first FB", "FB",
+         "FIRST[(SELECT A FROM T WHERE B = (FIRST[(SELECT C FROM U) Y, 'E', 1])) X, 'E', 2]",
+         "SELECT FIRST 2  A FROM T WHERE B = (SELECT FIRST 1  C FROM U)"},
+        {"first em first PG", "PG",
+         "FIRST[(SELECT A FROM T WHERE B = (FIRST[(SELECT C FROM U) Y, 'E', 1])) X, 'E', 2]",
+         "SELECT * FROM (SELECT A FROM T WHERE B = (SELECT * FROM (SELECT C FROM U LIMIT 1) Y) LIMIT 2) X"},
+        {"first em first Oracle", "Ora",
+         "FIRST[(SELECT A FROM T WHERE B = (FIRST[(SELECT C FROM U) Y, 'E', 1])) X, 'E', 2]",
+         "SELECT * FROM (SELECT A FROM T WHERE B = (SELECT * FROM (SELECT C FROM U) WHERE ROWNUM <= 1)) "
+         "WHERE ROWNUM <= 2"},
+        {"first em first MSSQL", "MSSQL",
+         "FIRST[(SELECT A FROM T WHERE B = (FIRST[(SELECT C FROM U) Y, 'E', 1])) X, 'E', 2]",
+         "SELECT A FROM T WHERE B = (SELECT C FROM U)"},
+    });
+    ConfereCasos(ConverteList, {
+        {"list na ordem de list FB", "FB", "LIST[P.NOME, ', ', LIST[Q.X, ';', Q.Y]]", "LIST(P.NOME, ', ')"},
+        {"list na ordem de list PG", "PG", "LIST[P.NOME, ', ', LIST[Q.X, ';', Q.Y]]",
+         "STRING_AGG(P.NOME, ', ')"},
+        {"list na ordem de list MSSQL", "MSSQL", "X LIST[P.NOME, ', ', LIST[Q.X, ';', Q.Y]] Y", "X  Y"},
+        // The inner aggregate's regular expressions hold "]": they belong to
+        // the inner result and do not close the outer construct.
+        {"list na ordem de list Oracle", "Ora", "LIST[P.NOME, ';', LIST[Q.X, ',', Q.Y]]",
+         "REGEXP_REPLACE( REGEXP_REPLACE( XMLAGG(XMLELEMENT(E,P.NOME,';').EXTRACT('//text()') ORDER BY  "
+         "REGEXP_REPLACE( REGEXP_REPLACE( XMLAGG(XMLELEMENT(E,Q.X,',').EXTRACT('//text()') ORDER BY  Q.Y)"
+         ".GETCLOBVAL() ,'([^,]+)(,\\1)*(,|$)', '\\1\\3') ,'(,,)','') "
+         ").GETCLOBVAL() ,'([^;]+)(;\\1)*(;|$)', '\\1\\3') ,'(;;)','') "},
+    });
+}
+
 TEST(ConverteDatas, LiteraisDeData)
 {
     ConfereCasos(ConverteDatas, {

@@ -109,6 +109,21 @@ TEST(TraduzSQL, DriverContemParaOsRamosEExatoParaAsConstrucoes)
               QStringLiteral("SELECT A FROM T WHERE B  IS NULL  AND D = '12/31/2024' AND C = SELECT 1 FROM U\r\n"));
 }
 
+TEST(TraduzSQL, ConstrucoesAninhadasSaemInteiras)
+{
+    // The legacy name inside goes first (table A, then Oracle's table B);
+    // both HORA[ constructs are then rewritten, the inner one first.
+    ConfereCasos(Traduz, {
+        {"FB", "FB", "SELECT HORA[UDF_LEN(HORA[X, 1]), 1] FROM T\r\n", "SELECT char_length(X) FROM T\r\n"},
+        {"PG", "PG", "SELECT HORA[UDF_LEN(HORA[X, 1]), 1] FROM T\r\n", "SELECT char_length(X) FROM T\r\n"},
+        {"Oracle", "Ora", "SELECT HORA[UDF_LEN(HORA[X, 1]), 1] FROM T\r\n", "SELECT length(X) FROM T\r\n"},
+        {"semana dentro de hora", "PG", "SELECT HORA[WEEK_NUMBER[ WEEK_NUMBER[ B ] ], 1] FROM T\r\n",
+         "SELECT TO_CHAR(TO_CHAR(B,'IW'),'IW') FROM T\r\n"},
+        {"hora dentro de semana", "FB", "SELECT WEEK_NUMBER[HORA[X, 1]] FROM T\r\n",
+         "SELECT EXTRACT(WEEK FROM X) FROM T\r\n"},
+    });
+}
+
 TEST(TraduzSQL, ErroDeConversaoPropaga)
 {
     EXPECT_THROW(Traduz(QStringLiteral("SELECT HORA[A, talvez] FROM T"), QStringLiteral("FB")),
