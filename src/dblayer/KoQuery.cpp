@@ -10,6 +10,8 @@
 #include "dblayer/ParametrosSQL.h"
 #include "dblayer/TipoDosCampos.h"
 
+#include <algorithm>
+
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlRecord>
@@ -74,8 +76,9 @@ TKoField& TKoCustomQuery::FieldByName(const QString& nome)
 
 void TKoCustomQuery::DescartaComando()
 {
-    FComando.reset();
-    FTextoPreparado.clear();
+    FComando = nullptr;
+    FPreparados.clear();
+    FDireto.reset();
 }
 
 bool TKoCustomQuery::PreparaComando(const QString& texto)
@@ -84,46 +87,53 @@ bool TKoCustomQuery::PreparaComando(const QString& texto)
     QSqlDatabase conexao = banco.Conexao();
     if (!conexao.isOpen())
         throw EDatabaseError(QStringLiteral("Conexão fechada"));
-    const bool mesmaConexao = FComando && FGeracaoPreparada == banco.Geracao();
-    if (mesmaConexao && !FTextoPreparado.isEmpty() && FTextoPreparado == texto) {
-        BindParametros();
+    if (FGeracaoPreparada != banco.Geracao()) {
+        DescartaComando();
+        FGeracaoPreparada = banco.Geracao();
+    }
+    const auto preparado = std::find_if(FPreparados.begin(), FPreparados.end(),
+                                        [&texto](const TComandoPreparado& c) { return c.Texto == texto; });
+    if (preparado != FPreparados.end()) {
+        std::rotate(preparado, preparado + 1, FPreparados.end());
+        FComando = FPreparados.back().Comando.get();
+        BindParametros(FPreparados.back().Parametros);
         return true;
     }
     // A statement without parameters goes to the server in one call.
-    if (NomesParametros(texto).isEmpty()) {
-        if (!mesmaConexao || !FTextoPreparado.isEmpty())
-            NovoComando(conexao, banco.Geracao());
+    const QStringList nomes = NomesParametros(texto);
+    if (nomes.isEmpty()) {
+        if (!FDireto)
+            FDireto = NovoComando(conexao);
+        FComando = FDireto.get();
         return false;
     }
     // One with parameters is prepared once and executed again with new
-    // values, as long as its text and its attachment are the same.
-    {
-        NovoComando(conexao, banco.Geracao());
-        if (!FComando->prepare(texto)) {
-            const QSqlError erro = FComando->lastError();
-            banco.Adaptador().RegistraFalha(conexao, erro, FComando.get());
-            DescartaComando();
-            throw EDatabaseError(TextoDoErroSql(erro));
-        }
-        FTextoPreparado = texto;
-        FNomesParametros = NomesParametros(texto);
+    // values while its text and its attachment are the same.
+    std::unique_ptr<QSqlQuery> comando = NovoComando(conexao);
+    if (!comando->prepare(texto)) {
+        const QSqlError erro = comando->lastError();
+        banco.Adaptador().RegistraFalha(conexao, erro, comando.get());
+        throw EDatabaseError(TextoDoErroSql(erro));
     }
-    BindParametros();
+    if (FPreparados.size() == MaximoPreparados)
+        FPreparados.erase(FPreparados.begin());
+    FPreparados.push_back({texto, nomes, std::move(comando)});
+    FComando = FPreparados.back().Comando.get();
+    BindParametros(nomes);
     return true;
 }
 
-void TKoCustomQuery::NovoComando(QSqlDatabase& conexao, quint64 geracao)
+std::unique_ptr<QSqlQuery> TKoCustomQuery::NovoComando(QSqlDatabase& conexao) const
 {
-    FComando = std::make_unique<QSqlQuery>(conexao);
-    FComando->setForwardOnly(true);
-    FComando->setNumericalPrecisionPolicy(QSql::HighPrecision);
-    FTextoPreparado.clear();
-    FGeracaoPreparada = geracao;
+    auto comando = std::make_unique<QSqlQuery>(conexao);
+    comando->setForwardOnly(true);
+    comando->setNumericalPrecisionPolicy(QSql::HighPrecision);
+    return comando;
 }
 
-void TKoCustomQuery::BindParametros()
+void TKoCustomQuery::BindParametros(const QStringList& nomes)
 {
-    for (const QString& nome : FNomesParametros) {
+    for (const QString& nome : nomes) {
         const auto p = FParams.find(nome.toUpper());
         FComando->bindValue(u':' + nome, p == FParams.end() ? QVariant() : p->second.Value());
     }

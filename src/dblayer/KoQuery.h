@@ -68,18 +68,28 @@ private:
     // Makes FComando ready for the text; false when the text is to be sent
     // directly (it has no parameters).
     bool PreparaComando(const QString& texto);
-    void NovoComando(QSqlDatabase& conexao, quint64 geracao);
-    void BindParametros();
+    std::unique_ptr<QSqlQuery> NovoComando(QSqlDatabase& conexao) const;
+    void BindParametros(const QStringList& nomes);
     void RodaNoServidor(int limiteMs);
     void CarregaLinhas();
     void PosicionaEm(int registro);
 
     void DescartaComando();
 
-    std::unique_ptr<QSqlQuery> FComando;
-    QString FTextoPreparado;
+    // The statements with parameters this query prepared, the one used last
+    // at the end: a pass that runs a few statements in turn on one query
+    // (a lookup, a delete, an insert...) prepares each once, not once per
+    // record. They belong to one attachment (FGeracaoPreparada).
+    struct TComandoPreparado {
+        QString Texto;
+        QStringList Parametros;
+        std::unique_ptr<QSqlQuery> Comando;
+    };
+    static constexpr size_t MaximoPreparados = 8;
+    std::vector<TComandoPreparado> FPreparados;
+    std::unique_ptr<QSqlQuery> FDireto;  // statements without parameters
     quint64 FGeracaoPreparada = 0;
-    QStringList FNomesParametros;
+    QSqlQuery* FComando = nullptr;       // the statement now in use
     bool FBloqueiaDelete = true;
     bool FAtiva = false;
     bool FEof = true;
