@@ -197,6 +197,33 @@ TEST_P(Transacoes, ImpasseRealVoltaComDeadlock)
     EXPECT_TRUE(erroDesteLado.isEmpty() || impasseDesteLado) << erroDesteLado.toStdString();
 }
 
+// A query that runs a few statements in turn, as a pass does per record,
+// keeps each one prepared: every execution binds the values it was given,
+// and a connection opened again prepares them anew.
+TEST_P(Transacoes, ComandosAlternadosNumaConsultaUsamSeusProprioValores)
+{
+    for (int rodada = 0; rodada < 2; ++rodada) {
+        for (int i = 0; i < 20; ++i) {
+            Sql(q, "UPDATE T SET V = :V WHERE ID = :ID");
+            q.ParamByName("V").SetAsInteger(i);
+            q.ParamByName("ID").SetAsInteger(1 + i % 2);
+            q.TryExecSQL();
+            Sql(q, "SELECT V FROM T WHERE ID = :ID");
+            q.ParamByName("ID").SetAsInteger(1 + i % 2);
+            q.Open();
+            ASSERT_EQ(q.FieldByName("V").AsInteger(), i);
+            Sql(q, "UPDATE T SET NOME = :NOME WHERE ID = :ID");
+            q.ParamByName("NOME").SetAsString(QStringLiteral("n%1").arg(i));
+            q.ParamByName("ID").SetAsInteger(1 + i % 2);
+            q.ExecSQL();
+        }
+        db->CommitRetaining();
+        db->Close();  // prepared statements belong to the attachment
+        db->Open();
+    }
+    EXPECT_EQ(LeTextoFora(banco, "SELECT NOME FROM T WHERE ID = 2"), "n19");
+}
+
 INSTANTIATE_TEST_SUITE_P(Servidores, Transacoes,
                          testing::Values(Servidor::FirebirdServidor, Servidor::Postgres,
                                          Servidor::OdbcPostgres),
