@@ -56,6 +56,7 @@ void TRecebimentoEas::PreparaComandos()
               QStringLiteral("MI.cor = '0' AND"),
               QStringLiteral("MI.deposito = '0000' AND"),
               QStringLiteral("mi.lote = '000000'")});
+    FProcesso.SetDatabase(&erp);  // its lines are filled by passes 80 and 81
     Preenche(FMaquinaFal, erp,
              {QStringLiteral("UPDATE FAL_001 SET"),
               QStringLiteral("MAQUINA = :MAQUINA"),

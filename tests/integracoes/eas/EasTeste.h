@@ -15,6 +15,13 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
+
+// Texts in failure messages as text, not as bytes.
+inline void PrintTo(const QString& texto, std::ostream* saida)
+{
+    *saida << '"' << texto.toStdString() << '"';
+}
 
 // Where the host exchange tables live in a test.
 enum class THostTeste { FirebirdLocal, FirebirdServidor, Postgres };

@@ -154,3 +154,212 @@ TEST_F(EasTeste, CadaLayoutCampoACampo)
     FEas->EnviaParaEas();
     EXPECT_TRUE(FRelator.Linhas.isEmpty()) << FRelator.Linhas.join('\n').toStdString();
 }
+
+TEST_F(EasTeste, ObservacaoCortadaPara254ComOsCamposSeguintes)
+{
+    const QString obs = QString(300, u'o');
+    Prepara(QStringLiteral("INSERT INTO FAL_001 (NUMERO, TIPO, OBS, ESTAMPA) VALUES ('4711', '1', '%1', 'E1');").arg(obs));
+    FEas->EnviaParaEas();
+
+    const QStringList registros = Registros(QStringLiteral("30"));
+    ASSERT_EQ(registros.size(), 1);
+    const QString& registro = registros.first();
+    // 18 fields before it, the observation up to the 254th character, then
+    // ESTAMPA in the same field, and six fields more.
+    const qsizetype inicioObs = registro.section(u'|', 0, 17).size() + 1;
+    EXPECT_EQ(registro.mid(inicioObs, 254 - inicioObs), QString(254 - inicioObs, u'o'));
+    EXPECT_EQ(registro.mid(254, 3), "E1|");
+    EXPECT_EQ(registro.mid(257), "||||20|1|");
+    EXPECT_GT(registro.size(), 254);
+}
+
+TEST_F(EasTeste, LoteComFasesDeLiberacaoEsperaUmaDelasConcluir)
+{
+    Prepara(QStringLiteral(R"(
+INSERT INTO FASE_001 (CODIGO, GRUPO, ATUALIZAR) VALUES ('01', '01', 'S');
+INSERT INTO FASE_001 (CODIGO, GRUPO, ATUALIZAR) VALUES ('02', '01', 'S');
+INSERT INTO ROTEIRO_001 (CODIGO, FASE) VALUES ('R1', '01');
+INSERT INTO ROTEIRO_001 (CODIGO, FASE) VALUES ('R1', '02');
+INSERT INTO FAL_001 (NUMERO, ROTEIRO, TIPO) VALUES ('4711', 'R1', '1');
+INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, CODIGO) VALUES ('4711', 1, 'ART1');
+INSERT INTO PROCESSO_TIN_001 (FAL, FASE, CONCLUIDO) VALUES ('4711', '01', 'N');
+INSERT INTO PROCESSO_TIN_001 (FAL, FASE, CONCLUIDO) VALUES ('4711', '02', NULL);
+INSERT INTO FAL_001 (NUMERO, ROTEIRO, TIPO) VALUES ('4712', 'R9', '1');
+)"));
+    FEas->EnviaParaEas();
+    // 4712's route has no gating phase: it goes at once.
+    EXPECT_EQ(Registros(QStringLiteral("30")).size(), 1);
+    EXPECT_TRUE(Registros(QStringLiteral("30")).value(0).startsWith("4712|"));
+    EXPECT_EQ(ValorErp("SELECT COALESCE(STATUS_EAS30, '-') FROM FAL_001 WHERE NUMERO = '4711'"), "-");
+
+    ExecutaNoErp(QStringLiteral("UPDATE PROCESSO_TIN_001 SET CONCLUIDO = 'S' WHERE FASE = '02'"));
+    FEas->EnviaParaEas();
+    const QStringList lotes = Registros(QStringLiteral("30"));
+    ASSERT_EQ(lotes.size(), 2);
+    EXPECT_TRUE(lotes[1].startsWith("4711|"));
+    EXPECT_EQ(Registros(QStringLiteral("32")), QStringList{QStringLiteral("4711|1|ART1|||||||")});
+    EXPECT_EQ(ValorErp("SELECT STATUS_EAS30 FROM FAL_001 WHERE NUMERO = '4711'"), "N");
+    EXPECT_TRUE(FRelator.Linhas.contains(QStringLiteral("Sucesso na alteração do ERP (30) - FAL")));
+}
+
+// The host refuses one record: every row is tried, none is marked, and the
+// next cycle sends them all again.
+TEST_F(EasTeste, EnvioQueFalhaDeixaOPassoTodoPendente)
+{
+    Prepara(QStringLiteral(R"(
+INSERT INTO GRUPO_MA_001 (CODIGO, DESP) VALUES ('CO', 'S');
+INSERT INTO MATERIAL_001 (CODIGO, DESCRICAO, GRUPO) VALUES ('M001', 'Um', 'CO');
+INSERT INTO MATERIAL_001 (CODIGO, DESCRICAO, GRUPO) VALUES ('M002', 'Dois', 'CO');
+INSERT INTO MATERIAL_001 (CODIGO, DESCRICAO, GRUPO) VALUES ('M003', 'Tres', 'CO');
+)"));
+    ExecutaNoHost(QStringLiteral("ALTER TABLE FFROMHOST ADD CONSTRAINT SEM_M002 CHECK (DATOS NOT LIKE 'M002|%')"));
+
+    FEas->EnviaParaEas();
+
+    EXPECT_EQ(Registros(QStringLiteral("33")), (QStringList{"M001|Um||", "M003|Tres||"}));
+    EXPECT_TRUE(FRelator.Linhas.contains(QStringLiteral("Sucesso no envio para EAS (33) - M001|Um||")));
+    EXPECT_TRUE(FRelator.Linhas.contains(QStringLiteral("Sucesso no envio para EAS (33) - M003|Tres||")));
+    const QStringList falhas = FRelator.Linhas.filter(QStringLiteral("Falha no envio para EAS (33) - M002|Dois||. Erro: "));
+    EXPECT_EQ(falhas.size(), 1) << FRelator.Linhas.join('\n').toStdString();
+    EXPECT_EQ(FRelator.Linhas.size(), 3);
+    EXPECT_EQ(ValorErp("SELECT COUNT(*) FROM MATERIAL_001 WHERE STATUS_EAS33 IS NULL"), "3");
+    EXPECT_EQ(FContexto.FalhasNoCiclo, 1);
+
+    ExecutaNoHost(QStringLiteral("ALTER TABLE FFROMHOST DROP CONSTRAINT SEM_M002"));
+    FEas->EnviaParaEas();
+    EXPECT_EQ(Registros(QStringLiteral("33")).size(), 5);
+    EXPECT_EQ(ValorErp("SELECT COUNT(*) FROM MATERIAL_001 WHERE STATUS_EAS33 = 'N'"), "3");
+}
+
+// A relator that commits a change in the ERP when a given line is logged:
+// the ERP changing while the export runs.
+class TRelatorQueMudaOErp : public TRelatorGravador {
+public:
+    std::function<void()> AoEnviar;
+    void AdicionaLinha(const QString& linha) override
+    {
+        TRelatorGravador::AdicionaLinha(linha);
+        if (AoEnviar && linha.startsWith(QStringLiteral("Sucesso no envio para EAS (33)"))) {
+            AoEnviar();
+            AoEnviar = nullptr;
+        }
+    }
+};
+
+TEST_F(EasTeste, SoAsLinhasEnviadasSaoMarcadas)
+{
+    Prepara(QStringLiteral(R"(
+INSERT INTO GRUPO_MA_001 (CODIGO, DESP) VALUES ('CO', 'S');
+INSERT INTO GRUPO_MA_001 (CODIGO, DESP) VALUES ('AX', 'N');
+INSERT INTO MATERIAL_001 (CODIGO, DESCRICAO, GRUPO) VALUES ('M001', 'Um', 'CO');
+INSERT INTO MATERIAL_001 (CODIGO, DESCRICAO, GRUPO) VALUES ('M002', 'Fora da cozinha', 'AX');
+)"));
+    TRelatorQueMudaOErp relator;
+    relator.AoEnviar = [this] {
+        ExecutaNoErp(QStringLiteral("INSERT INTO MATERIAL_001 (CODIGO, DESCRICAO, GRUPO) VALUES ('M003', 'Novo', 'CO')"));
+    };
+    TContextoIntegracao contexto{FErp, relator, FConfiguracao};
+    TDadosEas& dados = FEas->Dados();
+    TEas eas(contexto);
+    eas.Dados().KoDatabase2.SetDriverName(dados.KoDatabase2.DriverName());
+    eas.Dados().KoDatabase2.SetDatabaseName(dados.KoDatabase2.DatabaseName());
+    eas.Dados().KoDatabase2.User = dados.KoDatabase2.User;
+    eas.Dados().KoDatabase2.Open();
+
+    eas.EnviaParaEas();
+
+    // M002 was never selected; M003 became pending after the query.
+    EXPECT_EQ(LinhasErp("SELECT CODIGO, COALESCE(STATUS_EAS33, '-') FROM MATERIAL_001 ORDER BY CODIGO"),
+              (QList<QStringList>{{"M001", "N"}, {"M002", "-"}, {"M003", "-"}}));
+    EXPECT_TRUE(relator.Linhas.contains(QStringLiteral("Sucesso na alteração do ERP (33) - Materiais")));
+
+    eas.EnviaParaEas();
+    EXPECT_EQ(Registros(QStringLiteral("33")), (QStringList{"M001|Um||", "M003|Novo||"}));
+    EXPECT_EQ(ValorErp("SELECT STATUS_EAS33 FROM MATERIAL_001 WHERE CODIGO = 'M003'"), "N");
+    eas.Encerra();
+}
+
+TEST_F(EasTeste, MarcacaoQueFalhaAvisaEDeixaPendente)
+{
+    Prepara(QStringLiteral(R"(
+INSERT INTO ENTIDADE_001 (CODCLI, NOME, ATIVO, TIPO_ENTIDADE) VALUES ('10', 'Um', 'S', 'C');
+INSERT INTO ENTIDADE_001 (CODCLI, NOME, ATIVO, TIPO_ENTIDADE) VALUES ('11', 'Dois', 'S', 'CF');
+ALTER TABLE ENTIDADE_001 ADD CONSTRAINT SEM_11 CHECK (CODCLI <> '11' OR STATUS_EAS42 IS NULL);
+INSERT INTO FAL_001 (NUMERO, TIPO) VALUES ('47''11', '1');
+ALTER TABLE FAL_001 ADD CONSTRAINT SEM_4711 CHECK (STATUS_EAS30 IS NULL);
+)"));
+    FEas->EnviaParaEas();
+
+    EXPECT_EQ(Registros(QStringLiteral("42")).size(), 2);
+    // The first row's marking is undone with the failing second one.
+    EXPECT_EQ(ValorErp("SELECT COUNT(*) FROM ENTIDADE_001 WHERE STATUS_EAS42 IS NULL"), "2");
+    const QStringList clientes = FRelator.Linhas.filter(QStringLiteral("Falha na alteração do ERP (42) - Clientes. Erro: "));
+    EXPECT_EQ(clientes.size(), 1) << FRelator.Linhas.join('\n').toStdString();
+    ASSERT_EQ(FRelator.Mensagens.size(), 2);
+    EXPECT_TRUE(FRelator.Mensagens[0].startsWith(QStringLiteral("Falha na alteração do ERP (42) Erro: ")));
+    EXPECT_TRUE(FRelator.Mensagens[1].startsWith(QStringLiteral("Falha na alteração do ERP (30) FAL: 47'11 Erro: ")));
+    EXPECT_EQ(ValorErp("SELECT COALESCE(STATUS_EAS30, '-') FROM FAL_001"), "-");
+    EXPECT_EQ(FContexto.FalhasNoCiclo, 2);
+}
+
+TEST_F(EasTeste, SemBancoDoHostNadaEEnviadoNemMarcado)
+{
+    Prepara(QStringLiteral(R"(
+INSERT INTO GRUPO_MA_001 (CODIGO, DESP) VALUES ('CO', 'S');
+INSERT INTO MATERIAL_001 (CODIGO, DESCRICAO, GRUPO) VALUES ('M001', 'Um', 'CO');
+INSERT INTO FAL_001 (NUMERO, TIPO) VALUES ('4711', '1');
+)"));
+    FEas->Dados().KoDatabase2.Close();
+    RodaCiclo();
+    EXPECT_TRUE(FRelator.Linhas.isEmpty()) << FRelator.Linhas.join('\n').toStdString();
+    EXPECT_EQ(ValorErp("SELECT COALESCE(STATUS_EAS33, '-') FROM MATERIAL_001"), "-");
+    EXPECT_EQ(ValorErp("SELECT COALESCE(STATUS_EAS30, '-') FROM FAL_001"), "-");
+}
+
+TEST_F(EasTeste, SemEstoqueOsMovimentosNaoSaoLidos)
+{
+    Prepara(QStringLiteral(R"(
+INSERT INTO MATERIAL_001 (CODIGO, DESCRICAO) VALUES ('M001', 'Um');
+INSERT INTO MAT_TIN_001 (CODIGO, UNIDADE) VALUES ('M001', 'KG');
+INSERT INTO DEPOSITO_001 (CODIGO, PRIORIDADE) VALUES ('0001', '1');
+INSERT INTO MAT_MOV_001 (CODIGO, QTDE, DEPOSITO, OPERACAO, CODCRE, NUM_DOCTO) VALUES ('M001', 5, '0001', 'E', NULL, 'D1');
+)"));
+    FEas->Dados().bGravaEstoque = false;
+    FEas->EnviaParaEas();
+    EXPECT_TRUE(Registros(QStringLiteral("34")).isEmpty());
+    EXPECT_EQ(ValorErp("SELECT COALESCE(STATUS_EAS34, '-') FROM MAT_MOV_001"), "-");
+
+    // With it, a movement without supplier is sent and marked all the same.
+    FEas->Dados().bGravaEstoque = true;
+    FEas->EnviaParaEas();
+    EXPECT_EQ(Registros(QStringLiteral("34")), QStringList{QStringLiteral("M001|Um|500|1|000000||D1|")});
+    EXPECT_EQ(ValorErp("SELECT STATUS_EAS34 FROM MAT_MOV_001"), "N");
+}
+
+TEST_F(EasTeste, MensagensDeFaseComProcessoInvalidoOuConsultaQueFalha)
+{
+    Prepara(QStringLiteral(R"(
+INSERT INTO FASE_001 (CODIGO, PROCESSO_EAS, MENSAGEM_EAS) VALUES ('03', '35'' OR ''1', 'Injeção');
+INSERT INTO FASE_001 (CODIGO, PROCESSO_EAS, MENSAGEM_EAS) VALUES ('05', '35', 'Pesagem');
+INSERT INTO FAL_001 (NUMERO, TIPO, STATUS_EAS30) VALUES ('4711', '1', 'N');
+INSERT INTO FAL_001 (NUMERO, TIPO, STATUS_EAS30) VALUES ('4712', '1', 'N');
+INSERT INTO PROCESSO_TIN_001 (FAL, FASE, CONCLUIDO) VALUES ('4711', '05', 'S');
+INSERT INTO PROCESSO_TIN_001 (FAL, FASE, CONCLUIDO) VALUES ('4712', '05', 'N');
+INSERT INTO PROCESSO_TIN_001 (FAL, FASE, CONCLUIDO) VALUES ('4711', '03', 'S');
+)"));
+    FEas->EnviaParaEas();
+    EXPECT_TRUE(FRelator.Linhas.contains(QStringLiteral("Falha na fase 03. Erro: PROCESSO_EAS inválido: 35' OR '1")));
+    EXPECT_EQ(Registros(QStringLiteral("35")), QStringList{QStringLiteral("4711|Pesagem|")});
+    EXPECT_EQ(LinhasErp("SELECT NUMERO, COALESCE(STATUS_EAS35, '-') FROM FAL_001 ORDER BY NUMERO"),
+              (QList<QStringList>{{"4711", "N"}, {"4712", "-"}}));
+
+    // A phase whose flag column does not exist ends the step: the phases
+    // after it wait for the next cycle.
+    ExecutaNoErp(QStringLiteral("UPDATE FASE_001 SET PROCESSO_EAS = '99' WHERE CODIGO = '03'"));
+    ExecutaNoErp(QStringLiteral("UPDATE PROCESSO_TIN_001 SET CONCLUIDO = 'S' WHERE FAL = '4712'"));
+    FRelator.Limpa();
+    FEas->EnviaParaEas();
+    EXPECT_EQ(FRelator.Linhas.filter(QStringLiteral("Falha ao consultar os apontamentos da fase. Erro: ")).size(), 1)
+        << FRelator.Linhas.join('\n').toStdString();
+    EXPECT_EQ(Registros(QStringLiteral("35")).size(), 1);
+}
