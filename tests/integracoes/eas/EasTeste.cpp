@@ -242,3 +242,21 @@ QString EasTeste::Leido(const QString& nrecno)
         .value(0)
         .value(0);
 }
+
+QList<QDateTime> EasTeste::Momentos()
+{
+    TKoDatabase host;
+    ConfiguraHost(host);
+    host.Open();
+    TKoQuery consulta;
+    consulta.SetDatabase(&host);
+    // A timestamp column reads as its time alone: date and time apart.
+    consulta.SQL.Add(QStringLiteral("SELECT CAST(FECHA AS DATE) AS DIA, CAST(FECHA AS TIME) AS HORA FROM ")
+                     + Tabela(QStringLiteral("FFROMHOST")));
+    consulta.Open();
+    QList<QDateTime> momentos;
+    for (consulta.First(); !consulta.Eof(); consulta.Next())
+        momentos << QDateTime(consulta.FieldByName(QStringLiteral("DIA")).AsDate(),
+                              consulta.FieldByName(QStringLiteral("HORA")).AsDateTime().time());
+    return momentos;
+}

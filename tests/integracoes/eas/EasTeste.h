@@ -7,6 +7,7 @@
 #include "integracoes/eas/EsperaConsumo.h"
 #include "integracoes/eas/Eas.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -56,6 +57,8 @@ protected:
     QString ValorErp(const QString& sql);
     // The DATOS of the FFROMHOST rows of a record type, in insertion order.
     QStringList Registros(const QString& tipo);
+    // FECHA of every FFROMHOST row.
+    QList<QDateTime> Momentos();
     // LEIDO of an FTOHOST row.
     QString Leido(const QString& nrecno);
 

@@ -190,7 +190,7 @@ INSERT INTO MAT_ITEN_001 (CODIGO, COR, LOTE, DEPOSITO, QTDE) VALUES ('M001', '0'
 INSERT INTO PROCESSO_TIN_001 (FAL, FASE) VALUES ('4711', '01');
 INSERT INTO ENTIDADE_001 (CODCLI, NOME, ATIVO, TIPO_ENTIDADE) VALUES ('10', 'Cliente', 'S', 'C');
 )"));
-    const QString ruim = PostaEvento("89", Consumo("ABC0004711", "M001", "1,5|x", "", "9"));
+    const QString ruim = PostaEvento("89", Consumo("ABC0004711", "M001", "quinze|x", "", "9"));
     const QString bom = PostaEvento("89", Consumo("ABC0004712", "M001", "100000000", "", "9"));
     const QString inicio = PostaEvento("80", QStringLiteral("0004711|X||M1|20240315|0730|"));
 
