@@ -8,9 +8,11 @@
 #include "dblayer/KoQuery.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
 using namespace ApoioMonitor;
@@ -37,9 +39,11 @@ QString Instala(const QString& ini)
     return copia;
 }
 
-TSaida Executa(const QString& programa, const QStringList& argumentos)
+TSaida Executa(const QString& programa, const QStringList& argumentos,
+               const QProcessEnvironment& ambiente = QProcessEnvironment::systemEnvironment())
 {
     QProcess processo;
+    processo.setProcessEnvironment(ambiente);
     processo.setWorkingDirectory(QDir::tempPath());  // QX.ini is found beside the executable
     processo.start(programa, argumentos);
     processo.waitForFinished(300000);
@@ -106,6 +110,86 @@ TEST(Ciclo, BrumaEnviaOLoteParaAFilaDaMaquina)
     lote.SQL.Add("SELECT STATUS_QX FROM FAL_001 WHERE NUMERO = '4711'");
     lote.Open();
     EXPECT_EQ(lote.FieldByName("STATUS_QX").AsString(), "E");
+}
+
+// One EAS cycle on a machine that writes dates day first with "." and
+// numbers with a decimal comma: the kitchen's events applied, the pending
+// rows exported, and status 3 for the queue position that failed and waits.
+TEST(Ciclo, EasAplicaOsEventosEExportaOsPendentes)
+{
+    const QString erp = CriaErp();
+    BancoTeste::executaSqlFirebird(erp,
+        "INSERT INTO GRUPO_MA_001 (CODIGO, DESP) VALUES ('CO', 'S');\n"
+        "INSERT INTO MATERIAL_001 (CODIGO, DESCRICAO, GRUPO, REPOSICAO) VALUES ('M001', 'Corante', 'CO', 2.5);\n"
+        "INSERT INTO DEPOSITO_001 (CODIGO, PRIORIDADE) VALUES ('0001', '1');\n"
+        "INSERT INTO MAT_ITEN_001 (CODIGO, COR, LOTE, DEPOSITO, QTDE) VALUES ('M001', '0', '000000', '0001', 10);\n"
+        "INSERT INTO FAL_001 (NUMERO, TIPO) VALUES ('4711', '1');\n"
+        "INSERT INTO FAL_001 (NUMERO, TIPO, STATUS_EAS30) VALUES ('4712', '1', 'N');\n"
+        "INSERT INTO PROCESSO_TIN_001 (FAL, FASE) VALUES ('4711', '01');\n");
+    const QString host = BancoTeste::criaFirebirdLocal(AmbienteTeste::nomeUnico("eas_host"), {"eas_host_firebird.sql"});
+    BancoTeste::executaSqlFirebird(host,
+        "INSERT INTO FTOHOST (IDTIPO, IDOPERACION, DATOS, LEIDO) VALUES ('80', 'X', '0004711|X||M1|20240315|0730|', 'F');\n"
+        "INSERT INTO FTOHOST (IDTIPO, IDOPERACION, DATOS, LEIDO) VALUES ('89', 'X', 'ABC0004711|||M001|||150000000|||||||9|', 'F');\n"
+        "INSERT INTO FTOHOST (IDTIPO, IDOPERACION, DATOS, LEIDO) VALUES ('95', 'X', 'AX012|4712|||terceira|', 'F');\n");
+    QProcessEnvironment regional = QProcessEnvironment::systemEnvironment();
+    regional.insert("LC_TIME", "de_DE.UTF-8");
+    regional.insert("LC_NUMERIC", "de_DE.UTF-8");
+
+    const QDateTime antes = QDateTime::currentDateTime().addSecs(-1);
+    const TSaida r = Executa(
+        Instala(SecaoBanco1(erp)
+                + QStringLiteral("[Banco3]\nProtocolo=firebird\nBase=%1\nUsuario=SYSDBA\nEstoque=S\n[ModeloAtivo]\nModelo=2\n").arg(host)),
+        {"--ciclo"}, regional);
+    const QDateTime depois = QDateTime::currentDateTime().addSecs(1);
+
+    EXPECT_EQ(r.status, 3) << r.erros.toStdString();
+    EXPECT_EQ(r.erros, "");
+    const QStringList linhas = r.saida.split('\n', Qt::SkipEmptyParts);
+    for (const char* linha : {"Grava Movimentos do FTOHOST (80) - FAL: 4711 MAQUINA M1",
+                              "Grava Movimentos do FTOHOST (89) (Movimento) - Material: M001 Partida 0004711",
+                              "Sucesso no envio para EAS (33) - M001|Corante|2,5|",
+                              "Sucesso na alteração do ERP (33) - Materiais",
+                              "Sucesso na alteração do ERP (30) - FAL"})
+        EXPECT_TRUE(linhas.contains(QString::fromUtf8(linha))) << linha << "\n" << r.saida.toStdString();
+    EXPECT_EQ(linhas.filter("ERRO na Gravação Movimentos do FTOHOST (95) - FAL: 4712 ORDEM terceiraMAQUINA 012").size(), 1);
+
+    TKoDatabase banco;
+    banco.SetDriverName("FB");
+    banco.SetDatabaseName(erp);
+    banco.Open();
+    TKoQuery consulta;
+    consulta.SetDatabase(&banco);
+    consulta.SQL.Add("SELECT P.MAQUINA, EXTRACT(DAY FROM P.DATA_INI), I.QTDE, F.STATUS_EAS30 FROM PROCESSO_TIN_001 P "
+                     "JOIN FAL_001 F ON F.NUMERO = P.FAL, MAT_ITEN_001 I");
+    consulta.Open();
+    EXPECT_EQ(consulta.Fields(0).AsString(), "M1");
+    EXPECT_EQ(consulta.Fields(1).AsInteger(), 15);
+    EXPECT_DOUBLE_EQ(consulta.Fields(2).AsFloat(), 8.5);
+    EXPECT_EQ(consulta.Fields(3).AsString(), "N");
+
+    TKoDatabase cozinha;
+    cozinha.SetDriverName("FB");
+    cozinha.SetDatabaseName(host);
+    cozinha.Open();
+    TKoQuery enviados;
+    enviados.SetDatabase(&cozinha);
+    enviados.SQL.Add("SELECT IDTIPO, CAST(FECHA AS DATE) AS DIA, CAST(FECHA AS TIME) AS HORA FROM FFROMHOST ORDER BY NRECNO");
+    enviados.Open();
+    QStringList tipos;
+    for (enviados.First(); !enviados.Eof(); enviados.Next()) {
+        tipos << enviados.FieldByName("IDTIPO").AsString();
+        const QDateTime fecha(enviados.FieldByName("DIA").AsDate(), enviados.FieldByName("HORA").AsDateTime().time());
+        EXPECT_TRUE(fecha >= antes && fecha <= depois) << fecha.toString(Qt::ISODate).toStdString();
+    }
+    EXPECT_EQ(tipos, (QStringList{"33", "30"}));
+    TKoQuery lidos;
+    lidos.SetDatabase(&cozinha);
+    lidos.SQL.Add("SELECT IDTIPO, LEIDO FROM FTOHOST ORDER BY NRECNO");
+    lidos.Open();
+    QStringList leido;
+    for (lidos.First(); !lidos.Eof(); lidos.Next())
+        leido << lidos.Fields(0).AsString() + lidos.Fields(1).AsString();
+    EXPECT_EQ(leido, (QStringList{"80T", "89T", "95F"}));
 }
 
 TEST(SemJanela, TerminaComSigtermPeloFechamentoNormal)
