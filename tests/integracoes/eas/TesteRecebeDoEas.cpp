@@ -3,6 +3,7 @@
 #include "EasTeste.h"
 
 #include "dblayer/Localidade.h"
+#include "integracoes/eas/TabelasHost.h"
 
 #include <QDate>
 #include <QMap>
@@ -249,8 +250,11 @@ TEST_F(EasTeste, Evento95PoeOLoteNaFilaOuEsperaNaoLido)
 INSERT INTO FAL_001 (NUMERO, MAQUINA, ORDEM) VALUES ('4711', 'M1', 1);
 INSERT INTO FAL_001 (NUMERO, MAQUINA, ORDEM) VALUES ('4712', 'M1', 1);
 INSERT INTO FAL_001 (NUMERO, MAQUINA, ORDEM) VALUES ('4713', 'M1', 1);
+INSERT INTO FAL_001 (NUMERO, MAQUINA, ORDEM) VALUES ('4714', 'M1', 1);
 INSERT INTO TNG_PROG_001 (FAL, MAQUINA) VALUES ('4711', 'M1');
 INSERT INTO TNG_PROG_001 (FAL, MAQUINA) VALUES ('4712', 'M1');
+INSERT INTO TNG_PROG_001 (FAL, MAQUINA) VALUES ('4714', 'M1');
+ALTER TABLE TNG_PROG_001 ADD CONSTRAINT SEM_RUIM CHECK (MAQUINA <> 'RUI');
 )"));
     const QString aplicado = PostaEvento("95", QStringLiteral("AX012|4711|||3|"));
     const QString semX = PostaEvento("95", QStringLiteral("M07B|4712|||5|"));
@@ -258,29 +262,32 @@ INSERT INTO TNG_PROG_001 (FAL, MAQUINA) VALUES ('4712', 'M1');
     const QString vazio = PostaEvento("95", QStringLiteral("AX012||||3|"));
     const QString comX = PostaEvento("95", QStringLiteral("AX012|47X1|||3|"));
     const QString posicaoRuim = PostaEvento("95", QStringLiteral("AX013|4713|||terceira|"));
+    const QString programaRuim = PostaEvento("95", QStringLiteral("AXRUI|4714|||2|"));
 
     FEas->RecebeDoEas();
 
     EXPECT_EQ(LinhasErp("SELECT NUMERO, ORDEM, MAQUINA FROM FAL_001 ORDER BY NUMERO"),
-              (QList<QStringList>{{"4711", "3", "012"}, {"4712", "5", "M07"}, {"4713", "1", "M1"}}));
-    EXPECT_EQ(LinhasErp("SELECT MAQUINA FROM TNG_PROG_001 ORDER BY FAL"), (QList<QStringList>{{"012"}, {"M07"}}));
+              (QList<QStringList>{{"4711", "3", "012"}, {"4712", "5", "M07"}, {"4713", "1", "M1"}, {"4714", "1", "M1"}}));
+    EXPECT_EQ(LinhasErp("SELECT MAQUINA FROM TNG_PROG_001 ORDER BY FAL"),
+              (QList<QStringList>{{"012"}, {"M07"}, {"M1"}}));
     EXPECT_EQ(Leido(aplicado), "T");
     EXPECT_EQ(Leido(semX), "T");
-    for (const QString& n : {zero, vazio, comX, posicaoRuim})
+    for (const QString& n : {zero, vazio, comX, posicaoRuim, programaRuim})
         EXPECT_EQ(Leido(n), "F") << n.toStdString();
     EXPECT_TRUE(FRelator.Linhas.contains("Grava Movimentos do FTOHOST (95) - FAL: 4711 ORDEM 3MAQUINA 012"));
     EXPECT_TRUE(FRelator.Linhas.contains("Registro Ignorado na Gravação Movimentos do FTOHOST (95): AX012|47X1|||3|"));
     const QStringList erros = FRelator.Linhas.filter("ERRO na Gravação Movimentos do FTOHOST (95)");
-    ASSERT_EQ(erros.size(), 1);
+    ASSERT_EQ(erros.size(), 2);
     EXPECT_TRUE(erros[0].startsWith("ERRO na Gravação Movimentos do FTOHOST (95) - FAL: 4713 ORDEM terceiraMAQUINA 013 Nr. Reg no 95 : "
                                     + posicaoRuim + " : "));
-    EXPECT_EQ(FContexto.FalhasNoCiclo, 1);
+    EXPECT_TRUE(erros[1].endsWith("Informação do Registro:AXRUI|4714|||2|"));
+    EXPECT_EQ(FContexto.FalhasNoCiclo, 2);
 
     // The ignored and failed rows are read, logged and left again.
     FRelator.Limpa();
     FEas->RecebeDoEas();
     EXPECT_EQ(FRelator.Linhas.filter("Registro Ignorado na Gravação Movimentos do FTOHOST (95)").size(), 3);
-    EXPECT_EQ(FRelator.Linhas.filter("ERRO na Gravação Movimentos do FTOHOST (95)").size(), 1);
+    EXPECT_EQ(FRelator.Linhas.filter("ERRO na Gravação Movimentos do FTOHOST (95)").size(), 2);
 }
 
 TEST_F(EasTeste, LinhaQueNaoPodeSerMarcadaFicaParaOProximoCiclo)
@@ -297,4 +304,17 @@ TEST_F(EasTeste, LinhaQueNaoPodeSerMarcadaFicaParaOProximoCiclo)
     ASSERT_EQ(erros.size(), 1) << FRelator.Linhas.join('\n').toStdString();
     EXPECT_TRUE(erros[0].endsWith(" Informação do Registro:0004711|TRAVA||M1|20240315|0730|"));
     EXPECT_EQ(FContexto.FalhasNoCiclo, 1);
+}
+
+// A blank schema names the host tables alone.
+TEST_F(EasTeste, SchemaEmBrancoNomeiaAsTabelasSemQualificar)
+{
+    EXPECT_EQ(NomeTabelaHost(QStringLiteral("eas"), QStringLiteral("FTOHOST")), "eas.FTOHOST");
+    EXPECT_EQ(NomeTabelaHost(QStringLiteral(" eas"), QStringLiteral("FTOHOST")), " eas.FTOHOST");
+    Prepara(QStringLiteral("INSERT INTO ENTIDADE_001 (CODCLI, NOME, ATIVO, TIPO_ENTIDADE) VALUES ('10', 'Um', 'S', 'C');"));
+    FEas->Dados().sSchema = QStringLiteral("  \t ");
+    const QString nr = PostaEvento("92", QStringLiteral("0004711||M2|"));
+    RodaCiclo();
+    EXPECT_EQ(Leido(nr), "T");
+    EXPECT_EQ(Registros("42"), QStringList{"10|Um|"});
 }
