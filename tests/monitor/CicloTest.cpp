@@ -52,6 +52,28 @@ TSaida Executa(const QString& programa, const QStringList& argumentos,
             QString::fromUtf8(processo.readAllStandardError())};
 }
 
+// The rows of a query on an embedded Firebird file, as the query layer reads
+// them (whole numbers as integers, exact decimals as their value).
+QList<QVariantList> Consulta(const QString& caminho, const char* sql)
+{
+    TKoDatabase banco;
+    banco.SetDriverName("FB");
+    banco.SetDatabaseName(caminho);
+    banco.Open();
+    TKoQuery consulta;
+    consulta.SetDatabase(&banco);
+    consulta.SQL.Add(QString::fromUtf8(sql));
+    consulta.Open();
+    QList<QVariantList> linhas;
+    for (consulta.First(); !consulta.Eof(); consulta.Next()) {
+        QVariantList linha;
+        for (int i = 0; i < consulta.FieldCount(); ++i)
+            linha << consulta.Fields(i).Value();
+        linhas << linha;
+    }
+    return linhas;
+}
+
 TEST(LinhaDeComando, AjudaListaOsModos)
 {
     const TSaida r = Executa(QStringLiteral(QUELIX_EXECUTAVEL), {"--help"});
@@ -153,43 +175,20 @@ TEST(Ciclo, EasAplicaOsEventosEExportaOsPendentes)
         EXPECT_TRUE(linhas.contains(QString::fromUtf8(linha))) << linha << "\n" << r.saida.toStdString();
     EXPECT_EQ(linhas.filter("ERRO na Gravação Movimentos do FTOHOST (95) - FAL: 4712 ORDEM terceiraMAQUINA 012").size(), 1);
 
-    TKoDatabase banco;
-    banco.SetDriverName("FB");
-    banco.SetDatabaseName(erp);
-    banco.Open();
-    TKoQuery consulta;
-    consulta.SetDatabase(&banco);
-    consulta.SQL.Add("SELECT P.MAQUINA, EXTRACT(DAY FROM P.DATA_INI), I.QTDE, F.STATUS_EAS30 FROM PROCESSO_TIN_001 P "
-                     "JOIN FAL_001 F ON F.NUMERO = P.FAL, MAT_ITEN_001 I");
-    consulta.Open();
-    EXPECT_EQ(consulta.Fields(0).AsString(), "M1");
-    EXPECT_EQ(consulta.Fields(1).AsInteger(), 15);
-    EXPECT_DOUBLE_EQ(consulta.Fields(2).AsFloat(), 8.5);
-    EXPECT_EQ(consulta.Fields(3).AsString(), "N");
-
-    TKoDatabase cozinha;
-    cozinha.SetDriverName("FB");
-    cozinha.SetDatabaseName(host);
-    cozinha.Open();
-    TKoQuery enviados;
-    enviados.SetDatabase(&cozinha);
-    enviados.SQL.Add("SELECT IDTIPO, CAST(FECHA AS DATE) AS DIA, CAST(FECHA AS TIME) AS HORA FROM FFROMHOST ORDER BY NRECNO");
-    enviados.Open();
-    QStringList tipos;
-    for (enviados.First(); !enviados.Eof(); enviados.Next()) {
-        tipos << enviados.FieldByName("IDTIPO").AsString();
-        const QDateTime fecha(enviados.FieldByName("DIA").AsDate(), enviados.FieldByName("HORA").AsDateTime().time());
+    EXPECT_EQ(Consulta(erp, "SELECT P.MAQUINA, EXTRACT(DAY FROM P.DATA_INI), I.QTDE, F.STATUS_EAS30 "
+                            "FROM PROCESSO_TIN_001 P JOIN FAL_001 F ON F.NUMERO = P.FAL, MAT_ITEN_001 I"),
+              (QList<QVariantList>{{"M1", 15, 8.5, "N"}}));
+    const QList<QVariantList> enviados =
+        Consulta(host, "SELECT IDTIPO, CAST(FECHA AS DATE), CAST(FECHA AS TIME) FROM FFROMHOST ORDER BY NRECNO");
+    ASSERT_EQ(enviados.size(), 2);
+    for (const QVariantList& enviado : enviados) {
+        const QDateTime fecha(enviado[1].toDate(), enviado[2].toTime());
         EXPECT_TRUE(fecha >= antes && fecha <= depois) << fecha.toString(Qt::ISODate).toStdString();
     }
-    EXPECT_EQ(tipos, (QStringList{"33", "30"}));
-    TKoQuery lidos;
-    lidos.SetDatabase(&cozinha);
-    lidos.SQL.Add("SELECT IDTIPO, LEIDO FROM FTOHOST ORDER BY NRECNO");
-    lidos.Open();
-    QStringList leido;
-    for (lidos.First(); !lidos.Eof(); lidos.Next())
-        leido << lidos.Fields(0).AsString() + lidos.Fields(1).AsString();
-    EXPECT_EQ(leido, (QStringList{"80T", "89T", "95F"}));
+    EXPECT_EQ(enviados[0][0], "33");
+    EXPECT_EQ(enviados[1][0], "30");
+    EXPECT_EQ(Consulta(host, "SELECT IDTIPO, LEIDO FROM FTOHOST ORDER BY NRECNO"),
+              (QList<QVariantList>{{"80", "T"}, {"89", "T"}, {"95", "F"}}));
 }
 
 TEST(SemJanela, TerminaComSigtermPeloFechamentoNormal)

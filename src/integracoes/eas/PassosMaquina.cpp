@@ -9,37 +9,14 @@
 
 void TRecebimentoEas::Passo92()
 {
-    if (!Seleciona(QStringLiteral("92")))
-        return;
-    TKoQuery& selecao = FHost.Selecao();
-    for (selecao.First(); !selecao.Eof(); selecao.Next()) {
-        const QString campo1 = FHost.Campo(1);
-        const QString datos = FHost.Datos();
-        FDados.AdicionaLinha(LinhaLendo(QStringLiteral("92"), campo1, datos));
-        const qint64 numero = NumeroFalHost(campo1);
-        if (!FalIgnorada(QStringLiteral("92"), false, numero)) {
-            const QString fal = QString::number(numero);
-            const QString maquina = FHost.Campo(3);
-            try {
-                FMaquinaFal.ParamByName(QStringLiteral("FAL")).SetAsString(fal);
-                FMaquinaFal.ParamByName(QStringLiteral("MAQUINA")).SetAsString(maquina);
-                FMaquinaFal.TryExecSQL();
-                FMaquinaProg.ParamByName(QStringLiteral("FAL")).SetAsString(fal);
-                FMaquinaProg.ParamByName(QStringLiteral("MAQUINA")).SetAsString(maquina);
-                FMaquinaProg.TryExecSQL();
-                FDados.KoDatabase1.CommitRetaining();
-                FDados.AdicionaLinha(QStringLiteral("Grava Movimentos do FTOHOST (92) - FAL: ") + fal
-                                     + QStringLiteral(" MAQUINA ") + maquina);
-            } catch (const std::exception& erro) {
-                DesfazPendente(FDados.KoDatabase1);
-                FDados.AdicionaLinha(QStringLiteral("ERRO na Gravação Movimentos do FTOHOST (92) - FAL: ") + fal
-                                     + QStringLiteral(" MAQUINA ") + maquina + QStringLiteral(" Nr. Reg no 92 : ")
-                                     + FHost.NrRecno() + QStringLiteral(" : ") + MensagemDoErro(erro)
-                                     + QStringLiteral("Informação do Registro:") + datos);
-            }
-        }
-        FHost.MarcaLidoHost(true);
-    }
+    PassoDeLote({QStringLiteral("92"), 3, false, true, [this](const QString& fal, const QString& maquina) {
+                     FMaquinaFal.ParamByName(QStringLiteral("FAL")).SetAsString(fal);
+                     FMaquinaFal.ParamByName(QStringLiteral("MAQUINA")).SetAsString(maquina);
+                     FMaquinaFal.TryExecSQL();
+                     FMaquinaProg.ParamByName(QStringLiteral("FAL")).SetAsString(fal);
+                     FMaquinaProg.ParamByName(QStringLiteral("MAQUINA")).SetAsString(maquina);
+                     FMaquinaProg.TryExecSQL();
+                 }});
 }
 
 // A row that is ignored or fails is not marked read: it is read again in

@@ -6,7 +6,19 @@
 
 #include <QString>
 
+#include <functional>
+
 class TDadosEas;
+
+// A pass whose rows name a lot in field 1 (80, 81, 92).
+struct TPassoDeLote {
+    QString Tipo;
+    int CampoMaquina;     // the field of the machine its lines show
+    bool ExigeCampo2;     // a blank field 2 is ignored too
+    bool RegistroNoErro;  // DATOS in the error line and in the marking's
+    // Sets and runs the row's statements; the pass commits them.
+    std::function<void(const QString& fal, const QString& maquina)> Aplica;
+};
 
 // RecebeDoEas: the kitchen's unread events in FTOHOST applied to the ERP one
 // record type at a time (consumptions 89 and 82 when stock is on, then lot
@@ -28,12 +40,13 @@ private:
     void AplicaConsumo(const QString& tipo);
     void ExecutaConsumo(TKoQuery& comando, const QString& tipo, const QString& parte,
                         const QString& identificacao, const QString& nrecno);
+    void PassoDeLote(const TPassoDeLote& passo);
+    void AplicaNoLote(const TPassoDeLote& passo, const QString& fal, const QString& maquina);
     void Passo80();
     void Passo81();
-    void AplicaFim(const QString& numeroFal);
+    void AplicaFim(const QString& fal, const QString& maquina);
     void Passo92();
     void Passo95();
-    bool FalIgnorada(const QString& tipo, bool exigeCampo2, qint64 numeroFal);
 
     TDadosEas& FDados;
     TLeituraHost FHost;
