@@ -84,8 +84,8 @@ TKoQuery& TLeituraHost::Seleciona(const QString& tipo)
     if (FSelecao.Active())
         FSelecao.Close();
     FSelecao.ParamByName(QStringLiteral("IDTIPO")).SetAsString(tipo);
+    // Open reads every row at once: the pass works on the rows there were.
     FSelecao.Open();
-    FSelecao.FetchAll();
     FSelecao.First();
     return FSelecao;
 }
