@@ -2,6 +2,8 @@
 # The run command: installs what is missing, builds, creates the demo
 # environment once (demo/) and starts the monitor there, beside its QX.ini.
 # Without a display the monitor runs without a window (--sem-janela).
+# QX_MODELO=0, 1 or 2 sets the machine type of demo/QX.ini first (Bruma,
+# Vapora, EAS).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 RAIZ=$(pwd)
@@ -18,6 +20,14 @@ bash scripts/demo/cria-demo.sh "$DEMO"
 # The executable runs from its own folder, beside QX.ini and Logs/.
 cp -f "$BUILD/src/app/quelix" "$DEMO/quelix"
 export ODBCINI=$DEMO/odbc.ini
+# The demo's Firebird configuration: its database files can be shared with
+# isql-fb (scripts/demo/cozinha-eas.sh) while the monitor runs.
+if [ -f "$DEMO/firebird/firebird.conf" ]; then
+  export FIREBIRD=$DEMO/firebird FIREBIRD_LOCK=$DEMO/firebird/lock
+fi
+if [ -n "${QX_MODELO:-}" ]; then
+  sed -i "s/^Modelo=.*/Modelo=$QX_MODELO/" "$DEMO/QX.ini"
+fi
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   cat >&2 <<MSG

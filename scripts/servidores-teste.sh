@@ -102,20 +102,20 @@ CONF
 
 # The configuration root of the test instance: the machine's engine, plugins
 # and messages, with a firebird.conf, databases.conf and security database of
-# its own. Made once; the SYSDBA password is drawn at random.
+# its own. The security database is made once, with a SYSDBA password drawn
+# at random; the configuration is written at every start, so it always names
+# the port asked for now.
 prepara_raiz_firebird() {
   local raiz=$FB/raiz
-  [ -f "$raiz/security3.fdb" ] && [ -s "$FB/senha" ] && grep -q '^SecurityDatabase' "$raiz/firebird.conf" && return 0
-  [ -x /usr/sbin/firebird ] || falha "Firebird: /usr/sbin/firebird ausente: instale o pacote firebird3.0-server"
-  [ -d "$FB_SISTEMA/plugins" ] || falha "Firebird: $FB_SISTEMA/plugins ausente: instale o pacote firebird3.0-server-core"
-  [ -r "$FB_SEGURANCA_SISTEMA" ] || falha "Firebird: $FB_SEGURANCA_SISTEMA ausente: instale o pacote firebird3.0-server"
-  rm -rf "$raiz"
-  mkdir -p "$raiz" "$FB/lock" "$FB/dados"
-  local item
-  for item in firebird.msg intl plugins lib UDF plugins.conf fbtrace.conf; do
-    [ -e "$FB_SISTEMA/$item" ] && ln -s "$FB_SISTEMA/$item" "$raiz/$item"
-  done
-  cp "$FB_SEGURANCA_SISTEMA" "$raiz/security3.fdb"
+  if ! [ -f "$raiz/security3.fdb" ] || ! [ -s "$FB/senha" ]; then
+    cria_seguranca_firebird "$raiz"
+  fi
+  escreve_configuracao_firebird "$raiz"
+  chown firebird:firebird "$raiz/firebird.conf" "$raiz/databases.conf"
+}
+
+escreve_configuracao_firebird() {
+  local raiz=$1
   # SecurityDatabase points at the instance's own copy: the machine's
   # security database (and its SYSDBA password) is never opened or changed.
   cat >"$raiz/firebird.conf" <<CONF
@@ -126,6 +126,21 @@ SecurityDatabase = $raiz/security3.fdb
 UdfAccess = None
 CONF
   printf 'security.db = %s/security3.fdb\n' "$raiz" >"$raiz/databases.conf"
+}
+
+cria_seguranca_firebird() {
+  local raiz=$1
+  [ -x /usr/sbin/firebird ] || falha "Firebird: /usr/sbin/firebird ausente: instale o pacote firebird3.0-server"
+  [ -d "$FB_SISTEMA/plugins" ] || falha "Firebird: $FB_SISTEMA/plugins ausente: instale o pacote firebird3.0-server-core"
+  [ -r "$FB_SEGURANCA_SISTEMA" ] || falha "Firebird: $FB_SEGURANCA_SISTEMA ausente: instale o pacote firebird3.0-server"
+  rm -rf "$raiz"
+  mkdir -p "$raiz" "$FB/lock" "$FB/dados"
+  local item
+  for item in firebird.msg intl plugins lib UDF plugins.conf fbtrace.conf; do
+    [ -e "$FB_SISTEMA/$item" ] && ln -s "$FB_SISTEMA/$item" "$raiz/$item"
+  done
+  cp "$FB_SEGURANCA_SISTEMA" "$raiz/security3.fdb"
+  escreve_configuracao_firebird "$raiz"
   chown -R firebird:firebird "$FB"
   chmod 770 "$FB/dados" "$FB/lock"
   local senha
@@ -144,6 +159,10 @@ inicia_firebird() {
   prepara_raiz_firebird
   if start-stop-daemon --status --pidfile "$FB_PID" --exec /usr/sbin/firebird 2>/dev/null; then
     responde "$FB_PORTA" && return 0
+    # Running with an older configuration (another port): started again.
+    start-stop-daemon --stop --quiet --pidfile "$FB_PID" --exec /usr/sbin/firebird \
+      --retry TERM/10/KILL/5 >/dev/null 2>&1 || true
+    rm -f "$FB_PID"
   fi
   responde "$FB_PORTA" && falha "Firebird: a porta 127.0.0.1:$FB_PORTA já está em uso por outro processo"
   FIREBIRD="$FB/raiz" FIREBIRD_LOCK="$FB/lock" \

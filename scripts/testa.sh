@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds, starts the test servers
-# on loopback, fuzzes the SQL translation for a minute, runs the whole suite
+# on loopback, fuzzes the pure-text layers for a minute, runs the whole suite
 # with CTest and stops the servers it started.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,13 +20,14 @@ ambiente=$(bash scripts/servidores-teste.sh iniciar) || {
 }
 eval "$ambiente"
 
-# The translation is fuzzed for about a minute (its own clang build).
-bash scripts/fuzz-traducao.sh >"$BUILD/fuzz-traducao.log" 2>&1 || {
-  tail -n 40 "$BUILD/fuzz-traducao.log" >&2
-  echo "O fuzzing da tradução de SQL falhou (log completo em $BUILD/fuzz-traducao.log)." >&2
+# The SQL translation and the EAS record readers are fuzzed for about a
+# minute in all (their own clang build).
+bash scripts/fuzz.sh >"$BUILD/fuzz.log" 2>&1 || {
+  tail -n 40 "$BUILD/fuzz.log" >&2
+  echo "O fuzzing falhou (log completo em $BUILD/fuzz.log)." >&2
   exit 1
 }
-echo "Fuzzing da tradução de SQL: nenhuma falha ($(grep -o 'stat::number_of_executed_units: *[0-9]*' "$BUILD/fuzz-traducao.log" | grep -o '[0-9]*$') entradas)."
+echo "Fuzzing da tradução de SQL e dos registros do EAS: nenhuma falha ($(grep -o 'stat::number_of_executed_units: *[0-9]*' "$BUILD/fuzz.log" | grep -o '[0-9]*$' | awk '{ s += $1 } END { print s }') entradas)."
 
 cd "$BUILD"
 ctest --output-on-failure -j 2 "$@"

@@ -2,7 +2,12 @@
 # Creates the demo environment once, under demo/ at the repository root:
 #   demo/erp.fdb        the ERP database (embedded Firebird) with sample data
 #                       for the three machine types;
-#   demo/eas_host.fdb   the EAS host exchange tables (embedded Firebird);
+#   demo/eas_host.fdb   the EAS host exchange tables (embedded Firebird), with
+#                       kitchen events waiting in FTOHOST;
+#   demo/firebird/      the Firebird configuration the demo runs under
+#                       (FIREBIRD=demo/firebird): the machine's engine in the
+#                       SuperClassic mode, so that the kitchen script can
+#                       write to eas_host.fdb while the monitor has it open;
 #   demo/bruma.sqlite   the Bruma machine queue, reached through the ODBC
 #                       data source quelix_bruma of demo/odbc.ini (SQLite);
 #   demo/QX.ini         the configuration beside the executable (Bruma).
@@ -29,6 +34,23 @@ command -v isql >/dev/null || falha "isql (unixODBC) ausente: instale unixodbc"
 rm -rf "$DEMO"
 mkdir -p "$DEMO"
 
+# The machine's engine, plugins and messages, with a firebird.conf of the
+# demo's own. The embedded engine's default mode locks a database file to
+# one process; SuperClassic lets the monitor and isql-fb share it.
+prepara_firebird() {
+  local raiz=$DEMO/firebird sistema
+  sistema=$(dirname "$(find /usr/lib -path '*firebird/3.0/plugins' -type d 2>/dev/null | head -n 1)")
+  [ -d "$sistema/plugins" ] || falha "plugins do Firebird 3 ausentes: instale firebird3.0-server-core"
+  mkdir -p "$raiz/lock"
+  local item
+  for item in firebird.msg intl plugins lib UDF plugins.conf fbtrace.conf; do
+    [ -e "$sistema/$item" ] && ln -s "$sistema/$item" "$raiz/$item"
+  done
+  printf '# Firebird da demonstração do Quelix.\nServerMode = SuperClassic\n' >"$raiz/firebird.conf"
+  export FIREBIRD=$raiz FIREBIRD_LOCK=$raiz/lock
+}
+prepara_firebird
+
 cria_firebird() {
   local banco=$1; shift
   echo "CREATE DATABASE '$banco' PAGE_SIZE 4096 DEFAULT CHARACTER SET UTF8;" | isql-fb -q -b \
@@ -41,7 +63,9 @@ cria_firebird() {
 
 echo "Criando a demonstração em $DEMO"
 cria_firebird "$DEMO/erp.fdb" "$RAIZ/sql/erp_firebird.sql" "$SCRIPTS/dados_erp.sql"
-cria_firebird "$DEMO/eas_host.fdb" "$RAIZ/sql/eas_host_firebird.sql"
+sed "s/@HOJE@/$(date +%Y%m%d)/g" "$SCRIPTS/dados_eas.sql" >"$DEMO/dados_eas.sql"
+cria_firebird "$DEMO/eas_host.fdb" "$RAIZ/sql/eas_host_firebird.sql" "$DEMO/dados_eas.sql"
+rm -f "$DEMO/dados_eas.sql"
 
 cat >"$DEMO/odbc.ini" <<INI
 [quelix_bruma]
@@ -90,7 +114,7 @@ PorVariante=N
 EnviarGrafico=S
 
 [ModeloAtivo]
-; 0 Bruma, 1 Vapora, 2 EAS
+; 0 Bruma, 1 Vapora, 2 EAS (read at start-up: change it and start again)
 Modelo=0
 INI
 

@@ -8,11 +8,13 @@
 #include "dblayer/KoQuery.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
 using namespace ApoioMonitor;
@@ -39,15 +41,39 @@ QString Instala(const QString& ini)
     return copia;
 }
 
-TSaida Executa(const QString& programa, const QStringList& argumentos)
+TSaida Executa(const QString& programa, const QStringList& argumentos,
+               const QProcessEnvironment& ambiente = QProcessEnvironment::systemEnvironment())
 {
     QProcess processo;
+    processo.setProcessEnvironment(ambiente);
     processo.setWorkingDirectory(QDir::tempPath());  // QX.ini is found beside the executable
     processo.start(programa, argumentos);
     processo.waitForFinished(300000);
     return {processo.exitStatus() == QProcess::NormalExit ? processo.exitCode() : -1,
             QString::fromUtf8(processo.readAllStandardOutput()),
             QString::fromUtf8(processo.readAllStandardError())};
+}
+
+// The rows of a query on an embedded Firebird file, as the query layer reads
+// them (whole numbers as integers, exact decimals as their value).
+QList<QVariantList> Consulta(const QString& caminho, const char* sql)
+{
+    TKoDatabase banco;
+    banco.SetDriverName("FB");
+    banco.SetDatabaseName(caminho);
+    banco.Open();
+    TKoQuery consulta;
+    consulta.SetDatabase(&banco);
+    consulta.SQL.Add(QString::fromUtf8(sql));
+    consulta.Open();
+    QList<QVariantList> linhas;
+    for (consulta.First(); !consulta.Eof(); consulta.Next()) {
+        QVariantList linha;
+        for (int i = 0; i < consulta.FieldCount(); ++i)
+            linha << consulta.Fields(i).Value();
+        linhas << linha;
+    }
+    return linhas;
 }
 
 TEST(LinhaDeComando, AjudaListaOsModos)
@@ -168,6 +194,63 @@ TEST(SemJanela, UmMonitorPorPasta)
     const TSaida depois = Executa(programa, {"--ciclo"});
     EXPECT_FALSE(depois.erros.contains("outro monitor")) << depois.erros.toStdString();
     EXPECT_FALSE(QFile::exists(trava));  // taken over, and given up at the end
+}
+
+// One EAS cycle on a machine that writes dates day first with "." and
+// numbers with a decimal comma: the kitchen's events applied, the pending
+// rows exported, and status 3 for the queue position that failed and waits.
+TEST(Ciclo, EasAplicaOsEventosEExportaOsPendentes)
+{
+    const QString erp = CriaErp();
+    BancoTeste::executaSqlFirebird(erp,
+        "INSERT INTO GRUPO_MA_001 (CODIGO, DESP) VALUES ('CO', 'S');\n"
+        "INSERT INTO MATERIAL_001 (CODIGO, DESCRICAO, GRUPO, REPOSICAO) VALUES ('M001', 'Corante', 'CO', 2.5);\n"
+        "INSERT INTO DEPOSITO_001 (CODIGO, PRIORIDADE) VALUES ('0001', '1');\n"
+        "INSERT INTO MAT_ITEN_001 (CODIGO, COR, LOTE, DEPOSITO, QTDE) VALUES ('M001', '0', '000000', '0001', 10);\n"
+        "INSERT INTO FAL_001 (NUMERO, TIPO) VALUES ('4711', '1');\n"
+        "INSERT INTO FAL_001 (NUMERO, TIPO, STATUS_EAS30) VALUES ('4712', '1', 'N');\n"
+        "INSERT INTO PROCESSO_TIN_001 (FAL, FASE) VALUES ('4711', '01');\n");
+    const QString host = BancoTeste::criaFirebirdLocal(AmbienteTeste::nomeUnico("eas_host"), {"eas_host_firebird.sql"});
+    BancoTeste::executaSqlFirebird(host,
+        "INSERT INTO FTOHOST (IDTIPO, IDOPERACION, DATOS, LEIDO) VALUES ('80', 'X', '0004711|X||M1|20240315|0730|', 'F');\n"
+        "INSERT INTO FTOHOST (IDTIPO, IDOPERACION, DATOS, LEIDO) VALUES ('89', 'X', 'ABC0004711|||M001|||150000000|||||||9|', 'F');\n"
+        "INSERT INTO FTOHOST (IDTIPO, IDOPERACION, DATOS, LEIDO) VALUES ('95', 'X', 'AX012|4712|||terceira|', 'F');\n");
+    QProcessEnvironment regional = QProcessEnvironment::systemEnvironment();
+    regional.insert("LC_TIME", "de_DE.UTF-8");
+    regional.insert("LC_NUMERIC", "de_DE.UTF-8");
+
+    const QDateTime antes = QDateTime::currentDateTime().addSecs(-1);
+    const TSaida r = Executa(
+        Instala(SecaoBanco1(erp)
+                + QStringLiteral("[Banco3]\nProtocolo=firebird\nBase=%1\nUsuario=SYSDBA\nEstoque=S\n[ModeloAtivo]\nModelo=2\n").arg(host)),
+        {"--ciclo"}, regional);
+    const QDateTime depois = QDateTime::currentDateTime().addSecs(1);
+
+    EXPECT_EQ(r.status, 3) << r.erros.toStdString();
+    EXPECT_EQ(r.erros, "");
+    const QStringList linhas = r.saida.split('\n', Qt::SkipEmptyParts);
+    for (const char* linha : {"Grava Movimentos do FTOHOST (80) - FAL: 4711 MAQUINA M1",
+                              "Grava Movimentos do FTOHOST (89) (Movimento) - Material: M001 Partida 0004711",
+                              "Sucesso no envio para EAS (33) - M001|Corante|2,5|",
+                              "Sucesso na alteração do ERP (33) - Materiais",
+                              "Sucesso na alteração do ERP (30) - FAL"})
+        EXPECT_TRUE(linhas.contains(QString::fromUtf8(linha))) << linha << "\n" << r.saida.toStdString();
+    EXPECT_EQ(linhas.filter("ERRO na Gravação Movimentos do FTOHOST (95) - FAL: 4712 ORDEM terceiraMAQUINA 012").size(), 1);
+
+    EXPECT_EQ(Consulta(erp, "SELECT P.MAQUINA, EXTRACT(DAY FROM P.DATA_INI), I.QTDE, F.STATUS_EAS30 "
+                            "FROM PROCESSO_TIN_001 P JOIN FAL_001 F ON F.NUMERO = P.FAL, MAT_ITEN_001 I"),
+              (QList<QVariantList>{{"M1", 15, 8.5, "N"}}));
+    const QList<QVariantList> enviados =
+        Consulta(host, "SELECT IDTIPO, CAST(FECHA AS DATE), CAST(FECHA AS TIME) FROM FFROMHOST ORDER BY NRECNO");
+    ASSERT_EQ(enviados.size(), 2);
+    for (const QVariantList& enviado : enviados) {
+        const QDateTime fecha(enviado[1].toDate(), enviado[2].toTime());
+        EXPECT_TRUE(fecha >= antes && fecha <= depois) << fecha.toString(Qt::ISODate).toStdString();
+    }
+    EXPECT_EQ(enviados[0][0], "33");
+    EXPECT_EQ(enviados[1][0], "30");
+    EXPECT_EQ(Consulta(host, "SELECT IDTIPO, LEIDO FROM FTOHOST ORDER BY NRECNO"),
+              (QList<QVariantList>{{"80", "T"}, {"89", "T"}, {"95", "F"}}));
 }
 
 TEST(SemJanela, TerminaComSigtermPeloFechamentoNormal)

@@ -244,16 +244,36 @@ QString criaFirebirdServidor(const QString& nome, const QStringList& scripts)
     return criaFirebird(AmbienteTeste::fbHost() + ':' + caminho, credenciais, scripts);
 }
 
-QString criaPostgres(const QString& nome, const QStringList& scripts)
+namespace {
+
+QString novoBancoPostgres(const QString& nome)
 {
     const QString banco = AmbienteTeste::nomeUnico(nome).toLower();
     executa("psql", argumentosPsql(AmbienteTeste::pgBanco()), "CREATE DATABASE " + banco + ";\n",
             ambientePostgres());
     bancosPostgres().nomes.push_back(banco.toStdString());
+    return banco;
+}
+
+} // namespace
+
+QString criaPostgres(const QString& nome, const QStringList& scripts)
+{
+    const QString banco = novoBancoPostgres(nome);
     QStringList argumentos = argumentosPsql(banco);
     for (const QString& script : scripts)
         argumentos << "-f" << caminhoScript(script);
     executa("psql", argumentos, QString(), ambientePostgres());
+    return banco;
+}
+
+QString criaPostgresNoEsquema(const QString& nome, const QString& esquema, const QStringList& scripts)
+{
+    const QString banco = novoBancoPostgres(nome);
+    QString entrada = "CREATE SCHEMA " + esquema + ";\nSET search_path TO " + esquema + ";\n";
+    for (const QString& script : scripts)
+        entrada += "\\i " + literalSql(caminhoScript(script)) + "\n";
+    executa("psql", argumentosPsql(banco), entrada, ambientePostgres());
     return banco;
 }
 

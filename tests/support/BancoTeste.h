@@ -20,6 +20,10 @@ QString criaFirebirdServidor(const QString& nome, const QStringList& scripts);
 // the database name (lower case); the database is dropped at exit.
 QString criaPostgres(const QString& nome, const QStringList& scripts);
 
+// The same, with the scripts' tables in a new schema of that name (created
+// first, then made the first of the search path while the scripts run).
+QString criaPostgresNoEsquema(const QString& nome, const QString& esquema, const QStringList& scripts);
+
 // Writes an ODBC data source of that name over a PostgreSQL test database
 // into the run's private odbc.ini and points ODBCINI at it. Data sources
 // written before (this run's and the test command's) stay in the file.

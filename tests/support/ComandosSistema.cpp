@@ -1,11 +1,13 @@
 #include "ComandosSistema.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QTime>
 
 // Sample values spliced into the texts: lot 4711 (padded to 8 characters
-// where the machine queue uses it), machine M1, colour AZ01, phase 05 whose
-// PROCESSO_EAS is 35, queue row 7, and a Tuesday for the shift lookups.
+// where the machine queue uses it), machine M1, colour AZ01, the flag
+// STATUS_EAS35 of phase 05, queue row 7; and as parameters, a Tuesday for
+// the shift lookups.
 namespace {
 
 const QString kErp = QStringLiteral("ERP");
@@ -36,7 +38,7 @@ QList<ComandoSistema> comandosHostEas()
           "VALUES",
           "(:IDTIPO, :IDOPERACION, :DATOS, :FECHA, :LEIDO)"},
          {{"IDTIPO", "33"}, {"IDOPERACION", "X"}, {"DATOS", "M001|Corante azul|10|"},
-          {"FECHA", "2024-03-19 10:30:00"}, {"LEIDO", "F"}}},
+          {"FECHA", QDateTime(QDate(2024, 3, 19), QTime(10, 30))}, {"LEIDO", "F"}}},
         {"MarcaLidoHost/marca-lido", kEas,
          {"UPDATE FTOHOST SET",
           "LEIDO = 'T'",
@@ -97,29 +99,30 @@ QList<ComandoSistema> comandosCadastrosEas()
 }
 
 // MarcaEnviadoErp: one statement per table and record type it is called
-// with; the lot restriction only when a lot number is given.
+// with, restricted to one lot or to the key of one row that was sent.
 ComandoSistema marcaEnviadoErp(const QString& passo, const QString& tabela, const QString& tipo,
-                               const QString& numeroFal = QString())
+                               const QStringList& chaves, const QVariantMap& parametros)
 {
     QStringList linhas{
         "UPDATE " + tabela + " SET",
         "STATUS_EAS" + tipo + " = 'N'",
         "WHERE ((STATUS_EAS" + tipo + " <> 'N') OR (STATUS_EAS" + tipo + " IS NULL))"};
-    if (!numeroFal.isEmpty())
-        linhas << "AND (NUMERO = '" + numeroFal + "')";
-    return {"MarcaEnviadoErp/" + passo, kErp, linhas, {}};
+    return {"MarcaEnviadoErp/" + passo, kErp, linhas + chaves, parametros};
 }
 
 QList<ComandoSistema> comandosMarcaEnviadoErp()
 {
     return {
-        marcaEnviadoErp("materiais", "MATERIAL_001", "33"),
-        marcaEnviadoErp("estoque", "MAT_MOV_001", "34"),
-        marcaEnviadoErp("produtos", "PRODUTO_001", "40"),
-        marcaEnviadoErp("clientes", "ENTIDADE_001", "42"),
-        marcaEnviadoErp("cores", "CADCORTIN_001", "41"),
-        marcaEnviadoErp("fal", "FAL_001", "30", "4711"),
-        marcaEnviadoErp("mensagem-fase", "FAL_001", "35", "4711"),
+        marcaEnviadoErp("materiais", "MATERIAL_001", "33", {"AND (CODIGO = :CODIGO)"}, {{"CODIGO", "M001"}}),
+        marcaEnviadoErp("estoque", "MAT_MOV_001", "34",
+                        {"AND (CODIGO = :CODIGO)", "AND (COALESCE(CODCRE, '') = :CODCRE)",
+                         "AND (COALESCE(NUM_DOCTO, '') = :NUM_DOCTO)", "AND (OPERACAO = 'E')"},
+                        {{"CODIGO", "M001"}, {"CODCRE", "C1"}, {"NUM_DOCTO", "D1"}}),
+        marcaEnviadoErp("produtos", "PRODUTO_001", "40", {"AND (CODIGO = :CODIGO)"}, {{"CODIGO", "ART1"}}),
+        marcaEnviadoErp("clientes", "ENTIDADE_001", "42", {"AND (CODCLI = :CODCLI)"}, {{"CODCLI", "10"}}),
+        marcaEnviadoErp("cores", "CADCORTIN_001", "41", {"AND (CODIGO = :CODIGO)"}, {{"CODIGO", "AZ01"}}),
+        marcaEnviadoErp("fal", "FAL_001", "30", {"AND (NUMERO = :NUMERO)"}, {{"NUMERO", "4711"}}),
+        marcaEnviadoErp("mensagem-fase", "FAL_001", "35", {"AND (NUMERO = :NUMERO)"}, {{"NUMERO", "4711"}}),
     };
 }
 
@@ -159,17 +162,17 @@ QList<ComandoSistema> comandosFalsEas()
           "INNER JOIN ROTEIRO_001 ROTEIRO ON (FAL.ROTEIRO = ROTEIRO.CODIGO) ",
           "INNER JOIN PROCESSO_TIN_001 PROCESSO_TIN ON (FAL.NUMERO = PROCESSO_TIN.FAL AND PROCESSO_TIN.FASE = ROTEIRO.FASE) ",
           "INNER JOIN FASE_001 FASE ON (PROCESSO_TIN.FASE = FASE.CODIGO) ",
-          "WHERE PROCESSO_TIN.FAL = '4711'",
+          "WHERE PROCESSO_TIN.FAL = :FAL",
           "AND COALESCE(FASE.ATUALIZAR,'N') = 'S'"},
-         {}},
+         {{"FAL", "4711"}}},
         {"EnviaItensFal/consulta", kErp,
          {"SELECT FALITEM.FAL, '0' AS NR_SEQUENCIA, FALITEM.CODIGO, TRUNC(FALITEM.PESO * 100) AS PESO,",
           "' ' AS METROS, FALITEM.ROLO, TRUNC(FALITEM.GRAMATURA *100) AS GRAMATURA,",
           "TRUNC(FALITEM.LARGURA *100) AS LARGURA,",
           "(SELECT FIRST 1 ROT.DESCRICAO FROM ROTEIRO_001 ROT WHERE ROT.CODIGO = FALITEM.FLUXO) AS DESCROTEIRO",
           "FROM FAL_ITEN_001 FALITEM",
-          "WHERE FALITEM.FAL = '4711'"},
-         {}},
+          "WHERE FALITEM.FAL = :FAL"},
+         {{"FAL", "4711"}}},
         {"EnviaMensagensFase/consulta-fases", kErp,
          {"SELECT FASE.CODIGO, FASE.PROCESSO_EAS, FASE.MENSAGEM_EAS",
           "FROM FASE_001 FASE",
@@ -178,9 +181,9 @@ QList<ComandoSistema> comandosFalsEas()
         {"EnviaMensagensFase/consulta-fal", kErp,
          {"SELECT FAL.NUMERO AS FAL ",
           "FROM FAL_001 FAL",
-          "INNER JOIN PROCESSO_TIN_001 PTIN ON (FAL.NUMERO = PTIN.FAL AND PTIN.FASE = '05' AND PTIN.CONCLUIDO = 'S')",
+          "INNER JOIN PROCESSO_TIN_001 PTIN ON (FAL.NUMERO = PTIN.FAL AND PTIN.FASE = :FASE AND PTIN.CONCLUIDO = 'S')",
           "WHERE ((FAL.STATUS_EAS35 <> 'N') OR (FAL.STATUS_EAS35 IS NULL))"},
-         {}},
+         {{"FASE", "05"}}},
     };
 }
 
@@ -268,14 +271,14 @@ QList<ComandoSistema> comandosProcessoEas()
          {{"DIA", 3}, {"HORA", QTime(2, 30)}}},
         {"RecebeDoEas/turno-noite", kErp,
          {"SELECT TURNO AS TURNO FROM TURNO_HORARIOS_001",
-          "WHERE DIA = 3",
+          "WHERE DIA = :DIA",
           "AND ENTRADA > SAIDA",
-          "AND CAST(CAST('03/19/2024' AS DATE) || ' 02:30:00' AS TIMESTAMP)",
-          "    >= CAST((CAST('03/19/2024' AS DATE) - 1) || ' ' || CAST(ENTRADA AS TIME) AS TIMESTAMP) ",
-          "AND CAST(CAST('03/19/2024' AS DATE) || ' 02:30:00' AS TIMESTAMP) ",
-          "    <= CAST((CAST('03/19/2024' AS DATE) +1) || ' ' || CAST(SAIDA AS TIME) AS TIMESTAMP)",
+          "AND CAST(CAST(:DATA AS DATE) || ' ' || CAST(:HORA AS TIME) AS TIMESTAMP)",
+          "    >= CAST((CAST(:DATA AS DATE) - 1) || ' ' || CAST(ENTRADA AS TIME) AS TIMESTAMP) ",
+          "AND CAST(CAST(:DATA AS DATE) || ' ' || CAST(:HORA AS TIME) AS TIMESTAMP) ",
+          "    <= CAST((CAST(:DATA AS DATE) +1) || ' ' || CAST(SAIDA AS TIME) AS TIMESTAMP)",
           "ORDER BY TURNO DESC"},
-         {}},
+         {{"DIA", 3}, {"DATA", QDate(2024, 3, 19)}, {"HORA", QTime(2, 30)}}},
     };
 }
 

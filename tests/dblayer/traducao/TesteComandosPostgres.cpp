@@ -1,5 +1,5 @@
 // Every statement the system sends, translated for "PG", run on the
-// PostgreSQL test server against the ERP (and Bruma) schemas. The test keeps
+// PostgreSQL test server against the ERP, Bruma and EAS host schemas. The test keeps
 // a record of which statements the server rejects: it fails only when that
 // list changes, so that a change in the translation or the schema shows up.
 
@@ -32,6 +32,7 @@ const QStringList kRecusadosEsperados = {
 const QHash<QString, QString> kScripts = {
     {QStringLiteral("ERP"), QStringLiteral("erp_postgres.sql")},
     {QStringLiteral("Bruma"), QStringLiteral("bruma_postgres.sql")},
+    {QStringLiteral("EAS"), QStringLiteral("eas_host_postgres.sql")},
 };
 
 QSqlDatabase Conecta(const QString& nomeConexao, const QString& banco)
@@ -82,7 +83,7 @@ TEST(ComandosNoPostgres, TraduzidosParaPGRodamOuSaoRecusadosComoRegistrado)
     const ListaColunasFn semDicionario = [](const QString&) { return QStringList(); };
     for (const ComandoSistema& comando : ComandosSistema()) {
         if (!conexoes.contains(comando.banco)) {
-            ++semEsquema; // the EAS host tables live on Firebird only
+            ++semEsquema;
             continue;
         }
         TListaLinhas linhas;

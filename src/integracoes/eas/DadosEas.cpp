@@ -1,0 +1,42 @@
+#include "integracoes/eas/DadosEas.h"
+
+#include "base/Erros.h"
+#include "integracao/Relator.h"
+
+TDadosEas::TDadosEas(TContextoIntegracao& contexto) : KoDatabase1(contexto.KoDatabase1), FContexto(contexto)
+{
+    KoDatabase2.setObjectName(QStringLiteral("KoDatabase2"));
+    // Unconfigured until start-up reads [Banco3].
+    KoDatabase2.SetDriverName(QStringLiteral("MSSQL"));
+}
+
+void TDadosEas::AdicionaLinha(const QString& linha)
+{
+    FContexto.Relator.AdicionaLinha(linha);
+}
+
+void TDadosEas::MostraMensagem(const QString& texto)
+{
+    FContexto.Relator.MostraMensagem(texto);
+}
+
+void TDadosEas::ContaFalha()
+{
+    ++FContexto.FalhasNoCiclo;
+}
+
+QString MensagemDoErro(const std::exception& erro)
+{
+    if (const auto* excecao = dynamic_cast<const Exception*>(&erro))
+        return excecao->Message();
+    return QString::fromUtf8(erro.what());
+}
+
+void DesfazPendente(TKoDatabase& banco)
+{
+    try {
+        if (banco.Connected() && banco.InTransaction())
+            banco.RollbackRetaining();
+    } catch (const std::exception&) {
+    }
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "dblayer/KoDatabase.h"
+#include "integracao/Integracao.h"
+
+#include <QString>
+
+#include <exception>
+
+// What every EAS step works with: the ERP connection (KoDatabase1, the
+// monitor's), the host database of the exchange tables (KoDatabase2, from
+// [Banco3]), the two settings read with it, and the reporting interface.
+class TDadosEas {
+public:
+    explicit TDadosEas(TContextoIntegracao& contexto);
+
+    TKoDatabase& KoDatabase1;
+    TKoDatabase KoDatabase2;
+    QString sSchema;             // schema of FFROMHOST and FTOHOST; blank for none
+    bool bGravaEstoque = false;  // stock entries out, consumptions in
+
+    void AdicionaLinha(const QString& linha);
+    void MostraMensagem(const QString& texto);
+    // A record failed and waits for the next cycle.
+    void ContaFalha();
+
+private:
+    TContextoIntegracao& FContexto;
+};
+
+// The message of an error caught as a standard exception.
+QString MensagemDoErro(const std::exception& erro);
+
+// Undoes what a failed step left uncommitted on the connection, so that no
+// later commit writes it. A rollback that fails (a lost link) is let go: the
+// server drops that transaction anyway.
+void DesfazPendente(TKoDatabase& banco);

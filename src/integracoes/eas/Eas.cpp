@@ -1,0 +1,50 @@
+#include "integracoes/eas/Eas.h"
+
+#include "integracao/AbreConexao.h"
+#include "integracao/Configuracao.h"
+#include "integracao/ProtocoloParaDriver.h"
+#include "integracoes/eas/EnvioEas.h"
+#include "integracoes/eas/RecebimentoEas.h"
+
+TEas::TEas(TContextoIntegracao& contexto) : FContexto(contexto), FDados(contexto) {}
+
+void TEas::ConectaBanco3()
+{
+    TKoDatabase& banco = FDados.KoDatabase2;
+    const QString secao = QStringLiteral("Banco3");
+    const TConfiguracao& ini = FContexto.Configuracao;
+    if (banco.Connected())
+        banco.Close();
+    banco.SetDriverName(ProtocoloParaDriver(ini.LerIni(secao, QStringLiteral("Protocolo"))));
+    banco.SetDatabaseName(ini.LerIni(secao, QStringLiteral("Base")));
+    banco.Password = ini.LerIni(secao, QStringLiteral("Senha"));
+    banco.User = ini.LerIni(secao, QStringLiteral("Usuario"));
+    FDados.sSchema = ini.LerIni(secao, QStringLiteral("Schema"));
+    FDados.bGravaEstoque = ini.LerIni(secao, QStringLiteral("Estoque")) == QLatin1String("S");
+    FbConfigurado = true;
+    if (const auto erro = TentaAbrir(banco))
+        FDados.MostraMensagem(*erro);
+}
+
+QList<TKoDatabase*> TEas::Conexoes()
+{
+    if (!FbConfigurado)
+        return {};
+    return {&FDados.KoDatabase2};
+}
+
+void TEas::Encerra()
+{
+    if (FDados.KoDatabase2.Connected())
+        FDados.KoDatabase2.Close();
+}
+
+void TEas::RecebeDoEas()
+{
+    TRecebimentoEas(FDados).RecebeDoEas();
+}
+
+void TEas::EnviaParaEas()
+{
+    TEnvioEas(FDados).EnviaParaEas();
+}

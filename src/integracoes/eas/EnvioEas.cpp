@@ -1,0 +1,126 @@
+#include "integracoes/eas/EnvioEas.h"
+
+#include "base/Apara.h"
+#include "integracoes/eas/DadosEas.h"
+
+TEnvioEas::TEnvioEas(TDadosEas& dados) : FDados(dados), FHost(dados) {}
+
+void TEnvioEas::EnviaParaEas()
+{
+    if (!FDados.KoDatabase1.Connected())
+        return;
+    EnviaMateriais();
+    if (FDados.bGravaEstoque)
+        EnviaEstoque();
+    EnviaProdutos();
+    EnviaClientes();
+    EnviaCores();
+    EnviaFals();
+    EnviaMensagensFase();
+}
+
+void TEnvioEas::EnviaMateriais() { EnviaCadastro(PassoMateriais()); }
+void TEnvioEas::EnviaEstoque() { EnviaCadastro(PassoEstoque()); }
+void TEnvioEas::EnviaProdutos() { EnviaCadastro(PassoProdutos()); }
+void TEnvioEas::EnviaClientes() { EnviaCadastro(PassoClientes()); }
+void TEnvioEas::EnviaCores() { EnviaCadastro(PassoCores()); }
+
+// Every selected row is sent; only when all of them went are they marked,
+// by their keys, so that a row the step did not select (or that became
+// pending after its query) is never marked without having been sent.
+void TEnvioEas::EnviaCadastro(const TPassoCadastro& passo)
+{
+    TKoQuery consulta;
+    consulta.SetDatabase(&FDados.KoDatabase1);
+    for (const QString& linha : passo.Linhas)
+        consulta.SQL.Add(linha);
+    try {
+        consulta.Open();
+    } catch (const std::exception& erro) {
+        FDados.AdicionaLinha(passo.FalhaConsulta + MensagemDoErro(erro));
+        FDados.ContaFalha();
+        return;
+    }
+    if (consulta.Eof())
+        return;
+
+    TMarcacaoErp marcacao{passo.Tabela, passo.Tipo, passo.Descricao, QString(), passo.Chaves,
+                          passo.ColunasChave, {}};
+    bool todosEnviados = true;
+    for (consulta.First(); !consulta.Eof(); consulta.Next()) {
+        if (!FHost.GravaNoHost(passo.Tipo, QStringLiteral("X"), MontaRegistroHost(consulta))) {
+            todosEnviados = false;
+            FDados.ContaFalha();
+            continue;
+        }
+        QStringList chave;
+        for (const QString& coluna : passo.ColunasChave)
+            chave << consulta.FieldByName(coluna).AsString();
+        marcacao.Valores << chave;
+    }
+    if (todosEnviados)
+        Marca(marcacao);
+}
+
+bool TEnvioEas::MarcaEnviadoErp(const QString& tabela, const QString& numeroFal, const QString& tipo,
+                                const QString& descricao)
+{
+    TMarcacaoErp marcacao{tabela, tipo, descricao, numeroFal, {}, {}, {QStringList()}};
+    const QString numero = Apara(numeroFal);
+    if (!numero.isEmpty()) {
+        marcacao.Condicoes << QStringLiteral("AND (NUMERO = :NUMERO)");
+        marcacao.Parametros << QStringLiteral("NUMERO");
+        marcacao.Valores = {QStringList{numero}};
+    }
+    return Marca(marcacao);
+}
+
+bool TEnvioEas::Marca(const TMarcacaoErp& marcacao)
+{
+    const QString flag = QStringLiteral("STATUS_EAS") + marcacao.Tipo;
+    TKoQuery comando;
+    comando.SetDatabase(&FDados.KoDatabase1);
+    comando.SQL.Add(QStringLiteral("UPDATE ") + marcacao.Tabela + QStringLiteral(" SET"));
+    comando.SQL.Add(flag + QStringLiteral(" = 'N'"));
+    comando.SQL.Add(QStringLiteral("WHERE ((") + flag + QStringLiteral(" <> 'N') OR (") + flag
+                    + QStringLiteral(" IS NULL))"));
+    for (const QString& condicao : marcacao.Condicoes)
+        comando.SQL.Add(condicao);
+    try {
+        for (const QStringList& valores : marcacao.Valores) {
+            for (qsizetype i = 0; i < marcacao.Parametros.size(); ++i)
+                comando.ParamByName(marcacao.Parametros[i]).SetAsString(valores.value(i));
+            comando.TryExecSQL();
+        }
+        FDados.KoDatabase1.CommitRetaining();
+    } catch (const std::exception& erro) {
+        // The rows marked before the failure go back to pending with the rest.
+        DesfazPendente(FDados.KoDatabase1);
+        FDados.ContaFalha();
+        const QString mensagem = MensagemDoErro(erro);
+        FDados.AdicionaLinha(QStringLiteral("Falha na alteração do ERP (") + marcacao.Tipo + QStringLiteral(") - ")
+                             + marcacao.Descricao + QStringLiteral(". Erro: ") + mensagem);
+        const QString fal = Apara(marcacao.NumeroFal).isEmpty()
+            ? QString()
+            : QStringLiteral(" FAL: ") + marcacao.NumeroFal;
+        FDados.MostraMensagem(QStringLiteral("Falha na alteração do ERP (") + marcacao.Tipo + u')' + fal
+                              + QStringLiteral(" Erro: ") + mensagem);
+        return false;
+    }
+    FDados.AdicionaLinha(QStringLiteral("Sucesso na alteração do ERP (") + marcacao.Tipo + QStringLiteral(") - ")
+                         + marcacao.Descricao);
+    return true;
+}
+
+bool NomeDeColunaValido(const QString& texto)
+{
+    if (texto.isEmpty())
+        return false;
+    for (const QChar c : texto) {
+        const bool valido = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')
+                         || c == u'_';
+        if (!valido)
+            return false;
+    }
+    return true;
+}

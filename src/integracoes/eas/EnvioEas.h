@@ -1,0 +1,82 @@
+#pragma once
+
+#include "integracoes/eas/TabelasHost.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class TDadosEas;
+
+// A marking of exported ERP rows: the flag STATUS_EAS + type set to "N" on
+// the pending rows of a table that `Condicoes` name, once for each list of
+// `Valores` (bound to `Parametros` in order), all committed together.
+struct TMarcacaoErp {
+    QString Tabela;
+    QString Tipo;
+    QString Descricao;
+    QString NumeroFal;  // the lot, as passed, for the failure message
+    QStringList Condicoes;
+    QStringList Parametros;
+    QList<QStringList> Valores;
+};
+
+// One master-data step: its query, the text of its query failure, and how
+// a sent row is named again when it is marked.
+struct TPassoCadastro {
+    QString Tipo;
+    QStringList Linhas;
+    QString FalhaConsulta;
+    QString Tabela;
+    QString Descricao;
+    // Lines that restrict the marking to one sent row; a line with a
+    // parameter takes it from the result column of the same name.
+    QStringList Chaves;
+    QStringList ColunasChave;
+};
+
+// EnviaParaEas: the ERP rows pending for the kitchen (materials, stock
+// entries, products, customers, colours, lots with their items, concluded
+// phases) written to FFROMHOST and then marked exported in the ERP.
+class TEnvioEas {
+public:
+    explicit TEnvioEas(TDadosEas& dados);
+
+    // The seven steps in order. The polling timer is already off for the
+    // whole cycle, so there is no timer to switch here.
+    void EnviaParaEas();
+
+    void EnviaMateriais();
+    void EnviaEstoque();
+    void EnviaProdutos();
+    void EnviaClientes();
+    void EnviaCores();
+    void EnviaFals();
+    void EnviaItensFal(const QString& numeroFal);
+    void EnviaMensagensFase();
+
+    // Marks the table's pending rows of one lot (its number trimmed) as
+    // exported, logs the outcome, and on failure also shows a message.
+    bool MarcaEnviadoErp(const QString& tabela, const QString& numeroFal, const QString& tipo,
+                         const QString& descricao);
+    bool Marca(const TMarcacaoErp& marcacao);
+
+    static const TPassoCadastro& PassoMateriais();
+    static const TPassoCadastro& PassoEstoque();
+    static const TPassoCadastro& PassoProdutos();
+    static const TPassoCadastro& PassoClientes();
+    static const TPassoCadastro& PassoCores();
+
+private:
+    void EnviaCadastro(const TPassoCadastro& passo);
+    bool Liberada(TKoQuery& processos, const QString& numeroFal);
+    void EnviaMensagensDaFase(TKoQuery& lotes, const QString& fase, const QString& processo,
+                              const QString& mensagem, bool& continua);
+
+    TDadosEas& FDados;
+    TGravacaoHost FHost;
+};
+
+// True when the text can stand in a column name: ASCII letters, digits and
+// "_", at least one.
+bool NomeDeColunaValido(const QString& texto);

@@ -1,0 +1,127 @@
+#include "integracoes/eas/TabelasHost.h"
+
+#include "base/Apara.h"
+#include "base/TextoAscii.h"
+#include "integracoes/eas/DadosEas.h"
+#include "integracoes/eas/campos/CamposHost.h"
+
+#include <QDateTime>
+
+QString NomeTabelaHost(const QString& sSchema, const QString& tabela)
+{
+    if (Apara(sSchema).isEmpty())
+        return tabela;
+    return sSchema + u'.' + tabela;
+}
+
+QString MontaRegistroHost(TKoQuery& consulta)
+{
+    // Column names compared in capitals: servers that fold unquoted names
+    // to lower case must not change the layout the kitchen reads.
+    QString registro;
+    for (int i = 0; i < consulta.FieldCount(); ++i) {
+        TKoField& campo = consulta.Fields(i);
+        const QString nome = MaiusculasAscii(campo.FieldName());
+        if (nome == QLatin1String("NR_SEQUENCIA"))
+            registro += QString::number(consulta.RecNo()) + u'|';
+        else if (nome == QLatin1String("OBS"))
+            registro += AjustaObs(Apara(campo.AsString()), registro.size());
+        else
+            registro += Apara(campo.AsString()) + u'|';
+    }
+    return registro;
+}
+
+TGravacaoHost::TGravacaoHost(TDadosEas& dados) : FDados(dados)
+{
+    FInsere.SetDatabase(&FDados.KoDatabase2);
+    FInsere.SQL.Add(QStringLiteral("INSERT INTO ") + NomeTabelaHost(FDados.sSchema, QStringLiteral("FFROMHOST")));
+    FInsere.SQL.Add(QStringLiteral("(IDTIPO, IDOPERACION, DATOS, FECHA, LEIDO)"));
+    FInsere.SQL.Add(QStringLiteral("VALUES"));
+    FInsere.SQL.Add(QStringLiteral("(:IDTIPO, :IDOPERACION, :DATOS, :FECHA, :LEIDO)"));
+}
+
+bool TGravacaoHost::GravaNoHost(const QString& tipo, const QString& operacao, const QString& registro)
+{
+    TKoDatabase& host = FDados.KoDatabase2;
+    if (!host.Connected())
+        return false;
+    try {
+        FInsere.ParamByName(QStringLiteral("IDTIPO")).SetAsString(tipo);
+        FInsere.ParamByName(QStringLiteral("IDOPERACION")).SetAsString(operacao);
+        FInsere.ParamByName(QStringLiteral("DATOS")).SetAsString(registro);
+        // A moment, not regional text the server might read month first.
+        FInsere.ParamByName(QStringLiteral("FECHA")).SetAsDateTime(QDateTime::currentDateTime());
+        FInsere.ParamByName(QStringLiteral("LEIDO")).SetAsString(QStringLiteral("F"));
+        FInsere.TryExecSQL();
+        host.CommitRetaining();
+    } catch (const std::exception& erro) {
+        DesfazPendente(host);
+        FDados.AdicionaLinha(QStringLiteral("Falha no envio para EAS (") + tipo + QStringLiteral(") - ") + registro
+                             + QStringLiteral(". Erro: ") + MensagemDoErro(erro));
+        return false;
+    }
+    FDados.AdicionaLinha(QStringLiteral("Sucesso no envio para EAS (") + tipo + QStringLiteral(") - ") + registro);
+    return true;
+}
+
+TLeituraHost::TLeituraHost(TDadosEas& dados) : FDados(dados)
+{
+    const QString ftohost = NomeTabelaHost(FDados.sSchema, QStringLiteral("FTOHOST"));
+    FSelecao.SetDatabase(&FDados.KoDatabase2);
+    FSelecao.SQL.Add(QStringLiteral("SELECT NRECNO, IDTIPO, IDOPERACION, DATOS FROM ") + ftohost);
+    FSelecao.SQL.Add(QStringLiteral("WHERE LEIDO = 'F'"));
+    FSelecao.SQL.Add(QStringLiteral("AND IDTIPO = :IDTIPO"));
+
+    FMarca.SetDatabase(&FDados.KoDatabase2);
+    FMarca.SQL.Add(QStringLiteral("UPDATE ") + ftohost + QStringLiteral(" SET"));
+    FMarca.SQL.Add(QStringLiteral("LEIDO = 'T'"));
+    FMarca.SQL.Add(QStringLiteral("WHERE NRECNO = :NRECNO"));
+}
+
+TKoQuery& TLeituraHost::Seleciona(const QString& tipo)
+{
+    if (FSelecao.Active())
+        FSelecao.Close();
+    FSelecao.ParamByName(QStringLiteral("IDTIPO")).SetAsString(tipo);
+    // Open reads every row at once: the pass works on the rows there were.
+    FSelecao.Open();
+    FSelecao.First();
+    return FSelecao;
+}
+
+QString TLeituraHost::Datos()
+{
+    return FSelecao.FieldByName(QStringLiteral("DATOS")).AsString();
+}
+
+QString TLeituraHost::Campo(int n)
+{
+    return CampoHost(Datos(), n);
+}
+
+QString TLeituraHost::NrRecno()
+{
+    return FSelecao.FieldByName(QStringLiteral("NRECNO")).AsString();
+}
+
+void TLeituraHost::MarcaLidoHost(bool comRegistro)
+{
+    const QString tipo = FSelecao.FieldByName(QStringLiteral("IDTIPO")).AsString();
+    const QString nrecno = NrRecno();
+    try {
+        FMarca.ParamByName(QStringLiteral("NRECNO")).SetAsInteger(FSelecao.FieldByName(QStringLiteral("NRECNO")).AsInteger());
+        FMarca.TryExecSQL();
+        FDados.KoDatabase2.CommitRetaining();
+    } catch (const std::exception& erro) {
+        DesfazPendente(FDados.KoDatabase2);
+        FDados.ContaFalha();
+        QString linha = QStringLiteral("ERRO na Gravação Lido no FTOHOST (") + tipo + QStringLiteral(") - ") + nrecno
+                      + QStringLiteral(" : ") + MensagemDoErro(erro);
+        if (comRegistro)
+            linha += QStringLiteral(" Informação do Registro:") + Datos();
+        FDados.AdicionaLinha(linha);
+        return;
+    }
+    FDados.AdicionaLinha(QStringLiteral("Grava Lido no FTOHOST (") + tipo + QStringLiteral(") - ") + nrecno);
+}
