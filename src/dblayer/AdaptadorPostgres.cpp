@@ -3,11 +3,34 @@
 #include "base/Erros.h"
 #include "dblayer/ErroSql.h"
 
+#include <QDateTime>
 #include <QSqlQuery>
+#include <QTimeZone>
+
+#include <algorithm>
+#include <cctype>
 
 namespace {
 
 const QString kSavepoint = QStringLiteral("qx_tentativa");
+
+// The machine's time zone as PostgreSQL names it: its IANA name when it has
+// one, otherwise its present offset from UTC.
+QString ZonaDaMaquina(bool peloNome)
+{
+    const QByteArray nome = peloNome ? QTimeZone::systemTimeZoneId() : QByteArray();
+    const bool nomeSeguro = !nome.isEmpty()
+        && std::all_of(nome.cbegin(), nome.cend(), [](char c) {
+               return std::isalnum(static_cast<unsigned char>(c)) || c == '/' || c == '_' || c == '-' || c == '+';
+           });
+    if (nomeSeguro)
+        return u'\'' + QString::fromLatin1(nome) + u'\'';
+    const int segundos = QDateTime::currentDateTime().offsetFromUtc();
+    return QStringLiteral("INTERVAL '%1%2:%3' HOUR TO MINUTE")
+        .arg(segundos < 0 ? u'-' : u'+')
+        .arg(qAbs(segundos) / 3600, 2, 10, QLatin1Char('0'))
+        .arg(qAbs(segundos) % 3600 / 60, 2, 10, QLatin1Char('0'));
+}
 
 } // namespace
 
@@ -28,15 +51,34 @@ void TAdaptadorPostgres::ExecutaInterno(QSqlDatabase& conexao, const QString& sq
     throw EDatabaseError(TextoDoErroSql(q.lastError()));
 }
 
+void TAdaptadorPostgres::AoAbrir(QSqlDatabase& conexao)
+{
+    TAdaptadorConexao::AoAbrir(conexao);
+    try {
+        ExecutaInterno(conexao, QStringLiteral("SET TIME ZONE ") + ZonaDaMaquina(true));
+    } catch (const EDatabaseError&) {
+        // A zone name the server does not know: its present offset.
+        ExecutaInterno(conexao, QStringLiteral("SET TIME ZONE ") + ZonaDaMaquina(false));
+    }
+}
+
+void TAdaptadorPostgres::CommitRetaining(QSqlDatabase& conexao)
+{
+    FbSavepointPendente = false;
+    TAdaptadorConexao::CommitRetaining(conexao);
+}
+
 void TAdaptadorPostgres::RollbackRetaining(QSqlDatabase& conexao)
 {
     FTimeoutAtual = -1;
+    FbSavepointPendente = false;
     TAdaptadorConexao::RollbackRetaining(conexao);
 }
 
 void TAdaptadorPostgres::EncerraTransacao(QSqlDatabase& conexao, bool confirma)
 {
     FTimeoutAtual = -1;
+    FbSavepointPendente = false;
     TAdaptadorConexao::EncerraTransacao(conexao, confirma);
 }
 
@@ -86,20 +128,25 @@ void TAdaptadorPostgres::ConfereConexao(QSqlDatabase& conexao, const QString&, i
 
 void TAdaptadorPostgres::MarcaTentativa(QSqlDatabase& conexao)
 {
-    if (EmTransacao())
-        ExecutaInterno(conexao, QStringLiteral("SAVEPOINT ") + kSavepoint);
+    if (!EmTransacao())
+        return;
+    ExecutaInterno(conexao, (FbSavepointPendente ? QStringLiteral("RELEASE SAVEPOINT %1; SAVEPOINT %1")
+                                                 : QStringLiteral("SAVEPOINT %1"))
+                                .arg(kSavepoint));
+    FbSavepointPendente = false;
 }
 
 void TAdaptadorPostgres::DesfazTentativa(QSqlDatabase& conexao)
 {
     // Going back to the savepoint also undoes a SET made after it.
     FTimeoutAtual = -1;
+    FbSavepointPendente = true;
     if (EmTransacao())
         ExecutaInterno(conexao, QStringLiteral("ROLLBACK TO SAVEPOINT ") + kSavepoint);
 }
 
-void TAdaptadorPostgres::ConfirmaTentativa(QSqlDatabase& conexao)
+void TAdaptadorPostgres::ConfirmaTentativa(QSqlDatabase&)
 {
     if (EmTransacao())
-        ExecutaInterno(conexao, QStringLiteral("RELEASE SAVEPOINT ") + kSavepoint);
+        FbSavepointPendente = true;
 }

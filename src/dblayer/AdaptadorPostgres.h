@@ -2,7 +2,10 @@
 
 #include "dblayer/AdaptadorConexao.h"
 
-// PostgreSQL through QPSQL. The time limit is the server's own
+// PostgreSQL through QPSQL. The session works in the machine's time zone, as
+// the other drivers read date-times: Qt sends a date-time as UTC, and the
+// server turns it into a timestamp without zone in the session's zone. The
+// time limit is the server's own
 // statement_timeout; a failed attempt inside a transaction is undone to a
 // savepoint, since PostgreSQL refuses every later statement of an aborted
 // transaction. A lost link shows as a connection-class SQLSTATE (08...), an
@@ -12,6 +15,8 @@ class TAdaptadorPostgres : public TAdaptadorConexao {
 public:
     using TAdaptadorConexao::TAdaptadorConexao;
 
+    void AoAbrir(QSqlDatabase& conexao) override;
+    void CommitRetaining(QSqlDatabase& conexao) override;
     void RollbackRetaining(QSqlDatabase& conexao) override;
     void EncerraTransacao(QSqlDatabase& conexao, bool confirma) override;
     bool Executa(QSqlDatabase& conexao, QSqlQuery& comando, const QString* textoDireto, int limiteMs,
@@ -31,4 +36,7 @@ protected:
 private:
     void ExecutaInterno(QSqlDatabase& conexao, const QString& sql);
     int FTimeoutAtual = -1;  // unknown after a rollback may have undone a SET
+    // The savepoint of the last attempt that succeeded is released together
+    // with the next attempt's, in one round trip.
+    bool FbSavepointPendente = false;
 };
