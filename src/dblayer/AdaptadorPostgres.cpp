@@ -62,6 +62,14 @@ void TAdaptadorPostgres::AoAbrir(QSqlDatabase& conexao)
     }
 }
 
+void TAdaptadorPostgres::IniciaTransacao(QSqlDatabase& conexao)
+{
+    TAdaptadorConexao::IniciaTransacao(conexao);
+    FbSavepointPendente = false;
+    FbComandoNaTransacao = false;
+    FbTentativaSemSavepoint = false;
+}
+
 void TAdaptadorPostgres::CommitRetaining(QSqlDatabase& conexao)
 {
     FbSavepointPendente = false;
@@ -99,8 +107,10 @@ bool TAdaptadorPostgres::Executa(QSqlDatabase& conexao, QSqlQuery& comando,
         erro = e.Message();
         return false;
     }
-    if (Roda(comando, textoDireto))
+    if (Roda(comando, textoDireto)) {
+        FbComandoNaTransacao = EmTransacao();
         return true;
+    }
     erro = MensagemDaFalha(conexao, comando);
     return false;
 }
@@ -130,6 +140,9 @@ void TAdaptadorPostgres::MarcaTentativa(QSqlDatabase& conexao)
 {
     if (!EmTransacao())
         return;
+    FbTentativaSemSavepoint = !FbComandoNaTransacao;
+    if (FbTentativaSemSavepoint)
+        return;
     ExecutaInterno(conexao, (FbSavepointPendente ? QStringLiteral("RELEASE SAVEPOINT %1; SAVEPOINT %1")
                                                  : QStringLiteral("SAVEPOINT %1"))
                                 .arg(kSavepoint));
@@ -140,6 +153,11 @@ void TAdaptadorPostgres::DesfazTentativa(QSqlDatabase& conexao)
 {
     // Going back to the savepoint also undoes a SET made after it.
     FTimeoutAtual = -1;
+    if (FbTentativaSemSavepoint) {
+        FbTentativaSemSavepoint = false;
+        RollbackRetaining(conexao);
+        return;
+    }
     FbSavepointPendente = true;
     if (EmTransacao())
         ExecutaInterno(conexao, QStringLiteral("ROLLBACK TO SAVEPOINT ") + kSavepoint);
@@ -147,6 +165,7 @@ void TAdaptadorPostgres::DesfazTentativa(QSqlDatabase& conexao)
 
 void TAdaptadorPostgres::ConfirmaTentativa(QSqlDatabase&)
 {
-    if (EmTransacao())
+    if (EmTransacao() && !FbTentativaSemSavepoint)
         FbSavepointPendente = true;
+    FbTentativaSemSavepoint = false;
 }

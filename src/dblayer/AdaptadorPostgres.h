@@ -16,6 +16,7 @@ public:
     using TAdaptadorConexao::TAdaptadorConexao;
 
     void AoAbrir(QSqlDatabase& conexao) override;
+    void IniciaTransacao(QSqlDatabase& conexao) override;
     void CommitRetaining(QSqlDatabase& conexao) override;
     void RollbackRetaining(QSqlDatabase& conexao) override;
     void EncerraTransacao(QSqlDatabase& conexao, bool confirma) override;
@@ -39,4 +40,8 @@ private:
     // The savepoint of the last attempt that succeeded is released together
     // with the next attempt's, in one round trip.
     bool FbSavepointPendente = false;
+    // An attempt that is the transaction's first statement needs no
+    // savepoint: undoing the whole transaction undoes just the attempt.
+    bool FbComandoNaTransacao = false;
+    bool FbTentativaSemSavepoint = false;
 };
