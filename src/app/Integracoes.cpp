@@ -1,6 +1,7 @@
 #include "app/Integracoes.h"
 
 #include "integracoes/bruma/Bruma.h"
+#include "integracoes/vapora/Vapora.h"
 
 namespace {
 
@@ -14,5 +15,5 @@ TFabricaIntegracao Fabrica()
 
 TFabricasIntegracao Integracoes()
 {
-    return {Fabrica<TBruma>()};
+    return {Fabrica<TBruma>(), Fabrica<TVapora>()};
 }
