@@ -8,13 +8,13 @@
 // years needs, and writes asynchronously (the test PostgreSQL runs without
 // fsync too): the figures are the code's, not the disk's.
 #include "BancoTeste.h"
+#include "FilaVaporaTeste.h"
 #include "RelatorGravador.h"
 #include "ServicoSoapTeste.h"
 #include "base/Erros.h"
 #include "dblayer/KoQuery.h"
 #include "integracao/Configuracao.h"
 #include "integracoes/vapora/Vapora.h"
-#include "integracoes/vapora/contratos/ServicosVapora.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -68,15 +68,10 @@ QString SqlFila()
 
 void EscreveIni(const QString& pasta, const TServicoSoapTeste& servico)
 {
-    QString ini = QStringLiteral("[Vapora]\n");
-    for (const Vapora::TServicoVapora s : Vapora::ServicosVapora()) {
-        const Vapora::TContratoVapora& contrato = Vapora::ContratoVapora(s);
-        ini += contrato.ChaveIni + u'=' + servico.LocalDescricao(contrato.Interface) + u'\n';
-    }
     QFile arquivo(QDir(pasta).filePath(QStringLiteral("QX.ini")));
     if (!arquivo.open(QIODevice::WriteOnly))
         throw std::runtime_error("não foi possível escrever o QX.ini do benchmark");
-    arquivo.write(ini.toUtf8());
+    arquivo.write(SecaoVaporaNoServico(servico).toUtf8());
 }
 
 void EscritaAssincrona(const QString& arquivoErp)

@@ -5,7 +5,7 @@
 #include "dblayer/KoQuery.h"
 #include "integracao/Configuracao.h"
 #include "integracao/Relator.h"
-#include "integracoes/vapora/ColunasConsulta.h"
+#include "integracoes/vapora/Consultas.h"
 #include "integracoes/vapora/ComponentesVapora.h"
 #include "integracoes/vapora/PassoFila.h"
 #include "integracoes/vapora/ValoresFila.h"
@@ -18,35 +18,26 @@ namespace {
 // One row per item of the lot, with the lot's columns, the machine group,
 // the bath ratios of the lot's consumptions, of its machine and of the
 // machine's capacity for the lot's variant, and the item's process graph.
-// The lot number is a bound parameter: the translation of the statement
-// cannot reach it.
-void AbreLote(TKoQuery& lote, const QString& numero)
-{
-    lote.Close();
-    lote.SQL.Clear();
-    lote.SQL.Add(QStringLiteral("SELECT FAL.*, FAL_ITEN.*, MAQ_TIN.TIPO AS GRUPO_MAQ, "));
-    lote.SQL.Add(QStringLiteral("(SELECT MAX(BANHO.PROPORCAO) FROM TNG_CONSUMOS_001 TC "));
-    lote.SQL.Add(QStringLiteral(" LEFT JOIN banho_001 BANHO ON (TC.BANHO = BANHO.CODIGO)"));
-    lote.SQL.Add(QStringLiteral(" WHERE FAL.NUMERO = TC.FAL) AS PROP_CONSUMOS,"));
-    lote.SQL.Add(QStringLiteral("(SELECT MAX(BANHO.PROPORCAO) FROM MAQ_TIN_001 QX"));
-    lote.SQL.Add(QStringLiteral(" LEFT JOIN banho_001 BANHO ON (QX.RELAC_BANHO = BANHO.CODIGO)"));
-    lote.SQL.Add(QStringLiteral(" WHERE FAL.MAQUINA = QX.CODIGO) AS PROP_MAQUINA,"));
-    lote.SQL.Add(QStringLiteral("(SELECT MAX(BANHO.PROPORCAO) FROM MAQ_TIN_CAP_001 QX"));
-    lote.SQL.Add(QStringLiteral("LEFT JOIN BANHO_001 BANHO ON (QX.RELAC_BANHO = BANHO.CODIGO)"));
-    lote.SQL.Add(QStringLiteral("WHERE FAL.MAQUINA = QX.MAQUINA"));
-    lote.SQL.Add(QStringLiteral("AND FAL.VARIANTE = QX.VARIANTE) AS PROP_CAPACIDADE,"));
-    lote.SQL.Add(QStringLiteral("(SELECT MAX(PROCESSO_TIN.GRAFICO) FROM PROCESSO_TIN_001 PROCESSO_TIN"));
-    lote.SQL.Add(QStringLiteral("WHERE PROCESSO_TIN.FAL = FAL_ITEN.FAL"));
-    lote.SQL.Add(QStringLiteral("AND PROCESSO_TIN.ORD_IT = FAL_ITEN.ORD_IT) AS GRAFICO"));
-    lote.SQL.Add(QStringLiteral("FROM FAL_001 FAL "));
-    lote.SQL.Add(QStringLiteral("INNER JOIN FAL_ITEN_001 FAL_ITEN ON (FAL_ITEN.FAL = FAL.NUMERO)"));
-    lote.SQL.Add(QStringLiteral("INNER JOIN MAQ_TIN_001 MAQ_TIN ON (FAL.MAQUINA = MAQ_TIN.CODIGO)"));
-    lote.SQL.Add(QStringLiteral("WHERE FAL.NUMERO = :NUMERO"));
-    lote.ParamByName(QStringLiteral("NUMERO")).SetAsString(numero);
-    lote.Open();
-    lote.FetchAll();
-    lote.First();
-}
+const QStringList LinhasLote = {
+    QStringLiteral("SELECT FAL.*, FAL_ITEN.*, MAQ_TIN.TIPO AS GRUPO_MAQ, "),
+    QStringLiteral("(SELECT MAX(BANHO.PROPORCAO) FROM TNG_CONSUMOS_001 TC "),
+    QStringLiteral(" LEFT JOIN banho_001 BANHO ON (TC.BANHO = BANHO.CODIGO)"),
+    QStringLiteral(" WHERE FAL.NUMERO = TC.FAL) AS PROP_CONSUMOS,"),
+    QStringLiteral("(SELECT MAX(BANHO.PROPORCAO) FROM MAQ_TIN_001 QX"),
+    QStringLiteral(" LEFT JOIN banho_001 BANHO ON (QX.RELAC_BANHO = BANHO.CODIGO)"),
+    QStringLiteral(" WHERE FAL.MAQUINA = QX.CODIGO) AS PROP_MAQUINA,"),
+    QStringLiteral("(SELECT MAX(BANHO.PROPORCAO) FROM MAQ_TIN_CAP_001 QX"),
+    QStringLiteral("LEFT JOIN BANHO_001 BANHO ON (QX.RELAC_BANHO = BANHO.CODIGO)"),
+    QStringLiteral("WHERE FAL.MAQUINA = QX.MAQUINA"),
+    QStringLiteral("AND FAL.VARIANTE = QX.VARIANTE) AS PROP_CAPACIDADE,"),
+    QStringLiteral("(SELECT MAX(PROCESSO_TIN.GRAFICO) FROM PROCESSO_TIN_001 PROCESSO_TIN"),
+    QStringLiteral("WHERE PROCESSO_TIN.FAL = FAL_ITEN.FAL"),
+    QStringLiteral("AND PROCESSO_TIN.ORD_IT = FAL_ITEN.ORD_IT) AS GRAFICO"),
+    QStringLiteral("FROM FAL_001 FAL "),
+    QStringLiteral("INNER JOIN FAL_ITEN_001 FAL_ITEN ON (FAL_ITEN.FAL = FAL.NUMERO)"),
+    QStringLiteral("INNER JOIN MAQ_TIN_001 MAQ_TIN ON (FAL.MAQUINA = MAQ_TIN.CODIGO)"),
+    QStringLiteral("WHERE FAL.NUMERO = :NUMERO"),
+};
 
 // Peso x PROP_CONSUMOS / the divisor: the machine's bath ratio, or with
 // PorVariante its capacity's for the lot's variant when that is positive.
@@ -97,7 +88,7 @@ Vapora::op MontaOP(TKoQuery& lote, bool porVariante, bool enviaGrafico)
 void EnviaOP(TPassoFila& passo, const TTarefaFila& tarefa, Vapora::GerarOPWS& servico)
 {
     TKoQuery& lote = passo.Dados.QryAux1;
-    AbreLote(lote, tarefa.Campo1);
+    AbreComLote(lote, LinhasLote, tarefa.Campo1);
     const bool enviaGrafico =
         passo.Configuracao.LerIni(SecaoVapora, QStringLiteral("EnviarGrafico")) != QLatin1String("N");
     const Vapora::op ordem = MontaOP(lote, passo.Chaves.PorVariante, enviaGrafico);

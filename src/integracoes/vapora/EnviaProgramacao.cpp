@@ -3,7 +3,7 @@
 #include "dblayer/KoQuery.h"
 #include "integracao/Configuracao.h"
 #include "integracao/Relator.h"
-#include "integracoes/vapora/ColunasConsulta.h"
+#include "integracoes/vapora/Consultas.h"
 #include "integracoes/vapora/ComponentesVapora.h"
 #include "integracoes/vapora/PassoFila.h"
 #include "integracoes/vapora/ValoresFila.h"
@@ -13,34 +13,31 @@ namespace {
 
 // The lot's positive consumptions with a unit, in consumption order, with
 // the material's concentration, the bath ratio of the lot's machine and that
-// of the machine's capacity for the lot's variant. The lot number is a bound
-// parameter.
-void AbreConsumos(TKoQuery& consumos, const QString& numero, bool porPasso)
+// of the machine's capacity for the lot's variant; with Passo, only those
+// with a step.
+QStringList LinhasConsumos(bool porPasso)
 {
-    consumos.Close();
-    consumos.SQL.Clear();
-    consumos.SQL.Add(QStringLiteral("SELECT TNG_CONSUMOS.*, FAL.MAQUINA, MATERIAL.CONCENTRACAO, "));
-    consumos.SQL.Add(QStringLiteral("MATERIAL.NE, BANHO.PROPORCAO, MAQUINA.RELAC_BANHO,  "));
-    consumos.SQL.Add(QStringLiteral("(SELECT MAX(BANHO.PROPORCAO) FROM MAQ_TIN_CAP_001 QX"));
-    consumos.SQL.Add(QStringLiteral("LEFT JOIN BANHO_001 BANHO ON (QX.RELAC_BANHO = BANHO.CODIGO)"));
-    consumos.SQL.Add(QStringLiteral("WHERE FAL.MAQUINA = QX.MAQUINA"));
-    consumos.SQL.Add(QStringLiteral("AND FAL.VARIANTE = QX.VARIANTE) AS PROP_CAPACIDADE"));
-    consumos.SQL.Add(QStringLiteral("FROM TNG_CONSUMOS_001 TNG_CONSUMOS "));
-    consumos.SQL.Add(QStringLiteral("INNER JOIN FAL_001 FAL ON (TNG_CONSUMOS.FAL = FAL.NUMERO)"));
-    consumos.SQL.Add(QStringLiteral("INNER JOIN MATERIAL_001 MATERIAL ON (MATERIAL.CODIGO = TNG_CONSUMOS.CODIGO)"));
-    consumos.SQL.Add(QStringLiteral("LEFT OUTER JOIN MAQ_TIN_001 MAQUINA ON (FAL.MAQUINA = MAQUINA.CODIGO)"));
-    consumos.SQL.Add(QStringLiteral("LEFT OUTER JOIN BANHO_001 BANHO ON (MAQUINA.RELAC_BANHO = BANHO.CODIGO)"));
-    consumos.SQL.Add(QStringLiteral("WHERE TNG_CONSUMOS.FAL = :NUMERO"));
-    consumos.SQL.Add(QStringLiteral("AND TNG_CONSUMOS.UNIDADE <> ''"));
-    consumos.SQL.Add(QStringLiteral("AND TNG_CONSUMOS.UNIDADE IS NOT NULL"));
-    consumos.SQL.Add(QStringLiteral("AND COALESCE(TNG_CONSUMOS.CONSUMO,0) > 0"));
+    QStringList linhas = {
+        QStringLiteral("SELECT TNG_CONSUMOS.*, FAL.MAQUINA, MATERIAL.CONCENTRACAO, "),
+        QStringLiteral("MATERIAL.NE, BANHO.PROPORCAO, MAQUINA.RELAC_BANHO,  "),
+        QStringLiteral("(SELECT MAX(BANHO.PROPORCAO) FROM MAQ_TIN_CAP_001 QX"),
+        QStringLiteral("LEFT JOIN BANHO_001 BANHO ON (QX.RELAC_BANHO = BANHO.CODIGO)"),
+        QStringLiteral("WHERE FAL.MAQUINA = QX.MAQUINA"),
+        QStringLiteral("AND FAL.VARIANTE = QX.VARIANTE) AS PROP_CAPACIDADE"),
+        QStringLiteral("FROM TNG_CONSUMOS_001 TNG_CONSUMOS "),
+        QStringLiteral("INNER JOIN FAL_001 FAL ON (TNG_CONSUMOS.FAL = FAL.NUMERO)"),
+        QStringLiteral("INNER JOIN MATERIAL_001 MATERIAL ON (MATERIAL.CODIGO = TNG_CONSUMOS.CODIGO)"),
+        QStringLiteral("LEFT OUTER JOIN MAQ_TIN_001 MAQUINA ON (FAL.MAQUINA = MAQUINA.CODIGO)"),
+        QStringLiteral("LEFT OUTER JOIN BANHO_001 BANHO ON (MAQUINA.RELAC_BANHO = BANHO.CODIGO)"),
+        QStringLiteral("WHERE TNG_CONSUMOS.FAL = :NUMERO"),
+        QStringLiteral("AND TNG_CONSUMOS.UNIDADE <> ''"),
+        QStringLiteral("AND TNG_CONSUMOS.UNIDADE IS NOT NULL"),
+        QStringLiteral("AND COALESCE(TNG_CONSUMOS.CONSUMO,0) > 0"),
+    };
     if (porPasso)
-        consumos.SQL.Add(QStringLiteral("AND TNG_CONSUMOS.PASSO <> ''"));
-    consumos.SQL.Add(QStringLiteral("ORDER BY TNG_CONSUMOS.ORDEM "));
-    consumos.ParamByName(QStringLiteral("NUMERO")).SetAsString(numero);
-    consumos.Open();
-    consumos.FetchAll();
-    consumos.First();
+        linhas << QStringLiteral("AND TNG_CONSUMOS.PASSO <> ''");
+    linhas << QStringLiteral("ORDER BY TNG_CONSUMOS.ORDEM ");
+    return linhas;
 }
 
 Vapora::produto MontaProduto(TKoQuery& consumos, const TChavesPasso& chaves, qint32 preparacao)
@@ -89,7 +86,7 @@ Vapora::programacao MontaProgramacao(TKoQuery& consumos, const TChavesPasso& cha
 void EnviaProgramacao(TPassoFila& passo, const TTarefaFila& tarefa, Vapora::ProgramacaoWS& servico)
 {
     TKoQuery& consumos = passo.Dados.QryAux1;
-    AbreConsumos(consumos, tarefa.Campo1, passo.Chaves.Passo);
+    AbreComLote(consumos, LinhasConsumos(passo.Chaves.Passo), tarefa.Campo1);
     // The permission is sent only when the key exists, whatever its value.
     const bool enviaPodeIniciar = passo.Configuracao.ExisteChaveIni(SecaoVapora, QStringLiteral("podeIniciar"));
     const Vapora::programacao programa = MontaProgramacao(consumos, passo.Chaves, enviaPodeIniciar);

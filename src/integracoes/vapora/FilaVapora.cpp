@@ -3,7 +3,7 @@
 
 #include "base/Erros.h"
 #include "integracao/Relator.h"
-#include "integracoes/vapora/ColunasConsulta.h"
+#include "integracoes/vapora/Consultas.h"
 #include "integracoes/vapora/PassoFila.h"
 #include "integracoes/vapora/TiposTarefa.h"
 
@@ -16,12 +16,9 @@ const QString StatusFalhou = QStringLiteral("2");
 
 void TVapora::SelecionaFila()
 {
-    TKoQuery& fila = FDados.KoQuery1;
-    fila.Close();
-    fila.SQL.Clear();
-    fila.SQL.Add(QStringLiteral("SELECT * FROM QX_INTEGRA "));
-    fila.SQL.Add(QStringLiteral("WHERE STATUS = 0 OR STATUS IS NULL "));
-    fila.Open();
+    DefineLinhas(FDados.KoQuery1, {QStringLiteral("SELECT * FROM QX_INTEGRA "),
+                                   QStringLiteral("WHERE STATUS = 0 OR STATUS IS NULL ")});
+    FDados.KoQuery1.Open();
 }
 
 void TVapora::ProcessaFila()
@@ -68,12 +65,9 @@ void TVapora::AtualizaStatusFila(qint64 ordem, const QString& status)
     if (ordem == 0)
         return;
     TKoQuery& comando = FDados.QryExec1;
-    comando.Close();
-    comando.SQL.Clear();
-    comando.SQL.Add(QStringLiteral("UPDATE QX_INTEGRA SET "));
-    comando.SQL.Add(QStringLiteral("STATUS = ") + status + u' ');
-    comando.SQL.Add(QStringLiteral("WHERE (STATUS = 0 OR STATUS IS NULL) "));
-    comando.SQL.Add(QStringLiteral("AND ORDEM = :ORDEM"));
+    DefineLinhas(comando, {QStringLiteral("UPDATE QX_INTEGRA SET "), QStringLiteral("STATUS = ") + status + u' ',
+                           QStringLiteral("WHERE (STATUS = 0 OR STATUS IS NULL) "),
+                           QStringLiteral("AND ORDEM = :ORDEM")});
     comando.ParamByName(QStringLiteral("ORDEM")).SetAsInteger(ordem);
     comando.TryExecSQL();
     FDados.KoDatabase1.CommitRetaining();
@@ -84,12 +78,8 @@ void TVapora::LimpaFila()
     if (!FRelator.Pergunta(QStringLiteral("Deseja realmente limpar a fila de tarefas pendentes?"),
                            QStringLiteral("Ko Monitor de Tinturarias")))
         return;
-    TKoQuery& comando = FDados.QryExec1;
-    comando.Close();
-    comando.SQL.Clear();
-    comando.SQL.Add(QStringLiteral("UPDATE QX_INTEGRA SET"));
-    comando.SQL.Add(QStringLiteral("STATUS = 3"));
-    comando.SQL.Add(QStringLiteral("WHERE (STATUS = 0 OR STATUS IS NULL)"));
-    comando.TryExecSQL();
+    DefineLinhas(FDados.QryExec1, {QStringLiteral("UPDATE QX_INTEGRA SET"), QStringLiteral("STATUS = 3"),
+                                   QStringLiteral("WHERE (STATUS = 0 OR STATUS IS NULL)")});
+    FDados.QryExec1.TryExecSQL();
     FDados.KoDatabase1.CommitRetaining();
 }

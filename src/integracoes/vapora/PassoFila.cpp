@@ -1,7 +1,7 @@
 #include "integracoes/vapora/PassoFila.h"
 
 #include "integracao/Configuracao.h"
-#include "integracoes/vapora/ColunasConsulta.h"
+#include "integracoes/vapora/Consultas.h"
 #include "integracoes/vapora/ComponentesVapora.h"
 
 namespace {

@@ -44,6 +44,16 @@ QString Resumo(const TNoXml& elemento)
     return partes.join(QStringLiteral(", "));
 }
 
+QString SecaoVaporaNoServico(const TServicoSoapTeste& servico, const QString& linhas)
+{
+    QString secao = QStringLiteral("[Vapora]\n") + linhas;
+    for (const Vapora::TServicoVapora s : Vapora::ServicosVapora()) {
+        const Vapora::TContratoVapora& contrato = Vapora::ContratoVapora(s);
+        secao += contrato.ChaveIni + u'=' + servico.LocalDescricao(contrato.Interface) + u'\n';
+    }
+    return secao;
+}
+
 void FilaVapora::SetUp()
 {
     ComServicoSoap::SetUp();
@@ -74,13 +84,7 @@ void FilaVapora::Prepara(const QString& sqlErp)
 
 void FilaVapora::EscreveIni(const QString& linhasVapora)
 {
-    // The first of two equal keys counts: the test's lines go first.
-    QString ini = QStringLiteral("[Vapora]\n") + linhasVapora;
-    for (const Vapora::TServicoVapora servico : Vapora::ServicosVapora()) {
-        const Vapora::TContratoVapora& contrato = Vapora::ContratoVapora(servico);
-        ini += contrato.ChaveIni + u'=' + Servico().LocalDescricao(contrato.Interface) + u'\n';
-    }
-    EscreveArquivo(QDir(FPastaIni).filePath(QStringLiteral("QX.ini")), ini);
+    EscreveArquivo(QDir(FPastaIni).filePath(QStringLiteral("QX.ini")), SecaoVaporaNoServico(Servico(), linhasVapora));
 }
 
 void FilaVapora::InsereFila(const QList<TLinhaFila>& linhas)

@@ -55,8 +55,7 @@ protected:
 
     // Loads sample rows into the ERP (before it opens), then opens it.
     void Prepara(const QString& sqlErp = {});
-    // Rewrites QX.ini: [Vapora] with these lines, then the nine locations at
-    // the test service (a location given in the lines takes precedence).
+    // Rewrites QX.ini: SecaoVaporaNoServico with these lines.
     void EscreveIni(const QString& linhasVapora = {});
     // Adds queue rows (values bound, so any text goes in as it is) and commits.
     void InsereFila(const QList<TLinhaFila>& linhas);
@@ -81,6 +80,11 @@ protected:
     std::unique_ptr<TContextoIntegracao> FContexto;
     std::unique_ptr<TVapora> FVapora;
 };
+
+// The section [Vapora] of a QX.ini: these lines, then the nine locations at
+// the test service (a location given in the lines takes precedence: the
+// first of two equal keys counts).
+QString SecaoVaporaNoServico(const TServicoSoapTeste& servico, const QString& linhas = {});
 
 // The element's children as "name=text" or "name{...}", comma separated.
 QString Resumo(const struct TNoXml& elemento);

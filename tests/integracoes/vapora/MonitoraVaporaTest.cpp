@@ -23,17 +23,6 @@ TVapora& IntegracaoVapora(TMonitora& monitora)
     return dynamic_cast<TVapora&>(*monitora.Integracao(1));
 }
 
-// The [Vapora] section with every location at the test service.
-QString SecaoVaporaNoServico(const TServicoSoapTeste& servico)
-{
-    QString secao = QStringLiteral("[Vapora]\n");
-    for (const Vapora::TServicoVapora s : Vapora::ServicosVapora()) {
-        const Vapora::TContratoVapora& contrato = Vapora::ContratoVapora(s);
-        secao += contrato.ChaveIni + u'=' + servico.LocalDescricao(contrato.Interface) + u'\n';
-    }
-    return secao;
-}
-
 // Queue rows inserted with isql: the ERP file stays free for another process.
 QString InsereFilaSql(const QList<TLinhaFila>& linhas)
 {
