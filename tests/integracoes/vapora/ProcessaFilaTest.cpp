@@ -151,7 +151,7 @@ TEST_F(FilaVapora, FalhaMarcaDoisRelataEOPassoContinua)
     Servico().DefineModo(QStringLiteral("ClasseProdutoWS"), QStringLiteral("save"), QStringLiteral("mudo"));
     Servico().DefineModo(QStringLiteral("ProgramacaoWS"), QStringLiteral("atualizarPodeIniciar"),
                          QStringLiteral("falha"), S("lote em uso"));
-    const TLimiteTransferenciaSoap limite(500ms);
+    const TLimiteTransferenciaSoap limite(1s);  // the silent service fails its row after 1 s
     Prepara();
     InsereFila({
         {1, "AR", "S", S("A1-MUITO-LONGO"), S("Algodão")},
