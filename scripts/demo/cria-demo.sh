@@ -10,7 +10,10 @@
 #                       write to eas_host.fdb while the monitor has it open;
 #   demo/bruma.sqlite   the Bruma machine queue, reached through the ODBC
 #                       data source quelix_bruma of demo/odbc.ini (SQLite);
-#   demo/QX.ini         the configuration beside the executable (Bruma).
+#   demo/QX.ini         the configuration beside the executable (Bruma;
+#                       [Vapora] names the demo's SOAP service on
+#                       127.0.0.1:$QX_DEMO_SOAP_PORT, 3030 by default, whose
+#                       port is kept in demo/servico-soap.porta).
 # An existing demo is kept as it is; remove demo/ to start again.
 #
 #   cria-demo.sh PASTA_DA_DEMO
@@ -61,6 +64,11 @@ cria_firebird() {
   done
 }
 
+# Vapora: the demo's SOAP service listens on 127.0.0.1 at this port
+# (scripts/executa.sh starts it and reads the port back from the file).
+SOAP_PORTA=${QX_DEMO_SOAP_PORT:-3030}
+VAPORA=http://127.0.0.1:$SOAP_PORTA/integracao
+
 echo "Criando a demonstração em $DEMO"
 cria_firebird "$DEMO/erp.fdb" "$RAIZ/sql/erp_firebird.sql" "$SCRIPTS/dados_erp.sql"
 sed "s/@HOJE@/$(date +%Y%m%d)/g" "$SCRIPTS/dados_eas.sql" >"$DEMO/dados_eas.sql"
@@ -100,22 +108,26 @@ Schema=
 Estoque=S
 
 [Vapora]
-Artigo=http://localhost:3030/ArtigoWS?wsdl
-Cliente=http://localhost:3030/ClienteWS?wsdl
-Cor=http://localhost:3030/CorWS?wsdl
-ClasseProduto=http://localhost:3030/ClasseProdutoWS?wsdl
-SubClasseProduto=http://localhost:3030/SubClasseProdutoWS?wsdl
-Produto=http://localhost:3030/ProdutoWS?wsdl
-GerarOP=http://localhost:3030/GerarOPWS?wsdl
-Programacao=http://localhost:3030/ProgramacaoWS?wsdl
-TipoFio=http://localhost:3030/TipoFioWS?wsdl
+; Os nove serviços do serviço SOAP da demonstração, que scripts/executa.sh inicia.
+Artigo=$VAPORA/ArtigoWS?wsdl
+Cliente=$VAPORA/ClienteWS?wsdl
+Cor=$VAPORA/CorWS?wsdl
+ClasseProduto=$VAPORA/ClasseProdutoWS?wsdl
+SubClasseProduto=$VAPORA/SubClasseProdutoWS?wsdl
+Produto=$VAPORA/ProdutoWS?wsdl
+GerarOP=$VAPORA/GerarOPWS?wsdl
+Programacao=$VAPORA/ProgramacaoWS?wsdl
+TipoFio=$VAPORA/TipoFioWS.xml
 Passo=N
 PorVariante=N
+podeIniciar=S
 EnviarGrafico=S
 
 [ModeloAtivo]
 ; 0 Bruma, 1 Vapora, 2 EAS (read at start-up: change it and start again)
 Modelo=0
 INI
+
+echo "$SOAP_PORTA" >"$DEMO/servico-soap.porta"
 
 touch "$DEMO/.pronta"

@@ -99,12 +99,26 @@ INSERT INTO TNG_PROG_001 (FAL, MAQUINA) VALUES ('4711', 'M01');
 INSERT INTO TNG_PROG_001 (FAL, MAQUINA) VALUES ('4713', 'M02');
 INSERT INTO MAQ_TIN_CAP_001 (MAQUINA, VARIANTE, RELAC_BANHO) VALUES ('M01', 'ALG', 'B08');
 
--- The web-service queue: master data and lots waiting to be sent.
-INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) VALUES (1, 'CL', 'I', 'C001', '', '', 0);
-INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) VALUES (2, 'CO', 'I', 'AZ-010', '', '', 0);
-INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) VALUES (3, 'PR', 'I', 'P-MEIA', '', '', 0);
-INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) VALUES (4, 'OP', 'I', '4711', '', '', 0);
-INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) VALUES (5, 'PG', 'I', '4711', '', '', NULL);
-INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) VALUES (6, 'CL', 'I', 'C002', '', '', 1);
+-- ===== Vapora: the web-service queue =====================================
+-- One pending row of every kind, sent to the demo's SOAP service when the
+-- Vapora model runs: master data, then the production order, programme and
+-- start permission of lot 4711 (its items, machine M01 with bath B08 and its
+-- consumptions above), and two deletes. Row 13 was handled before (STATUS 1)
+-- and row 12 is pending with an empty STATUS (sent, but not shown in the
+-- queue tab, which shows STATUS 0).
+INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) VALUES (1, 'AR', 'S', 'P-MEIA', 'Meia malha 30/1', '', 0);
+INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) VALUES (2, 'CL', 'S', '1', 'Malharia Serra Azul Ltda', '', 0);
+INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) VALUES (3, 'CO', 'S', 'AZ-010', 'Azul marinho', '8388608', 0);
+INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) VALUES (4, 'CP', 'S', 'COR', 'Corantes', '', 0);
+INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) VALUES (5, 'SP', 'S', 'REAT', 'Corantes reativos', 'COR', 0);
+INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) VALUES (6, 'PR', 'S', 'CR-AZ01', 'Azul reativo 5G', 'REAT', 0);
+INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) VALUES (7, 'TF', 'S', '301', 'Algodão penteado 30/1', '', 0);
+INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) VALUES (8, 'OP', 'S', '4711', '', '', 0);
+INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) VALUES (9, 'PG', 'S', '4711', '', '', 0);
+INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) VALUES (10, 'PI', 'S', '4711', 'T', '', 0);
+INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) VALUES (11, 'TF', 'D', '299', 'Fio descontinuado', '', 0);
+INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) VALUES (12, 'OP', 'D', '4699', 'Lote cancelado', '', NULL);
+INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) VALUES (13, 'CL', 'S', '2', 'Confecções Rio Claro S.A.', '', 1);
+-- ===== end of Vapora =====================================================
 
 COMMIT;

@@ -2,6 +2,7 @@
 
 #include "integracoes/bruma/Bruma.h"
 #include "integracoes/eas/Eas.h"
+#include "integracoes/vapora/Vapora.h"
 
 namespace {
 
@@ -15,5 +16,5 @@ TFabricaIntegracao Fabrica()
 
 TFabricasIntegracao Integracoes()
 {
-    return {Fabrica<TBruma>(), Fabrica<TEas>()};
+    return {Fabrica<TBruma>(), Fabrica<TVapora>(), Fabrica<TEas>()};
 }

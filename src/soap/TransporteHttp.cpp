@@ -3,10 +3,13 @@
 #include "soap/ErrosSoap.h"
 #include "soap/LimiteTransferencia.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QThread>
+#include <QThreadStorage>
 #include <QUrl>
 
 #if QT_CONFIG(ssl)
@@ -28,6 +31,39 @@ namespace {
                               .arg(url, resposta.errorString()));
 }
 
+QThreadStorage<QNetworkAccessManager*>& RedesPorThread()
+{
+    static QThreadStorage<QNetworkAccessManager*> redes;
+    return redes;
+}
+
+bool GLiberacaoMarcada = false;
+
+// The application's own thread keeps its storage past the application: its
+// manager is freed with the application instead.
+void LiberaRedeDaAplicacao()
+{
+    RedesPorThread().setLocalData(nullptr);
+    GLiberacaoMarcada = false;
+}
+
+// The network manager of the calling thread, made at its first exchange and
+// freed when the thread ends: one call after another reuses the open
+// connections instead of connecting again each time.
+QNetworkAccessManager& RedeDaThread()
+{
+    QThreadStorage<QNetworkAccessManager*>& redes = RedesPorThread();
+    if (!redes.hasLocalData()) {
+        redes.setLocalData(new QNetworkAccessManager);
+        const QCoreApplication* aplicacao = QCoreApplication::instance();
+        if (aplicacao && aplicacao->thread() == QThread::currentThread() && !GLiberacaoMarcada) {
+            qAddPostRoutine(LiberaRedeDaAplicacao);
+            GLiberacaoMarcada = true;
+        }
+    }
+    return *redes.localData();
+}
+
 } // namespace
 
 TRespostaHttp ExecutaHttp(const QString& url, const TCabecalhosHttp& cabecalhos,
@@ -38,7 +74,7 @@ TRespostaHttp ExecutaHttp(const QString& url, const TCabecalhosHttp& cabecalhos,
     for (const auto& [nome, valor] : cabecalhos)
         pedido.setRawHeader(nome, valor);
 
-    QNetworkAccessManager rede;
+    QNetworkAccessManager& rede = RedeDaThread();
     std::unique_ptr<QNetworkReply> resposta(corpo ? rede.post(pedido, *corpo) : rede.get(pedido));
 #if QT_CONFIG(ssl)
     QObject::connect(resposta.get(), &QNetworkReply::sslErrors, resposta.get(),

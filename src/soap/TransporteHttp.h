@@ -5,11 +5,12 @@
 #include <QPair>
 #include <QString>
 
-// One HTTP exchange, synchronous for the caller: a network manager of its
-// own, made in the calling thread, and a local event loop that waits for the
-// whole answer within the transfer limit. Works on the main thread and on
-// any thread that has an event dispatcher; needs a QCoreApplication.
-// Invalid server certificates are accepted.
+// One HTTP exchange, synchronous for the caller: the network manager of the
+// calling thread (made at its first exchange, kept while the thread lives,
+// so one call after another reuses its connections) and a local event loop
+// that waits for the whole answer within the transfer limit. Works on the
+// main thread and on any thread that has an event dispatcher; needs a
+// QCoreApplication. Invalid server certificates are accepted.
 
 struct TRespostaHttp {
     int Status = 0;        // the HTTP status code

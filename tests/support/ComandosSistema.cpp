@@ -317,8 +317,8 @@ QList<ComandoSistema> comandosFilaVapora()
          {"UPDATE QX_INTEGRA SET ",
           "STATUS = 1 ",
           "WHERE (STATUS = 0 OR STATUS IS NULL) ",
-          "AND ORDEM = 7"},
-         {}},
+          "AND ORDEM = :ORDEM"},
+         {{"ORDEM", 7}}},
     };
 }
 
@@ -336,7 +336,7 @@ QStringList linhasEnviaProgramacao(bool porPasso)
         "INNER JOIN MATERIAL_001 MATERIAL ON (MATERIAL.CODIGO = TNG_CONSUMOS.CODIGO)",
         "LEFT OUTER JOIN MAQ_TIN_001 MAQUINA ON (FAL.MAQUINA = MAQUINA.CODIGO)",
         "LEFT OUTER JOIN BANHO_001 BANHO ON (MAQUINA.RELAC_BANHO = BANHO.CODIGO)",
-        "WHERE TNG_CONSUMOS.FAL = '4711'",
+        "WHERE TNG_CONSUMOS.FAL = :NUMERO",
         "AND TNG_CONSUMOS.UNIDADE <> ''",
         "AND TNG_CONSUMOS.UNIDADE IS NOT NULL",
         "AND COALESCE(TNG_CONSUMOS.CONSUMO,0) > 0"};
@@ -367,10 +367,10 @@ QList<ComandoSistema> comandosPayloadsVapora()
           "FROM FAL_001 FAL ",
           "INNER JOIN FAL_ITEN_001 FAL_ITEN ON (FAL_ITEN.FAL = FAL.NUMERO)",
           "INNER JOIN MAQ_TIN_001 MAQ_TIN ON (FAL.MAQUINA = MAQ_TIN.CODIGO)",
-          "WHERE FAL.NUMERO = '4711'"},
-         {}},
-        {"EnviaProgramacao/consulta", kErp, linhasEnviaProgramacao(false), {}},
-        {"EnviaProgramacao/consulta-por-passo", kErp, linhasEnviaProgramacao(true), {}},
+          "WHERE FAL.NUMERO = :NUMERO"},
+         {{"NUMERO", "4711"}}},
+        {"EnviaProgramacao/consulta", kErp, linhasEnviaProgramacao(false), {{"NUMERO", "4711"}}},
+        {"EnviaProgramacao/consulta-por-passo", kErp, linhasEnviaProgramacao(true), {{"NUMERO", "4711"}}},
     };
 }
 

@@ -52,7 +52,9 @@ QString TServicoSoapTeste::Endereco(const QString& interface) const
 QByteArray TServicoSoapTeste::Controle(const QString& caminhoConsulta, bool post) const
 {
     const QByteArray vazio;
-    const TRespostaHttp http = ExecutaHttp(FBase + caminhoConsulta, {}, post ? &vazio : nullptr);
+    const TCabecalhosHttp cabecalhos = {{"Content-Type", "text/plain"}};
+    const TRespostaHttp http = ExecutaHttp(FBase + caminhoConsulta, post ? cabecalhos : TCabecalhosHttp{},
+                                           post ? &vazio : nullptr);
     if (http.Status != 200)
         throw std::runtime_error("Controle do serviço SOAP de teste falhou: "
                                  + caminhoConsulta.toStdString() + " -> " + http.Corpo.toStdString());

@@ -1,0 +1,26 @@
+#include "integracoes/vapora/ComponentesVapora.h"
+
+using Vapora::TServicoVapora;
+
+TComponentesVapora::TComponentesVapora(TKoDatabase& erp) : KoDatabase1(erp)
+{
+    KoQuery1.SetDatabase(&KoDatabase1);
+    QryExec1.SetDatabase(&KoDatabase1);
+    QryAux1.SetDatabase(&KoDatabase1);
+}
+
+Vapora::TClienteVapora& TComponentesVapora::Cliente(TServicoVapora servico)
+{
+    switch (servico) {
+    case TServicoVapora::Artigo: return HTTPArtigo;
+    case TServicoVapora::Cliente: return HTTPCliente;
+    case TServicoVapora::Cor: return HTTPCor;
+    case TServicoVapora::ClasseProduto: return HTTPClasseProduto;
+    case TServicoVapora::SubClasseProduto: return HTTPSubClasseProduto;
+    case TServicoVapora::Produto: return HTTPProduto;
+    case TServicoVapora::GerarOP: return HTTPGerarOP;
+    case TServicoVapora::Programacao: return HTTPProgramacao;
+    case TServicoVapora::TipoFio: return HTTPTipoFio;
+    }
+    return HTTPArtigo;
+}

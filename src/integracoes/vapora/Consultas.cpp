@@ -1,0 +1,34 @@
+#include "integracoes/vapora/Consultas.h"
+
+#include "dblayer/KoQuery.h"
+
+QString TextoDe(TKoQuery& consulta, const char* coluna)
+{
+    return consulta.FieldByName(QString::fromLatin1(coluna)).AsString();
+}
+
+double NumeroDe(TKoQuery& consulta, const char* coluna)
+{
+    return consulta.FieldByName(QString::fromLatin1(coluna)).AsFloat();
+}
+
+qint64 InteiroDe(TKoQuery& consulta, const char* coluna)
+{
+    return consulta.FieldByName(QString::fromLatin1(coluna)).AsInteger();
+}
+
+void DefineLinhas(TKoQuery& consulta, const QStringList& linhas)
+{
+    consulta.Close();
+    consulta.SQL.Clear();
+    for (const QString& linha : linhas)
+        consulta.SQL.Add(linha);
+}
+
+void AbreComLote(TKoQuery& consulta, const QStringList& linhas, const QString& numero)
+{
+    DefineLinhas(consulta, linhas);
+    consulta.ParamByName(QStringLiteral("NUMERO")).SetAsString(numero);
+    consulta.Open();
+    consulta.First();
+}

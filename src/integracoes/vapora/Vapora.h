@@ -1,0 +1,52 @@
+#pragma once
+
+#include "integracao/Integracao.h"
+#include "integracoes/vapora/ComponentesVapora.h"
+
+#include <QString>
+
+class TRelator;
+struct TPassoFila;
+
+// The Vapora web services: the ERP fills the queue QX_INTEGRA, and each
+// cycle sends its pending rows, one call of one of the nine services each,
+// and marks every row with its outcome (1 handled, 2 failed). One cycle
+// runs SelecionaFila, then ProcessaFila, on the cycle's thread, where the
+// service calls are made too. Selector index 1, model "1" of QX.ini.
+class TVapora : public TIntegracao {
+public:
+    explicit TVapora(TContextoIntegracao& contexto);
+
+    int Indice() const override { return 1; }
+    QString Legenda() const override { return QStringLiteral("Vapora"); }
+    // Sets the nine service locations from [Vapora].
+    void Inicia() override { ConfiguraVapora(); }
+    void PrimeiraOperacao() override { SelecionaFila(); }
+    void SegundaOperacao() override { ProcessaFila(); }
+    void Encerra() override;
+    // The queue tab shows the rows whose STATUS is 0.
+    const TVisaoFila* VisaoFila() const override { return &FVisaoFila; }
+    // "Limpar fila": after the user's Yes, every pending row gets STATUS 3.
+    void LimpaFila() override;
+
+    void ConfiguraVapora();
+
+    // Leaves the pending rows of the queue open in KoQuery1.
+    void SelecionaFila();
+    // Sends each row open in KoQuery1 and marks it; a row that fails is
+    // reported, marked 2 and counted, and the pass goes on.
+    void ProcessaFila();
+    // Sets the status of the queue rows of that ORDEM that are still
+    // pending, and commits; nothing for ORDEM 0.
+    void AtualizaStatusFila(qint64 ordem, const QString& status);
+
+    TComponentesVapora& Dados() { return FDados; }
+
+private:
+    QString ProcessaTarefa(TPassoFila& passo);
+
+    TContextoIntegracao& FContexto;
+    TRelator& FRelator;
+    TComponentesVapora FDados;
+    const TVisaoFila FVisaoFila{QStringLiteral("QX_INTEGRA"), QStringLiteral("STATUS = 0")};
+};

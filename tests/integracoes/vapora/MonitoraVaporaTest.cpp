@@ -1,0 +1,175 @@
+// The monitor with the integrations of the composition root and the model
+// "1" of QX.ini: start-up, the queue tab, "Limpar fila", a cycle on the
+// cycle's thread, and quelix --ciclo copied beside its QX.ini.
+#include "ApoioMonitor.h"
+#include "BancoTeste.h"
+#include "FilaVaporaTeste.h"
+#include "app/Integracoes.h"
+#include "dblayer/KoQuery.h"
+#include "monitor/Monitora.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+using namespace ApoioMonitor;
+
+namespace {
+
+QString S(const char* utf8) { return QString::fromUtf8(utf8); }
+
+TVapora& IntegracaoVapora(TMonitora& monitora)
+{
+    return dynamic_cast<TVapora&>(*monitora.Integracao(1));
+}
+
+// Queue rows inserted with isql: the ERP file stays free for another process.
+QString InsereFilaSql(const QList<TLinhaFila>& linhas)
+{
+    QString sql;
+    for (const TLinhaFila& l : linhas)
+        sql += QStringLiteral("INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) "
+                              "VALUES (%1, '%2', '%3', '%4', '%5', '%6', %7);\n")
+                   .arg(l.Ordem)
+                   .arg(l.Tipo, l.Operacao, l.Campo1, l.Campo2, l.Campo3,
+                        l.Status.isEmpty() ? QStringLiteral("NULL") : l.Status);
+    return sql;
+}
+
+class MonitoraVapora : public ComServicoSoap {
+protected:
+    std::unique_ptr<TMonitora> Inicia(const QString& ini)
+    {
+        auto monitora = std::make_unique<TMonitora>(relator, Integracoes(), PastaComIni(ini));
+        monitora->FormCreate();
+        return monitora;
+    }
+
+    TRelatorComTitulos relator;
+};
+
+TEST_F(MonitoraVapora, Modelo1LeOsNoveLocaisEAbreAFilaFiltrada)
+{
+    const QString erp = CriaErp();
+    ApoioMonitor::InsereFila(erp, {"0", "", "1", "0"});
+    auto m = Inicia(SecaoBanco1(erp)
+                    + "[Vapora]\nArtigo=http://ws/artigo?wsdl\nCliente=http://ws/cliente\nCor=c\n"
+                      "ClasseProduto=cp\nSubClasseProduto=scp\nProduto=p\nGerarOP=http://ws:3030/op\n"
+                      "Programacao=pg\nTipoFio=\n[ModeloAtivo]\nModelo=1x\n");
+
+    EXPECT_TRUE(relator.Mensagens.isEmpty()) << relator.Mensagens.join('\n').toStdString();
+    EXPECT_TRUE(relator.Erros.isEmpty()) << relator.Erros.join('\n').toStdString();
+    EXPECT_EQ(m->IndiceTipo(), 1);
+    EXPECT_TRUE(m->Monitorando());
+    EXPECT_TRUE(m->TimerAtivo());
+    EXPECT_TRUE(m->LimparVisivel());
+    const TComponentesVapora& d = IntegracaoVapora(*m).Dados();
+    EXPECT_EQ(QStringList({d.HTTPArtigo.LocalDescricao(), d.HTTPCliente.LocalDescricao(),
+                           d.HTTPCor.LocalDescricao(), d.HTTPClasseProduto.LocalDescricao(),
+                           d.HTTPSubClasseProduto.LocalDescricao(), d.HTTPProduto.LocalDescricao(),
+                           d.HTTPGerarOP.LocalDescricao(), d.HTTPProgramacao.LocalDescricao(),
+                           d.HTTPTipoFio.LocalDescricao()}),
+              QStringList({"http://ws/artigo?wsdl", "http://ws/cliente", "c", "cp", "scp", "p",
+                           "http://ws:3030/op", "pg", ""}));
+    const TKoTable& fila = m->TbFila();
+    EXPECT_TRUE(fila.Active());
+    EXPECT_EQ(fila.TableName, "QX_INTEGRA");
+    EXPECT_EQ(fila.Filter, "STATUS = 0");
+    EXPECT_TRUE(fila.Filtered);
+    EXPECT_EQ(fila.RecordCount(), 2);  // STATUS 0 only; an empty STATUS is not shown
+}
+
+TEST_F(MonitoraVapora, LimparFilaRespondidoNaoNaoMudaNadaESimMarcaOsPendentes)
+{
+    const QString erp = CriaErp();
+    ApoioMonitor::InsereFila(erp, {"0", "", "1", "2", "0"});
+    auto m = Inicia(SecaoBanco1(erp) + "[ModeloAtivo]\nModelo=1\n");
+
+    relator.resposta = false;
+    EXPECT_TRUE(m->BtnLimparClick());
+    EXPECT_EQ(relator.Perguntas, QStringList({S("Deseja realmente limpar a fila de tarefas pendentes?")}));
+    EXPECT_EQ(relator.Titulos, QStringList({"Ko Monitor de Tinturarias"}));
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"0", "", "1", "2", "0"}));
+
+    relator.resposta = true;
+    EXPECT_TRUE(m->BtnLimparClick());
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"3", "3", "1", "2", "3"}));  // committed
+    EXPECT_EQ(IntegracaoVapora(*m).Dados().QryExec1.SQL.Text(),
+              "UPDATE QX_INTEGRA SET\r\nSTATUS = 3\r\nWHERE (STATUS = 0 OR STATUS IS NULL)\r\n");
+    EXPECT_TRUE(relator.Erros.isEmpty());
+}
+
+// The polling cycle of the window runs the pass on the cycle's thread: the
+// calls are made there, the lines and the message box reach the window's
+// thread in order, and the failed row is counted.
+TEST_F(MonitoraVapora, CicloDoMonitorEnviaAFilaEMarcaAsLinhas)
+{
+    Servico().DefineModo(QStringLiteral("CorWS"), QStringLiteral("save"), QStringLiteral("falha"), S("cor recusada"));
+    const QString erp = CriaErp();
+    BancoTeste::executaSqlFirebird(erp, InsereFilaSql({{1, "AR", "S", "A1", "Algodao"},
+                                                       {2, "CO", "S", "AZ", "Azul", "255"},
+                                                       {3, "PI", "S", "4711", "T"}}));
+    auto m = Inicia(SecaoBanco1(erp) + SecaoVaporaNoServico(Servico()) + "[ModeloAtivo]\nModelo=1\n");
+
+    EXPECT_TRUE(m->Timer1Timer());
+
+    EXPECT_EQ(relator.Linhas, QStringList({S("Grava Artigo - A1 - Algodao"), S("Erro no envio da Cor - AZ - Azul"),
+                                           S("Atualiza Pode Iniciar FAL - 4711 - T")}));
+    EXPECT_EQ(relator.Mensagens, QStringList({S("Erro no envio da Cor - AZ - Azul cor recusada")}));
+    EXPECT_EQ(Servico().Chamadas().size(), 3);
+    EXPECT_EQ(m->FalhasNoCiclo(), 1);
+    EXPECT_TRUE(m->TimerAtivo());
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"1", "2", "1"}));
+}
+
+struct TSaida {
+    int status = -1;
+    QString saida;
+    QString erros;
+};
+
+TSaida ExecutaCopia(const QString& pasta)
+{
+    const QString copia = QDir(pasta).filePath(QStringLiteral("quelix"));
+    if (!QFile::exists(copia)) {
+        QFile::copy(QStringLiteral(QUELIX_EXECUTAVEL), copia);
+        QFile::setPermissions(copia, QFile::permissions(copia) | QFile::ExeOwner);
+    }
+    QProcess processo;
+    processo.setWorkingDirectory(QDir::tempPath());  // QX.ini is found beside the executable
+    processo.start(copia, {QStringLiteral("--ciclo")});
+    processo.waitForFinished(300000);
+    return {processo.exitStatus() == QProcess::NormalExit ? processo.exitCode() : -1,
+            QString::fromUtf8(processo.readAllStandardOutput()), QString::fromUtf8(processo.readAllStandardError())};
+}
+
+// quelix --ciclo with the model 1 sends the pending queue and marks it; a
+// failed row makes it end with status 3, and the next run finds nothing.
+TEST_F(MonitoraVapora, CicloSemJanelaEnviaAFilaEMarcaAsLinhas)
+{
+    Servico().DefineModo(QStringLiteral("ClienteWS"), QStringLiteral("save"), QStringLiteral("http"), {}, 503);
+    const QString erp = CriaErp();
+    BancoTeste::executaSqlFirebird(erp, InsereFilaSql({{1, "AR", "S", "A1", "Algodao"},
+                                                       {2, "CL", "S", "7", "Malharia"},
+                                                       {3, "OP", "D", "4711", "cancelada"},
+                                                       {4, "AR", "S", "A2", "ja enviado", "", "1"}}));
+    const QString pasta = PastaComIni(SecaoBanco1(erp) + SecaoVaporaNoServico(Servico()) + "[ModeloAtivo]\nModelo=1\n");
+
+    const TSaida primeira = ExecutaCopia(pasta);
+
+    EXPECT_EQ(primeira.status, 3) << primeira.erros.toStdString();
+    EXPECT_EQ(primeira.saida, S("Grava Artigo - A1 - Algodao\nErro no envio do Cliente - 7 - Malharia\n"
+                                "Deleta FAL - 4711 - cancelada\n"));
+    EXPECT_TRUE(primeira.erros.startsWith(S("Quelix: Erro no envio do Cliente - 7 - Malharia Erro HTTP 503")))
+        << primeira.erros.toStdString();
+    EXPECT_EQ(Servico().Chamadas().size(), 3);
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"1", "2", "1", "1"}));
+
+    Servico().Limpa();
+    const TSaida segunda = ExecutaCopia(pasta);
+    EXPECT_EQ(segunda.status, 0) << segunda.erros.toStdString();
+    EXPECT_EQ(segunda.saida, "");
+    EXPECT_TRUE(Servico().Chamadas().isEmpty());
+}
+
+} // namespace
