@@ -3,16 +3,21 @@
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
-#include <QRegularExpression>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QStringList>
 
 #include <optional>
 
 namespace {
 
-// The file's lines; none when it cannot be read. UTF-8 when the bytes are
-// valid UTF-8, otherwise Latin-1 (files written by older editors).
-QStringList LinhasDoArquivo(const QString& caminho)
+// The file's lines as read from disk; none when it cannot be read. UTF-8
+// when the bytes are valid UTF-8, otherwise Latin-1 (files written by older
+// editors).
+QStringList LeLinhas(const QString& caminho)
 {
     QFile arquivo(caminho);
     if (!arquivo.open(QIODevice::ReadOnly))
@@ -26,7 +31,33 @@ QStringList LinhasDoArquivo(const QString& caminho)
         texto = QString::fromLatin1(bytes);
     if (texto.startsWith(QChar(0xFEFF)))
         texto.remove(0, 1);
-    return texto.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    texto.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    texto.replace(u'\r', u'\n');
+    return texto.split(u'\n');
+}
+
+// The lines of the file. Some keys are read for every record of a pass, so
+// the lines are kept and read again only when the file's time or size has
+// changed: an edit still counts from the next reading.
+QStringList LinhasDoArquivo(const QString& caminho)
+{
+    struct TLido {
+        QDateTime momento;
+        qint64 tamanho = -1;
+        QStringList linhas;
+    };
+    static QMutex trava;
+    static QHash<QString, TLido> lidos;
+
+    const QFileInfo info(caminho);
+    if (!info.isFile())
+        return {};
+    const QDateTime momento = info.lastModified();
+    const QMutexLocker travado(&trava);
+    TLido& lido = lidos[caminho];
+    if (lido.momento != momento || lido.tamanho != info.size())
+        lido = {momento, info.size(), LeLinhas(caminho)};
+    return lido.linhas;
 }
 
 // The section name of a header line "[name]", if the line is one.

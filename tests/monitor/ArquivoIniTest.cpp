@@ -2,6 +2,7 @@
 
 #include "AmbienteTeste.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -69,6 +70,32 @@ TEST(LeituraIni, AparaCaracteresDeControle)
 {
     EXPECT_EQ(Apara(QString("\x01\t a b \r\n\x1f")), "a b");
     EXPECT_EQ(Apara(QStringLiteral("   ")), "");
+}
+
+} // namespace
+
+namespace {
+
+// Keys read for every record come from lines kept between readings; an edit
+// of the file counts from the next reading all the same.
+TEST(LeituraIniAlterada, EdicaoValeNaLeituraSeguinte)
+{
+    const QString pasta = EscrevePasta("[Vapora]\nCor=http://a/CorWS?wsdl\n");
+    EXPECT_EQ(LerValorIni(pasta, "Vapora", "Cor", "QX.ini"), "http://a/CorWS?wsdl");
+    const QString caminho = QDir(pasta).filePath("QX.ini");
+    for (const QByteArray& conteudo : {QByteArray("[Vapora]\nCor=http://b/CorWS?wsdl\n"),  // same size
+                                      QByteArray("[Vapora]\nCor=http://outro/CorWS?wsdl\n")}) {
+        QFile arquivo(caminho);
+        ASSERT_TRUE(arquivo.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        arquivo.write(conteudo);
+        // A later modification time, as an edit made a moment later has.
+        arquivo.flush();
+        ASSERT_TRUE(arquivo.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
+        arquivo.close();
+        EXPECT_EQ(LerValorIni(pasta, "Vapora", "Cor", "QX.ini"), conteudo.mid(13).trimmed());
+    }
+    QFile::remove(caminho);
+    EXPECT_EQ(LerValorIni(pasta, "Vapora", "Cor", "QX.ini"), "");
 }
 
 } // namespace
