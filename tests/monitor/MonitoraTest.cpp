@@ -154,6 +154,31 @@ TEST_F(Monitora, IniAusenteENomeadoUmaVezNoInicio)
     EXPECT_EQ(relator.Mensagens.size(), 1);  // then the ERP's, as without a file
 }
 
+// An ERP that could not be opened at start-up (its file not there yet) is
+// opened by the first cycle after it appears; the log says so, once for the
+// outage and once for the return.
+TEST_F(Monitora, ErpQueApareceDepoisDoInicioEAbertoPeloCicloSeguinte)
+{
+    const QString erp = CriaErp();
+    const QString depois = erp + QStringLiteral(".depois");
+    ASSERT_TRUE(QFile::rename(erp, depois));
+    QStringList conectadoNoCiclo;
+    tipos[0].primeira = [&](TContextoIntegracao& c) {
+        conectadoNoCiclo << (c.KoDatabase1.Connected() ? QStringLiteral("sim") : QStringLiteral("não"));
+    };
+    auto m = Inicia(SecaoBanco1(erp));
+    ASSERT_EQ(relator.Mensagens.size(), 1);
+    EXPECT_TRUE(m->Timer1Timer());
+    ASSERT_TRUE(QFile::rename(depois, erp));
+    EXPECT_TRUE(m->Timer1Timer());
+    EXPECT_TRUE(m->Timer1Timer());
+
+    EXPECT_EQ(conectadoNoCiclo, QStringList({"não", "sim", "sim"}));
+    ASSERT_EQ(relator.Linhas.size(), 1) << relator.Linhas.join('\n').toStdString();
+    EXPECT_TRUE(relator.Linhas[0].startsWith("Conexão restabelecida: KoDatabase1 (" + erp + ")"))
+        << relator.Linhas[0].toStdString();
+}
+
 TEST_F(Monitora, FalhaAoAbrirAVisaoDaFilaPulaORestoDoInicioEDesmarcaMonitorando)
 {
     auto m = Inicia("[Banco1]\nBase=/nao/existe/erp.fdb\n[ModeloAtivo]\nModelo=1\n");
