@@ -86,7 +86,8 @@ CONF
     printf 'local all all trust\nhost all postgres 127.0.0.1/32 trust\nhost all all 127.0.0.1/32 scram-sha-256\n' >"$dados/pg_hba.conf"
   fi
   if ! runuser -u postgres -- "$PG_BIN/pg_ctl" -D "$dados" status >/dev/null 2>&1; then
-    runuser -u postgres -- "$PG_BIN/pg_ctl" -D "$dados" -l "$ESTADO/pg/servidor.log" -w -t 60 start >/dev/null \
+    # The port of this start, whatever the instance was made with.
+    runuser -u postgres -- "$PG_BIN/pg_ctl" -D "$dados" -l "$ESTADO/pg/servidor.log" -o "-p $PG_PORTA" -w -t 60 start >/dev/null \
       || falha "PostgreSQL não iniciou em 127.0.0.1:$PG_PORTA (veja $ESTADO/pg/servidor.log)"
   fi
   local psql="runuser -u postgres -- psql -h $sock -p $PG_PORTA -U postgres -d postgres -v ON_ERROR_STOP=1 -qtA"
@@ -142,6 +143,9 @@ inicia_firebird() {
   # The state folder must be reachable by the firebird user.
   chmod 755 "$ESTADO"
   prepara_raiz_firebird
+  # The port of this start, whatever the instance was made with.
+  grep -qx "RemoteServicePort = $FB_PORTA" "$FB/raiz/firebird.conf" \
+    || sed -i "s/^RemoteServicePort = .*/RemoteServicePort = $FB_PORTA/" "$FB/raiz/firebird.conf"
   if start-stop-daemon --status --pidfile "$FB_PID" --exec /usr/sbin/firebird 2>/dev/null; then
     responde "$FB_PORTA" && return 0
   fi
