@@ -6,8 +6,6 @@
 
 #include <QCoreApplication>
 
-#include <gtest/gtest.h>
-
 #include <optional>
 #include <stdexcept>
 
@@ -71,7 +69,14 @@ TInstanciasPrivadas& InstanciasFalhas()
     return Instancias();
 }
 
-QString DescricaoInstancias()
+::testing::AssertionResult InstanciasProntas()
 {
-    return QStringLiteral("PostgreSQL 127.0.0.1:%1 e Firebird 127.0.0.1:%2 em %3").arg(kPortaPg).arg(kPortaFb).arg(kEstado);
+    try {
+        InstanciasFalhas();
+        return ::testing::AssertionSuccess();
+    } catch (const std::exception& e) {
+        return ::testing::AssertionFailure()
+            << "as instâncias dos testes de falhas (PostgreSQL 127.0.0.1:" << kPortaPg << " e Firebird 127.0.0.1:"
+            << kPortaFb << " em " << kEstado.toStdString() << ") não iniciaram: " << e.what();
+    }
 }

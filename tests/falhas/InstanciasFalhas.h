@@ -2,6 +2,8 @@
 
 #include "InstanciasPrivadas.h"
 
+#include <gtest/gtest.h>
+
 // The server instances of the fault-injection tests, theirs alone (a state
 // folder and ports of their own, no SOAP service): started at the first
 // call, stopped at the end of the run. Their environment becomes this
@@ -10,5 +12,6 @@
 // not start.
 TInstanciasPrivadas& InstanciasFalhas();
 
-// Where in the code the instances are named, for the tests' messages.
-QString DescricaoInstancias();
+// Success once the instances run; otherwise a failure that says which
+// instances did not start and why. For ASSERT_TRUE at a test's start.
+::testing::AssertionResult InstanciasProntas();

@@ -33,12 +33,7 @@ class PassagemInterrompida : public ::testing::TestWithParam<TFalha> {
 protected:
     void SetUp() override
     {
-        try {
-            InstanciasFalhas();
-        } catch (const std::exception& e) {
-            FAIL() << "as instâncias dos testes de falhas (" << DescricaoInstancias().toStdString()
-                   << ") não iniciaram: " << e.what();
-        }
+        ASSERT_TRUE(InstanciasProntas());
         cenario = std::make_unique<TCenarioBruma>();
         cenario->InsereLotes(1, TotalLotes);
         for (int i = 1; i <= TotalLotes; ++i)

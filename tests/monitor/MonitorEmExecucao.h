@@ -30,6 +30,8 @@ public:
     // The lines of standard output so far, and how many contain `trecho`.
     const QStringList& Linhas() const { return FLinhas; }
     int Conta(const QString& trecho) const;
+    // Forgets the lines read so far (a long run keeps only what it needs).
+    void DescartaLinhas() { FLinhas.clear(); }
     // Standard error so far.
     const QString& Erros() const { return FErros; }
 
