@@ -35,14 +35,15 @@ for bench in "${benchmarks[@]}"; do
     [ $escolhido = 1 ] || continue
   fi
   echo "== $nome"
-  if saida=$("$bench" 2>&1); then
-    echo "$saida"
-    while IFS= read -r linha; do resumo+=("$nome: $linha"); done < <(grep -iE 'meta' <<<"$saida" || true)
+  # Shown as it comes (a long benchmark prints its progress), kept for the summary.
+  saida=$(mktemp)
+  if "$bench" 2>&1 | tee "$saida"; then
+    while IFS= read -r linha; do resumo+=("$nome: $linha"); done < <(grep -iE 'meta' "$saida" || true)
   else
-    echo "$saida"
     echo "$nome falhou" >&2
     falhas=$((falhas + 1))
   fi
+  rm -f "$saida"
   echo
 done
 

@@ -2,14 +2,14 @@
 # Starts and stops the database servers the test suite runs against. They are
 # instances of the test command's own, under a private state folder, listening
 # on 127.0.0.1 only, whatever /etc/hosts says:
-#   - PostgreSQL 15 on 127.0.0.1:$QX_PG_PORT (55432), as the user postgres;
-#   - the Firebird 3 server on 127.0.0.1:$QX_FB_PORT (53050), with a
+#   - PostgreSQL 15 on 127.0.0.1:$QX_PG_PORT (25432), as the user postgres;
+#   - the Firebird 3 server on 127.0.0.1:$QX_FB_PORT (25050), with a
 #     configuration root, security database and SYSDBA password of its own,
 #     so that a Firebird server of the machine is neither used nor touched
 #     (embedded access needs no server);
 #   - an ODBC data source (unixODBC + psqlODBC) over the PostgreSQL instance;
 #   - the project's test SOAP service (quelix-servico-soap, from the build
-#     folder $QX_BUILD, default build) on 127.0.0.1:$QX_SOAP_PORT (53030).
+#     folder $QX_BUILD, default build) on 127.0.0.1:$QX_SOAP_PORT (25030).
 #
 #   servidores-teste.sh iniciar   start what is not running; print the environment
 #   servidores-teste.sh parar     stop every instance, each by its own pid
@@ -20,6 +20,9 @@
 #                                 as a crash would: for the fault-injection
 #                                 tests, on their own instances
 #
+# The ports lie below the range the system hands to the client side of
+# connections (32768 and up), so that no client socket can hold one when a
+# server starts.
 # The environment is printed as "export NAME=value" lines, to be eval'ed.
 # QX_ESTADO_TESTES, QX_PG_PORT, QX_FB_PORT and QX_SOAP_PORT choose another set
 # of instances; QX_SOAP_PORT=0 starts no SOAP service (instances of a test
@@ -27,8 +30,8 @@
 set -euo pipefail
 
 ESTADO=${QX_ESTADO_TESTES:-/var/tmp/quelix-testes}
-PG_PORTA=${QX_PG_PORT:-55432}
-FB_PORTA=${QX_FB_PORT:-53050}
+PG_PORTA=${QX_PG_PORT:-25432}
+FB_PORTA=${QX_FB_PORT:-25050}
 PG_BIN=/usr/lib/postgresql/15/bin
 PG_USUARIO=quelix
 PG_SENHA=quelix
@@ -37,7 +40,7 @@ FB_SISTEMA=/usr/lib/$MULTIARCH/firebird/3.0
 FB_SEGURANCA_SISTEMA=/var/lib/firebird/3.0/system/security3.fdb
 FB=$ESTADO/fb
 FB_PID=$FB/firebird.pid
-SOAP_PORTA=${QX_SOAP_PORT:-53030}
+SOAP_PORTA=${QX_SOAP_PORT:-25030}
 SOAP=$ESTADO/soap
 SOAP_PID=$SOAP/servico.pid
 SERVICO_SOAP=${QX_SERVICO_SOAP:-$(cd "$(dirname "$0")/.." && pwd)/${QX_BUILD:-build}/ferramentas/servico-soap/quelix-servico-soap}
@@ -86,7 +89,8 @@ CONF
     printf 'local all all trust\nhost all postgres 127.0.0.1/32 trust\nhost all all 127.0.0.1/32 scram-sha-256\n' >"$dados/pg_hba.conf"
   fi
   if ! runuser -u postgres -- "$PG_BIN/pg_ctl" -D "$dados" status >/dev/null 2>&1; then
-    runuser -u postgres -- "$PG_BIN/pg_ctl" -D "$dados" -l "$ESTADO/pg/servidor.log" -w -t 60 start >/dev/null \
+    # The port of this start, whatever the instance was made with.
+    runuser -u postgres -- "$PG_BIN/pg_ctl" -D "$dados" -l "$ESTADO/pg/servidor.log" -o "-p $PG_PORTA" -w -t 60 start >/dev/null \
       || falha "PostgreSQL não iniciou em 127.0.0.1:$PG_PORTA (veja $ESTADO/pg/servidor.log)"
   fi
   local psql="runuser -u postgres -- psql -h $sock -p $PG_PORTA -U postgres -d postgres -v ON_ERROR_STOP=1 -qtA"

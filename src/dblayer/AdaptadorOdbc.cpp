@@ -67,6 +67,17 @@ qint32 ErroNativo(SQLSMALLINT tipo, SQLHANDLE alca)
     return Diagnostico(tipo, alca, estado, nativo) ? nativo : 0;
 }
 
+// Whether the driver itself holds its connection for gone. psqlODBC reports
+// the first statement that meets a dead server with a general SQLSTATE
+// (HY000) and knows by then that the link is lost. Read from the driver's
+// own state, without a round trip.
+bool ConexaoMorta(SQLHANDLE hdbc)
+{
+    SQLUINTEGER morta = SQL_CD_FALSE;
+    return hdbc && SQL_SUCCEEDED(SQLGetConnectAttr(hdbc, SQL_ATTR_CONNECTION_DEAD, &morta, 0, nullptr))
+        && morta == SQL_CD_TRUE;
+}
+
 bool EhSqlite(const QString& sistema)
 {
     return sistema.contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
@@ -93,7 +104,7 @@ bool TAdaptadorOdbc::FalhaDeConexao(QSqlDatabase& conexao, const QSqlError& erro
         estado = EstadoSql(SQL_HANDLE_DBC, AlcaDaConexao(conexao));
     if (estado.isEmpty())
         return TAdaptadorConexao::FalhaDeConexao(conexao, erro, comando);
-    return EstadoDeConexaoPerdida(estado);
+    return EstadoDeConexaoPerdida(estado) || ConexaoMorta(AlcaDaConexao(conexao));
 }
 
 void TAdaptadorOdbc::DefineTimeoutDaConexao(QSqlDatabase& conexao, int segundos)

@@ -1,28 +1,38 @@
 #include "monitor/ThreadCiclo.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
 
 #include <exception>
+#include <future>
 #include <memory>
 
 TThreadCiclo::TThreadCiclo()
 {
-    FThread.setObjectName(QStringLiteral("ciclo"));
-    FContexto = new QObject;
-    FContexto->moveToThread(&FThread);
-    FThread.start();
+    std::promise<void> pronto;
+    FThread = std::thread([this, &pronto] {
+        QThread::currentThread()->setObjectName(QStringLiteral("ciclo"));
+        QEventLoop laco;
+        QObject contexto;
+        FLaco = &laco;
+        FContexto = &contexto;
+        pronto.set_value();
+        laco.exec();
+    });
+    pronto.get_future().wait();
 }
 
 TThreadCiclo::~TThreadCiclo()
 {
-    FThread.quit();
-    FThread.wait();
-    delete FContexto;
+    QEventLoop* const laco = FLaco;
+    QMetaObject::invokeMethod(FContexto, [laco] { laco->quit(); }, Qt::QueuedConnection);
+    FThread.join();
 }
 
 void TThreadCiclo::Executa(const std::function<void()>& trabalho)
 {
-    if (QThread::currentThread() == &FThread) {
+    if (std::this_thread::get_id() == FThread.get_id()) {
         trabalho();
         return;
     }

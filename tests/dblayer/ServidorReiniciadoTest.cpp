@@ -4,6 +4,7 @@
 // PostgreSQL is stopped at once and started again. Afterwards the liveness
 // check, or the first statement, finds the connection lost, and Close then
 // Open bring it back.
+#include "InstanciasPrivadas.h"
 #include "base/Erros.h"
 #include "dblayer/KoDatabase.h"
 #include "dblayer/KoQuery.h"
@@ -13,7 +14,6 @@
 #include <QFile>
 #include <QMap>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QThread>
 
@@ -23,34 +23,16 @@
 
 namespace {
 
+// Ports below the system's range of ephemeral ports (32768 and up), which a
+// client socket of another test could hold when the server binds again.
 const QString kEstado = QStringLiteral("/var/tmp/quelix-dblayer-privado");
-const QString kPortaPg = QStringLiteral("55442");
-const QString kPortaFb = QStringLiteral("53060");
+const QString kPortaPg = QStringLiteral("25442");
+const QString kPortaFb = QStringLiteral("23060");
 
-// Runs the test servers' script on the private instances; its output as
-// NAME -> value when it prints the environment.
-QMap<QString, QString> Script(const QString& acao)
+TInstanciasPrivadas& Instancias()
 {
-    QProcess p;
-    QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
-    ambiente.insert("QX_ESTADO_TESTES", kEstado);
-    ambiente.insert("QX_PG_PORT", kPortaPg);
-    ambiente.insert("QX_FB_PORT", kPortaFb);
-    ambiente.insert("QX_SOAP_PORT", "0");  // the databases alone
-    p.setProcessEnvironment(ambiente);
-    p.start("bash", {QStringLiteral(QUELIX_DIR_SCRIPTS) + "/servidores-teste.sh", acao});
-    if (!p.waitForFinished(180000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        throw std::runtime_error(("servidores-teste.sh " + acao + " (instâncias privadas) falhou: "
-                                  + QString::fromUtf8(p.readAllStandardError()))
-                                     .toStdString());
-    QMap<QString, QString> valores;
-    static const QRegularExpression linha(QStringLiteral("^export (\\w+)='?([^']*)'?$"));
-    for (const QString& l : QString::fromUtf8(p.readAllStandardOutput()).split('\n')) {
-        const auto m = linha.match(l.trimmed());
-        if (m.hasMatch())
-            valores[m.captured(1)] = m.captured(2);
-    }
-    return valores;
+    static TInstanciasPrivadas instancias(kEstado, kPortaPg.toInt(), kPortaFb.toInt());
+    return instancias;
 }
 
 void Roda(const QString& programa, const QStringList& argumentos, const QString& entrada = {})
@@ -78,7 +60,7 @@ class ServidorReiniciado : public testing::TestWithParam<Acesso> {
 protected:
     static void SetUpTestSuite()
     {
-        ambiente = new QMap<QString, QString>(Script("iniciar"));
+        ambiente = new QMap<QString, QString>(Instancias().Inicia());
         qputenv("ODBCINI", ambiente->value("ODBCINI").toLocal8Bit());
         // A database file the private Firebird server creates for this run.
         bancoFb = new QString(ambiente->value("QX_FB_DIR") + "/reinicio_"
@@ -92,7 +74,7 @@ protected:
     {
         if (bancoFb)
             QFile::remove(*bancoFb);
-        Script("parar");
+        Instancias().Para();
         delete ambiente;
         delete bancoFb;
         ambiente = nullptr;
@@ -110,6 +92,7 @@ protected:
             db.User = "SYSDBA";
             db.Password = ambiente->value("QX_FB_PASSWORD");
             leitura = "SELECT COUNT(*) AS N FROM RDB$DATABASE";
+            leituraComParametro = "SELECT COUNT(*) AS N FROM RDB$RELATIONS WHERE RDB$RELATION_NAME <> :NOME";
             break;
         case Acesso::Postgres:
             db.SetDriverName("PG");
@@ -118,6 +101,7 @@ protected:
             db.User = ambiente->value("QX_PG_USER");
             db.Password = ambiente->value("QX_PG_PASSWORD");
             leitura = "SELECT COUNT(*) AS N FROM pg_database";
+            leituraComParametro = "SELECT COUNT(*) AS N FROM pg_database WHERE datname <> :NOME";
             break;
         case Acesso::OdbcPostgres:
             db.SetDriverName("FB");
@@ -126,6 +110,7 @@ protected:
             db.User = ambiente->value("QX_PG_USER");
             db.Password = ambiente->value("QX_PG_PASSWORD");
             leitura = "SELECT COUNT(*) AS N FROM pg_database";
+            leituraComParametro = "SELECT COUNT(*) AS N FROM pg_database WHERE datname <> :NOME";
             break;
         }
         db.Open();
@@ -154,7 +139,7 @@ protected:
             Roda("runuser", {"-u", "postgres", "--", "/usr/lib/postgresql/15/bin/pg_ctl", "-D",
                              kEstado + "/pg/dados", "-m", "immediate", "-w", "stop"});
         }
-        Script("iniciar");
+        Instancias().Inicia();
     }
 
     static QMap<QString, QString>* ambiente;
@@ -162,6 +147,7 @@ protected:
     TKoDatabase db;
     TKoQuery q;
     QString leitura;
+    QString leituraComParametro;
 };
 QMap<QString, QString>* ServidorReiniciado::ambiente = nullptr;
 QString* ServidorReiniciado::bancoFb = nullptr;
@@ -200,6 +186,29 @@ TEST_P(ServidorReiniciado, PrimeiroComandoDepoisDoReinicioFalhaEReabrirVolta)
     db.Close();
     db.Open();
     Le();
+}
+
+// As in the middle of a pass: a prepared statement with a parameter, in the
+// transaction the statements before it opened. The first failure after the
+// server went away already marks the connection lost, so the pass stops
+// there instead of failing the next record too.
+TEST_P(ServidorReiniciado, ComandoPreparadoNumaTransacaoAbertaMarcaAConexaoPerdidaNaPrimeiraFalha)
+{
+    const auto le = [this] {
+        q.Close();
+        q.SQL.Clear();
+        q.SQL.Add(leituraComParametro);
+        q.ParamByName("NOME").SetAsString("OB");
+        q.Open();
+    };
+    le();
+    ASSERT_TRUE(db.InTransaction());
+    ReiniciaServidor();
+    EXPECT_THROW(le(), EDatabaseError);
+    EXPECT_TRUE(db.Perdida());
+    db.Close();
+    db.Open();
+    le();
 }
 
 INSTANTIATE_TEST_SUITE_P(Servidores, ServidorReiniciado,

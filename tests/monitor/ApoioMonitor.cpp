@@ -21,6 +21,15 @@ QString PastaComIni(const QString& conteudo)
     return pasta;
 }
 
+QString InstalaExecutavel(const QString& executavel, const QString& ini)
+{
+    const QString copia = QDir(PastaComIni(ini)).filePath(QStringLiteral("quelix"));
+    if (!QFile::copy(executavel, copia))
+        throw std::runtime_error("não foi possível copiar o executável " + executavel.toStdString());
+    QFile::setPermissions(copia, QFile::permissions(copia) | QFile::ExeOwner);
+    return copia;
+}
+
 QString CriaErp()
 {
     return BancoTeste::criaFirebirdLocal(AmbienteTeste::nomeUnico("erp"), {"erp_firebird.sql"});

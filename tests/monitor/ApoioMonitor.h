@@ -11,6 +11,10 @@ namespace ApoioMonitor {
 // A new folder of this test run holding a QX.ini with that text.
 QString PastaComIni(const QString& conteudo);
 
+// A copy of the executable `executavel` alone in a new folder beside a
+// QX.ini with that text; its path.
+QString InstalaExecutavel(const QString& executavel, const QString& ini);
+
 // A fresh embedded Firebird ERP database (the ERP schema) and its path.
 QString CriaErp();
 

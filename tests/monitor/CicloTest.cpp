@@ -30,15 +30,9 @@ struct TSaida {
     QString erros;
 };
 
-// A copy of the executable in a folder with that QX.ini.
 QString Instala(const QString& ini)
 {
-    const QString pasta = PastaComIni(ini);
-    const QString copia = QDir(pasta).filePath(QStringLiteral("quelix"));
-    if (!QFile::copy(QStringLiteral(QUELIX_EXECUTAVEL), copia))
-        throw std::runtime_error("não foi possível copiar o executável");
-    QFile::setPermissions(copia, QFile::permissions(copia) | QFile::ExeOwner);
-    return copia;
+    return InstalaExecutavel(QStringLiteral(QUELIX_EXECUTAVEL), ini);
 }
 
 TSaida Executa(const QString& programa, const QStringList& argumentos,

@@ -2,6 +2,7 @@
 
 TComponentesBruma::TComponentesBruma(TKoDatabase& erp) : KoDatabase1(erp)
 {
+    KoDatabase2.setObjectName(QStringLiteral("KoDatabase2"));
     // Unconfigured until start-up reads [Banco2].
     KoDatabase2.SetDriverName(QStringLiteral("MSSQL"));
     KoQuery1.SetDatabase(&KoDatabase1);
