@@ -61,7 +61,10 @@ if [ "${1:-testar}" = testar ]; then
   SOAP_NODE=$(cd "$(dirname "$0")/.." && pwd)/ferramentas/soap-node
   if ! cmp -s "$SOAP_NODE/package-lock.json" "$SOAP_NODE/node_modules/.quelix-lock"; then
     echo "Instalando os pacotes npm de $SOAP_NODE"
-    (cd "$SOAP_NODE" && npm ci --no-audit --no-fund --loglevel=error </dev/null)
+    # From the registry's own tarballs kept in pacotes/ (the lock file names
+    # them and their integrity): no network, the same bytes on every machine.
+    (cd "$SOAP_NODE" && npm ci --offline --cache "$SOAP_NODE/node_modules/.cache-npm" \
+      --no-audit --no-fund --loglevel=error </dev/null)
     cp "$SOAP_NODE/package-lock.json" "$SOAP_NODE/node_modules/.quelix-lock"
   fi
 fi

@@ -4,7 +4,15 @@
 
 #include <optional>
 
+class TConfiguracao;
 class TKoDatabase;
+
+// Configures a connection from its section of QX.ini, as start-up does:
+// closed if open, the driver id from Protocolo, then `databaseName` (the
+// section's Base as the caller makes it into the database text), Senha and
+// Usuario.
+void ConfiguraDaSecao(TKoDatabase& banco, const TConfiguracao& ini, const QString& secao,
+                      const QString& databaseName);
 
 // Opens the connection as start-up does: a failure is not raised but comes
 // back as the error's message, for the caller to show and go on.

@@ -3,7 +3,6 @@
 #include "base/Erros.h"
 #include "integracao/AbreConexao.h"
 #include "integracao/Configuracao.h"
-#include "integracao/ProtocoloParaDriver.h"
 #include "integracao/Relator.h"
 
 namespace {
@@ -73,13 +72,8 @@ void TNucleoCiclo::ConfiguraBanco1()
 {
     TKoDatabase& banco = KoDatabase1;
     const QString secao = QStringLiteral("Banco1");
-    if (banco.Connected())
-        banco.Close();
-    banco.SetDriverName(ProtocoloParaDriver(FConfiguracao.LerIni(secao, QStringLiteral("Protocolo"))));
     const QString base = FConfiguracao.LerIni(secao, QStringLiteral("Base"));
-    banco.SetDatabaseName(base);
-    banco.Password = FConfiguracao.LerIni(secao, QStringLiteral("Senha"));
-    banco.User = FConfiguracao.LerIni(secao, QStringLiteral("Usuario"));
+    ConfiguraDaSecao(banco, FConfiguracao, secao, base);
     if (banco.DriverName() == QLatin1String("PG")) {
         const auto [host, porta] = HostEPorta(FConfiguracao.LerIni(secao, QStringLiteral("servidor")));
         // The whole Base is the database name, even when it holds a ":".

@@ -2,7 +2,6 @@
 
 #include "integracao/AbreConexao.h"
 #include "integracao/Configuracao.h"
-#include "integracao/ProtocoloParaDriver.h"
 #include "base/Apara.h"
 #include "base/Erros.h"
 #include "integracao/Relator.h"
@@ -28,12 +27,7 @@ void TBruma::ConectaBanco2()
     TKoDatabase& banco = FDados.KoDatabase2;
     const QString secao = QStringLiteral("Banco2");
     const TConfiguracao& ini = FContexto.Configuracao;
-    if (banco.Connected())
-        banco.Close();
-    banco.SetDriverName(ProtocoloParaDriver(ini.LerIni(secao, QStringLiteral("Protocolo"))));
-    banco.SetDatabaseName(PrefixoOdbc + ini.LerIni(secao, QStringLiteral("Base")));
-    banco.Password = ini.LerIni(secao, QStringLiteral("Senha"));
-    banco.User = ini.LerIni(secao, QStringLiteral("Usuario"));
+    ConfiguraDaSecao(banco, ini, secao, PrefixoOdbc + ini.LerIni(secao, QStringLiteral("Base")));
     FbConfigurado = true;
     if (const auto erro = TentaAbrir(banco))
         FRelator.MostraMensagem(*erro);

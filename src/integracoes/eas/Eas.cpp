@@ -2,7 +2,6 @@
 
 #include "integracao/AbreConexao.h"
 #include "integracao/Configuracao.h"
-#include "integracao/ProtocoloParaDriver.h"
 #include "integracoes/eas/EnvioEas.h"
 #include "integracoes/eas/RecebimentoEas.h"
 
@@ -13,12 +12,7 @@ void TEas::ConectaBanco3()
     TKoDatabase& banco = FDados.KoDatabase2;
     const QString secao = QStringLiteral("Banco3");
     const TConfiguracao& ini = FContexto.Configuracao;
-    if (banco.Connected())
-        banco.Close();
-    banco.SetDriverName(ProtocoloParaDriver(ini.LerIni(secao, QStringLiteral("Protocolo"))));
-    banco.SetDatabaseName(ini.LerIni(secao, QStringLiteral("Base")));
-    banco.Password = ini.LerIni(secao, QStringLiteral("Senha"));
-    banco.User = ini.LerIni(secao, QStringLiteral("Usuario"));
+    ConfiguraDaSecao(banco, ini, secao, ini.LerIni(secao, QStringLiteral("Base")));
     FDados.sSchema = ini.LerIni(secao, QStringLiteral("Schema"));
     FDados.bGravaEstoque = ini.LerIni(secao, QStringLiteral("Estoque")) == QLatin1String("S");
     FbConfigurado = true;
