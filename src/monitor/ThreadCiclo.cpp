@@ -45,7 +45,6 @@ void TThreadCiclo::Executa(const std::function<void()>& trabalho)
     // it arrives after every line the work wrote.
     QObject quemEspera;
     QObject* const aviso = &quemEspera;
-    FOcupada = true;
     QMetaObject::invokeMethod(
         FContexto,
         [resultado, trabalho, aviso] {
@@ -67,7 +66,6 @@ void TThreadCiclo::Executa(const std::function<void()>& trabalho)
     // runs must not cut the wait short.
     while (!resultado->pronto)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    FOcupada = false;
     if (resultado->erro)
         std::rethrow_exception(resultado->erro);
 }

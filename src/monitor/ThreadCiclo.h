@@ -30,12 +30,9 @@ public:
     // exception of the work is raised here again.
     void Executa(const std::function<void()>& trabalho);
 
-    // True while work is running.
-    bool Ocupada() const { return FOcupada; }
 
 private:
     std::thread FThread;
     QObject* FContexto = nullptr;  // lives on the thread: the work is posted to it
     QEventLoop* FLaco = nullptr;   // the thread's event loop
-    bool FOcupada = false;
 };
