@@ -14,7 +14,6 @@ public:
     TKoField(const QString& nome, TKoTipoDado tipo) : FFieldName(nome), FDataType(tipo) {}
 
     const QString& FieldName() const { return FFieldName; }
-    TKoTipoDado DataType() const { return FDataType; }
 
     bool IsNull() const { return FValor.isNull(); }
     const QVariant& Value() const { return FValor; }

@@ -247,10 +247,4 @@ void TKoCustomQuery::Close()
     LimpaResultado();
 }
 
-void TKoCustomQuery::Delete()
-{
-    // Rows are never deleted through a query: the request is dropped
-    // without a word.
-    if (FBloqueiaDelete)
-        return;
-}
+

@@ -39,13 +39,9 @@ public:
     void First();
     void Next();
     bool Eof() const { return FEof; }
-    bool Bof() const { return FRegistro == 0; }
     int RecordCount() const { return int(FLinhas.size()); }
     int RecNo() const { return FAtiva && !FLinhas.empty() ? FRegistro + 1 : 0; }
     void Close();
-
-    // Deleting the current row through a query is always refused, silently.
-    void Delete();
 
 protected:
     // Runs the statement now in FTextoEnviado under the time limit (ms; 0
@@ -90,7 +86,6 @@ private:
     std::unique_ptr<QSqlQuery> FDireto;  // statements without parameters
     quint64 FGeracaoPreparada = 0;
     QSqlQuery* FComando = nullptr;       // the statement now in use
-    bool FBloqueiaDelete = true;
     bool FAtiva = false;
     bool FEof = true;
     int FRegistro = 0;

@@ -8,8 +8,9 @@
 // lines. Section and key names match without regard to case; a value is the
 // text after the first "=", trimmed, with one pair of enclosing quotes
 // removed, and at most 2047 characters long. A missing file, section or key
-// reads as the empty text. The file is opened and closed at every reading
-// and never written.
+// reads as the empty text. The file is never written; its lines are kept
+// between readings and read again when its time or size changes, so an
+// edit counts from the next reading.
 
 // The longest value a reading returns.
 inline constexpr int TamanhoMaximoValorIni = 2047;

@@ -3,7 +3,8 @@
 #include <QString>
 
 // The configuration file QX.ini of one folder (the executable's, unless a
-// test names another). Read at every call, never written.
+// test names another). Never written; its lines are kept between readings
+// and read again when the file's time or size changes.
 class TConfiguracao {
 public:
     // `pasta` empty: the folder of the running executable.

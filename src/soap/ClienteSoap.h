@@ -24,11 +24,8 @@ public:
     const QString& LocalDescricao() const { return FLocalDescricao; }
     void SetLocalDescricao(const QString& local) { FLocalDescricao = local; }
     const QString& Servico() const { return FServico; }
-    void SetServico(const QString& servico) { FServico = servico; }
     const QString& Porta() const { return FPorta; }
-    void SetPorta(const QString& porta) { FPorta = porta; }
     const QString& Endereco() const { return FEndereco; }
-    void SetEndereco(const QString& endereco) { FEndereco = endereco; }
 
     // Binds by description (and forgets an endpoint address set before).
     void LigaPorDescricao(const QString& local, const QString& servico, const QString& porta);

@@ -98,10 +98,6 @@ TEST_F(KoQueryFirebird, TextoDaLinhaEParametros)
     EXPECT_EQ(q.FieldByName("nome").AsString(), QString::fromUtf8("d'Ávila 1"));
     EXPECT_EQ(q.FieldByName("V").AsInteger(), 10);
     EXPECT_THROW(q.FieldByName("NAO_EXISTE"), EDatabaseError);
-
-    q.Delete();  // refused without a word
-    EXPECT_EQ(q.RecordCount(), 3);
-    EXPECT_EQ(q.FieldByName("ID").AsInteger(), 1);
 }
 
 TEST_F(KoQueryFirebird, TextoDasColunas)

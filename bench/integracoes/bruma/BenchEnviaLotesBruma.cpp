@@ -8,7 +8,7 @@
 #include "integracoes/bruma/Bruma.h"
 #include "integracoes/bruma/HoraParaDecimal.h"
 #include "integracoes/bruma/LinhaOB.h"
-#include "integracoes/bruma/TextoSql.h"
+#include "integracoes/bruma/NumeroOB.h"
 #include "base/TextoAscii.h"
 #include "base/Erros.h"
 #include "base/ListaLinhas.h"

@@ -6,7 +6,7 @@
 #include "base/Erros.h"
 #include "integracao/Relator.h"
 #include "integracoes/bruma/LinhaOB.h"
-#include "integracoes/bruma/TextoSql.h"
+#include "integracoes/bruma/NumeroOB.h"
 
 namespace {
 

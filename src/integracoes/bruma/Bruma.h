@@ -31,8 +31,9 @@ public:
 
     // Leaves the pending lots open in KoQuery1.
     void ConsultaLotesBruma();
-    // Sends each lot open in KoQuery1. The first lot that fails is rolled
-    // back on both connections, logged, and its error passed on.
+    // Sends each lot open in KoQuery1. A lot that fails is rolled back on
+    // both connections and logged, and the pass goes on with the next; a
+    // lost connection ends the pass.
     void EnviaLotesBruma();
 
     TComponentesBruma& Dados() { return FDados; }

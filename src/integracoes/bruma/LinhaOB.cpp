@@ -4,7 +4,7 @@
 #include "base/ListaLinhas.h"
 #include "dblayer/KoQuery.h"
 #include "integracoes/bruma/HoraParaDecimal.h"
-#include "integracoes/bruma/TextoSql.h"
+#include "integracoes/bruma/NumeroOB.h"
 
 int TEncadeamento::TotalReceitas() const
 {

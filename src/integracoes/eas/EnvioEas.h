@@ -42,8 +42,7 @@ class TEnvioEas {
 public:
     explicit TEnvioEas(TDadosEas& dados);
 
-    // The seven steps in order. The polling timer is already off for the
-    // whole cycle, so there is no timer to switch here.
+    // The seven steps in order.
     void EnviaParaEas();
 
     void EnviaMateriais();

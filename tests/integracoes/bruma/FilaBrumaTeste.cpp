@@ -3,7 +3,7 @@
 #include "AmbienteTeste.h"
 #include "BancoTeste.h"
 #include "base/TextoAscii.h"
-#include "integracoes/bruma/TextoSql.h"
+#include "integracoes/bruma/NumeroOB.h"
 #include "dblayer/KoDatabase.h"
 #include "dblayer/KoQuery.h"
 

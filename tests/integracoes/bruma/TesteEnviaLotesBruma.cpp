@@ -1,7 +1,7 @@
 #include "FilaBrumaTeste.h"
 
 #include "base/TextoAscii.h"
-#include "integracoes/bruma/TextoSql.h"
+#include "integracoes/bruma/NumeroOB.h"
 #include "base/Erros.h"
 
 #include <QDate>

@@ -1,4 +1,4 @@
-#include "integracoes/bruma/TextoSql.h"
+#include "integracoes/bruma/NumeroOB.h"
 
 QString NumeroOB(const QString& numeroLote)
 {
