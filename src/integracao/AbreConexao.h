@@ -10,9 +10,15 @@ class TKoDatabase;
 // Configures a connection from its section of QX.ini, as start-up does:
 // closed if open, the driver id from Protocolo, then `databaseName` (the
 // section's Base as the caller makes it into the database text), Senha and
-// Usuario.
+// Usuario. A PostgreSQL connection that is not an ODBC data source also
+// takes its host and port from the section's `servidor`.
 void ConfiguraDaSecao(TKoDatabase& banco, const TConfiguracao& ini, const QString& secao,
                       const QString& databaseName);
+
+// PostgreSQL: host and port from `servidor` ("host" or "host:port"; port
+// 5432 when missing or not a number), and the whole `base` as the database
+// name, even when it holds a ":".
+void ConfiguraServidorPostgres(TKoDatabase& banco, const QString& servidor, const QString& base);
 
 // Opens the connection as start-up does: a failure is not raised but comes
 // back as the error's message, for the caller to show and go on.

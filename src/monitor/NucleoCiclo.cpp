@@ -7,18 +7,6 @@
 
 namespace {
 
-// "host" or "host:port" of the PostgreSQL server; the port is 5432 when it is
-// missing or not a decimal integer.
-std::pair<QString, int> HostEPorta(const QString& servidor)
-{
-    const qsizetype doisPontos = servidor.indexOf(QLatin1Char(':'));
-    if (doisPontos < 0)
-        return {servidor, 5432};
-    bool ok = false;
-    const int porta = servidor.mid(doisPontos + 1).toInt(&ok, 10);
-    return {servidor.left(doisPontos), ok ? porta : 5432};
-}
-
 QString NomeDaConexao(const TKoDatabase& banco)
 {
     return banco.objectName() + QStringLiteral(" (") + banco.DatabaseName() + u')';
@@ -74,14 +62,6 @@ void TNucleoCiclo::ConfiguraBanco1()
     const QString secao = QStringLiteral("Banco1");
     const QString base = FConfiguracao.LerIni(secao, QStringLiteral("Base"));
     ConfiguraDaSecao(banco, FConfiguracao, secao, base);
-    if (banco.DriverName() == QLatin1String("PG")) {
-        const auto [host, porta] = HostEPorta(FConfiguracao.LerIni(secao, QStringLiteral("servidor")));
-        // The whole Base is the database name, even when it holds a ":".
-        banco.SetDatabaseName(base);
-        banco.Database = base;
-        banco.HostName = host;
-        banco.Port = porta;
-    }
     if (const auto erro = TentaAbrir(banco)) {
         FIndisponiveis.insert(&banco);
         FRelator.MostraMensagem(QStringLiteral("Erro na Conexão do Banco1!.\r") + *erro);

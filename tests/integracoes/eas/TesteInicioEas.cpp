@@ -3,6 +3,7 @@
 // unreachable host, and the order in which the connections close.
 #include "ApoioMonitor.h"
 #include "AplicacaoTeste.h"
+#include "AmbienteTeste.h"
 #include "BancoTeste.h"
 #include "integracoes/eas/Eas.h"
 #include "monitor/Monitora.h"
@@ -76,6 +77,26 @@ TEST_P(EstoqueDoBanco3, AbreOHostELeSchemaEEstoque)
 
 INSTANTIATE_TEST_SUITE_P(Casos, EstoqueDoBanco3, ::testing::Values(
     CasoEstoque{"S", true}, CasoEstoque{"s", false}, CasoEstoque{"", false}, CasoEstoque{"SIM", false}));
+
+// A PostgreSQL host database takes its server and port from [Banco3]
+// servidor, as [Banco1] does.
+TEST_F(InicioEas, HostPostgresComServidorEPortaConecta)
+{
+    const QString host = BancoTeste::criaPostgres(AmbienteTeste::nomeUnico("eas_host"), {"eas_host_postgres.sql"});
+    auto m = Inicia(SecaoBanco1(CriaErp())
+                    + QStringLiteral("[Banco3]\nProtocolo=Postgres\nBase=%1\nservidor=%2:%3\nUsuario=%4\nSenha=\"%5\"\n"
+                                     "[ModeloAtivo]\nModelo=2\n")
+                          .arg(host, AmbienteTeste::pgHost())
+                          .arg(AmbienteTeste::pgPorta())
+                          .arg(AmbienteTeste::pgUsuario(), AmbienteTeste::pgSenha()));
+
+    EXPECT_TRUE(relator.Mensagens.isEmpty()) << relator.Mensagens.join('\n').toStdString();
+    const TKoDatabase& banco = Eas(*m).Dados().KoDatabase2;
+    EXPECT_TRUE(banco.Connected());
+    EXPECT_EQ(banco.HostName, AmbienteTeste::pgHost());
+    EXPECT_EQ(banco.Port, AmbienteTeste::pgPorta());
+    EXPECT_EQ(banco.Database, host);
+}
 
 TEST_F(InicioEas, HostInalcancavelDaUmaMensagemEMonitoraMesmoAssim)
 {
