@@ -21,12 +21,14 @@ QByteArray LeLocal(const QString& local)
         try {
             http = ExecutaHttp(local, {}, nullptr);
         } catch (const ESoapTransporte& e) {
-            throw ESoapDescricao(QStringLiteral("A descrição do serviço não pôde ser lida: %1").arg(e.Message()));
+            throw ESoapDescricaoInacessivel(
+                QStringLiteral("A descrição do serviço não pôde ser lida: %1").arg(e.Message()));
         }
-        if (http.Status < 200 || http.Status > 299)
-            throw ESoapDescricao(QStringLiteral(
-                "A descrição do serviço em %1 não pôde ser lida: HTTP %2 %3")
-                .arg(local).arg(http.Status).arg(http.Frase));
+        if (http.Status < 200 || http.Status > 299 || !http.ErroRede.isEmpty())
+            throw ESoapDescricaoInacessivel(QStringLiteral(
+                "A descrição do serviço em %1 não pôde ser lida: HTTP %2 %3%4")
+                .arg(local).arg(http.Status).arg(http.Frase)
+                .arg(http.ErroRede.isEmpty() ? QString() : QStringLiteral(" (") + http.ErroRede + u')'));
         return http.Corpo;
     }
     // A one-letter scheme is a drive letter.
@@ -109,7 +111,12 @@ void TClienteSoap::Chama(const TChamadaSoap& chamada)
                          resposta.NomeDetalhe, resposta.TextoDetalhe);
     if (http.Status < 200 || http.Status > 299)
         throw ESoapTransporte(QStringLiteral("Erro %1 em %2").arg(DescreveStatus(http), destino.Endereco));
+    // A reply whose connection dropped before its body was whole confirms
+    // nothing, whatever its status said.
+    if (!http.ErroRede.isEmpty())
+        throw ESoapTransporte(QStringLiteral("Resposta interrompida de %1 (%2): %3")
+                                  .arg(destino.Endereco, DescreveStatus(http), http.ErroRede));
     if (resposta.Tipo == TRespostaSoap::TTipo::Ilegivel)
-        throw ESoapTransporte(QStringLiteral("Resposta ilegível de %1: %2")
+        throw ESoapRespostaIlegivel(QStringLiteral("Resposta ilegível de %1: %2")
                                   .arg(destino.Endereco, resposta.Problema));
 }

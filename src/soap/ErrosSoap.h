@@ -29,9 +29,24 @@ public:
     using Exception::Exception;
 };
 
+// An answer came, with a success status, but it is no SOAP message: the
+// service was reached, so sending again will not help.
+class ESoapRespostaIlegivel : public ESoapTransporte {
+public:
+    using ESoapTransporte::ESoapTransporte;
+};
+
 // The service description cannot be read, or does not have what the client
 // was bound to (service, port, endpoint address).
 class ESoapDescricao : public Exception {
 public:
     using Exception::Exception;
+};
+
+// The description could not be fetched from the network (no connection, no
+// answer, an HTTP error): the service is out of reach, as with a transport
+// failure, and a later call may get through.
+class ESoapDescricaoInacessivel : public ESoapDescricao {
+public:
+    using ESoapDescricao::ESoapDescricao;
 };

@@ -10,6 +10,7 @@
 #include <QNetworkRequest>
 #include <QThread>
 #include <QThreadStorage>
+#include <QTimer>
 #include <QUrl>
 
 #if QT_CONFIG(ssl)
@@ -80,10 +81,17 @@ TRespostaHttp ExecutaHttp(const QString& url, const TCabecalhosHttp& cabecalhos,
     QObject::connect(resposta.get(), &QNetworkReply::sslErrors, resposta.get(),
                      [r = resposta.get()](const QList<QSslError>&) { r->ignoreSslErrors(); });
 #endif
+    // The limit bounds the whole call, not only a silence: a server that
+    // trickles its answer a byte at a time is cut off at the limit too.
+    QTimer limite;
+    limite.setSingleShot(true);
+    QObject::connect(&limite, &QTimer::timeout, resposta.get(), &QNetworkReply::abort);
     QEventLoop espera;
     QObject::connect(resposta.get(), &QNetworkReply::finished, &espera, &QEventLoop::quit);
-    if (!resposta->isFinished())
+    if (!resposta->isFinished()) {
+        limite.start(LimiteTransferenciaSoap());
         espera.exec(QEventLoop::ExcludeUserInputEvents);
+    }
 
     const QVariant status = resposta->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const auto erro = resposta->error();

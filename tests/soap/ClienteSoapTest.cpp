@@ -6,6 +6,10 @@
 #include "soap/LimiteTransferencia.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTcpServer>
@@ -16,6 +20,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
+#include <memory>
 
 using namespace std::chrono_literals;
 
@@ -219,6 +225,85 @@ TEST_F(ClienteSoap, ConexaoRecusadaFalha)
     const QString erro = ErroDe<ESoapTransporte>([&] { cliente.Chama(Chamada(QStringLiteral("save"))); });
     EXPECT_TRUE(erro.contains(QString::fromUtf8("Falha na comunicação com ") + endereco)) << erro.toStdString();
     EXPECT_TRUE(erro.contains(QLatin1String("refused"), Qt::CaseInsensitive)) << erro.toStdString();
+}
+
+// A bare HTTP server of the test's own, on loopback, that answers each
+// request (read whole: headers and Content-Length body) as the test says,
+// keeping the connection open unless told otherwise.
+class TServidorRoteiro : public QTcpServer {
+public:
+    // Gets the socket and the request's number (from 1) and writes the answer.
+    std::function<void(QTcpSocket&, int)> Responde;
+    int Pedidos = 0;
+
+    TServidorRoteiro()
+    {
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* conexao = nextPendingConnection()) {
+                auto recebido = std::make_shared<QByteArray>();
+                connect(conexao, &QTcpSocket::readyRead, conexao, [this, conexao, recebido] {
+                    *recebido += conexao->readAll();
+                    const qsizetype fim = recebido->indexOf("\r\n\r\n");
+                    if (fim < 0)
+                        return;
+                    const QRegularExpression tamanho(QStringLiteral("(?i)content-length:\\s*(\\d+)"));
+                    const auto m = tamanho.match(QString::fromLatin1(recebido->left(fim)));
+                    const qsizetype total = fim + 4 + (m.hasMatch() ? m.captured(1).toLongLong() : 0);
+                    if (recebido->size() < total)
+                        return;
+                    recebido->remove(0, total);
+                    Responde(*conexao, ++Pedidos);
+                });
+            }
+        });
+    }
+    QString Endereco() const { return QStringLiteral("http://127.0.0.1:%1/integracao/CorWS").arg(serverPort()); }
+};
+
+// A 2xx answer whose connection drops before its body is whole confirms
+// nothing: a transport failure, not an unreadable answer.
+TEST_F(ClienteSoap, RespostaCortadaAntesDoCorpoEhFalhaDeTransporte)
+{
+    TServidorRoteiro servidor;
+    servidor.Responde = [](QTcpSocket& conexao, int) {
+        conexao.write("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 400\r\n\r\n<soap:Env");
+        conexao.flush();
+        conexao.disconnectFromHost();
+    };
+    TClienteSoap cliente;
+    cliente.LigaPorEndereco(servidor.Endereco());
+    try {
+        cliente.Chama(Chamada(QStringLiteral("save")));
+        FAIL() << "a call cut off counted as sent";
+    } catch (const ESoapRespostaIlegivel& e) {
+        FAIL() << "taken as an answer: " << e.Message().toStdString();
+    } catch (const ESoapTransporte& e) {
+        EXPECT_TRUE(e.Message().contains(QString::fromUtf8("Resposta interrompida"))) << e.Message().toStdString();
+    }
+}
+
+// The limit bounds the whole call: an answer trickled a byte at a time
+// does not keep it alive past the limit.
+TEST_F(ClienteSoap, RespostaGotejadaParaNoLimiteDaChamadaInteira)
+{
+    TServidorRoteiro servidor;
+    QTimer gota;
+    QTcpSocket* aberta = nullptr;
+    servidor.Responde = [&](QTcpSocket& conexao, int) {
+        conexao.write("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 100000\r\n\r\n");
+        aberta = &conexao;
+        gota.start(100);
+    };
+    QObject::connect(&gota, &QTimer::timeout, [&] { if (aberta) aberta->write(" "); });
+    const TLimiteTransferenciaSoap limite(1s);
+    TClienteSoap cliente;
+    cliente.LigaPorEndereco(servidor.Endereco());
+    QElapsedTimer relogio;
+    relogio.start();
+    const QString erro = ErroDe<ESoapTransporte>([&] { cliente.Chama(Chamada(QStringLiteral("save"))); });
+    EXPECT_TRUE(erro.contains(QLatin1String("tempo limite esgotado"))) << erro.toStdString();
+    EXPECT_LT(relogio.elapsed(), 20000);  // far from unbounded; the limit is 1 s
 }
 
 // A self-signed certificate for another name: two reasons to refuse it,

@@ -6,6 +6,7 @@
 #include "integracoes/vapora/Consultas.h"
 #include "integracoes/vapora/PassoFila.h"
 #include "integracoes/vapora/TiposTarefa.h"
+#include "soap/ErrosSoap.h"
 
 namespace {
 
@@ -27,16 +28,35 @@ void TVapora::ProcessaFila()
     TKoQuery& fila = FDados.KoQuery1;
     fila.First();
     while (!fila.Eof()) {
-        const QString status = ProcessaTarefa(passo);
-        AtualizaStatusFila(InteiroDe(fila, "ORDEM"), status);
+        // ORDEM is what marks the row: one that cannot be read is not sent,
+        // or it would be sent again every cycle.
+        qint64 ordem = 0;
+        try {
+            ordem = InteiroDe(fila, "ORDEM");
+        } catch (const Exception& e) {
+            FRelator.AdicionaLinha(QStringLiteral("Tarefa da fila sem ORDEM legível; não foi enviada. Erro: ")
+                                   + e.Message());
+            ++FContexto.FalhasNoCiclo;
+            fila.Next();
+            continue;
+        }
+        const std::optional<QString> status = ProcessaTarefa(passo);
+        if (!status) {
+            ++FContexto.FalhasNoCiclo;
+            return;
+        }
+        AtualizaStatusFila(ordem, *status);
         fila.Next();
     }
 }
 
 // The row's branch under its guard: what it raises fails the row alone,
 // which is reported in the log pane and a message box and marked 2. A code
-// of none of the kinds sends nothing and the row is only marked.
-QString TVapora::ProcessaTarefa(TPassoFila& passo)
+// of none of the kinds sends nothing and the row is only marked. A service
+// out of reach is no fault of the row: it stays pending, and so do the rows
+// after it (a programme must not overtake its production order), with one
+// line; no status then (the pass ends).
+std::optional<QString> TVapora::ProcessaTarefa(TPassoFila& passo)
 {
     const TTarefaFila tarefa = LeTarefa(FDados.KoQuery1);
     const TTipoTarefa* tipo = TipoTarefa(tarefa.Tipo);
@@ -46,6 +66,14 @@ QString TVapora::ProcessaTarefa(TPassoFila& passo)
     try {
         tipo->Executa(passo, tarefa);
         return StatusTratada;
+    } catch (const ESoapRespostaIlegivel& e) {
+        erro = e.Message();
+    } catch (const ESoapTransporte& e) {
+        RelataServicoInalcancavel(tarefa, e.Message());
+        return std::nullopt;
+    } catch (const ESoapDescricaoInacessivel& e) {
+        RelataServicoInalcancavel(tarefa, e.Message());
+        return std::nullopt;
     } catch (const Exception& e) {
         erro = e.Message();
     } catch (const std::exception& e) {
@@ -55,6 +83,16 @@ QString TVapora::ProcessaTarefa(TPassoFila& passo)
     FRelator.MostraMensagem(tipo->MensagemDeFalha(tarefa, erro));
     ++FContexto.FalhasNoCiclo;
     return StatusFalhou;
+}
+
+void TVapora::RelataServicoInalcancavel(const TTarefaFila& tarefa, const QString& erro)
+{
+    const TKoQuery& fila = FDados.KoQuery1;
+    const int aguardam = fila.RecordCount() - fila.RecNo() + 1;
+    FRelator.AdicionaLinha(QStringLiteral("Serviço inalcançável (tarefa %1): %2 %3 tarefa(s) pendente(s) "
+                                          "aguardam o próximo ciclo.")
+                               .arg(tarefa.Tipo, erro)
+                               .arg(aguardam));
 }
 
 // The condition on the old status keeps a row that is no longer pending

@@ -5,8 +5,11 @@
 
 #include <QString>
 
+#include <optional>
+
 class TRelator;
 struct TPassoFila;
+struct TTarefaFila;
 
 // The Vapora web services: the ERP fills the queue QX_INTEGRA, and each
 // cycle sends its pending rows, one call of one of the nine services each,
@@ -34,7 +37,9 @@ public:
     // Leaves the pending rows of the queue open in KoQuery1.
     void SelecionaFila();
     // Sends each row open in KoQuery1 and marks it; a row that fails is
-    // reported, marked 2 and counted, and the pass goes on.
+    // reported, marked 2 and counted, and the pass goes on. When a service
+    // cannot be reached, that row and the rest stay pending for the next
+    // cycle, in their order, and the pass ends with one line.
     void ProcessaFila();
     // Sets the status of the queue rows of that ORDEM that are still
     // pending, and commits; nothing for ORDEM 0.
@@ -43,7 +48,8 @@ public:
     TComponentesVapora& Dados() { return FDados; }
 
 private:
-    QString ProcessaTarefa(TPassoFila& passo);
+    std::optional<QString> ProcessaTarefa(TPassoFila& passo);
+    void RelataServicoInalcancavel(const TTarefaFila& tarefa, const QString& erro);
 
     TContextoIntegracao& FContexto;
     TRelator& FRelator;

@@ -144,7 +144,8 @@ TSaida ExecutaCopia(const QString& pasta)
 }
 
 // quelix --ciclo with the model 1 sends the pending queue and marks it; a
-// failed row makes it end with status 3, and the next run finds nothing.
+// service out of reach leaves its row and the rest pending and makes it end
+// with status 3, and the next run delivers them.
 TEST_F(MonitoraVapora, CicloSemJanelaEnviaAFilaEMarcaAsLinhas)
 {
     Servico().DefineModo(QStringLiteral("ClienteWS"), QStringLiteral("save"), QStringLiteral("http"), {}, 503);
@@ -158,18 +159,20 @@ TEST_F(MonitoraVapora, CicloSemJanelaEnviaAFilaEMarcaAsLinhas)
     const TSaida primeira = ExecutaCopia(pasta);
 
     EXPECT_EQ(primeira.status, 3) << primeira.erros.toStdString();
-    EXPECT_EQ(primeira.saida, S("Grava Artigo - A1 - Algodao\nErro no envio do Cliente - 7 - Malharia\n"
-                                "Deleta FAL - 4711 - cancelada\n"));
-    EXPECT_TRUE(primeira.erros.startsWith(S("Quelix: Erro no envio do Cliente - 7 - Malharia Erro HTTP 503")))
-        << primeira.erros.toStdString();
-    EXPECT_EQ(Servico().Chamadas().size(), 3);
-    EXPECT_EQ(LeStatusFila(erp), QStringList({"1", "2", "1", "1"}));
+    EXPECT_TRUE(primeira.saida.startsWith(S("Grava Artigo - A1 - Algodao\nServiço inalcançável (tarefa CL): ")))
+        << primeira.saida.toStdString();
+    EXPECT_TRUE(primeira.saida.contains(S("HTTP 503"))) << primeira.saida.toStdString();
+    EXPECT_TRUE(primeira.saida.endsWith(S(" 2 tarefa(s) pendente(s) aguardam o próximo ciclo.\n")))
+        << primeira.saida.toStdString();
+    EXPECT_EQ(Servico().Chamadas().size(), 2);
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"1", "", "", "1"}));
 
     Servico().Limpa();
     const TSaida segunda = ExecutaCopia(pasta);
     EXPECT_EQ(segunda.status, 0) << segunda.erros.toStdString();
-    EXPECT_EQ(segunda.saida, "");
-    EXPECT_TRUE(Servico().Chamadas().isEmpty());
+    EXPECT_EQ(segunda.saida, S("Grava Cliente - 7 - Malharia\nDeleta FAL - 4711 - cancelada\n"));
+    EXPECT_EQ(Servico().Chamadas().size(), 2);
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"1", "1", "1", "1"}));
 }
 
 } // namespace

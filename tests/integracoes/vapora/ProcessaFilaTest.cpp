@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTcpServer>
 
 using namespace std::chrono_literals;
 
@@ -146,55 +147,102 @@ TEST_F(FilaVapora, FalhaMarcaDoisRelataEOPassoContinua)
 {
     const QString falhaArtigo = S("Artigo <A1> & \"A2\" já existe — código 🧵");
     Servico().DefineModo(QStringLiteral("ArtigoWS"), QStringLiteral("save"), QStringLiteral("falha"), falhaArtigo);
-    Servico().DefineModo(QStringLiteral("ClienteWS"), QStringLiteral("save"), QStringLiteral("http"), {}, 503);
     Servico().DefineModo(QStringLiteral("CorWS"), QStringLiteral("save"), QStringLiteral("lixo"));
-    Servico().DefineModo(QStringLiteral("ClasseProdutoWS"), QStringLiteral("save"), QStringLiteral("mudo"));
     Servico().DefineModo(QStringLiteral("ProgramacaoWS"), QStringLiteral("atualizarPodeIniciar"),
                          QStringLiteral("falha"), S("lote em uso"));
-    const TLimiteTransferenciaSoap limite(1s);  // the silent service fails its row after 1 s
     Prepara();
     InsereFila({
         {1, "AR", "S", S("A1-MUITO-LONGO"), S("Algodão")},
-        {2, "CL", "S", S("7"), S("Malharia")},
-        {3, "CO", "S", S("AZ"), S("Azul"), S("255")},
-        {4, "CP", "S", S("CL"), S("Corantes")},
-        {5, "TF", "D", S("12A"), S("Fio")},
-        {6, "PI", "S", S("4711"), S("T")},
-        {7, "SP", "S", S("SC1"), S("Reativos"), S("CL")},
+        {2, "CO", "S", S("AZ"), S("Azul"), S("255")},
+        {3, "TF", "D", S("12A"), S("Fio")},
+        {4, "PI", "S", S("4711"), S("T")},
+        {5, "SP", "S", S("SC1"), S("Reativos"), S("CL")},
     });
 
     RodaPasso();
 
     const QStringList linhasFalha = {
         S("Erro no envio do Artigo - A1-MUITO-L - Algodão"),
-        S("Erro no envio do Cliente - 7 - Malharia"),
         S("Erro no envio da Cor - AZ - Azul"),
-        S("Erro no envio da Classe Produto - CL - Corantes"),
         S("Erro no envio do TipoFio - 12A - Fio"),
         S("Erro na atualização do pode iniciar - 4711 - T"),
     };
     EXPECT_EQ(FRelator.Linhas, linhasFalha + QStringList{S("Grava SubClasse Produto - SC1 - Reativos - CL")});
-    ASSERT_EQ(FRelator.Mensagens.size(), 6) << FRelator.Mensagens.join(u'\n').toStdString();
+    ASSERT_EQ(FRelator.Mensagens.size(), 4) << FRelator.Mensagens.join(u'\n').toStdString();
     // Line, a blank and the error's own text; the start permission shows
     // the line alone.
     EXPECT_EQ(FRelator.Mensagens[0], linhasFalha[0] + u' ' + falhaArtigo);
-    const auto comeca = [&](int i, const char* trecho) {
-        const QString& mensagem = FRelator.Mensagens[i];
-        EXPECT_TRUE(mensagem.startsWith(linhasFalha[i] + u' ')) << mensagem.toStdString();
-        EXPECT_TRUE(mensagem.contains(S(trecho))) << mensagem.toStdString();
-    };
-    comeca(1, "HTTP 503");
-    comeca(2, "Resposta ilegível");
-    comeca(3, "tempo limite esgotado");
-    EXPECT_EQ(FRelator.Mensagens[4], linhasFalha[4] + S(" '12A' is not a valid integer value"));
-    EXPECT_EQ(FRelator.Mensagens[5], linhasFalha[5]);
+    EXPECT_TRUE(FRelator.Mensagens[1].startsWith(linhasFalha[1] + S(" Resposta ilegível")))
+        << FRelator.Mensagens[1].toStdString();
+    EXPECT_EQ(FRelator.Mensagens[2], linhasFalha[2] + S(" '12A' is not a valid integer value"));
+    EXPECT_EQ(FRelator.Mensagens[3], linhasFalha[3]);
 
-    EXPECT_EQ(StatusFila(), QStringList({"1:2", "2:2", "3:2", "4:2", "5:2", "6:2", "7:1"}));
-    EXPECT_EQ(FContexto->FalhasNoCiclo, 6);
+    EXPECT_EQ(StatusFila(), QStringList({"1:2", "2:2", "3:2", "4:2", "5:1"}));
+    EXPECT_EQ(FContexto->FalhasNoCiclo, 4);
     // The yarn type whose code is not a number was never sent.
     const QStringList chamadas = Chamadas();
-    EXPECT_EQ(chamadas.size(), 6);
+    EXPECT_EQ(chamadas.size(), 4);
     EXPECT_FALSE(chamadas.join(u'\n').contains(QLatin1String("TipoFioWS")));
+}
+
+// A service out of reach (a refused connection, a bare HTTP error, no answer
+// within the limit) fails no row: the row and every row after it stay
+// pending, the pass ends with one line, and the next cycle, with the
+// service back, delivers each row once, in order.
+TEST_F(FilaVapora, ServicoInalcancavelDeixaAsLinhasPendentesParaOProximoCiclo)
+{
+    QTcpServer fechado;
+    ASSERT_TRUE(fechado.listen(QHostAddress::LocalHost));
+    const QString recusado = QStringLiteral("Cliente=http://127.0.0.1:%1/integracao/ClienteWS?wsdl\n")
+                                 .arg(fechado.serverPort());
+    fechado.close();
+    const struct {
+        const char* nome;
+        QString ini;
+        const char* modo;
+        const char* trecho;
+    } casos[] = {
+        {"recusado", recusado, "sucesso", "não pôde ser lida"},
+        {"http 503", {}, "http", "HTTP 503"},
+        {"mudo", {}, "mudo", "tempo limite esgotado"},
+    };
+    const TLimiteTransferenciaSoap limite(1s);
+    for (const auto& caso : casos) {
+        SCOPED_TRACE(caso.nome);
+        TearDown();
+        SetUp();
+        FRelator.Linhas.clear();
+        FRelator.Mensagens.clear();
+        Servico().DefineModo(QStringLiteral("ClienteWS"), QStringLiteral("save"), QLatin1String(caso.modo), {}, 503);
+        EscreveIni(caso.ini);
+        Prepara();
+        InsereFila({
+            {1, "AR", "S", S("A1"), S("Algodão")},
+            {2, "CL", "S", S("7"), S("Malharia")},
+            {3, "CO", "S", S("AZ"), S("Azul"), S("255")},
+            {4, "AR", "S", S("A2"), S("Linho")},
+        });
+
+        RodaPasso();
+
+        EXPECT_EQ(StatusFila(), QStringList({"1:1", "2:", "3:", "4:"}));
+        ASSERT_EQ(FRelator.Linhas.size(), 2) << FRelator.Linhas.join(u'\n').toStdString();
+        const QString& linha = FRelator.Linhas[1];
+        EXPECT_TRUE(linha.startsWith(S("Serviço inalcançável (tarefa CL): "))) << linha.toStdString();
+        EXPECT_TRUE(linha.contains(S(caso.trecho))) << linha.toStdString();
+        EXPECT_TRUE(linha.endsWith(S(" 3 tarefa(s) pendente(s) aguardam o próximo ciclo."))) << linha.toStdString();
+        EXPECT_TRUE(FRelator.Mensagens.isEmpty());
+        EXPECT_EQ(FContexto->FalhasNoCiclo, 1);
+
+        Servico().Limpa();
+        EscreveIni();
+        RodaPasso();
+        EXPECT_EQ(StatusFila(), QStringList({"1:1", "2:1", "3:1", "4:1"}));
+        QStringList enviados;
+        for (const TPedidoRecebido& chamada : Servico().Chamadas())
+            enviados << chamada.Servico;
+        EXPECT_EQ(enviados, QStringList({"ClienteWS", "CorWS", "ArtigoWS"}));
+    }
 }
 
 TEST_F(FilaVapora, DuasLinhasComAMesmaOrdemSaoTratadasEAPrimeiraMarcaAsDuas)
