@@ -38,3 +38,7 @@ CREATE TABLE OB (
   TEMPOTOTAL    INTEGER,
   TEMPOPROG     INTEGER
 );
+-- The pass looks a lot up by NUMEROOB and a machine's queue by MAQUINA: without
+-- these indexes each lot reads the whole queue, and a pass grows quadratic.
+CREATE INDEX OB_NUMEROOB ON OB (NUMEROOB);
+CREATE INDEX OB_MAQUINA ON OB (MAQUINA);

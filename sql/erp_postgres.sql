@@ -234,3 +234,6 @@ CREATE TABLE QX_INTEGRA (
   CAMPO3        VARCHAR(200),
   STATUS        INTEGER
 );
+-- Each status update picks its row by ORDEM: without this index every update
+-- reads the whole queue, which only grows.
+CREATE INDEX QX_INTEGRA_ORDEM ON QX_INTEGRA (ORDEM);
