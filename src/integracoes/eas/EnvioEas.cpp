@@ -25,9 +25,11 @@ void TEnvioEas::EnviaProdutos() { EnviaCadastro(PassoProdutos()); }
 void TEnvioEas::EnviaClientes() { EnviaCadastro(PassoClientes()); }
 void TEnvioEas::EnviaCores() { EnviaCadastro(PassoCores()); }
 
-// Every selected row is sent; only when all of them went are they marked,
-// by their keys, so that a row the step did not select (or that became
-// pending after its query) is never marked without having been sent.
+// Every selected row is sent and, right after its send committed, marked by
+// its key: a row that failed, or a stop in the middle, sends again at most
+// the row in flight, and a row the step did not select (or that became
+// pending after its query) is never marked without having been sent. A
+// marking that fails ends the step: what it did not reach stays pending.
 void TEnvioEas::EnviaCadastro(const TPassoCadastro& passo)
 {
     TKoQuery consulta;
@@ -46,20 +48,22 @@ void TEnvioEas::EnviaCadastro(const TPassoCadastro& passo)
 
     TMarcacaoErp marcacao{passo.Tabela, passo.Tipo, passo.Descricao, QString(), passo.Chaves,
                           passo.ColunasChave, {}};
-    bool todosEnviados = true;
+    int marcados = 0;
     for (consulta.First(); !consulta.Eof(); consulta.Next()) {
         if (!FHost.GravaNoHost(passo.Tipo, QStringLiteral("X"), MontaRegistroHost(consulta))) {
-            todosEnviados = false;
             FDados.ContaFalha();
             continue;
         }
         QStringList chave;
         for (const QString& coluna : passo.ColunasChave)
             chave << consulta.FieldByName(coluna).AsString();
-        marcacao.Valores << chave;
+        marcacao.Valores = {chave};
+        if (!Marca(marcacao, false))
+            return;
+        ++marcados;
     }
-    if (todosEnviados)
-        Marca(marcacao);
+    if (marcados > 0)
+        RelataMarcacao(marcacao);
 }
 
 bool TEnvioEas::MarcaEnviadoErp(const QString& tabela, const QString& numeroFal, const QString& tipo,
@@ -75,7 +79,7 @@ bool TEnvioEas::MarcaEnviadoErp(const QString& tabela, const QString& numeroFal,
     return Marca(marcacao);
 }
 
-bool TEnvioEas::Marca(const TMarcacaoErp& marcacao)
+bool TEnvioEas::Marca(const TMarcacaoErp& marcacao, bool relataSucesso)
 {
     const QString flag = QStringLiteral("STATUS_EAS") + marcacao.Tipo;
     TKoQuery comando;
@@ -107,9 +111,15 @@ bool TEnvioEas::Marca(const TMarcacaoErp& marcacao)
                               + QStringLiteral(" Erro: ") + mensagem);
         return false;
     }
+    if (relataSucesso)
+        RelataMarcacao(marcacao);
+    return true;
+}
+
+void TEnvioEas::RelataMarcacao(const TMarcacaoErp& marcacao)
+{
     FDados.AdicionaLinha(QStringLiteral("Sucesso na alteração do ERP (") + marcacao.Tipo + QStringLiteral(") - ")
                          + marcacao.Descricao);
-    return true;
 }
 
 bool NomeDeColunaValido(const QString& texto)

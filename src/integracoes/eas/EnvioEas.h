@@ -58,7 +58,10 @@ public:
     // exported, logs the outcome, and on failure also shows a message.
     bool MarcaEnviadoErp(const QString& tabela, const QString& numeroFal, const QString& tipo,
                          const QString& descricao);
-    bool Marca(const TMarcacaoErp& marcacao);
+    // Runs the marking and commits; the success line only when asked (a
+    // master-data step marks row by row and says it once).
+    bool Marca(const TMarcacaoErp& marcacao, bool relataSucesso = true);
+    void RelataMarcacao(const TMarcacaoErp& marcacao);
 
     static const TPassoCadastro& PassoMateriais();
     static const TPassoCadastro& PassoEstoque();

@@ -202,9 +202,10 @@ INSERT INTO FAL_001 (NUMERO, ROTEIRO, TIPO) VALUES ('4712', 'R9', '1');
     EXPECT_TRUE(FRelator.Linhas.contains(QStringLiteral("Sucesso na alteração do ERP (30) - FAL")));
 }
 
-// The host refuses one record: every row is tried, none is marked, and the
-// next cycle sends them all again.
-TEST_F(EasTeste, EnvioQueFalhaDeixaOPassoTodoPendente)
+// The host refuses one record: every row is tried, each one sent is marked
+// at once, and the next cycles send the refused one alone (never the others
+// again), until it goes.
+TEST_F(EasTeste, EnvioQueFalhaDeixaPendenteSoORegistroRecusado)
 {
     Prepara(QStringLiteral(R"(
 INSERT INTO GRUPO_MA_001 (CODIGO, DESP) VALUES ('CO', 'S');
@@ -221,13 +222,20 @@ INSERT INTO MATERIAL_001 (CODIGO, DESCRICAO, GRUPO) VALUES ('M003', 'Tres', 'CO'
     EXPECT_TRUE(FRelator.Linhas.contains(QStringLiteral("Sucesso no envio para EAS (33) - M003|Tres||")));
     const QStringList falhas = FRelator.Linhas.filter(QStringLiteral("Falha no envio para EAS (33) - M002|Dois||. Erro: "));
     EXPECT_EQ(falhas.size(), 1) << FRelator.Linhas.join('\n').toStdString();
-    EXPECT_EQ(FRelator.Linhas.size(), 3);
-    EXPECT_EQ(ValorErp("SELECT COUNT(*) FROM MATERIAL_001 WHERE STATUS_EAS33 IS NULL"), "3");
+    EXPECT_TRUE(FRelator.Linhas.contains(QStringLiteral("Sucesso na alteração do ERP (33) - Materiais")));
+    EXPECT_EQ(FRelator.Linhas.size(), 4);
+    EXPECT_EQ(LinhasErp("SELECT CODIGO, COALESCE(STATUS_EAS33, '-') FROM MATERIAL_001 ORDER BY CODIGO"),
+              (QList<QStringList>{{"M001", "N"}, {"M002", "-"}, {"M003", "N"}}));
     EXPECT_EQ(FContexto.FalhasNoCiclo, 1);
+
+    FEas->EnviaParaEas();
+    FEas->EnviaParaEas();
+    EXPECT_EQ(Registros(QStringLiteral("33")), (QStringList{"M001|Um||", "M003|Tres||"}));
+    EXPECT_EQ(FContexto.FalhasNoCiclo, 3);
 
     ExecutaNoHost(QStringLiteral("ALTER TABLE FFROMHOST DROP CONSTRAINT SEM_M002"));
     FEas->EnviaParaEas();
-    EXPECT_EQ(Registros(QStringLiteral("33")).size(), 5);
+    EXPECT_EQ(Registros(QStringLiteral("33")), (QStringList{"M001|Um||", "M003|Tres||", "M002|Dois||"}));
     EXPECT_EQ(ValorErp("SELECT COUNT(*) FROM MATERIAL_001 WHERE STATUS_EAS33 = 'N'"), "3");
 }
 
@@ -291,8 +299,10 @@ ALTER TABLE FAL_001 ADD CONSTRAINT SEM_4711 CHECK (STATUS_EAS30 IS NULL);
     FEas->EnviaParaEas();
 
     EXPECT_EQ(Registros(QStringLiteral("42")).size(), 2);
-    // The first row's marking is undone with the failing second one.
-    EXPECT_EQ(ValorErp("SELECT COUNT(*) FROM ENTIDADE_001 WHERE STATUS_EAS42 IS NULL"), "2");
+    // Each row is marked right after its send: the first stays marked, the
+    // one whose marking failed stays pending.
+    EXPECT_EQ(LinhasErp("SELECT CODCLI, COALESCE(STATUS_EAS42, '-') FROM ENTIDADE_001 ORDER BY CODCLI"),
+              (QList<QStringList>{{"10", "N"}, {"11", "-"}}));
     const QStringList clientes = FRelator.Linhas.filter(QStringLiteral("Falha na alteração do ERP (42) - Clientes. Erro: "));
     EXPECT_EQ(clientes.size(), 1) << FRelator.Linhas.join('\n').toStdString();
     ASSERT_EQ(FRelator.Mensagens.size(), 2);
