@@ -51,7 +51,9 @@ public:
     void EnviaClientes();
     void EnviaCores();
     void EnviaFals();
-    void EnviaItensFal(const QString& numeroFal);
+    // False when the items could not be read or one was refused: the lot's
+    // sends are then undone by the caller.
+    bool EnviaItensFal(const QString& numeroFal);
     void EnviaMensagensFase();
 
     // Marks the table's pending rows of one lot (its number trimmed) as
@@ -72,6 +74,8 @@ public:
 private:
     void EnviaCadastro(const TPassoCadastro& passo);
     bool Liberada(TKoQuery& processos, const QString& numeroFal);
+    // Commits what was written to the host; false, with a line, on failure.
+    bool ConfirmaNoHost();
     void EnviaMensagensDaFase(TKoQuery& lotes, const QString& fase, const QString& processo,
                               const QString& mensagem, bool& continua);
 

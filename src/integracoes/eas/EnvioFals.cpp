@@ -114,19 +114,38 @@ void TEnvioEas::EnviaFals()
         const QString numeroFal = lotes.FieldByName(QStringLiteral("NUMERO")).AsString();
         if (!Liberada(processos, numeroFal))
             continue;
-        if (!FHost.GravaNoHost(QStringLiteral("30"), QStringLiteral("X"), registro)) {
+        // The lot and its items reach the host together or not at all: a
+        // lot whose item was refused would never get that item.
+        if (!FHost.GravaNoHost(QStringLiteral("30"), QStringLiteral("X"), registro, false)) {
             FDados.ContaFalha();
             continue;
         }
-        EnviaItensFal(numeroFal);
+        if (!EnviaItensFal(numeroFal) || !ConfirmaNoHost()) {
+            DesfazPendente(FDados.KoDatabase2);
+            FDados.AdicionaLinha(QStringLiteral("Envio da FAL ") + numeroFal
+                                 + QStringLiteral(" desfeito no EAS; a FAL fica pendente para o próximo ciclo."));
+            FDados.ContaFalha();
+            continue;
+        }
         if (!Apara(numeroFal).isEmpty())
             MarcaEnviadoErp(QStringLiteral("FAL_001"), numeroFal, QStringLiteral("30"), QStringLiteral("FAL"));
     }
 }
 
+bool TEnvioEas::ConfirmaNoHost()
+{
+    try {
+        FDados.KoDatabase2.CommitRetaining();
+        return true;
+    } catch (const std::exception& erro) {
+        FDados.AdicionaLinha(QStringLiteral("Falha na confirmação do envio para EAS. Erro: ") + MensagemDoErro(erro));
+        return false;
+    }
+}
+
 // A lot is released when its route has no gating phase (ATUALIZAR = "S"),
-// or when one of them is concluded. A failing query counts as no gating
-// phase.
+// or when one of them is concluded. A failing query holds the lot: it is
+// neither released nor sent, and waits for the next cycle.
 bool TEnvioEas::Liberada(TKoQuery& processos, const QString& numeroFal)
 {
     try {
@@ -134,8 +153,10 @@ bool TEnvioEas::Liberada(TKoQuery& processos, const QString& numeroFal)
         processos.ParamByName(QStringLiteral("FAL")).SetAsString(numeroFal);
         processos.Open();
     } catch (const std::exception& erro) {
-        FDados.AdicionaLinha(QStringLiteral("Falha ao consultar os processos da FAL. Erro: ") + MensagemDoErro(erro));
-        return true;
+        FDados.AdicionaLinha(QStringLiteral("Falha ao consultar os processos da FAL. Erro: ") + MensagemDoErro(erro)
+                             + QStringLiteral(" A FAL ") + numeroFal + QStringLiteral(" fica retida."));
+        FDados.ContaFalha();
+        return false;
     }
     if (processos.Eof())
         return true;
@@ -145,8 +166,8 @@ bool TEnvioEas::Liberada(TKoQuery& processos, const QString& numeroFal)
     return false;
 }
 
-// The items go with their lot once; a failed item is only logged.
-void TEnvioEas::EnviaItensFal(const QString& numeroFal)
+// The items go with their lot, uncommitted: the caller commits them with it.
+bool TEnvioEas::EnviaItensFal(const QString& numeroFal)
 {
     TKoQuery itens;
     itens.SetDatabase(&FDados.KoDatabase1);
@@ -156,10 +177,12 @@ void TEnvioEas::EnviaItensFal(const QString& numeroFal)
         itens.Open();
     } catch (const std::exception& erro) {
         FDados.AdicionaLinha(QStringLiteral("Falha ao consultar os itens da FAL. Erro: ") + MensagemDoErro(erro));
-        return;
+        return false;
     }
     for (itens.First(); !itens.Eof(); itens.Next())
-        FHost.GravaNoHost(QStringLiteral("32"), QStringLiteral("X"), MontaRegistroHost(itens));
+        if (!FHost.GravaNoHost(QStringLiteral("32"), QStringLiteral("X"), MontaRegistroHost(itens), false))
+            return false;
+    return true;
 }
 
 void TEnvioEas::EnviaMensagensFase()

@@ -35,15 +35,17 @@ void TRecebimentoEas::PassoConsumo(const QString& tipo)
     EsperaAntesDosConsumos();
     const bool passo82 = tipo == QLatin1String("82");
     for (selecao.First(); !selecao.Eof(); selecao.Next()) {
+        bool lido = true;
         if (EhClasse82(FHost.Campo(14)) == passo82) {
-            AplicaConsumo(tipo);
+            lido = AplicaConsumo(tipo);
             ++FContador;
         }
-        FHost.MarcaLidoHost(false);
+        if (lido)
+            FHost.MarcaLidoHost(false);
     }
 }
 
-void TRecebimentoEas::AplicaConsumo(const QString& tipo)
+bool TRecebimentoEas::AplicaConsumo(const QString& tipo)
 {
     if (tipo == QLatin1String("82"))
         FDados.AdicionaLinha(QStringLiteral("Processando 82: ") + FHost.Datos());
@@ -86,13 +88,19 @@ void TRecebimentoEas::AplicaConsumo(const QString& tipo)
         FBaixa.ParamByName(QStringLiteral("LOTE")).SetAsString(QStringLiteral("000000"));
         FBaixa.ParamByName(QStringLiteral("DEPOSITO")).SetAsString(FDeposito);
     } catch (const std::exception& erro) {
-        // A quantity that is not a number or a failing cost lookup: the
-        // row is reported like a failed decrement and nothing is written.
-        FDados.AdicionaLinha(LinhaErroConsumo(tipo, QStringLiteral("Item"), identificacao, nrecno, erro));
-        return;
+        // A quantity that is not a number or a failing cost lookup: nothing
+        // was written, and the row stays unread for the next cycle, so a
+        // passing ERP error does not drop the consumption.
+        FDados.AdicionaLinha(QStringLiteral("ERRO na preparação ") + AcaoConsumo(tipo, QStringLiteral("Item"), identificacao)
+                             + QStringLiteral(" Nr. Reg no ") + tipo + QStringLiteral(" : ") + nrecno
+                             + QStringLiteral(" : ") + MensagemDoErro(erro)
+                             + QStringLiteral(" (o registro fica para o próximo ciclo)"));
+        FDados.ContaFalha();
+        return false;
     }
     ExecutaConsumo(FBaixa, tipo, QStringLiteral("Item"), identificacao, nrecno);
     ExecutaConsumo(FMovimento, tipo, QStringLiteral("Movimento"), identificacao, nrecno);
+    return true;
 }
 
 // Each statement is committed on its own: a movement insert that fails
@@ -106,6 +114,7 @@ void TRecebimentoEas::ExecutaConsumo(TKoQuery& comando, const QString& tipo, con
     } catch (const std::exception& erro) {
         DesfazPendente(FDados.KoDatabase1);
         FDados.AdicionaLinha(LinhaErroConsumo(tipo, parte, identificacao, nrecno, erro));
+        FDados.ContaFalha();
         return;
     }
     FDados.AdicionaLinha(QStringLiteral("Grava ") + AcaoConsumo(tipo, parte, identificacao));

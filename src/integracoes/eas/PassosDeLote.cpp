@@ -18,23 +18,32 @@ void TRecebimentoEas::PassoDeLote(const TPassoDeLote& passo)
         const QString datos = FHost.Datos();
         FDados.AdicionaLinha(LinhaLendo(passo.Tipo, campo1, datos));
         const qint64 numero = NumeroFalHost(campo1);
+        bool lido = true;
         if (numero == 0 || (passo.ExigeCampo2 && Apara(FHost.Campo(2)).isEmpty()))
             FDados.AdicionaLinha(LinhaIgnorado(passo.Tipo, datos));
         else
-            AplicaNoLote(passo, QString::number(numero), FHost.Campo(passo.CampoMaquina));
-        FHost.MarcaLidoHost(passo.RegistroNoErro);
+            lido = AplicaNoLote(passo, QString::number(numero), FHost.Campo(passo.CampoMaquina));
+        if (lido)
+            FHost.MarcaLidoHost(passo.RegistroNoErro);
     }
 }
 
 // Whatever fails, a field that does not convert included, undoes this row's
 // statements and is reported with the row's error line.
-void TRecebimentoEas::AplicaNoLote(const TPassoDeLote& passo, const QString& fal, const QString& maquina)
+bool TRecebimentoEas::AplicaNoLote(const TPassoDeLote& passo, const QString& fal, const QString& maquina)
 {
     const QString descricao = QStringLiteral("Movimentos do FTOHOST (") + passo.Tipo + QStringLiteral(") - FAL: ") + fal
                             + QStringLiteral(" MAQUINA ") + maquina;
     try {
         passo.Aplica(fal, maquina);
         FDados.KoDatabase1.CommitRetaining();
+    } catch (const ERegistroAdiado& erro) {
+        DesfazPendente(FDados.KoDatabase1);
+        FDados.AdicionaLinha(QStringLiteral("ERRO na preparação ") + descricao + QStringLiteral(" Nr. Reg no ")
+                             + passo.Tipo + QStringLiteral(" : ") + FHost.NrRecno() + QStringLiteral(" : ")
+                             + erro.Message() + QStringLiteral(" (o registro fica para o próximo ciclo)"));
+        FDados.ContaFalha();
+        return false;
     } catch (const std::exception& erro) {
         DesfazPendente(FDados.KoDatabase1);
         QString linha = QStringLiteral("ERRO na Gravação ") + descricao + QStringLiteral(" Nr. Reg no ") + passo.Tipo
@@ -42,7 +51,9 @@ void TRecebimentoEas::AplicaNoLote(const TPassoDeLote& passo, const QString& fal
         if (passo.RegistroNoErro)
             linha += QStringLiteral("Informação do Registro:") + FHost.Datos();
         FDados.AdicionaLinha(linha);
-        return;
+        FDados.ContaFalha();
+        return true;
     }
     FDados.AdicionaLinha(QStringLiteral("Grava ") + descricao);
+    return true;
 }

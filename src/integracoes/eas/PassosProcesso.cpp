@@ -71,6 +71,12 @@ void TRecebimentoEas::AplicaFim(const QString& fal, const QString& maquina)
     FProcesso.ParamByName(QStringLiteral("FUNCIONARIO")).SetAsString(FuncionarioHost(FHost.Campo(18)));
     FProcesso.ParamByName(QStringLiteral("DATA")).SetAsDate(dataFim);
     FProcesso.ParamByName(QStringLiteral("TEMPO")).SetAsString(TempoHost(FHost.Campo(20)));
-    FProcesso.ParamByName(QStringLiteral("TURNO")).SetAsString(FTurno.Turno(dataFim, horaFim));
+    QString turno;
+    try {
+        turno = FTurno.Turno(dataFim, horaFim);
+    } catch (const std::exception& erro) {
+        throw ERegistroAdiado(QStringLiteral("Falha na consulta do turno: ") + MensagemDoErro(erro));
+    }
+    FProcesso.ParamByName(QStringLiteral("TURNO")).SetAsString(turno);
     FProcesso.TryExecSQL();
 }

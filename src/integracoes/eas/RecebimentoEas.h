@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Erros.h"
 #include "dblayer/KoQuery.h"
 #include "integracoes/eas/TabelasHost.h"
 #include "integracoes/eas/TurnoEas.h"
@@ -11,6 +12,13 @@
 class TDadosEas;
 
 // A pass whose rows name a lot in field 1 (80, 81, 92).
+// A row that could not be applied for want of an ERP lookup (the shift,
+// say): nothing was written, and the row stays unread for the next cycle.
+class ERegistroAdiado : public Exception {
+public:
+    using Exception::Exception;
+};
+
 struct TPassoDeLote {
     QString Tipo;
     int CampoMaquina;     // the field of the machine its lines show
@@ -37,11 +45,13 @@ private:
     bool PreparaConsumos();
     bool Seleciona(const QString& tipo);
     void PassoConsumo(const QString& tipo);
-    void AplicaConsumo(const QString& tipo);
+    // False when the row could not be prepared (it stays unread).
+    bool AplicaConsumo(const QString& tipo);
     void ExecutaConsumo(TKoQuery& comando, const QString& tipo, const QString& parte,
                         const QString& identificacao, const QString& nrecno);
     void PassoDeLote(const TPassoDeLote& passo);
-    void AplicaNoLote(const TPassoDeLote& passo, const QString& fal, const QString& maquina);
+    // False when the row is to stay unread (ERegistroAdiado).
+    bool AplicaNoLote(const TPassoDeLote& passo, const QString& fal, const QString& maquina);
     void Passo80();
     void Passo81();
     void AplicaFim(const QString& fal, const QString& maquina);

@@ -41,7 +41,8 @@ TGravacaoHost::TGravacaoHost(TDadosEas& dados) : FDados(dados)
     FInsere.SQL.Add(QStringLiteral("(:IDTIPO, :IDOPERACION, :DATOS, :FECHA, :LEIDO)"));
 }
 
-bool TGravacaoHost::GravaNoHost(const QString& tipo, const QString& operacao, const QString& registro)
+bool TGravacaoHost::GravaNoHost(const QString& tipo, const QString& operacao, const QString& registro,
+                                bool confirma)
 {
     TKoDatabase& host = FDados.KoDatabase2;
     if (!host.Connected())
@@ -54,7 +55,8 @@ bool TGravacaoHost::GravaNoHost(const QString& tipo, const QString& operacao, co
         FInsere.ParamByName(QStringLiteral("FECHA")).SetAsDateTime(QDateTime::currentDateTime());
         FInsere.ParamByName(QStringLiteral("LEIDO")).SetAsString(QStringLiteral("F"));
         FInsere.TryExecSQL();
-        host.CommitRetaining();
+        if (confirma)
+            host.CommitRetaining();
     } catch (const std::exception& erro) {
         DesfazPendente(host);
         FDados.AdicionaLinha(QStringLiteral("Falha no envio para EAS (") + tipo + QStringLiteral(") - ") + registro

@@ -26,8 +26,12 @@ public:
     explicit TGravacaoHost(TDadosEas& dados);
 
     // True when the row was inserted and committed; false at once, without
-    // a line, when the host database is not connected.
-    bool GravaNoHost(const QString& tipo, const QString& operacao, const QString& registro);
+    // a line, when the host database is not connected. With `confirma`
+    // false the insert is left uncommitted, for the caller to commit with
+    // the rows that belong with it (a lot and its items); a failure then
+    // undoes everything pending on the host.
+    bool GravaNoHost(const QString& tipo, const QString& operacao, const QString& registro,
+                     bool confirma = true);
 
 private:
     TDadosEas& FDados;

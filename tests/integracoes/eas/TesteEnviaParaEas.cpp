@@ -205,6 +205,56 @@ INSERT INTO FAL_001 (NUMERO, ROTEIRO, TIPO) VALUES ('4712', 'R9', '1');
 // The host refuses one record: every row is tried, each one sent is marked
 // at once, and the next cycles send the refused one alone (never the others
 // again), until it goes.
+// A lot whose gating query fails is held (neither released nor sent); a
+// lot one of whose items the host refuses is undone on the host and stays
+// pending. Both are counted, and go once the fault is gone.
+TEST_F(EasTeste, LoteRetidoOuDesfeitoQuandoLiberacaoOuItemFalham)
+{
+    Prepara(QStringLiteral(R"(
+INSERT INTO FAL_001 (NUMERO, ROTEIRO, TIPO) VALUES ('4711', 'R1', '1');
+INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, CODIGO) VALUES ('4711', 1, 'ART1');
+INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, CODIGO) VALUES ('4711', 2, 'ART2');
+)"));
+    const struct {
+        const char* nome;
+        QString falha;
+        QString conserto;
+        const char* linha;
+    } casos[] = {
+        {"liberação", "ALTER TABLE FASE_001 DROP ATUALIZAR", "ALTER TABLE FASE_001 ADD ATUALIZAR VARCHAR(1)",
+         "Falha ao consultar os processos da FAL. Erro: "},
+        {"item", "ALTER TABLE FFROMHOST ADD CONSTRAINT SEM_ART2 CHECK (DATOS NOT LIKE '%ART2%')",
+         "ALTER TABLE FFROMHOST DROP CONSTRAINT SEM_ART2", "Envio da FAL 4711 desfeito no EAS"},
+    };
+    for (const auto& caso : casos) {
+        SCOPED_TRACE(caso.nome);
+        FRelator.Linhas.clear();
+        FContexto.FalhasNoCiclo = 0;
+        if (QLatin1String(caso.nome) == QLatin1String("item"))
+            ExecutaNoHost(caso.falha);
+        else
+            ExecutaNoErp(caso.falha);
+
+        FEas->EnviaParaEas();
+
+        EXPECT_TRUE(Registros(QStringLiteral("30")).isEmpty());
+        EXPECT_TRUE(Registros(QStringLiteral("32")).isEmpty());
+        EXPECT_EQ(ValorErp("SELECT COALESCE(STATUS_EAS30, '-') FROM FAL_001"), "-");
+        EXPECT_EQ(FRelator.Linhas.filter(QString::fromUtf8(caso.linha)).size(), 1)
+            << FRelator.Linhas.join('\n').toStdString();
+        EXPECT_EQ(FContexto.FalhasNoCiclo, 1);
+
+        if (QLatin1String(caso.nome) == QLatin1String("item"))
+            ExecutaNoHost(caso.conserto);
+        else
+            ExecutaNoErp(caso.conserto);
+    }
+    FEas->EnviaParaEas();
+    EXPECT_EQ(Registros(QStringLiteral("30")).size(), 1);
+    EXPECT_EQ(Registros(QStringLiteral("32")).size(), 2);
+    EXPECT_EQ(ValorErp("SELECT STATUS_EAS30 FROM FAL_001"), "N");
+}
+
 TEST_F(EasTeste, EnvioQueFalhaDeixaPendenteSoORegistroRecusado)
 {
     Prepara(QStringLiteral(R"(

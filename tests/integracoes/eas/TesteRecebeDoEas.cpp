@@ -71,7 +71,7 @@ INSERT INTO PROCESSO_TIN_001 (FAL, ORD_IT, FASE, CONCLUIDO, PENDENTE) VALUES ('1
                                      + dataRuim + QStringLiteral(" : ")))
         << linhas[10].toStdString();
     EXPECT_TRUE(linhas[10].endsWith(QStringLiteral("Informação do Registro:0001235|X|x|M1|20241345|0730|")));
-    EXPECT_EQ(FContexto.FalhasNoCiclo, 0);
+    EXPECT_EQ(FContexto.FalhasNoCiclo, 1);
 }
 
 TEST_F(EasTeste, Evento81FechaAsFasesDoGrupoComTurnoETempo)
@@ -124,6 +124,27 @@ INSERT INTO TURNO_HORARIOS_001 (DIA, TURNO, ENTRADA, SAIDA) VALUES (3, '3', '23:
                                     + dataRuim + " : "))
         << erros[0].toStdString();
     EXPECT_FALSE(erros[0].contains(QStringLiteral("Informação do Registro:")));
+}
+
+// A shift lookup that fails closes no phase and leaves the row unread for
+// the next cycle, with a line of its own, counted as failed.
+TEST_F(EasTeste, Evento81SemConsultaDeTurnoFicaNaoLido)
+{
+    Prepara(QStringLiteral(R"(
+INSERT INTO FASE_001 (CODIGO, GRUPO) VALUES ('01', '01');
+INSERT INTO PROCESSO_TIN_001 (FAL, FASE, CONCLUIDO, PENDENTE) VALUES ('4711', '01', 'N', 'S');
+)"));
+    const QString fim = PostaEvento("81", Evento81("0004711", "M1", "20240319 0800", "20240319 1000", "7", ""));
+    ExecutaNoErp(QStringLiteral("DROP TABLE TURNO_HORARIOS_001"));
+
+    FEas->RecebeDoEas();
+
+    EXPECT_EQ(Leido(fim), "F");
+    EXPECT_EQ(ValorErp("SELECT CONCLUIDO FROM PROCESSO_TIN_001 WHERE FAL = '4711'"), "N");
+    const QStringList erros = FRelator.Linhas.filter("ERRO na preparação Movimentos do FTOHOST (81) - FAL: 4711");
+    ASSERT_EQ(erros.size(), 1) << FRelator.Linhas.join('\n').toStdString();
+    EXPECT_TRUE(erros[0].contains("Falha na consulta do turno: ")) << erros[0].toStdString();
+    EXPECT_EQ(FContexto.FalhasNoCiclo, 1);
 }
 
 TEST_F(EasTeste, ConsumosBaixamEstoqueComContadorEntreOsDoisPassos)
@@ -180,9 +201,9 @@ TEST_F(EasTeste, SemEstoqueOsConsumosEsperamNaoLidos)
     EXPECT_EQ(ValorErp("SELECT COUNT(*) FROM MAT_MOV_001"), "0");
 }
 
-// A row that fails outside the statements (a quantity that is not a
-// number) is reported and marked like a failed one; the rows, passes and
-// export after it go on.
+// A row that cannot be prepared (a quantity that is not a number) is
+// reported, counted and left unread, so the consumption is not dropped; the
+// rows, passes and export after it go on.
 TEST_F(EasTeste, LinhaRuimNaoParaAsSeguintesNemAExportacao)
 {
     Prepara(QStringLiteral(R"(
@@ -197,11 +218,14 @@ INSERT INTO ENTIDADE_001 (CODCLI, NOME, ATIVO, TIPO_ENTIDADE) VALUES ('10', 'Cli
 
     RodaCiclo();
 
-    const QStringList erros = FRelator.Linhas.filter("ERRO na Gravação");
+    EXPECT_TRUE(FRelator.Linhas.filter("ERRO na Gravação").isEmpty()) << FRelator.Linhas.join('\n').toStdString();
+    const QStringList erros = FRelator.Linhas.filter("ERRO na preparação");
     ASSERT_EQ(erros.size(), 1) << FRelator.Linhas.join('\n').toStdString();
-    EXPECT_TRUE(erros[0].startsWith("ERRO na Gravação Movimentos do FTOHOST (89) (Item) - Material: M001 Partida 0004711 Nr. Reg no 89 : "
+    EXPECT_TRUE(erros[0].startsWith("ERRO na preparação Movimentos do FTOHOST (89) (Item) - Material: M001 Partida 0004711 Nr. Reg no 89 : "
                                     + ruim + " : "));
-    EXPECT_EQ(Leido(ruim), "T");
+    EXPECT_TRUE(erros[0].endsWith(" (o registro fica para o próximo ciclo)"));
+    EXPECT_EQ(Leido(ruim), "F");
+    EXPECT_EQ(FContexto.FalhasNoCiclo, 1);
     EXPECT_EQ(Leido(bom), "T");
     EXPECT_EQ(Leido(inicio), "T");
     EXPECT_EQ(ValorErp("SELECT QTDE FROM MAT_ITEN_001"), "9");
