@@ -92,8 +92,12 @@ bool TEnvioEas::Marca(const TMarcacaoErp& marcacao, bool relataSucesso)
         comando.SQL.Add(condicao);
     try {
         for (const QStringList& valores : marcacao.Valores) {
-            for (qsizetype i = 0; i < marcacao.Parametros.size(); ++i)
-                comando.ParamByName(marcacao.Parametros[i]).SetAsString(valores.value(i));
+            for (qsizetype i = 0; i < marcacao.Parametros.size(); ++i) {
+                const QString& parametro = marcacao.Parametros[i];
+                comando.ParamByName(parametro).SetAsString(valores.value(i));
+                if (marcacao.Condicoes.join(u' ').contains(u':' + parametro + QStringLiteral("_VAZIO")))
+                    comando.ParamByName(parametro + QStringLiteral("_VAZIO")).SetAsInteger(valores.value(i).isEmpty() ? 1 : 0);
+            }
             comando.TryExecSQL();
         }
         FDados.KoDatabase1.CommitRetaining();

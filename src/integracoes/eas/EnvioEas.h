@@ -85,4 +85,9 @@ private:
 
 // True when the text can stand in a column name: ASCII letters, digits and
 // "_", at least one.
+// The marking condition "column equals the value, or both are empty" that
+// means the same in every dialect; its parameters are :COLUNA and
+// :COLUNA_VAZIO.
+QString CondicaoVazioIgual(const QString& coluna);
+
 bool NomeDeColunaValido(const QString& texto);

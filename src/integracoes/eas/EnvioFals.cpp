@@ -202,7 +202,8 @@ void TEnvioEas::EnviaMensagensFase()
     bool continua = true;
     for (fases.First(); continua && !fases.Eof(); fases.Next()) {
         const QString fase = fases.FieldByName(QStringLiteral("CODIGO")).AsString();
-        const QString processo = fases.FieldByName(QStringLiteral("PROCESSO_EAS")).AsString();
+        // A CHAR column pads the value with blanks.
+        const QString processo = Apara(fases.FieldByName(QStringLiteral("PROCESSO_EAS")).AsString());
         const QString mensagem = fases.FieldByName(QStringLiteral("MENSAGEM_EAS")).AsString();
         // PROCESSO_EAS names a column of FAL_001: a value that is not a
         // plain name is refused, never written into the statement.

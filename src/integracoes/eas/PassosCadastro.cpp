@@ -2,6 +2,16 @@
 // and the key of each exported table by which the rows sent are marked.
 #include "integracoes/eas/EnvioEas.h"
 
+// The column equals the bound value, or both are empty: an empty value (NULL
+// or '') matches a NULL or '' column. Written so that it means the same on
+// every server, Oracle included, where '' is NULL and a COALESCE to '' never
+// compares equal; whether the value is empty is bound apart
+// (:<COLUNA>_VAZIO, 1 or 0), so no untyped parameter stands in IS NULL.
+QString CondicaoVazioIgual(const QString& coluna)
+{
+    return QStringLiteral("AND ((%1 = :%1) OR (:%1_VAZIO = 1 AND (%1 IS NULL OR %1 = '')))").arg(coluna);
+}
+
 const TPassoCadastro& TEnvioEas::PassoMateriais()
 {
     static const TPassoCadastro passo{
@@ -38,8 +48,8 @@ const TPassoCadastro& TEnvioEas::PassoEstoque()
         QStringLiteral("MAT_MOV_001"),
         QStringLiteral("Estoque"),
         {QStringLiteral("AND (CODIGO = :CODIGO)"),
-         QStringLiteral("AND (COALESCE(CODCRE, '') = :CODCRE)"),
-         QStringLiteral("AND (COALESCE(NUM_DOCTO, '') = :NUM_DOCTO)"),
+         CondicaoVazioIgual(QStringLiteral("CODCRE")),
+         CondicaoVazioIgual(QStringLiteral("NUM_DOCTO")),
          QStringLiteral("AND (OPERACAO = 'E')")},
         {QStringLiteral("CODIGO"), QStringLiteral("CODCRE"), QStringLiteral("NUM_DOCTO")}};
     return passo;

@@ -4,6 +4,7 @@
 
 #include "dblayer/Localidade.h"
 #include "integracoes/eas/EnvioEas.h"
+#include "dblayer/traducao/ConverteSQL.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
@@ -396,11 +397,12 @@ INSERT INTO MAT_MOV_001 (CODIGO, QTDE, DEPOSITO, OPERACAO, CODCRE, NUM_DOCTO) VA
     EXPECT_EQ(ValorErp("SELECT STATUS_EAS34 FROM MAT_MOV_001"), "N");
 }
 
+// PROCESSO_EAS of phase 05 carries the blanks a CHAR column pads it with.
 TEST_F(EasTeste, MensagensDeFaseComProcessoInvalidoOuConsultaQueFalha)
 {
     Prepara(QStringLiteral(R"(
 INSERT INTO FASE_001 (CODIGO, PROCESSO_EAS, MENSAGEM_EAS) VALUES ('03', '35'' OR ''1', 'Injeção');
-INSERT INTO FASE_001 (CODIGO, PROCESSO_EAS, MENSAGEM_EAS) VALUES ('05', '35', 'Pesagem');
+INSERT INTO FASE_001 (CODIGO, PROCESSO_EAS, MENSAGEM_EAS) VALUES ('05', '35  ', 'Pesagem');
 INSERT INTO FAL_001 (NUMERO, TIPO, STATUS_EAS30) VALUES ('4711', '1', 'N');
 INSERT INTO FAL_001 (NUMERO, TIPO, STATUS_EAS30) VALUES ('4712', '1', 'N');
 INSERT INTO PROCESSO_TIN_001 (FAL, FASE, CONCLUIDO) VALUES ('4711', '05', 'S');
@@ -422,4 +424,30 @@ INSERT INTO PROCESSO_TIN_001 (FAL, FASE, CONCLUIDO) VALUES ('4711', '03', 'S');
     EXPECT_EQ(FRelator.Linhas.filter(QStringLiteral("Falha ao consultar os apontamentos da fase. Erro: ")).size(), 1)
         << FRelator.Linhas.join('\n').toStdString();
     EXPECT_EQ(Registros(QStringLiteral("35")).size(), 1);
+}
+
+// The stock movements' marking condition, as each server receives it: on
+// Oracle the comparison with '' becomes IS NULL, so an empty value still
+// finds a movement whose column is NULL (there '' is NULL), and no COALESCE
+// to '' is left to compare unequal.
+TEST(MarcacaoEstoque, CondicaoVazioIgualEmCadaDialeto)
+{
+    const QString texto = QStringLiteral("UPDATE MAT_MOV_001 SET\r\nSTATUS_EAS34 = 'N'\r\nWHERE (STATUS_EAS34 IS NULL)\r\n")
+                        + CondicaoVazioIgual(QStringLiteral("CODCRE")) + QStringLiteral("\r\n");
+    const QString comum = QStringLiteral("AND ((CODCRE = :CODCRE) OR (:CODCRE_VAZIO = 1 AND (CODCRE IS NULL OR CODCRE = '')))");
+    const struct {
+        const char* driver;
+        QString condicao;
+    } casos[] = {
+        {"FB", comum},
+        {"PG", comum},
+        {"MSSQL", comum},
+        {"Ora", QStringLiteral("AND ((CODCRE = :CODCRE) OR (:CODCRE_VAZIO = 1 AND (CODCRE IS NULL OR CODCRE  IS NULL )))")},
+    };
+    for (const auto& caso : casos) {
+        const QString traduzido = TraduzSQL(texto, QLatin1String(caso.driver), {});
+        EXPECT_TRUE(traduzido.contains(caso.condicao + QStringLiteral("\r\n"))) << caso.driver << ": " << traduzido.toStdString();
+        EXPECT_FALSE(traduzido.contains(QLatin1String("COALESCE"))) << caso.driver;
+        EXPECT_FALSE(traduzido.contains(QLatin1String("NVL"))) << caso.driver;
+    }
 }
