@@ -79,8 +79,9 @@ int LeOpcoes(TModo& modo)
     return -1;
 }
 
-// Tests and benchmarks that drive the executable shorten the 59 seconds
-// between cycles with QUELIX_INTERVALO_MS; nothing else reads it.
+// Tests and benchmarks that drive the executable (with or without the
+// window) shorten the 59 seconds between cycles with QUELIX_INTERVALO_MS;
+// nothing else reads it.
 void AplicaIntervaloDeTeste(TMonitora& monitora)
 {
     bool ok = false;
@@ -128,7 +129,9 @@ int ExecutaComJanela(int argc, char** argv)
     if (!ObtemPasta(trava, true))
         return 1;
     TFmMonitora FmMonitora([](TRelator& relator) {
-        return std::make_unique<TMonitora>(relator, Integracoes());
+        auto monitora = std::make_unique<TMonitora>(relator, Integracoes());
+        AplicaIntervaloDeTeste(*monitora);
+        return monitora;
     });
     // SIGINT and SIGTERM close the window, with its ordinary shut-down.
     const auto aviso = AvisaParadaNoLaco([&FmMonitora] { FmMonitora.close(); });

@@ -158,7 +158,9 @@ void TKoCustomQuery::RodaNoServidor(int limiteMs)
 void TKoCustomQuery::ExecutaNoServidor(int limiteMs)
 {
     Banco().MarcaEscrita();
+    FLinhasAfetadas = -1;
     RodaNoServidor(limiteMs);
+    FLinhasAfetadas = FComando->numRowsAffected();
     FComando->finish();
 }
 

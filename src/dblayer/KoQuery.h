@@ -42,6 +42,9 @@ public:
     int RecordCount() const { return int(FLinhas.size()); }
     int RecNo() const { return FAtiva && !FLinhas.empty() ? FRegistro + 1 : 0; }
     void Close();
+    // The rows the last executed statement changed, as the server counted
+    // them; -1 when unknown.
+    int RowsAffected() const { return FLinhasAfetadas; }
 
 protected:
     // Runs the statement now in FTextoEnviado under the time limit (ms; 0
@@ -86,6 +89,7 @@ private:
     std::unique_ptr<QSqlQuery> FDireto;  // statements without parameters
     quint64 FGeracaoPreparada = 0;
     QSqlQuery* FComando = nullptr;       // the statement now in use
+    int FLinhasAfetadas = -1;
     bool FAtiva = false;
     bool FEof = true;
     int FRegistro = 0;

@@ -65,9 +65,17 @@ public:
     virtual void Encerra() {}
 
     // Its queue, when it has one: the rows the queue tab shows, and "Limpar
-    // fila" (which asks the user first).
+    // fila". The question that decides whether the queue is cleared is asked
+    // first, on the window's thread and before any work is posted, so the
+    // cycle's thread never waits on the window; true to go on. LimpaFila then
+    // runs on the cycle's thread and says how many rows it cleared.
     virtual const TVisaoFila* VisaoFila() const { return nullptr; }
-    virtual void LimpaFila() {}
+    virtual bool ConfirmaLimpaFila(TRelator& relator) const
+    {
+        (void)relator;
+        return true;
+    }
+    virtual int LimpaFila() { return 0; }
 };
 
 // How the composition root hands the integrations to the monitor: one

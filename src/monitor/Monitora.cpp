@@ -95,6 +95,10 @@ bool TMonitora::FormClose() { return Protegido([this] { ExecutaFechamento(); });
 
 bool TMonitora::Timer1Timer()
 {
+    // A tick that falls while other work runs (a "Limpar fila") is dropped:
+    // posting a cycle behind that work would wait inside its event loop.
+    if (Ocupado())
+        return true;
     return Protegido([this] {
         try {
             ExecutaCiclo();
@@ -200,9 +204,41 @@ void TMonitora::ParaOuContinuaAposErro()
     AvisaMudanca();
 }
 
+// The question is asked here, on the window's thread, before any work is
+// posted; the timer is off while the queue is cleared, and the switch's
+// state and a tab refresh asked for meanwhile are applied when it ends.
 void TMonitora::LimpaFila()
 {
-    NoCiclo([this] { FNucleo->LimpaFila(); });
+    if (Ocupado())
+        return;
+    const int indice = FIndiceTipo;
+    TIntegracao* integracao = Integracao(indice);
+    if (!integracao || !integracao->VisaoFila())
+        return;
+    // Busy from the question on: a tick is dropped, a click on
+    // "Monitorando" is applied at the end.
+    ++FOcupacoes;
+    DefineTimerAtivo(false);
+    AvisaMudanca();
+    struct TRetoma {
+        TMonitora& m;
+        ~TRetoma()
+        {
+            --m.FOcupacoes;
+            m.DefineTimerAtivo(m.FbMonitorando);
+            if (m.FbTabelaAdiada) {
+                m.FbTabelaAdiada = false;
+                m.AtualizaTabela();
+            }
+            m.AvisaMudanca();
+        }
+    } retoma{*this};
+    if (!integracao->ConfirmaLimpaFila(FRelatorCiclo))
+        return;
+    int limpas = 0;
+    NoCiclo([this, indice, &limpas] { limpas = FNucleo->LimpaFila(indice); });
+    FRelatorCiclo.AdicionaLinha(QStringLiteral("Fila limpa: %1 tarefa(s) pendente(s) marcada(s) como limpas.")
+                                    .arg(limpas));
 }
 
 void TMonitora::AtualizaTabela()

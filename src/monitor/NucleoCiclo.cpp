@@ -132,20 +132,20 @@ void TNucleoCiclo::Ciclo(int indice)
     FinalizaTransacoes(conexoes);
 }
 
-void TNucleoCiclo::LimpaFila()
+int TNucleoCiclo::LimpaFila(int indice)
 {
-    for (const auto& [indice, integracao] : FIntegracoes) {
-        if (!integracao->VisaoFila())
-            continue;
-        try {
-            integracao->LimpaFila();
-        } catch (...) {
-            FinalizaTransacoes({&KoDatabase1});
-            throw;
-        }
+    TIntegracao* integracao = Integracao(indice);
+    if (!integracao || !integracao->VisaoFila())
+        return 0;
+    int limpas = 0;
+    try {
+        limpas = integracao->LimpaFila();
+    } catch (...) {
         FinalizaTransacoes({&KoDatabase1});
-        return;
+        throw;
     }
+    FinalizaTransacoes({&KoDatabase1});
+    return limpas;
 }
 
 void TNucleoCiclo::EncerraIntegracoes()

@@ -34,8 +34,9 @@ public:
     // transaction left open after it, whatever happened.
     void Ciclo(int indice);
 
-    // "Limpar fila" of the integration that keeps a queue.
-    void LimpaFila();
+    // "Limpar fila" of the integration of that selector index, when it keeps
+    // a queue; the rows cleared.
+    int LimpaFila(int indice);
 
     // Shut-down: the integrations' connections, then the ERP's.
     void EncerraIntegracoes();

@@ -229,10 +229,11 @@ TEST_F(Janela, OLogGuardaTodasAsLinhas)
 
 TEST_F(Janela, LimparFilaPerguntaNaCaixaDaJanela)
 {
-    tipos[1].limpaFila = [](TContextoIntegracao& c) {
-        c.Relator.AdicionaLinha(c.Relator.Pergunta("Limpar?", "Ko Monitor de Tinturarias") ? "sim" : "não");
+    tipos[1].pergunta = [](TRelator& r) {
+        r.AdicionaLinha(r.Pergunta("Limpar?", "Ko Monitor de Tinturarias") ? "sim" : "não");
+        return false;
     };
-    auto j = Cria("[ModeloAtivo]\nModelo=1\n");
+    auto j = Cria(SecaoBanco1(CriaErp()) + "[ModeloAtivo]\nModelo=1\n");
     caixas.resposta = true;
     j->BtnLimpar->click();
     EXPECT_EQ(caixas.Titulos, QStringList({"Ko Monitor de Tinturarias"}));

@@ -16,6 +16,8 @@ struct TDefinicaoTeste {
     std::function<void(TContextoIntegracao&)> inicia;
     std::optional<TVisaoFila> fila;
     std::function<void(TContextoIntegracao&)> limpaFila;
+    std::function<bool(TRelator&)> pergunta;  // "Limpar fila"'s question; none: go on
+    int limpas = 0;                           // rows "Limpar fila" says it cleared
 };
 
 inline TDefinicaoTeste Tipo(int indice, const QString& legenda, std::optional<TVisaoFila> fila = std::nullopt)
@@ -40,7 +42,15 @@ public:
     void PrimeiraOperacao() override { Roda(FDefinicao.primeira); }
     void SegundaOperacao() override { Roda(FDefinicao.segunda); }
     const TVisaoFila* VisaoFila() const override { return FDefinicao.fila ? &*FDefinicao.fila : nullptr; }
-    void LimpaFila() override { Roda(FDefinicao.limpaFila); }
+    bool ConfirmaLimpaFila(TRelator& relator) const override
+    {
+        return !FDefinicao.pergunta || FDefinicao.pergunta(relator);
+    }
+    int LimpaFila() override
+    {
+        Roda(FDefinicao.limpaFila);
+        return FDefinicao.limpas;
+    }
 
 private:
     void Roda(const std::function<void(TContextoIntegracao&)>& f)

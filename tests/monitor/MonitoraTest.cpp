@@ -10,7 +10,10 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace ApoioMonitor;
@@ -356,22 +359,77 @@ TEST_F(Monitora, OutrosErrosTambemVaoParaACaixaEAbortoESilencioso)
     EXPECT_EQ(relator.Erros, QStringList({"falha qualquer"}));
 }
 
-TEST_F(Monitora, LimparFilaRodaAAcaoDaFilaNaThreadDoCiclo)
+// The question is asked on the window's thread before any work is posted;
+// the clearing runs on the cycle's thread, of the selected type, and says
+// how many rows it cleared.
+TEST_F(Monitora, LimparFilaPerguntaNaJanelaELimpaNaThreadDoCiclo)
 {
-    QThread* thread = nullptr;
-    tipos[1].limpaFila = [&](TContextoIntegracao& c) {
-        thread = QThread::currentThread();
-        c.Relator.Pergunta("Limpar?", "Ko Monitor de Tinturarias");
+    QThread* threadPergunta = nullptr;
+    QThread* threadLimpeza = nullptr;
+    tipos[1].pergunta = [&](TRelator& r) {
+        threadPergunta = QThread::currentThread();
+        return r.Pergunta("Limpar?", "Ko Monitor de Tinturarias");
     };
+    tipos[1].limpaFila = [&](TContextoIntegracao&) { threadLimpeza = QThread::currentThread(); };
+    tipos[1].limpas = 5;
+    tipos[2].fila = FilaQx;
+    tipos[2].limpaFila = [](TContextoIntegracao&) { ADD_FAILURE() << "cleared a type not selected"; };
     auto m = Cria("");
+    ASSERT_TRUE(m->RgTipoClick(1));
     EXPECT_TRUE(m->BtnLimparClick());
     EXPECT_EQ(relator.Perguntas, QStringList({"Limpar?"}));
-    EXPECT_NE(thread, QThread::currentThread());
+    EXPECT_EQ(threadPergunta, QThread::currentThread());
+    EXPECT_NE(threadLimpeza, QThread::currentThread());
+    EXPECT_TRUE(relator.Linhas.contains(QString::fromUtf8("Fila limpa: 5 tarefa(s) pendente(s) marcada(s) como limpas.")))
+        << relator.Linhas.join('\n').toStdString();
+
+    relator.resposta = false;
+    threadLimpeza = nullptr;
+    EXPECT_TRUE(m->BtnLimparClick());
+    EXPECT_EQ(threadLimpeza, nullptr);
 
     tipos[1].limpaFila = [](TContextoIntegracao&) { throw EDatabaseError("sem conexão"); };
+    relator.resposta = true;
     auto semBanco = Cria("");
+    ASSERT_TRUE(semBanco->RgTipoClick(1));
     EXPECT_FALSE(semBanco->BtnLimparClick());
     EXPECT_EQ(relator.Erros, QStringList({"sem conexão"}));
+}
+
+// Ticks of Timer1 fall while "Limpar fila"'s question is open: none posts
+// a cycle behind it. Answered, the queue is cleared, polling goes on (the
+// switch was checked meanwhile), the next cycle runs and the monitor closes.
+TEST_F(Monitora, TiqueDuranteAPerguntaDeLimparFilaNaoTrava)
+{
+    int ciclos = 0;
+    int limpezas = 0;
+    tipos[1].primeira = [&](TContextoIntegracao&) { ++ciclos; };
+    tipos[1].limpaFila = [&](TContextoIntegracao&) { ++limpezas; };
+    TMonitora* monitora = nullptr;
+    tipos[1].pergunta = [&](TRelator&) {
+        monitora->CbMonitoraClick(true);  // checked while the question is open
+        QEventLoop pergunta;
+        QTimer::singleShot(300, &pergunta, &QEventLoop::quit);
+        pergunta.exec();  // ticks of a 20 ms timer would fall here
+        return true;
+    };
+    auto m = Cria(SecaoBanco1(CriaErp()) + "[ModeloAtivo]\nModelo=1\n");
+    monitora = m.get();
+    m->Timer1().setInterval(20);
+    ASSERT_TRUE(m->FormCreate());
+    ASSERT_TRUE(m->CbMonitoraClick(false));
+
+    EXPECT_TRUE(m->BtnLimparClick());
+    EXPECT_EQ(ciclos, 0);
+    EXPECT_EQ(limpezas, 1);
+    EXPECT_TRUE(m->Monitorando());
+    EXPECT_TRUE(m->TimerAtivo());
+    QElapsedTimer espera;
+    espera.start();
+    while (ciclos == 0 && espera.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_GE(ciclos, 1);
+    EXPECT_TRUE(m->FormClose());
 }
 
 TEST_F(Monitora, TrocaDeAbaSoReabreAFilaNoTipoComFila)

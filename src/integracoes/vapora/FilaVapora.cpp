@@ -111,13 +111,18 @@ void TVapora::AtualizaStatusFila(qint64 ordem, const QString& status)
     FDados.KoDatabase1.CommitRetaining();
 }
 
-void TVapora::LimpaFila()
+bool TVapora::ConfirmaLimpaFila(TRelator& relator) const
 {
-    if (!FRelator.Pergunta(QStringLiteral("Deseja realmente limpar a fila de tarefas pendentes?"),
-                           QStringLiteral("Ko Monitor de Tinturarias")))
-        return;
+    return relator.Pergunta(QStringLiteral("Deseja realmente limpar a fila de tarefas pendentes?"),
+                            QStringLiteral("Ko Monitor de Tinturarias"));
+}
+
+int TVapora::LimpaFila()
+{
     DefineLinhas(FDados.QryExec1, {QStringLiteral("UPDATE QX_INTEGRA SET"), QStringLiteral("STATUS = 3"),
                                    QStringLiteral("WHERE (STATUS = 0 OR STATUS IS NULL)")});
     FDados.QryExec1.TryExecSQL();
+    const int limpas = FDados.QryExec1.RowsAffected();
     FDados.KoDatabase1.CommitRetaining();
+    return limpas;
 }

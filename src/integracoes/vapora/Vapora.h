@@ -30,7 +30,8 @@ public:
     // The queue tab shows the rows whose STATUS is 0.
     const TVisaoFila* VisaoFila() const override { return &FVisaoFila; }
     // "Limpar fila": after the user's Yes, every pending row gets STATUS 3.
-    void LimpaFila() override;
+    bool ConfirmaLimpaFila(TRelator& relator) const override;
+    int LimpaFila() override;
 
     void ConfiguraVapora();
 
