@@ -144,5 +144,11 @@ int ExecutaComJanela(int argc, char** argv)
 int main(int argc, char** argv)
 {
     BloqueiaSinaisDeParada();
-    return SemTela(argc, argv) ? ExecutaSemTela(argc, argv) : ExecutaComJanela(argc, argv);
+    try {
+        return SemTela(argc, argv) ? ExecutaSemTela(argc, argv) : ExecutaComJanela(argc, argv);
+    } catch (const std::exception& e) {
+        // What start-up refuses (a registration of the composition root, say).
+        std::fprintf(stderr, "Quelix: %s\n", e.what());
+        return 1;
+    }
 }

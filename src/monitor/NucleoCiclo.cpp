@@ -24,6 +24,11 @@ TNucleoCiclo::TNucleoCiclo(TRelator& relator, const TConfiguracao& configuracao,
     for (const TFabricaIntegracao& fabrica : fabricas) {
         std::unique_ptr<TIntegracao> integracao = fabrica(FContexto);
         const int indice = integracao->Indice();
+        // Two types on one selector index would leave one unreachable.
+        if (const auto existente = FIntegracoes.find(indice); existente != FIntegracoes.end())
+            throw Exception(QStringLiteral("Integrações \"%1\" e \"%2\" registradas com o mesmo índice %3.")
+                                .arg(existente->second->Legenda(), integracao->Legenda())
+                                .arg(indice));
         FIntegracoes[indice] = std::move(integracao);
     }
 }

@@ -77,6 +77,17 @@ TEST_F(Monitora, SeletorTemAsIntegracoesRegistradasPorIndice)
     EXPECT_EQ(m->IndiceTipo(), 0);
 }
 
+TEST_F(Monitora, DuasIntegracoesNoMesmoIndiceSaoRecusadas)
+{
+    tipos[2].indice = 1;
+    try {
+        Cria("");
+        FAIL() << "two types on index 1 accepted";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), QString::fromUtf8("Integrações \"Vapora\" e \"EAS\" registradas com o mesmo índice 1."));
+    }
+}
+
 TEST_F(Monitora, ModeloIniciaSuaIntegracaoNaThreadDoCicloEAjustaOSeletor)
 {
     const QString erp = CriaErp();
