@@ -53,11 +53,17 @@ TIntegracao* TNucleoCiclo::Inicia()
 
     const QString modelo = FConfiguracao.LerIni(QStringLiteral("ModeloAtivo"), QStringLiteral("Modelo"));
     const QChar digito = modelo.isEmpty() ? QChar() : modelo.front();
-    if (!digito.isDigit())
+    TIntegracao* integracao = digito.isDigit() ? Integracao(digito.digitValue()) : nullptr;
+    if (!integracao) {
+        // Named when the key is there; without it the file simply has no
+        // machine side.
+        if (FConfiguracao.ExisteChaveIni(QStringLiteral("ModeloAtivo"), QStringLiteral("Modelo")))
+            FRelator.AdicionaLinha(QStringLiteral("[ModeloAtivo] Modelo \"") + modelo
+                               + QStringLiteral("\" não é um tipo de máquina: só o ERP (KoDatabase1) foi conectado, "
+                                                "e nenhum lado das máquinas."));
         return nullptr;
-    TIntegracao* integracao = Integracao(digito.digitValue());
-    if (integracao)
-        integracao->Inicia();
+    }
+    integracao->Inicia();
     return integracao;
 }
 

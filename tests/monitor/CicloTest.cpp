@@ -93,6 +93,32 @@ TEST(Ciclo, IniVazioMostraAsMensagensNoErroPadraoESaiComUm)
     EXPECT_EQ(r.saida, "");
 }
 
+// A model that names no machine type, or EAS without its host database, is
+// said at start-up. The first keeps its old end (the Bruma cycle fails on
+// the closed connection: exit 1); the EAS pass that cannot run makes
+// --ciclo exit 3.
+TEST(Ciclo, ModeloSemTipoOuSemBancoEhNomeadoNoInicio)
+{
+    const QString erp = CriaErp();
+    const struct {
+        const char* modelo;
+        int status;
+        const char* linha;
+    } casos[] = {
+        {"9", 1, "[ModeloAtivo] Modelo \"9\" não é um tipo de máquina: só o ERP (KoDatabase1) foi conectado, e nenhum lado das máquinas."},
+        {"", 1, "[ModeloAtivo] Modelo \"\" não é um tipo de máquina: só o ERP (KoDatabase1) foi conectado, e nenhum lado das máquinas."},
+        {"2", 3, "QX.ini sem [Banco3] Base: o banco do EAS (KoDatabase2) não foi configurado, e os passos do EAS não rodam."},
+    };
+    for (const auto& caso : casos) {
+        SCOPED_TRACE(caso.modelo);
+        const TSaida r = Executa(Instala(SecaoBanco1(erp) + QStringLiteral("[ModeloAtivo]\nModelo=%1\n")
+                                                              .arg(QLatin1String(caso.modelo))),
+                                 {"--ciclo"});
+        EXPECT_EQ(r.status, caso.status) << r.saida.toStdString() << r.erros.toStdString();
+        EXPECT_EQ(r.saida.split('\n').value(0), QString::fromUtf8(caso.linha)) << r.saida.toStdString();
+    }
+}
+
 TEST(Ciclo, BrumaEnviaOLoteParaAFilaDaMaquina)
 {
     const QString erp = CriaErp();

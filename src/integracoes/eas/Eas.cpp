@@ -12,6 +12,9 @@ void TEas::ConectaBanco3()
     TKoDatabase& banco = FDados.KoDatabase2;
     const QString secao = QStringLiteral("Banco3");
     const TConfiguracao& ini = FContexto.Configuracao;
+    if (!ini.ExisteChaveIni(secao, QStringLiteral("Base")))
+        FDados.AdicionaLinha(QStringLiteral("QX.ini sem [Banco3] Base: o banco do EAS (KoDatabase2) não foi "
+                                            "configurado, e os passos do EAS não rodam."));
     ConfiguraDaSecao(banco, ini, secao, ini.LerIni(secao, QStringLiteral("Base")));
     FDados.sSchema = ini.LerIni(secao, QStringLiteral("Schema"));
     FDados.bGravaEstoque = ini.LerIni(secao, QStringLiteral("Estoque")) == QLatin1String("S");

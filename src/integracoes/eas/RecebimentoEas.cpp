@@ -74,8 +74,15 @@ void TRecebimentoEas::PreparaComandos()
 
 void TRecebimentoEas::RecebeDoEas()
 {
-    if (!FDados.KoDatabase1.Connected() || !FDados.KoDatabase2.Connected())
+    if (!FDados.KoDatabase1.Connected() || !FDados.KoDatabase2.Connected()) {
+        // A pass that cannot run is said and counted, never skipped in silence.
+        FDados.AdicionaLinha(QStringLiteral("Recebimento do EAS não executado: ")
+                             + (FDados.KoDatabase1.Connected() ? QStringLiteral("KoDatabase2 (banco do EAS)")
+                                                               : QStringLiteral("KoDatabase1 (ERP)"))
+                             + QStringLiteral(" não está conectado."));
+        FDados.ContaFalha();
         return;
+    }
     if (FDados.bGravaEstoque && PreparaConsumos()) {
         PassoConsumo(QStringLiteral("89"));
         // The first movement of pass 82 takes the number after next.
