@@ -132,6 +132,7 @@ void TKoCustomDatabase::AbreConexaoQt()
     FechaConexaoQt();
     ++FGeracao;
     FEscritaPendente = false;
+    RecusaUsuarioLongoNoFirebird();
     QSqlDatabase conexao = ConexaoQt::Cria(FNomeConexao, FDriverName, FParams, DriverOdbc);
     FAdaptador = AdaptadorPara(ConexaoQt::DriverQt(FDriverName, Apara(Database)), FPerdida);
     if (!conexao.open()) {
@@ -144,6 +145,22 @@ void TKoCustomDatabase::AbreConexaoQt()
     FAdaptador->AoAbrir(conexao);
     FPerdida = false;
     FConectada = true;
+}
+
+// The Firebird 3 server of this platform dies on a network login whose user
+// name has 32 characters or more, taking every other connection with it:
+// such a name is refused here, before anything reaches the server.
+void TKoCustomDatabase::RecusaUsuarioLongoNoFirebird() const
+{
+    constexpr qsizetype MaximoCaracteres = 31;
+    const bool redeFirebird = FDriverName == QLatin1String("FB") && !Apara(HostName).isEmpty()
+                           && ConexaoQt::FonteOdbc(FDatabaseName).isEmpty();
+    const qsizetype caracteres = User.toUcs4().size();
+    if (redeFirebird && caracteres > MaximoCaracteres)
+        throw EDatabaseError(QStringLiteral("Usuário com %1 caracteres: o servidor Firebird aceita no máximo %2. "
+                                            "A conexão não foi tentada.")
+                                 .arg(caracteres)
+                                 .arg(MaximoCaracteres));
 }
 
 void TKoCustomDatabase::FechaConexaoQt()

@@ -117,6 +117,7 @@ private:
     void MontaParams();
     void InstalaMapRules();
     void AbreConexaoQt();
+    void RecusaUsuarioLongoNoFirebird() const;
     void FechaConexaoQt();
 
     QString FDatabaseName;

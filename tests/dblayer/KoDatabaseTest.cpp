@@ -15,6 +15,12 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <atomic>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <thread>
 
 namespace {
@@ -134,6 +140,81 @@ TEST(Abertura, DriverAusenteOuDesconhecidoFalhaComMensagemClara)
     TKoDatabase outro;
     outro.SetDriverName("XYZ");
     EXPECT_THROW(outro.Open(), EDatabaseError);
+}
+
+// A loopback listener on a thread of its own that counts the connections
+// made to it and closes each at once (so a client that does reach it fails
+// fast instead of waiting for an answer).
+class TEscutaQueFecha {
+public:
+    TEscutaQueFecha()
+    {
+        FSocket = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in endereco{};
+        endereco.sin_family = AF_INET;
+        endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(FSocket, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco);
+        ::listen(FSocket, 8);
+        socklen_t tamanho = sizeof endereco;
+        ::getsockname(FSocket, reinterpret_cast<sockaddr*>(&endereco), &tamanho);
+        FPorta = ntohs(endereco.sin_port);
+        FThread = std::thread([this] {
+            for (;;) {
+                const int conexao = ::accept(FSocket, nullptr, nullptr);
+                if (conexao < 0)
+                    return;
+                ++FConexoes;
+                ::close(conexao);
+            }
+        });
+    }
+    ~TEscutaQueFecha()
+    {
+        ::shutdown(FSocket, SHUT_RDWR);
+        ::close(FSocket);
+        FThread.join();
+    }
+    int Porta() const { return FPorta; }
+    int Conexoes() const { return FConexoes.load(); }
+
+private:
+    int FSocket = -1;
+    int FPorta = 0;
+    std::atomic<int> FConexoes{0};
+    std::thread FThread;
+};
+
+// A user name of 32 characters or more would crash the Firebird server at a
+// network login: it is refused before anything reaches the server (a
+// listener stands where the server would be, and hears nothing); 31 still
+// goes to the server.
+TEST(Abertura, UsuarioLongoNoFirebirdEmRedeRecusadoSemContatarOServidor)
+{
+    const struct {
+        int caracteres;
+        bool recusado;
+    } casos[] = {{32, true}, {2047, true}, {31, false}};
+    for (const auto& caso : casos) {
+        TEscutaQueFecha escuta;
+        TKoDatabase banco;
+        banco.SetDriverName("FB");
+        banco.SetDatabaseName(QStringLiteral("127.0.0.1/%1:/tmp/nada.fdb").arg(escuta.Porta()));
+        banco.User = QString(caso.caracteres, u'u');
+        banco.Password = "x";
+        try {
+            banco.Open();
+            FAIL() << "abriu com " << caso.caracteres << " caracteres";
+        } catch (const EDatabaseError& e) {
+            EXPECT_EQ(e.Message().startsWith(QStringLiteral("Usuário com %1 caracteres: ").arg(caso.caracteres)),
+                      caso.recusado)
+                << e.Message().toStdString();
+        }
+        // The listener's thread counts a connection a moment after the
+        // client saw it closed.
+        for (int i = 0; i < 100 && !caso.recusado && escuta.Conexoes() == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_EQ(escuta.Conexoes() == 0, caso.recusado) << caso.caracteres;
+    }
 }
 
 TEST(Abertura, FonteOdbcAbrePeloOdbcQualquerQueSejaODriver)
