@@ -2,6 +2,7 @@
 
 #include "base/Apara.h"
 #include "base/Erros.h"
+#include "base/Windows1252.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -66,10 +67,16 @@ void GravaLinhaLog(const QString& nmMaquina, const QString& nrIP,
     if (!arquivo.open(QIODevice::WriteOnly | QIODevice::Append))
         throw EInOutError(QStringLiteral("Não foi possível abrir o arquivo de log %1: %2")
                               .arg(caminho, arquivo.errorString()));
-    // One byte per character, as the log files have always been written.
-    const QByteArray linha = (MontaLinhaLog(nrIP, janela, nmUsuario, agora, mensagem)
-                              + QLatin1String("\r\n")).toLatin1();
-    if (arquivo.write(linha) != linha.size())
+    // One byte per character, in the ANSI code page of the Windows the
+    // files are read on.
+    const QByteArray linha = ParaWindows1252(MontaLinhaLog(nrIP, janela, nmUsuario, agora, mensagem)
+                                             + QLatin1String("\r\n"));
+    // The write only fills Qt's buffer: the line is on disk once the flush
+    // and the close went through (a full disk fails there).
+    const bool gravada = arquivo.write(linha) == linha.size() && arquivo.flush();
+    const QString erro = arquivo.errorString();
+    arquivo.close();
+    if (!gravada || arquivo.error() != QFileDevice::NoError)
         throw EInOutError(QStringLiteral("Não foi possível gravar o arquivo de log %1: %2")
-                              .arg(caminho, arquivo.errorString()));
+                              .arg(caminho, gravada ? arquivo.errorString() : erro));
 }

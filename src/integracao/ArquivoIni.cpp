@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include "base/Windows1252.h"
+
 #include <QStringDecoder>
 #include <QDateTime>
 #include <QFileInfo>
@@ -27,8 +29,9 @@ QStringList LeLinhas(const QString& caminho)
 
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString texto = utf8.decode(bytes);
+    // Not UTF-8: a file saved by a Windows editor, in its ANSI code page.
     if (utf8.hasError())
-        texto = QString::fromLatin1(bytes);
+        texto = DeWindows1252(bytes);
     if (texto.startsWith(QChar(0xFEFF)))
         texto.remove(0, 1);
     texto.replace(QLatin1String("\r\n"), QLatin1String("\n"));

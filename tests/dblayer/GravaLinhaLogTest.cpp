@@ -71,6 +71,36 @@ TEST(GravaLinhaLog, FalhaDeGravacaoViraErroDeEntradaESaida)
     DefinePastaDoExecutavel({});
 }
 
+// The file is in Windows-1252: the euro sign, curly quotes and dashes keep
+// their bytes; a character the code page lacks becomes "?".
+TEST(GravaLinhaLog, GravaEmWindows1252)
+{
+    const QString pasta = Pasta("cp1252");
+    DefinePastaDoExecutavel(pasta);
+    GravaLinhaLog("M", "", "", QString::fromUtf8("€ “aspas” – ação ✓"));
+    const QByteArray texto = LeArquivo(pasta + "/Logs/M-" + Hoje() + ".log");
+    EXPECT_TRUE(texto.endsWith(QByteArray("|\x80 \x93" "aspas\x94 \x96 a\xe7\xe3o ?|\r\n"))) << texto.toStdString();
+    DefinePastaDoExecutavel({});
+}
+
+// A full disk fails at the flush, not at the write into Qt's buffer: the
+// failure is raised, never dropped.
+TEST(GravaLinhaLog, DiscoCheioViraErroDeEntradaESaida)
+{
+    const QString pasta = Pasta("cheio");
+    QDir().mkpath(pasta + "/Logs");
+    ASSERT_TRUE(QFile::link("/dev/full", pasta + "/Logs/M-" + Hoje() + ".log"));
+    DefinePastaDoExecutavel(pasta);
+    try {
+        GravaLinhaLog("M", "", "", "linha que não cabe");
+        ADD_FAILURE() << "a line on a full disk counted as written";
+    } catch (const EInOutError& e) {
+        EXPECT_TRUE(e.Message().startsWith(QString::fromUtf8("Não foi possível gravar o arquivo de log ")))
+            << e.Message().toStdString();
+    }
+    DefinePastaDoExecutavel({});
+}
+
 TEST(Maquina, CompletaZerosEIdentidade)
 {
     EXPECT_EQ(CompletaZeros(5, 2), "05");

@@ -56,6 +56,8 @@ INSTANTIATE_TEST_SUITE_P(Casos, LeituraIni, ::testing::Values(
     CasoIni{"linha sem igual ignorada", "[S]\nK\nK=3\n", "S", "K", "3", true},
     CasoIni{"seção com brancos", "[ S ]\nK=4\n", "S", "K", "4", true},
     CasoIni{"arquivo em Latin-1", "[S]\nK=Conex\xe3o\n", "S", "K", QStringLiteral("Conexão"), true},
+    CasoIni{"senha com euro em Windows-1252", "[Banco1]\nSenha=\x80uro\x93x\x94\n", "Banco1", "Senha",
+            QString::fromUtf8("€uro“x”"), true},
     CasoIni{"arquivo em UTF-8 com BOM", "\xef\xbb\xbf[S]\nK=Conex\xc3\xa3o\n", "S", "K", QStringLiteral("Conexão"), true},
     CasoIni{"no máximo 2047 caracteres", "[S]\nK=" + Longo + "\n", "S", "K", QString(2047, 'x'), true}));
 
