@@ -103,9 +103,15 @@ bool TMonitora::Timer1Timer()
         try {
             ExecutaCiclo();
         } catch (const Exception& e) {
-            if (FAposErro == TAposErro::Continua)
-                GravaLinhaLog(NomeMaquina(), IPLocal(), QString(),
-                              QStringLiteral("Erro no ciclo: ") + e.Message());
+            if (FAposErro != TAposErro::Continua)
+                throw;
+            // A log that cannot be written is said after the cycle's own
+            // error, never in its place.
+            try {
+                GravaLinhaLog(NomeMaquina(), IPLocal(), QString(), QStringLiteral("Erro no ciclo: ") + e.Message());
+            } catch (const EInOutError& falhaLog) {
+                throw Exception(e.Message() + QStringLiteral("\r\n") + falhaLog.Message());
+            }
             throw;
         }
     });

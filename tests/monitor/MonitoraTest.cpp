@@ -6,9 +6,13 @@
 #include "BancoTeste.h"
 #include "IntegracaoTeste.h"
 #include "base/Erros.h"
+#include "dblayer/GravaLinhaLog.h"
 #include "dblayer/KoQuery.h"
+#include "dblayer/Maquina.h"
 
 #include <QCoreApplication>
+#include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -357,6 +361,19 @@ TEST_F(Monitora, NoServicoOErroDoCicloEhRelatadoEOPollingContinua)
     EXPECT_EQ(relator.Erros, QStringList({"servidor caiu"}));
     EXPECT_TRUE(m->Monitorando());
     EXPECT_TRUE(m->TimerAtivo());  // the next cycle comes 59 s later
+
+    // The daily log cannot be written (a folder stands where today's file
+    // goes): both the cycle's error and the log's are reported.
+    const QString pasta = AmbienteTeste::pastaTemporaria() + u'/' + AmbienteTeste::nomeUnico("semlog");
+    DefinePastaDoExecutavel(pasta);
+    QDir().mkpath(pasta + "/Logs/" + NomeMaquina() + u'-' + QDate::currentDate().toString("yyyyMMdd") + ".log");
+    relator.Erros.clear();
+    EXPECT_FALSE(m->Timer1Timer());
+    DefinePastaDoExecutavel({});
+    ASSERT_EQ(relator.Erros.size(), 1);
+    EXPECT_TRUE(relator.Erros[0].startsWith("servidor caiu\r\n")) << relator.Erros[0].toStdString();
+    EXPECT_TRUE(relator.Erros[0].contains(QString::fromUtf8("arquivo de log"))) << relator.Erros[0].toStdString();
+    EXPECT_TRUE(m->TimerAtivo());
 }
 
 TEST_F(Monitora, OutrosErrosTambemVaoParaACaixaEAbortoESilencioso)
