@@ -2,7 +2,10 @@
 
 #include <QSocketNotifier>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <pthread.h>
@@ -33,6 +36,29 @@ void EsperaSinais(std::function<void(int)> aoReceber)
     }).detach();
 }
 
+// The ordinary shut-down waits for the cycle in progress; a call that hangs
+// (a server that stopped answering without closing) would hold it for ever.
+// Past the grace the process ends anyway, saying so: the servers undo what
+// was not committed, and a record is marked only after its own send
+// committed, so at most the record in flight is sent again.
+constexpr int PrazoEncerramentoSegundos = 8;
+
+void PrazoDoEncerramento(int sinal)
+{
+    static std::atomic_flag iniciado = ATOMIC_FLAG_INIT;
+    if (iniciado.test_and_set())
+        return;
+    std::thread([sinal] {
+        std::this_thread::sleep_for(std::chrono::seconds(PrazoEncerramentoSegundos));
+        std::fprintf(stderr,
+                     "Quelix: o encerramento esperou %d s por uma chamada que não responde; "
+                     "o processo termina agora (o que não foi confirmado é desfeito pelo servidor).\n",
+                     PrazoEncerramentoSegundos);
+        std::fflush(stderr);
+        std::_Exit(128 + sinal);
+    }).detach();
+}
+
 // Carries a signal into the event loop through a pipe.
 class AvisoDeParada : public QObject {
 public:
@@ -48,9 +74,10 @@ public:
                              aoParar();
                          });
         const int escrita = FPipe[1];
-        EsperaSinais([escrita](int) {
+        EsperaSinais([escrita](int sinal) {
             const char byte = 1;
             [[maybe_unused]] const auto escrito = ::write(escrita, &byte, 1);
+            PrazoDoEncerramento(sinal);
         });
     }
 

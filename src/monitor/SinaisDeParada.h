@@ -14,7 +14,9 @@
 void BloqueiaSinaisDeParada();
 
 // From now on a signal makes `aoParar` run in the event loop of the calling
-// thread. Lives as long as the returned object.
+// thread. Lives as long as the returned object. Should the process still be
+// running 8 s after the first signal (a call that hangs holds the cycle), it
+// ends then, with a line on standard error and status 128 + signal.
 std::unique_ptr<QObject> AvisaParadaNoLaco(std::function<void()> aoParar);
 
 // From now on a signal ends the process at once with status 128 + signal,

@@ -15,7 +15,12 @@
 #include <QThread>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 using namespace ApoioMonitor;
 
@@ -291,6 +296,57 @@ TEST(SemJanela, TerminaComSigtermPeloFechamentoNormal)
     ASSERT_TRUE(processo.waitForFinished(60000));
     EXPECT_EQ(processo.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(processo.exitCode(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// SIGTERM while the cycle waits on a lock another client holds (a call that
+// would wait its whole limit, 30 s and its retries): the process still ends
+// within the grace of the shut-down, and says why.
+TEST(SemJanela, SigtermEncerraMesmoComUmaChamadaPresa)
+{
+    const QString banco = BancoTeste::criaPostgres(AmbienteTeste::nomeUnico("erp"), {"erp_postgres.sql"});
+    QSqlDatabase trava = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), AmbienteTeste::nomeUnico("trava"));
+    trava.setHostName(AmbienteTeste::pgHost());
+    trava.setPort(AmbienteTeste::pgPorta());
+    trava.setDatabaseName(banco);
+    trava.setUserName(AmbienteTeste::pgUsuario());
+    trava.setPassword(AmbienteTeste::pgSenha());
+    ASSERT_TRUE(trava.open()) << trava.lastError().text().toStdString();
+    QSqlQuery(trava).exec(QStringLiteral("INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, STATUS) VALUES (1, 'ZZ', 'S', 0)"));
+    ASSERT_TRUE(trava.transaction());
+    ASSERT_TRUE(QSqlQuery(trava).exec(QStringLiteral("SELECT * FROM QX_INTEGRA FOR UPDATE")));
+
+    QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+    ambiente.insert(QStringLiteral("QUELIX_INTERVALO_MS"), QStringLiteral("200"));
+    QProcess processo;
+    processo.setProcessEnvironment(ambiente);
+    processo.start(Instala(QStringLiteral("[Banco1]\nProtocolo=Postgres\nBase=%1\nservidor=%2:%3\nUsuario=%4\nSenha=\"%5\"\n"
+                                          "[ModeloAtivo]\nModelo=1\n")
+                               .arg(banco, AmbienteTeste::pgHost())
+                               .arg(AmbienteTeste::pgPorta())
+                               .arg(AmbienteTeste::pgUsuario(), AmbienteTeste::pgSenha())),
+                   {"--sem-janela"});
+    ASSERT_TRUE(processo.waitForStarted());
+    // The status update of the row waits on the lock.
+    QSqlQuery espera(trava);
+    bool esperando = false;
+    for (int i = 0; i < 200 && !esperando; ++i) {
+        QThread::msleep(100);
+        esperando = espera.exec(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock'"))
+                 && espera.next() && espera.value(0).toInt() > 0;
+    }
+    ASSERT_TRUE(esperando) << processo.readAllStandardError().toStdString();
+
+    processo.terminate();
+    const bool terminou = processo.waitForFinished(20000);
+    trava.rollback();
+    ASSERT_TRUE(terminou) << "SIGTERM did not end a monitor whose cycle waits on a lock";
+    EXPECT_TRUE(QString::fromUtf8(processo.readAllStandardError())
+                    .contains(QString::fromUtf8("o encerramento esperou 8 s por uma chamada que não responde")));
+    EXPECT_EQ(processo.exitCode(), 128 + SIGTERM);
 }
 
 } // namespace
