@@ -89,8 +89,11 @@ TClienteSoap::TDestino TClienteSoap::Destino(const TChamadaSoap& chamada)
     const TOperacaoDescrita* operacao = descricao.Operacao(porta, chamada.Operacao);
     const QString acao = operacao && !operacao->AcaoSoap.isEmpty() ? operacao->AcaoSoap
                                                                    : chamada.AcaoPadrao;
-    const QString espaco = descricao.EspacoAlvo.isEmpty() ? chamada.EspacoPadrao
-                                                          : descricao.EspacoAlvo;
+    // An rpc/encoded operation element takes the namespace its binding's
+    // soap:body names; otherwise the description's target namespace.
+    QString espaco = descricao.EspacoAlvo.isEmpty() ? chamada.EspacoPadrao : descricao.EspacoAlvo;
+    if (chamada.Estilo == TEstiloSoap::RpcCodificado && operacao && !operacao->EspacoCorpo.isEmpty())
+        espaco = operacao->EspacoCorpo;
     return {porta.Endereco, espaco, acao};
 }
 

@@ -83,14 +83,16 @@ private:
             if (!Atributo("style").isEmpty())
                 FEstiloLigacao = Atributo("style");
         } else if (Dentro({"definitions", "binding"}) && EhWsdl(u"operation")) {
-            FDescricao.Ligacoes.back().Operacoes.push_back({Atributo("name"), {}, FEstiloLigacao, {}});
+            FDescricao.Ligacoes.back().Operacoes.push_back({Atributo("name"), {}, FEstiloLigacao, {}, {}});
         } else if (Dentro({"definitions", "binding", "operation"}) && EhLigacaoSoap(u"operation")) {
             TOperacaoDescrita& operacao = FDescricao.Ligacoes.back().Operacoes.back();
             operacao.AcaoSoap = Atributo("soapAction");
             if (!Atributo("style").isEmpty())
                 operacao.Estilo = Atributo("style");
         } else if (Dentro({"definitions", "binding", "operation", "input"}) && EhLigacaoSoap(u"body")) {
-            FDescricao.Ligacoes.back().Operacoes.back().Uso = Atributo("use");
+            TOperacaoDescrita& operacao = FDescricao.Ligacoes.back().Operacoes.back();
+            operacao.Uso = Atributo("use");
+            operacao.EspacoCorpo = Atributo("namespace");
         }
     }
 

@@ -13,6 +13,7 @@ struct TOperacaoDescrita {
     QString AcaoSoap;  // soapAction, empty when not given
     QString Estilo;    // "rpc" or "document"
     QString Uso;       // "encoded" or "literal" of the input body
+    QString EspacoCorpo;  // the input body's namespace attribute, empty when not given
 };
 
 struct TLigacaoDescrita {

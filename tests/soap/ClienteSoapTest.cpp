@@ -98,6 +98,33 @@ TEST_F(ClienteSoap, PorDescricaoUsaEnderecoEspacoEAcaoDaDescricao)
     EXPECT_EQ(OperacaoDoEnvelope(chamadas[0].Corpo).Espaco, QLatin1String("urn:espaco:da:descricao"));
 }
 
+// rpc/encoded: the operation element takes the namespace of its binding's
+// soap:body when the description gives one; an operation without it keeps
+// the target namespace.
+TEST_F(ClienteSoap, RpcCodificadoUsaOEspacoDoSoapBody)
+{
+    const QString caminho = EscreveDescricao(QStringLiteral("urn:espaco:da:descricao"));
+    QFile arquivo(caminho);
+    ASSERT_TRUE(arquivo.open(QIODevice::ReadOnly));
+    QString wsdl = QString::fromUtf8(arquivo.readAll());
+    arquivo.close();
+    wsdl.replace(QStringLiteral("<soap:operation soapAction=\"urn:fios#save\"/></operation>"),
+                 QStringLiteral("<soap:operation soapAction=\"urn:fios#save\"/><input><soap:body use=\"encoded\" "
+                                "namespace=\"urn:espaco:do:corpo\"/></input></operation>"));
+    ASSERT_TRUE(arquivo.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    arquivo.write(wsdl.toUtf8());
+    arquivo.close();
+
+    TClienteSoap cliente;
+    cliente.LigaPorDescricao(caminho, QStringLiteral("Fios"), QStringLiteral("FiosPort"));
+    cliente.Chama(Chamada(QStringLiteral("save")));
+    cliente.Chama(Chamada(QStringLiteral("delete")));
+    const auto chamadas = Servico().Chamadas();
+    ASSERT_EQ(chamadas.size(), 2);
+    EXPECT_EQ(OperacaoDoEnvelope(chamadas[0].Corpo).Espaco, QLatin1String("urn:espaco:do:corpo"));
+    EXPECT_EQ(OperacaoDoEnvelope(chamadas[1].Corpo).Espaco, QLatin1String("urn:espaco:da:descricao"));
+}
+
 TEST_F(ClienteSoap, PorEnderecoUsaEspacoEAcaoDoContrato)
 {
     TClienteSoap cliente;
