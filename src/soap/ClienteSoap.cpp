@@ -12,14 +12,14 @@ namespace {
 
 // The bytes of the description: from the network for http and https, from
 // a file for a file: URL or a path.
-QByteArray LeLocal(const QString& local)
+QByteArray LeLocal(const QString& local, bool verificaCertificado)
 {
     const QUrl url(local);
     const QString esquema = url.scheme().toLower();
     if (esquema == QLatin1String("http") || esquema == QLatin1String("https")) {
         TRespostaHttp http;
         try {
-            http = ExecutaHttp(local, {}, nullptr);
+            http = ExecutaHttp(local, {}, nullptr, verificaCertificado);
         } catch (const ESoapTransporte& e) {
             throw ESoapDescricaoInacessivel(
                 QStringLiteral("A descrição do serviço não pôde ser lida: %1").arg(e.Message()));
@@ -69,7 +69,7 @@ const TDescricaoServico& TClienteSoap::Descricao()
 {
     if (!FDescricao || FLocalLido != FLocalDescricao) {
         FDescricao.reset();
-        FDescricao = LeDescricaoServico(LeLocal(FLocalDescricao), FLocalDescricao);
+        FDescricao = LeDescricaoServico(LeLocal(FLocalDescricao, FVerificaCertificado), FLocalDescricao);
         FLocalLido = FLocalDescricao;
     }
     return *FDescricao;
@@ -105,7 +105,7 @@ void TClienteSoap::Chama(const TChamadaSoap& chamada)
         {"Content-Type", "text/xml; charset=utf-8"},
         {"SOAPAction", '"' + destino.Acao.toUtf8() + '"'},
     };
-    const TRespostaHttp http = ExecutaHttp(destino.Endereco, cabecalhos, &envelope);
+    const TRespostaHttp http = ExecutaHttp(destino.Endereco, cabecalhos, &envelope, FVerificaCertificado);
 
     // A fault usually comes with status 500: the body is read first.
     const TRespostaSoap resposta = LeRespostaSoap(http.Corpo);

@@ -34,6 +34,10 @@ public:
 
     void Chama(const TChamadaSoap& chamada);
 
+    // HTTPS: false (the default) accepts any certificate, the description's
+    // fetch included; true verifies it.
+    void DefineVerificaCertificado(bool verifica) { FVerificaCertificado = verifica; }
+
 private:
     struct TDestino {
         QString Endereco;
@@ -51,4 +55,5 @@ private:
     // The description last read and the location it was read from.
     std::optional<TDescricaoServico> FDescricao;
     QString FLocalLido;
+    bool FVerificaCertificado = false;
 };

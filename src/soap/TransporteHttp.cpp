@@ -32,54 +32,62 @@ namespace {
                               .arg(url, resposta.errorString()));
 }
 
-QThreadStorage<QNetworkAccessManager*>& RedesPorThread()
+// Two managers a thread: connections whose certificate was accepted
+// unverified are never reused for a call that verifies.
+struct TRedesDaThread {
+    QNetworkAccessManager Aceita;
+    QNetworkAccessManager Verifica;
+};
+
+QThreadStorage<TRedesDaThread*>& RedesPorThread()
 {
-    static QThreadStorage<QNetworkAccessManager*> redes;
+    static QThreadStorage<TRedesDaThread*> redes;
     return redes;
 }
 
 bool GLiberacaoMarcada = false;
 
 // The application's own thread keeps its storage past the application: its
-// manager is freed with the application instead.
+// managers are freed with the application instead.
 void LiberaRedeDaAplicacao()
 {
     RedesPorThread().setLocalData(nullptr);
     GLiberacaoMarcada = false;
 }
 
-// The network manager of the calling thread, made at its first exchange and
+// The network managers of the calling thread, made at its first exchange and
 // freed when the thread ends: one call after another reuses the open
 // connections instead of connecting again each time.
-QNetworkAccessManager& RedeDaThread()
+QNetworkAccessManager& RedeDaThread(bool verificaCertificado)
 {
-    QThreadStorage<QNetworkAccessManager*>& redes = RedesPorThread();
+    QThreadStorage<TRedesDaThread*>& redes = RedesPorThread();
     if (!redes.hasLocalData()) {
-        redes.setLocalData(new QNetworkAccessManager);
+        redes.setLocalData(new TRedesDaThread);
         const QCoreApplication* aplicacao = QCoreApplication::instance();
         if (aplicacao && aplicacao->thread() == QThread::currentThread() && !GLiberacaoMarcada) {
             qAddPostRoutine(LiberaRedeDaAplicacao);
             GLiberacaoMarcada = true;
         }
     }
-    return *redes.localData();
+    return verificaCertificado ? redes.localData()->Verifica : redes.localData()->Aceita;
 }
 
 } // namespace
 
 TRespostaHttp ExecutaHttp(const QString& url, const TCabecalhosHttp& cabecalhos,
-                          const QByteArray* corpo)
+                          const QByteArray* corpo, bool verificaCertificado)
 {
     QNetworkRequest pedido{QUrl(url)};
     pedido.setTransferTimeout(int(LimiteTransferenciaSoap().count()));
     for (const auto& [nome, valor] : cabecalhos)
         pedido.setRawHeader(nome, valor);
 
-    QNetworkAccessManager& rede = RedeDaThread();
+    QNetworkAccessManager& rede = RedeDaThread(verificaCertificado);
     std::unique_ptr<QNetworkReply> resposta(corpo ? rede.post(pedido, *corpo) : rede.get(pedido));
 #if QT_CONFIG(ssl)
-    QObject::connect(resposta.get(), &QNetworkReply::sslErrors, resposta.get(),
-                     [r = resposta.get()](const QList<QSslError>&) { r->ignoreSslErrors(); });
+    if (!verificaCertificado)
+        QObject::connect(resposta.get(), &QNetworkReply::sslErrors, resposta.get(),
+                         [r = resposta.get()](const QList<QSslError>&) { r->ignoreSslErrors(); });
 #endif
     // The limit bounds the whole call, not only a silence: a server that
     // trickles its answer a byte at a time is cut off at the limit too.

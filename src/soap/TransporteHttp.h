@@ -25,5 +25,8 @@ using TCabecalhosHttp = QList<QPair<QByteArray, QByteArray>>;
 // statuses included, is returned so the caller can read a fault in its body;
 // no answer (connection refused, name not found, time limit, connection
 // closed) raises ESoapTransporte with what happened.
+// With `verificaCertificado` false an HTTPS server's certificate is accepted
+// whatever it is; true refuses one that does not verify (a transport
+// failure).
 TRespostaHttp ExecutaHttp(const QString& url, const TCabecalhosHttp& cabecalhos,
-                          const QByteArray* corpo);
+                          const QByteArray* corpo, bool verificaCertificado = false);

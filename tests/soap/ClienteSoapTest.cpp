@@ -357,6 +357,19 @@ TEST_F(ClienteSoap, AceitaCertificadoInvalido)
                              QStringLiteral("CorWSPort"));
     cliente.Chama(Chamada(QStringLiteral("save")));
     EXPECT_EQ(https.Chamadas().size(), 1);
+
+    // Verifying, the same certificate is refused, at the description's fetch
+    // and at the call: a transport failure, nothing sent.
+    TClienteSoap verificando;
+    verificando.DefineVerificaCertificado(true);
+    verificando.LigaPorDescricao(https.LocalDescricao(QStringLiteral("CorWS")), QStringLiteral("CorWSService"),
+                                 QStringLiteral("CorWSPort"));
+    ErroDe<ESoapDescricaoInacessivel>([&] { verificando.Chama(Chamada(QStringLiteral("save"))); });
+    TClienteSoap porEndereco;
+    porEndereco.DefineVerificaCertificado(true);
+    porEndereco.LigaPorEndereco(https.Endereco(QStringLiteral("CorWS")));
+    ErroDe<ESoapTransporte>([&] { porEndereco.Chama(Chamada(QStringLiteral("save"))); });
+    EXPECT_EQ(https.Chamadas().size(), 1);
 }
 
 // The monitor calls from a worker thread of its own, with its own event

@@ -32,5 +32,8 @@ QString TPassoFila::Local(Vapora::TServicoVapora servico) const
 
 Vapora::TClienteVapora& TPassoFila::Cliente(Vapora::TServicoVapora servico) const
 {
-    return Dados.Cliente(servico);
+    Vapora::TClienteVapora& cliente = Dados.Cliente(servico);
+    cliente.DefineVerificaCertificado(Configuracao.LerIni(SecaoVapora, QStringLiteral("VerificaCertificado"))
+                                      == QLatin1String("S"));
+    return cliente;
 }
