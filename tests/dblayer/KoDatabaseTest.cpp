@@ -6,6 +6,7 @@
 #include "base/Erros.h"
 #include "dblayer/ConexaoQt.h"
 #include "dblayer/KoDatabase.h"
+#include "dblayer/LimitesExecucao.h"
 #include "dblayer/MapRules.h"
 
 #include <QHostAddress>
@@ -16,6 +17,8 @@
 
 #include <future>
 #include <atomic>
+#include <chrono>
+#include <vector>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -147,7 +150,8 @@ TEST(Abertura, DriverAusenteOuDesconhecidoFalhaComMensagemClara)
 // fast instead of waiting for an answer).
 class TEscutaQueFecha {
 public:
-    TEscutaQueFecha()
+    // `fecha` false: the connections are kept open and never answered.
+    explicit TEscutaQueFecha(bool fecha = true)
     {
         FSocket = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in endereco{};
@@ -158,13 +162,16 @@ public:
         socklen_t tamanho = sizeof endereco;
         ::getsockname(FSocket, reinterpret_cast<sockaddr*>(&endereco), &tamanho);
         FPorta = ntohs(endereco.sin_port);
-        FThread = std::thread([this] {
+        FThread = std::thread([this, fecha] {
             for (;;) {
                 const int conexao = ::accept(FSocket, nullptr, nullptr);
                 if (conexao < 0)
                     return;
                 ++FConexoes;
-                ::close(conexao);
+                if (fecha)
+                    ::close(conexao);
+                else
+                    FAbertas.push_back(conexao);
             }
         });
     }
@@ -173,6 +180,8 @@ public:
         ::shutdown(FSocket, SHUT_RDWR);
         ::close(FSocket);
         FThread.join();
+        for (const int conexao : FAbertas)
+            ::close(conexao);
     }
     int Porta() const { return FPorta; }
     int Conexoes() const { return FConexoes.load(); }
@@ -181,8 +190,30 @@ private:
     int FSocket = -1;
     int FPorta = 0;
     std::atomic<int> FConexoes{0};
+    std::vector<int> FAbertas;
     std::thread FThread;
 };
+
+// A Firebird server that accepts the connection and never answers: the
+// opening gives up at the drivers' limit, not the client library's default
+// of minutes.
+TEST(Abertura, FirebirdQueNaoRespondeDesisteNoLimite)
+{
+    TEscutaQueFecha mudo(false);
+    TLimitesExecucao limites;
+    limites.OutrosMs = 2000;
+    TLimitesDeTeste curtos(limites);
+    TKoDatabase banco;
+    banco.SetDriverName("FB");
+    banco.SetDatabaseName(QStringLiteral("127.0.0.1/%1:/tmp/nada.fdb").arg(mudo.Porta()));
+    banco.User = "SYSDBA";
+    banco.Password = "x";
+    const auto inicio = std::chrono::steady_clock::now();
+    EXPECT_THROW(banco.Open(), EDatabaseError);
+    const auto segundos = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - inicio);
+    EXPECT_EQ(mudo.Conexoes(), 1);
+    EXPECT_LT(segundos.count(), 60) << "the opening waited " << segundos.count() << " s";
+}
 
 // A user name of 32 characters or more would crash the Firebird server at a
 // network login: it is refused before anything reaches the server (a

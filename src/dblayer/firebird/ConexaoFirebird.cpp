@@ -1,5 +1,7 @@
 #include "dblayer/firebird/ConexaoFirebird.h"
 
+#include "dblayer/LimitesExecucao.h"
+
 #include "dblayer/firebird/StatusFirebird.h"
 
 namespace {
@@ -42,6 +44,13 @@ bool ConexaoFirebird::conecta(const QByteArray& caminho, const QString& usuario,
     dpb += static_cast<char>(isc_dpb_sql_dialect);
     dpb += static_cast<char>(1);
     dpb += static_cast<char>(SQL_DIALECT_V6);
+    // The opening gives up as the other drivers' do: a server that accepts
+    // and never answers would otherwise hold it for the client's default.
+    const int segundos = (LimitesExecucao().OutrosMs + 999) / 1000;
+    dpb += static_cast<char>(isc_dpb_connect_timeout);
+    dpb += static_cast<char>(4);
+    for (int i = 0; i < 4; ++i)
+        dpb += static_cast<char>((segundos >> (8 * i)) & 0xFF);
 
     ISC_STATUS_ARRAY status;
     isc_attach_database(status, static_cast<short>(caminho.size()), caminho.constData(), &m_banco,
