@@ -113,7 +113,7 @@ void TKoCustomTable::AbreCursor()
         FalhaDoModelo(*FDatabase, *modelo, QStringLiteral("Tabela %1 não encontrada").arg(nome));
     FModelo = std::move(modelo);
     if (!FbCarregado) {
-        if (!Apara(IndexFieldNames).isEmpty())
+        if (!Apara(IndexFieldNames).isEmpty() && !CamposPersistentes.isEmpty())
             MarcaChaves();
         FbCarregado = true;
     }

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QSet>
+#include <QStringList>
 #include <QSqlTableModel>
 
 #include <memory>
@@ -23,6 +24,9 @@ public:
     QString IndexFieldNames;   // names separated by ";", optionally ending in " ASC"
     QString Filter;            // an SQL condition such as "STATUS = 0"
     bool Filtered = false;
+    // The fields defined before the table is opened (its persistent fields);
+    // only a table that has them marks its key fields from IndexFieldNames.
+    QStringList CamposPersistentes;
     QString SchemaName() const { return FSchemaName; }
 
     void Open();

@@ -38,6 +38,7 @@ protected:
 TEST_F(KoTableQxIntegra, FiltroEOrdemDoIndice)
 {
     tabela.IndexFieldNames = "ORDEM ASC";
+    tabela.CamposPersistentes = {"ORDEM", "CAMPO1"};
     tabela.Filter = "STATUS = 0";
     tabela.Filtered = true;
     tabela.Open();
@@ -56,6 +57,7 @@ TEST_F(KoTableQxIntegra, FiltroEOrdemDoIndice)
 TEST_F(KoTableQxIntegra, ChavesMarcadasUmaVezPorComponente)
 {
     tabela.IndexFieldNames = "ORDEM;CAMPO1";
+    tabela.CamposPersistentes = {"ORDEM", "CAMPO1", "TIPO"};
     tabela.Open();
     EXPECT_EQ(tabela.CamposChave(), (QSet<QString>{"ORDEM", "CAMPO1"}));
     tabela.Close();
@@ -67,7 +69,16 @@ TEST_F(KoTableQxIntegra, ChavesMarcadasUmaVezPorComponente)
     outra.SetDatabase(&db);
     outra.TableName = "QX_INTEGRA";
     outra.IndexFieldNames = "ORDEM; CAMPO1";  // a blank after ";" is part of the name
+    outra.CamposPersistentes = {"ORDEM", "CAMPO1"};
     EXPECT_THROW(outra.Open(), EDatabaseError);
+
+    // Without persistent fields the index list orders the rows and marks no key.
+    TKoTable semPersistentes;
+    semPersistentes.SetDatabase(&db);
+    semPersistentes.TableName = "QX_INTEGRA";
+    semPersistentes.IndexFieldNames = "ORDEM; CAMPO1";
+    EXPECT_NO_THROW(semPersistentes.Open());
+    EXPECT_TRUE(semPersistentes.CamposChave().isEmpty());
 }
 
 TEST_F(KoTableQxIntegra, AppendNoFimEErroDeGravacao)
