@@ -3,6 +3,7 @@
 #include "base/Apara.h"
 #include "base/Erros.h"
 #include "base/Windows1252.h"
+#include "dblayer/Localidade.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -48,7 +49,12 @@ void DefineNomeJanelaAtiva(NomeJanelaAtivaFn fornecedor) { gNomeJanela = fornece
 QString MontaLinhaLog(const QString& nrIP, const QString& nomeJanela, const QString& nmUsuario,
                       const QDateTime& momento, const QString& mensagem)
 {
-    const QString carimbo = momento.toString(QStringLiteral("dd/MM/yy HH:mm:ss"));
+    // "dd/mm/yy hh:mm:ss" with the locale's date and time separators.
+    const QString d = Localidade::SeparadorData();
+    const QString h = Localidade::SeparadorHora();
+    const QString carimbo = momento.toString(QStringLiteral("dd") + d + QStringLiteral("MM") + d
+                                             + QStringLiteral("yy HH") + h + QStringLiteral("mm") + h
+                                             + QStringLiteral("ss"));
     return u'|' + nrIP + u'|' + nomeJanela + u'|' + nmUsuario + u'|' + carimbo + u'|'
         + MensagemLimpa(mensagem) + u'|';
 }

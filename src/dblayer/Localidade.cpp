@@ -12,6 +12,29 @@ QChar SeparadorDecimal()
     return ponto.isEmpty() ? QChar(u'.') : ponto.front();
 }
 
+namespace {
+
+// The first character of a format that is no field letter.
+QChar PrimeiroSeparador(const QString& formato, QChar padrao)
+{
+    for (const QChar c : formato)
+        if (!c.isLetter() && !c.isSpace() && c != u'\'')
+            return c;
+    return padrao;
+}
+
+} // namespace
+
+QChar SeparadorData()
+{
+    return PrimeiroSeparador(QLocale::system().dateFormat(QLocale::ShortFormat), u'/');
+}
+
+QChar SeparadorHora()
+{
+    return PrimeiroSeparador(QLocale::system().timeFormat(QLocale::ShortFormat), u':');
+}
+
 QString Data(const QDate& data)
 {
     return data.toString(QLocale::system().dateFormat(QLocale::ShortFormat));

@@ -10,6 +10,8 @@
 namespace Localidade {
 
 QChar SeparadorDecimal();
+QChar SeparadorData();   // of the numeric date format; "/" when it has none
+QChar SeparadorHora();   // of the time format; ":" when it has none
 QString Data(const QDate& data);        // the numeric (short) date format
 QString Hora(const QTime& hora);        // hours, minutes and seconds
 QString DataHora(const QDateTime& momento);  // date, a blank, time (date only at midnight)

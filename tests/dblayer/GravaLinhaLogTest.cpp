@@ -6,6 +6,7 @@
 #include "dblayer/Maquina.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 
@@ -99,6 +100,18 @@ TEST(GravaLinhaLog, DiscoCheioViraErroDeEntradaESaida)
             << e.Message().toStdString();
     }
     DefinePastaDoExecutavel({});
+}
+
+// The time stamp's separators are the locale's: "/" and ":" under Brazilian
+// (and the default) settings; "." for dates under German ones (the same
+// test runs again with LC_TIME=de_DE.UTF-8).
+TEST(GravaLinhaLog, CarimboComOsSeparadoresDaLocalidade)
+{
+    const QString nome = qEnvironmentVariable("LC_TIME");
+    const QString s = nome.startsWith(QLatin1String("de")) ? QStringLiteral(".") : QStringLiteral("/");
+    const QDateTime momento(QDate(2024, 3, 5), QTime(7, 8, 9));
+    const QString linha = MontaLinhaLog("ip", "janela", "u", momento, "m");
+    EXPECT_EQ(linha, "|ip|janela|u|05" + s + "03" + s + "24 07:08:09|m|") << nome.toStdString();
 }
 
 TEST(Maquina, CompletaZerosEIdentidade)
