@@ -32,6 +32,15 @@ TMonitora::~TMonitora()
     NoCiclo([this] { FNucleo.reset(); });
 }
 
+// The busy indication (the window's wait cursor) while work actually runs:
+// a handler that has nothing to do shows none.
+TMonitora::TIndicaOcupado::TIndicaOcupado(TRelator& relator) : FRelator(relator)
+{
+    FRelator.IndicaOcupado(true);
+}
+
+TMonitora::TIndicaOcupado::~TIndicaOcupado() { FRelator.IndicaOcupado(false); }
+
 void TMonitora::NoCiclo(const std::function<void()>& trabalho)
 {
     struct TOcupacao {
@@ -47,6 +56,7 @@ void TMonitora::NoCiclo(const std::function<void()>& trabalho)
                 m.AvisaMudanca();
         }
     } ocupacao(*this);
+    const TIndicaOcupado indicacao(FRelatorCiclo);
     FThread.Executa(trabalho);
 }
 
@@ -64,14 +74,8 @@ const TVisaoFila* TMonitora::VisaoFila(int indice) const
 // standard error box; an abort is silent.
 bool TMonitora::Protegido(const std::function<void()>& passo)
 {
-    struct TOcupado {
-        TRelator& relator;
-        explicit TOcupado(TRelator& r) : relator(r) { relator.IndicaOcupado(true); }
-        ~TOcupado() { relator.IndicaOcupado(false); }
-    };
     QString erro;
     try {
-        TOcupado ocupado(FRelatorCiclo);
         passo();
         return true;
     } catch (const EAbort&) {
@@ -265,6 +269,7 @@ void TMonitora::AtualizaTabela()
 // transaction open.
 void TMonitora::AbreVisaoFila(const TVisaoFila& visao)
 {
+    const TIndicaOcupado indicacao(FRelatorCiclo);
     TKoTable& tabela = FTbFila;
     tabela.Close();
     tabela.TableName = visao.Tabela;

@@ -103,6 +103,17 @@ public:
     std::function<void()> EstadoMudou;
 
 private:
+    class TIndicaOcupado {
+    public:
+        explicit TIndicaOcupado(TRelator& relator);
+        ~TIndicaOcupado();
+        TIndicaOcupado(const TIndicaOcupado&) = delete;
+        TIndicaOcupado& operator=(const TIndicaOcupado&) = delete;
+
+    private:
+        TRelator& FRelator;
+    };
+
     bool Protegido(const std::function<void()>& passo);
     void DefineTimerAtivo(bool ativo);
     void DefineIndiceTipo(int indice);

@@ -460,6 +460,20 @@ TEST_F(Monitora, TiqueDuranteAPerguntaDeLimparFilaNaoTrava)
     EXPECT_TRUE(m->FormClose());
 }
 
+// The busy indication (the wait cursor) shows while work runs, and not for
+// a handler that has nothing to do.
+TEST_F(Monitora, OcupadoSoEnquantoHaTrabalho)
+{
+    auto m = Inicia(SecaoBanco1(CriaErp()));
+    ASSERT_EQ(m->IndiceTipo(), 0);  // a type without a queue
+    relator.Ocupacoes = 0;
+    EXPECT_TRUE(m->PageControl1Change());
+    EXPECT_TRUE(m->CbMonitoraClick(true));
+    EXPECT_EQ(relator.Ocupacoes, 0);
+    EXPECT_TRUE(m->Timer1Timer());
+    EXPECT_GE(relator.Ocupacoes, 1);
+}
+
 TEST_F(Monitora, TrocaDeAbaSoReabreAFilaNoTipoComFila)
 {
     const QString erp = CriaErp();

@@ -13,6 +13,7 @@ public:
     QStringList Mensagens;
     QStringList Perguntas;
     QStringList Erros;
+    int Ocupacoes = 0;  // how many times work was shown as running
     bool resposta = true;
 
     void AdicionaLinha(const QString& linha) override { Linhas << linha; }
@@ -23,6 +24,11 @@ public:
         return resposta;
     }
     void MostraErro(const QString& texto) override { Erros << texto; }
+    void IndicaOcupado(bool ocupado) override
+    {
+        if (ocupado)
+            ++Ocupacoes;
+    }
 
     void Limpa()
     {
