@@ -27,16 +27,23 @@
 
 namespace {
 
-// The name of the active window for the daily log lines, which are also
-// written on the cycle's thread: a copy kept here as the focus moves.
+// The name of the application's last active window for the daily log
+// lines, which are also written on the cycle's thread: a copy kept here as
+// the focus moves. When the focus leaves the application the name stays (an
+// unattended monitor seldom has the desktop's focus).
 QMutex gTravaNome;
 QString gNomeJanelaAtiva;
 
+void GuardaNomeDaJanela(const QString& nome)
+{
+    const QMutexLocker trava(&gTravaNome);
+    gNomeJanelaAtiva = nome;
+}
+
 void GuardaNomeDaJanelaAtiva()
 {
-    const QWidget* ativa = QApplication::activeWindow();
-    const QMutexLocker trava(&gTravaNome);
-    gNomeJanelaAtiva = ativa ? ativa->objectName() : QString();
+    if (const QWidget* ativa = QApplication::activeWindow())
+        GuardaNomeDaJanela(ativa->objectName());
 }
 
 QString NomeDaJanelaAtiva()
@@ -56,6 +63,7 @@ TFmMonitora::TFmMonitora(const TFabricaMonitora& fabrica, TRelator* caixas, QWid
         caixas = FCaixasPadrao.get();
     }
     FCaixas = caixas;
+    GuardaNomeDaJanela(objectName());
     DefineNomeJanelaAtiva(&NomeDaJanelaAtiva);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [] { GuardaNomeDaJanelaAtiva(); });
 

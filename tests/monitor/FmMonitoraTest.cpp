@@ -17,6 +17,11 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include "dblayer/GravaLinhaLog.h"
+#include "AmbienteTeste.h"
+#include <QDate>
+#include <QDir>
+#include <QFile>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -55,6 +60,23 @@ protected:
 
     static QStringList LinhasDoLog(TFmMonitora& j) { return j.Memo1->toPlainText().split('\n'); }
 };
+
+// The daily log names the application's window even when it never had the
+// desktop's focus (an unattended monitor), and keeps the name when the
+// focus leaves the application.
+TEST_F(Janela, LogNomeiaAJanelaDaAplicacaoSemFoco)
+{
+    auto j = Cria("");
+    const QString pasta = AmbienteTeste::pastaTemporaria() + u'/' + AmbienteTeste::nomeUnico("logjanela");
+    QDir().mkpath(pasta);
+    DefinePastaDoExecutavel(pasta);
+    ASSERT_EQ(QApplication::activeWindow(), nullptr);
+    GravaLinhaLog("M", "ip", "u", "linha");
+    DefinePastaDoExecutavel({});
+    QFile arquivo(pasta + "/Logs/M-" + QDate::currentDate().toString("yyyyMMdd") + ".log");
+    ASSERT_TRUE(arquivo.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(arquivo.readAll().startsWith("|ip|FmMonitora|u|"));
+}
 
 TEST_F(Janela, TemOsControlesELegendas)
 {
