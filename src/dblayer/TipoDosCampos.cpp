@@ -56,6 +56,12 @@ TipoReportado Reportado(const QSqlField& campo, const QString& driverId)
     case QMetaType::QTime:
         return {TKoTipoDado::dtTime};
     case QMetaType::QDateTime:
+        // An Oracle DATE holds a date and a time without fractions of a
+        // second: the mapping rules know it as a date-time, and a TIMESTAMP
+        // (fractions of a second) as a time stamp. The drivers report both
+        // as QDateTime; the fractional precision tells them apart.
+        if (driverId == QLatin1String("Ora") && campo.precision() <= 0)
+            return {TKoTipoDado::dtDateTime};
         return {TKoTipoDado::dtDateTimeStamp};
     case QMetaType::QByteArray:
         return {TKoTipoDado::dtBlob};

@@ -8,8 +8,10 @@
 #include "dblayer/KoDatabase.h"
 #include "dblayer/LimitesExecucao.h"
 #include "dblayer/MapRules.h"
+#include "dblayer/TipoDosCampos.h"
 
 #include <QHostAddress>
+#include <QSqlField>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -100,6 +102,36 @@ TEST(DatabaseName, DivideNoPrimeiroDoisPontos)
         EXPECT_EQ(db.Database, c.databaseEsperado) << c.valor.toStdString();
         EXPECT_EQ(db.DatabaseName(), c.valor);
     }
+}
+
+// Date-time source types of the mapping rules, as the drivers report them,
+// and the type the column gets: an Oracle DATE (no fractions of a second)
+// is a date, an Oracle TIMESTAMP goes by the time-stamp rule.
+TEST(MapRules, CadaTipoDeOrigemDasRegras)
+{
+    using T = TKoTipoDado;
+    const auto campo = [](QMetaType::Type tipo, int tamanho, int precisao) {
+        QSqlField f(QStringLiteral("C"), QMetaType(tipo));
+        f.setLength(tamanho);
+        f.setPrecision(precisao);
+        return f;
+    };
+    const struct {
+        const char* driver;
+        QSqlField origem;
+        T esperado;
+    } casos[] = {
+        {"Ora", campo(QMetaType::QDateTime, 19, 0), T::dtDate},         // DATE
+        {"Ora", campo(QMetaType::QDateTime, 26, 6), T::dtTime},         // TIMESTAMP
+        {"PG", campo(QMetaType::QDateTime, 26, 6), T::dtTime},
+        {"PG", campo(QMetaType::QString, 40, -1), T::dtAnsiString},
+        {"FB", campo(QMetaType::QDate, 10, 0), T::dtDate},
+    };
+    for (const auto& caso : casos)
+        EXPECT_EQ(int(TipoDoCampo(caso.origem, QLatin1String(caso.driver), MapRulesDoDriver(QLatin1String(caso.driver)))),
+                  int(caso.esperado))
+            << caso.driver << " " << caso.origem.metaType().name() << " " << caso.origem.length() << ","
+            << caso.origem.precision();
 }
 
 TEST(MapRules, InstaladasPorDriverAoAbrir)
