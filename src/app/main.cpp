@@ -1,6 +1,8 @@
 // The entry of quelix: the window by default; --ciclo and --sem-janela run
 // the same monitor without one.
 #include "app/Integracoes.h"
+#include "app/Versao.h"
+#include "dblayer/GravaLinhaLog.h"
 #include "integracao/Configuracao.h"
 #include "janela/FmMonitora.h"
 #include "monitor/RelatorConsole.h"
@@ -11,6 +13,8 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStyle>
 
@@ -20,6 +24,13 @@
 namespace {
 
 enum class TModo { Janela, Ciclo, SemJanela };
+
+struct TOpcoes {
+    TModo Modo = TModo::Janela;
+    // The folder of QX.ini, Logs/ and the lock file; empty for the
+    // executable's own.
+    QString Pasta;
+};
 
 // Which application object to make is decided before the options are read
 // strictly. The window needs a display; --help, the modes without a window
@@ -41,14 +52,22 @@ bool SemTela(int argc, char** argv)
     return false;
 }
 
+// The folder --pasta names, absolute, so that every message names the same
+// place whatever the working directory; empty when it is not a folder.
+QString PastaDaOpcao(const QString& valor)
+{
+    const QFileInfo pasta(valor);
+    return pasta.isDir() ? QDir::cleanPath(pasta.absoluteFilePath()) : QString();
+}
+
 // Reads the options of the application object's command line; -1 to go on,
-// or the exit status of a run that ends here (help, a bad option).
-int LeOpcoes(TModo& modo)
+// or the exit status of a run that ends here (help, version, a bad option).
+int LeOpcoes(TOpcoes& opcoes)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Monitor de integração da tinturaria. Sem opção, abre a janela e monitora a cada 59 segundos.\n"
-        "A configuração é lida do QX.ini ao lado do executável."));
+        "A configuração é lida do QX.ini ao lado do executável, ou da pasta que --pasta indica."));
     const QCommandLineOption ciclo(QStringLiteral("ciclo"),
         QStringLiteral("Sem janela: inicia, roda um ciclo do modelo configurado e sai (status 0: ciclo "
                        "concluído; 1: erro no início ou no ciclo; 3: ciclo concluído com registros que "
@@ -56,8 +75,14 @@ int LeOpcoes(TModo& modo)
     const QCommandLineOption semJanela(QStringLiteral("sem-janela"),
         QStringLiteral("Sem janela: monitora a cada 59 segundos até SIGINT ou SIGTERM; um erro num ciclo "
                        "é relatado e o monitoramento continua."));
+    const QCommandLineOption pasta(QStringLiteral("pasta"),
+        QStringLiteral("A pasta do QX.ini, dos Logs/ e da trava quelix.lock (sem ela, a pasta do executável)."),
+        QStringLiteral("PASTA"));
+    const QCommandLineOption versao(QStringLiteral("versao"), QStringLiteral("Mostra a versão e o commit e sai."));
     parser.addOption(ciclo);
     parser.addOption(semJanela);
+    parser.addOption(pasta);
+    parser.addOption(versao);
     const QCommandLineOption ajuda = parser.addHelpOption();
 
     if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
@@ -71,12 +96,32 @@ int LeOpcoes(TModo& modo)
         std::fputs(qPrintable(parser.helpText()), stdout);
         return 0;
     }
+    if (parser.isSet(versao)) {
+        std::printf("quelix %s (commit %s)\n", qPrintable(VersaoQuelix()), qPrintable(CommitQuelix()));
+        return 0;
+    }
     if (parser.isSet(ciclo) && parser.isSet(semJanela)) {
         std::fputs("quelix: --ciclo e --sem-janela não podem ser usados juntos\n", stderr);
         return 2;
     }
-    modo = parser.isSet(ciclo) ? TModo::Ciclo : parser.isSet(semJanela) ? TModo::SemJanela : TModo::Janela;
+    if (parser.isSet(pasta)) {
+        opcoes.Pasta = PastaDaOpcao(parser.value(pasta));
+        if (opcoes.Pasta.isEmpty()) {
+            std::fprintf(stderr, "quelix: --pasta: \"%s\" não é uma pasta\n", qPrintable(parser.value(pasta)));
+            return 2;
+        }
+    }
+    opcoes.Modo = parser.isSet(ciclo) ? TModo::Ciclo : parser.isSet(semJanela) ? TModo::SemJanela : TModo::Janela;
     return -1;
+}
+
+// Everything the monitor keeps in its folder follows --pasta: QX.ini (given
+// to the monitor), the lock file, and the daily logs of Logs/.
+QString PastaDeTrabalho(const TOpcoes& opcoes)
+{
+    const QString pasta = TConfiguracao(opcoes.Pasta).Pasta();
+    DefinePastaDoExecutavel(pasta);
+    return pasta;
 }
 
 // Tests and benchmarks that drive the executable (with or without the
@@ -105,16 +150,16 @@ int ExecutaSemTela(int argc, char** argv)
 {
     QCoreApplication aplicacao(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Quelix"));
-    TModo modo = TModo::Janela;
-    if (const int status = LeOpcoes(modo); status >= 0)
+    TOpcoes opcoes;
+    if (const int status = LeOpcoes(opcoes); status >= 0)
         return status;
-    TTravaPasta trava(TConfiguracao().Pasta());
+    TTravaPasta trava(PastaDeTrabalho(opcoes));
     if (!ObtemPasta(trava, false))
         return 1;
     TRelatorConsole relator;
-    TMonitora monitora(relator, Integracoes());
+    TMonitora monitora(relator, Integracoes(), opcoes.Pasta);
     AplicaIntervaloDeTeste(monitora);
-    return modo == TModo::Ciclo ? ExecutaUmCiclo(monitora) : ExecutaSemJanela(monitora);
+    return opcoes.Modo == TModo::Ciclo ? ExecutaUmCiclo(monitora) : ExecutaSemJanela(monitora);
 }
 
 int ExecutaComJanela(int argc, char** argv)
@@ -122,14 +167,14 @@ int ExecutaComJanela(int argc, char** argv)
     QApplication aplicacao(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quelix"));
     QApplication::setWindowIcon(aplicacao.style()->standardIcon(QStyle::SP_ComputerIcon));
-    TModo modo = TModo::Janela;
-    if (const int status = LeOpcoes(modo); status >= 0)
+    TOpcoes opcoes;
+    if (const int status = LeOpcoes(opcoes); status >= 0)
         return status;
-    TTravaPasta trava(TConfiguracao().Pasta());
+    TTravaPasta trava(PastaDeTrabalho(opcoes));
     if (!ObtemPasta(trava, true))
         return 1;
-    TFmMonitora FmMonitora([](TRelator& relator) {
-        auto monitora = std::make_unique<TMonitora>(relator, Integracoes());
+    TFmMonitora FmMonitora([&opcoes](TRelator& relator) {
+        auto monitora = std::make_unique<TMonitora>(relator, Integracoes(), opcoes.Pasta);
         AplicaIntervaloDeTeste(*monitora);
         return monitora;
     });

@@ -15,6 +15,7 @@
 #include <QThread>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -82,6 +83,24 @@ TEST(LinhaDeComando, AjudaListaOsModos)
     EXPECT_TRUE(r.saida.contains("--ciclo"));
     EXPECT_TRUE(r.saida.contains("--sem-janela"));
     EXPECT_EQ(Executa(QStringLiteral(QUELIX_EXECUTAVEL), {"--nada"}).status, 2);
+}
+
+TEST(LinhaDeComando, VersaoTrazOCommit)
+{
+    const TSaida r = Executa(QStringLiteral(QUELIX_EXECUTAVEL), {"--versao"});
+    EXPECT_EQ(r.status, 0);
+    const QRegularExpression forma(QStringLiteral("^quelix %1 \\(commit [0-9a-f]{12}(-modificado)?\\)\n$")
+                                       .arg(QRegularExpression::escape(QStringLiteral(QUELIX_VERSAO))));
+    EXPECT_TRUE(forma.match(r.saida).hasMatch()) << r.saida.toStdString();
+}
+
+TEST(LinhaDeComando, PastaQueNaoExisteEhRecusada)
+{
+    const QString ausente = QDir(AmbienteTeste::pastaTemporaria()).filePath(AmbienteTeste::nomeUnico("nada"));
+    const TSaida r = Executa(QStringLiteral(QUELIX_EXECUTAVEL), {"--ciclo", "--pasta", ausente});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.erros.contains(ausente + QStringLiteral("\" não é uma pasta"))) << r.erros.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(ausente));
 }
 
 TEST(Ciclo, IniVazioMostraAsMensagensNoErroPadraoESaiComUm)
@@ -219,6 +238,58 @@ TEST(SemJanela, UmMonitorPorPasta)
     const TSaida depois = Executa(programa, {"--ciclo"});
     EXPECT_FALSE(depois.erros.contains("outro monitor")) << depois.erros.toStdString();
     EXPECT_FALSE(QFile::exists(trava));  // taken over, and given up at the end
+}
+
+// --pasta moves what the monitor keeps beside the executable: QX.ini is
+// read there, the lock file is held there, and the daily logs go to its
+// Logs/. A relative name is taken from the working directory. The folder of
+// the executable, with a QX.ini of its own, is left alone and stays usable
+// by another monitor.
+TEST(SemJanela, PastaGuardaIniTravaELogs)
+{
+    const QString programa = Instala(QStringLiteral("[ModeloAtivo]\nModelo=9\n"));
+    const QDir pastaPrograma = QFileInfo(programa).dir();
+    // No ERP: every cycle fails on the closed connection, and the service
+    // writes each such error to the daily log.
+    const QDir pasta(PastaComIni(QStringLiteral("[ModeloAtivo]\nModelo=0\n")));
+    QDir acima = pasta;
+    acima.cdUp();
+
+    QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+    ambiente.insert(QStringLiteral("QUELIX_INTERVALO_MS"), QStringLiteral("200"));
+    QProcess monitor;
+    monitor.setProcessEnvironment(ambiente);
+    monitor.setWorkingDirectory(acima.path());
+    monitor.start(programa, {"--sem-janela", "--pasta", pasta.dirName()});
+    ASSERT_TRUE(monitor.waitForStarted());
+    const QString trava = pasta.filePath("quelix.lock");
+    QStringList logs;
+    for (int i = 0; i < 600 && logs.isEmpty(); ++i) {
+        QThread::msleep(100);
+        logs = QDir(pasta.filePath("Logs")).entryList(QDir::Files);
+    }
+    ASSERT_EQ(logs.size(), 1) << monitor.readAllStandardError().toStdString();
+    EXPECT_TRUE(QFile::exists(trava));
+    QFile log(pasta.filePath("Logs/" + logs.front()));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("Erro no ciclo: "));
+    EXPECT_FALSE(pastaPrograma.exists("Logs"));
+
+    const TSaida segundo = Executa(programa, {"--ciclo", "--pasta", pasta.path()});
+    EXPECT_EQ(segundo.status, 1);
+    EXPECT_TRUE(segundo.erros.contains(QStringLiteral("outro monitor (processo %1").arg(monitor.processId())))
+        << segundo.erros.toStdString();
+    EXPECT_TRUE(segundo.erros.contains(trava)) << segundo.erros.toStdString();
+
+    // Without --pasta the executable's own folder and QX.ini.
+    const TSaida aoLado = Executa(programa, {"--ciclo"});
+    EXPECT_FALSE(aoLado.erros.contains("outro monitor")) << aoLado.erros.toStdString();
+    EXPECT_TRUE(aoLado.saida.startsWith(QStringLiteral("[ModeloAtivo] Modelo \"9\""))) << aoLado.saida.toStdString();
+
+    monitor.terminate();
+    ASSERT_TRUE(monitor.waitForFinished(60000));
+    EXPECT_EQ(monitor.exitCode(), 0);
+    EXPECT_FALSE(QFile::exists(trava));
 }
 
 // One EAS cycle on a machine that writes dates day first with "." and
