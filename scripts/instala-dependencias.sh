@@ -14,6 +14,7 @@ set -euo pipefail
 EXECUCAO=(
   build-essential cmake
   qt6-base-dev libgl-dev libqt6sql6-odbc libqt6sql6-psql
+  qt6-httpserver-dev qt6-websockets-dev libsystemd-dev
   firebird-dev firebird3.0-server-core firebird3.0-utils
   unixodbc unixodbc-dev libsqliteodbc tdsodbc
 )
@@ -24,6 +25,7 @@ TESTE=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   openssl
+  prometheus
 )
 
 case "${1:-testar}" in

@@ -8,6 +8,7 @@
 #include "monitor/RelatorConsole.h"
 #include "monitor/SemJanela.h"
 #include "monitor/SinaisDeParada.h"
+#include "monitor/Supervisao.h"
 #include "monitor/TravaPasta.h"
 
 #include <QApplication>
@@ -178,10 +179,15 @@ int ExecutaComJanela(int argc, char** argv)
         AplicaIntervaloDeTeste(*monitora);
         return monitora;
     });
+    // The window's cycles are watched as the service's are ([Monitor] Metricas).
+    TSupervisao supervisao(FmMonitora.Monitora());
+    supervisao.InicioConcluido();
     // SIGINT and SIGTERM close the window, with its ordinary shut-down.
     const auto aviso = AvisaParadaNoLaco([&FmMonitora] { FmMonitora.close(); });
     FmMonitora.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    supervisao.Encerrando();
+    return status;
 }
 
 } // namespace

@@ -184,14 +184,17 @@ void TMonitora::ExecutaCiclo()
     DefineTimerAtivo(false);
     const int indice = FIndiceTipo;
     AvisaMudanca();
+    TFimCiclo fim = AvisaInicioCiclo(indice);
     try {
         NoCiclo([this, indice] { FNucleo->Ciclo(indice); });
     } catch (...) {
         FFalhasNoCiclo = FNucleo->FalhasNoCiclo();
+        AvisaFimCiclo(fim, MensagemDoErro(std::current_exception()));
         ParaOuContinuaAposErro();
         throw;
     }
     FFalhasNoCiclo = FNucleo->FalhasNoCiclo();
+    AvisaFimCiclo(fim, QString());
     DefineTimerAtivo(FbMonitorando);
     if (FbTabelaAdiada) {
         FbTabelaAdiada = false;

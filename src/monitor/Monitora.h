@@ -5,6 +5,7 @@
 #include "integracao/Configuracao.h"
 #include "integracao/Integracao.h"
 #include "integracao/Relator.h"
+#include "monitor/ObservadorCiclo.h"
 #include "monitor/RelatorEntreThreads.h"
 #include "monitor/ThreadCiclo.h"
 
@@ -102,6 +103,9 @@ public:
     // Called after every change of the state above, so a window can show it.
     std::function<void()> EstadoMudou;
 
+    // Told of the start and the end of every polling cycle; none by default.
+    void DefineObservador(TObservadorCiclo* observador) { FObservador = observador; }
+
 private:
     class TIndicaOcupado {
     public:
@@ -122,6 +126,8 @@ private:
     const TVisaoFila* VisaoFila(int indice) const;
     void AbreVisaoFila(const TVisaoFila& visao);
     void AvisaArquivoIniAusente();
+    TFimCiclo AvisaInicioCiclo(int indice);
+    void AvisaFimCiclo(TFimCiclo& fim, const QString& erro);
 
     TConfiguracao FConfiguracao;
     TRelatorEntreThreads FRelatorCiclo;
@@ -139,4 +145,5 @@ private:
     bool FbTabelaAdiada = false;
     int FFalhasNoCiclo = 0;
     int FOcupacoes = 0;
+    TObservadorCiclo* FObservador = nullptr;
 };

@@ -138,9 +138,18 @@ void TNucleoCiclo::Ciclo(int indice)
         }
     } catch (...) {
         FinalizaTransacoes(conexoes);
+        AnotaConexoes(conexoes);
         throw;
     }
     FinalizaTransacoes(conexoes);
+    AnotaConexoes(conexoes);
+}
+
+void TNucleoCiclo::AnotaConexoes(const QList<TKoDatabase*>& conexoes)
+{
+    FEstadoConexoes.clear();
+    for (const TKoDatabase* banco : conexoes)
+        FEstadoConexoes << TEstadoConexao{banco->objectName(), banco->Connected() && !banco->Perdida()};
 }
 
 int TNucleoCiclo::LimpaFila(int indice)

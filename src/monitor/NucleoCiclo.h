@@ -2,6 +2,7 @@
 
 #include "dblayer/KoDatabase.h"
 #include "integracao/Integracao.h"
+#include "monitor/ObservadorCiclo.h"
 
 #include <map>
 #include <memory>
@@ -44,15 +45,19 @@ public:
 
     // Records that failed in the last cycle (their integrations count them).
     int FalhasNoCiclo() const { return FContexto.FalhasNoCiclo; }
+    // The connections the last cycle used, as they stood at its end.
+    const QList<TEstadoConexao>& EstadoConexoes() const { return FEstadoConexoes; }
 
 private:
     QList<TKoDatabase*> ConexoesDe(TIntegracao* integracao);
     void ReabreSeNecessario(TKoDatabase& banco);
     void FinalizaTransacoes(const QList<TKoDatabase*>& conexoes);
+    void AnotaConexoes(const QList<TKoDatabase*>& conexoes);
 
     TRelator& FRelator;
     const TConfiguracao& FConfiguracao;
     TContextoIntegracao FContexto;
     std::map<int, std::unique_ptr<TIntegracao>> FIntegracoes;
     std::set<const TKoDatabase*> FIndisponiveis;  // reported down, not yet back
+    QList<TEstadoConexao> FEstadoConexoes;
 };

@@ -1,6 +1,7 @@
 #include "monitor/SemJanela.h"
 
 #include "monitor/SinaisDeParada.h"
+#include "monitor/Supervisao.h"
 
 #include <QCoreApplication>
 
@@ -27,9 +28,12 @@ int ExecutaSemJanela(TMonitora& monitora)
         QCoreApplication::quit();
     });
     monitora.DefineAposErro(TMonitora::TAposErro::Continua);
+    TSupervisao supervisao(monitora);
     monitora.FormCreate();
+    supervisao.InicioConcluido();
     if (!parar)
         QCoreApplication::exec();
+    supervisao.Encerrando();
     monitora.FormClose();
     return 0;
 }

@@ -17,6 +17,7 @@ int ExecutaUmCiclo(TMonitora& monitora);
 
 // Start-up, then polling every 59 seconds as the window does, until SIGINT
 // or SIGTERM; then the shut-down. An error that escapes start-up or a cycle
-// is reported and polling goes on. Returns the exit status (0). Needs
+// is reported and polling goes on. The site's monitoring watches it
+// (TSupervisao: [Monitor] Metricas, systemd's notifications). Returns the exit status (0). Needs
 // BloqueiaSinaisDeParada() first (monitor/SinaisDeParada.h).
 int ExecutaSemJanela(TMonitora& monitora);
