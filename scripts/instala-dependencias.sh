@@ -8,11 +8,12 @@
 #
 # Running needs no database server: the demo's ERP is an embedded Firebird
 # file. The Firebird and PostgreSQL servers are for the test command only;
-# the test command runs its own instances of them on loopback.
+# the test command runs its own instances of them on loopback. git names the
+# commit that `quelix --versao` prints.
 set -euo pipefail
 
 EXECUCAO=(
-  build-essential cmake
+  build-essential cmake git
   qt6-base-dev libgl-dev libqt6sql6-odbc libqt6sql6-psql
   qt6-httpserver-dev qt6-websockets-dev libsystemd-dev
   firebird-dev firebird3.0-server-core firebird3.0-utils
