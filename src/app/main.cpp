@@ -37,12 +37,13 @@ struct TOpcoes {
 // strictly. The window needs a display; --help, the modes without a window
 // and a wrong option do not. A command line of the window's toolkit alone
 // (-platform offscreen, -style fusion...) opens the window, which takes
-// those options out of it.
+// those options out of it; --pasta, which the window also takes, keeps it.
 bool SemTela(int argc, char** argv)
 {
     static const QByteArrayList opcoesDaJanela = {
         "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-style", "-stylesheet",
-        "-session", "-display", "-geometry", "-qwindowgeometry", "-qwindowtitle", "-reverse"};
+        "-session", "-display", "-geometry", "-qwindowgeometry", "-qwindowtitle", "-reverse",
+        "--pasta", "-pasta"};
     for (int i = 1; i < argc; ++i) {
         const QByteArray opcao = QByteArray(argv[i]).split('=').front();
         if (!opcoesDaJanela.contains(opcao))
@@ -160,7 +161,10 @@ int ExecutaSemTela(int argc, char** argv)
     TRelatorConsole relator;
     TMonitora monitora(relator, Integracoes(), opcoes.Pasta);
     AplicaIntervaloDeTeste(monitora);
-    return opcoes.Modo == TModo::Ciclo ? ExecutaUmCiclo(monitora) : ExecutaSemJanela(monitora);
+    if (opcoes.Modo == TModo::Ciclo)
+        return ExecutaUmCiclo(monitora);
+    TSupervisao supervisao(monitora, relator, TConfiguracao(opcoes.Pasta));
+    return ExecutaSemJanela(monitora, supervisao);
 }
 
 int ExecutaComJanela(int argc, char** argv)
@@ -180,7 +184,7 @@ int ExecutaComJanela(int argc, char** argv)
         return monitora;
     });
     // The window's cycles are watched as the service's are ([Monitor] Metricas).
-    TSupervisao supervisao(FmMonitora.Monitora());
+    TSupervisao supervisao(FmMonitora.Monitora(), FmMonitora, TConfiguracao(opcoes.Pasta));
     supervisao.InicioConcluido();
     // SIGINT and SIGTERM close the window, with its ordinary shut-down.
     const auto aviso = AvisaParadaNoLaco([&FmMonitora] { FmMonitora.close(); });

@@ -18,7 +18,7 @@ int ExecutaUmCiclo(TMonitora& monitora)
     return monitora.FalhasNoCiclo() > 0 ? CicloComFalhas : CicloConcluido;
 }
 
-int ExecutaSemJanela(TMonitora& monitora)
+int ExecutaSemJanela(TMonitora& monitora, TSupervisao& supervisao)
 {
     // A signal may come while start-up still runs, before the loop below
     // exists to be told to quit: it is remembered.
@@ -28,7 +28,6 @@ int ExecutaSemJanela(TMonitora& monitora)
         QCoreApplication::quit();
     });
     monitora.DefineAposErro(TMonitora::TAposErro::Continua);
-    TSupervisao supervisao(monitora);
     monitora.FormCreate();
     supervisao.InicioConcluido();
     if (!parar)

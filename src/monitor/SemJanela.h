@@ -2,6 +2,8 @@
 
 #include "monitor/Monitora.h"
 
+class TSupervisao;
+
 // The monitor without a window, on a QCoreApplication that already exists.
 
 // Exit statuses of a run of one cycle.
@@ -17,7 +19,8 @@ int ExecutaUmCiclo(TMonitora& monitora);
 
 // Start-up, then polling every 59 seconds as the window does, until SIGINT
 // or SIGTERM; then the shut-down. An error that escapes start-up or a cycle
-// is reported and polling goes on. The site's monitoring watches it
-// (TSupervisao: [Monitor] Metricas, systemd's notifications). Returns the exit status (0). Needs
+// is reported and polling goes on. `supervisao`, the site's monitoring
+// ([Monitor] Metricas, systemd's notifications), is told when start-up has
+// ended and when shut-down begins. Returns the exit status (0). Needs
 // BloqueiaSinaisDeParada() first (monitor/SinaisDeParada.h).
-int ExecutaSemJanela(TMonitora& monitora);
+int ExecutaSemJanela(TMonitora& monitora, TSupervisao& supervisao);

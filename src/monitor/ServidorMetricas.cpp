@@ -43,17 +43,20 @@ TServidorMetricas::~TServidorMetricas() = default;
 
 void TServidorMetricas::Escuta(const TEnderecoMetricas& endereco)
 {
-    // A socket of our own, so that the reason it cannot listen is known.
-    auto socket = std::make_unique<QTcpServer>();
+    // A socket of our own, so that the reason it cannot listen is known;
+    // the server owns it.
+    auto* socket = new QTcpServer(FServidor.get());
     if (socket->listen(endereco.Host, endereco.Porta)) {
-        FServidor->bind(socket.release());  // the server takes it
+        FServidor->bind(socket);
         return;
     }
+    const QString motivo = socket->errorString();
+    delete socket;
     const QString host = endereco.Host.protocol() == QAbstractSocket::IPv6Protocol
                              ? u'[' + endereco.Host.toString() + u']'
                              : endereco.Host.toString();
     throw Exception(QStringLiteral("Métricas: não foi possível escutar em %1:%2: %3.")
                         .arg(host)
                         .arg(endereco.Porta)
-                        .arg(socket->errorString()));
+                        .arg(motivo));
 }

@@ -1,6 +1,8 @@
 #include "monitor/Supervisao.h"
 
 #include "base/Erros.h"
+#include "integracao/Configuracao.h"
+#include "integracao/Relator.h"
 #include "monitor/Monitora.h"
 #include "monitor/ServidorMetricas.h"
 #include "monitor/TextoMetricas.h"
@@ -18,12 +20,12 @@ qint64 LimiteCicloMs(const TConfiguracao& configuracao)
 
 } // namespace
 
-TSupervisao::TSupervisao(TMonitora& monitora)
+TSupervisao::TSupervisao(TMonitora& monitora, TRelator& relator, const TConfiguracao& configuracao)
     : FMonitora(monitora)
-    , FLimiteCicloMs(LimiteCicloMs(monitora.Configuracao()))
+    , FLimiteCicloMs(LimiteCicloMs(configuracao))
     , FSystemd([this] { return CicloDentroDoLimite(); })
 {
-    IniciaServidor();
+    IniciaServidor(relator, configuracao.LerIni(SecaoMonitor, QStringLiteral("Metricas")));
     FMonitora.DefineObservador(this);
 }
 
@@ -31,9 +33,8 @@ TSupervisao::~TSupervisao() { FMonitora.DefineObservador(nullptr); }
 
 void TSupervisao::Encerrando() { FSystemd.Parando(); }
 
-void TSupervisao::IniciaServidor()
+void TSupervisao::IniciaServidor(TRelator& relator, const QString& endereco)
 {
-    const QString endereco = FMonitora.Configuracao().LerIni(SecaoMonitor, QStringLiteral("Metricas"));
     if (endereco.isEmpty())
         return;
     try {
@@ -51,7 +52,7 @@ void TSupervisao::IniciaServidor()
         servidor->Escuta(LeEnderecoMetricas(endereco));
         FServidor = std::move(servidor);
     } catch (const Exception& e) {
-        FMonitora.Relator().AdicionaLinha(e.Message() + QStringLiteral(" O monitor segue sem o endereço de métricas."));
+        relator.AdicionaLinha(e.Message() + QStringLiteral(" O monitor segue sem o endereço de métricas."));
     }
 }
 

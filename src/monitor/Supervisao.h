@@ -7,7 +7,9 @@
 
 #include <memory>
 
+class TConfiguracao;
 class TMonitora;
+class TRelator;
 class TServidorMetricas;
 
 // What the site's monitoring sees of one monitor: the counters and state of
@@ -23,9 +25,9 @@ public:
     static constexpr int LimiteCicloPadraoSegundos = 1800;
 
     // Reads its keys from the monitor's QX.ini and starts the endpoint; an
-    // address that is wrong or cannot be listened on is said in the log and
-    // the monitor goes on without it.
-    explicit TSupervisao(TMonitora& monitora);
+    // address that is wrong or cannot be listened on is said through
+    // `relator` (the log) and the monitor goes on without it.
+    TSupervisao(TMonitora& monitora, TRelator& relator, const TConfiguracao& configuracao);
     ~TSupervisao() override;
     TSupervisao(const TSupervisao&) = delete;
     TSupervisao& operator=(const TSupervisao&) = delete;
@@ -44,7 +46,7 @@ public:
     void CicloTerminado(const TFimCiclo& fim) override;
 
 private:
-    void IniciaServidor();
+    void IniciaServidor(TRelator& relator, const QString& endereco);
     bool CicloDentroDoLimite() const;
 
     TMonitora& FMonitora;

@@ -94,6 +94,33 @@ TEST(LinhaDeComando, VersaoTrazOCommit)
     EXPECT_TRUE(forma.match(r.saida).hasMatch()) << r.saida.toStdString();
 }
 
+// --pasta alone opens the window, as the window's toolkit options do: with
+// a platform plugin that does not exist the window cannot open, and says
+// so, while the modes without a window run.
+TEST(LinhaDeComando, PastaAbreAJanelaSemOutroModo)
+{
+    const QString pasta = PastaComIni(QStringLiteral("[ModeloAtivo]\nModelo=9\n"));
+    QProcessEnvironment semTela = QProcessEnvironment::systemEnvironment();
+    semTela.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("nenhuma"));
+    const struct {
+        QStringList argumentos;
+        bool janela;
+    } casos[] = {
+        {{"--pasta", pasta}, true},
+        {{"--pasta=" + pasta}, true},
+        {{"--pasta", pasta, "--ciclo"}, false},
+        {{"--versao"}, false},
+    };
+    for (const auto& caso : casos) {
+        SCOPED_TRACE(caso.argumentos.join(' ').toStdString());
+        const TSaida r = Executa(QStringLiteral(QUELIX_EXECUTAVEL), caso.argumentos, semTela);
+        EXPECT_EQ(r.erros.contains("\"nenhuma\""), caso.janela) << r.erros.toStdString();
+        if (!caso.janela) {
+            EXPECT_NE(r.status, -1);
+        }
+    }
+}
+
 TEST(LinhaDeComando, PastaQueNaoExisteEhRecusada)
 {
     const QString ausente = QDir(AmbienteTeste::pastaTemporaria()).filePath(AmbienteTeste::nomeUnico("nada"));

@@ -8,6 +8,7 @@
 #include "AplicacaoTeste.h"
 #include "IntegracaoTeste.h"
 #include "base/Erros.h"
+#include "integracao/Configuracao.h"
 #include "monitor/Monitora.h"
 #include "monitor/RegraSaude.h"
 
@@ -47,6 +48,7 @@ class Supervisao : public ::testing::Test {
 protected:
     TRelatorGravador relator;
     TRoteiro roteiro;
+    QString pasta;  // of the last monitor made
 
     std::unique_ptr<TMonitora> Cria(const QString& ini)
     {
@@ -59,8 +61,8 @@ protected:
             if (!roteiro.erro.isEmpty())
                 throw Exception(roteiro.erro);
         };
-        auto monitora = std::make_unique<TMonitora>(relator, TFabricasIntegracao{FabricaTeste(tipo)},
-                                                     PastaComIni(ini + QStringLiteral("[ModeloAtivo]\nModelo=0\n")));
+        pasta = PastaComIni(ini + QStringLiteral("[ModeloAtivo]\nModelo=0\n"));
+        auto monitora = std::make_unique<TMonitora>(relator, TFabricasIntegracao{FabricaTeste(tipo)}, pasta);
         monitora->DefineAposErro(TMonitora::TAposErro::Continua);
         return monitora;
     }
@@ -100,7 +102,7 @@ TEST_F(Supervisao, SystemdRecebeProntoStatusEOWatchdogEnquantoOCicloNaoPassaDoLi
     const TAmbienteSystemd ambiente(socket.Caminho(), 100);  // a ping every 50 ms
     auto monitora = Cria(QStringLiteral("[Monitor]\nLimiteCicloSegundos=1\n"));
     {
-        TSupervisao supervisao(*monitora);
+        TSupervisao supervisao(*monitora, relator, TConfiguracao(pasta));
         monitora->FormCreate();
         supervisao.InicioConcluido();
         ASSERT_TRUE(socket.Espera(QStringLiteral("READY=1"), 5000));
@@ -154,7 +156,7 @@ TEST_F(Supervisao, SemWatchdogNaUnidadeNenhumPing)
     qputenv("NOTIFY_SOCKET", socket.Caminho().toLocal8Bit());
     auto monitora = Cria(QString());
     {
-        TSupervisao supervisao(*monitora);
+        TSupervisao supervisao(*monitora, relator, TConfiguracao(pasta));
         supervisao.InicioConcluido();
         Processa(300);
     }
@@ -180,7 +182,7 @@ TRespostaHttp Pede(const QByteArray& caminho)
 TEST_F(Supervisao, SaudeEMetricasRespondemDuranteOCiclo)
 {
     auto monitora = Cria(QStringLiteral("[Monitor]\nMetricas=127.0.0.1:%1\n").arg(PortaMetricas));
-    TSupervisao supervisao(*monitora);
+    TSupervisao supervisao(*monitora, relator, TConfiguracao(pasta));
     monitora->FormCreate();
     ASSERT_TRUE(relator.Linhas.filter(QStringLiteral("Métricas")).isEmpty()) << relator.Linhas.join('\n').toStdString();
 
@@ -260,7 +262,7 @@ TEST_F(Supervisao, EnderecoRuimEhDitoEOMonitorSegue)
         SCOPED_TRACE(caso.valor.toStdString());
         relator.Limpa();
         auto monitora = Cria(QStringLiteral("[Monitor]\nMetricas=%1\n").arg(caso.valor));
-        TSupervisao supervisao(*monitora);
+        TSupervisao supervisao(*monitora, relator, TConfiguracao(pasta));
         ASSERT_EQ(relator.Linhas.size(), 1);
         EXPECT_TRUE(relator.Linhas.front().startsWith(caso.linha)) << relator.Linhas.front().toStdString();
         EXPECT_TRUE(relator.Linhas.front().endsWith(QStringLiteral(" O monitor segue sem o endereço de métricas.")));
