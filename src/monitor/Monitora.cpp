@@ -281,7 +281,6 @@ void TMonitora::AbreVisaoFila(const TVisaoFila& visao)
         FKoDatabaseFila.GetDatabase(erp);
     }
     tabela.SetDatabase(&FKoDatabaseFila);
-    tabela.Filtered = false;
     tabela.Filter = visao.Filtro;
     tabela.Filtered = true;
     tabela.Open();

@@ -51,9 +51,6 @@ public:
     };
     const QList<TItemSeletor>& ItensSeletor() const { return FItens; }
 
-    const TConfiguracao& Configuracao() const { return FConfiguracao; }
-    // The reporting interface the integrations speak through.
-    TRelator& Relator() { return FRelatorCiclo; }
     void DefineAposErro(TAposErro aposErro) { FAposErro = aposErro; }
 
     // Event handlers. Each runs under the application's error guard: an error
