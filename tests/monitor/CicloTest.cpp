@@ -330,12 +330,14 @@ TEST(SemJanela, SigtermEncerraMesmoComUmaChamadaPresa)
                                .arg(AmbienteTeste::pgUsuario(), AmbienteTeste::pgSenha())),
                    {"--sem-janela"});
     ASSERT_TRUE(processo.waitForStarted());
-    // The status update of the row waits on the lock.
+    // The status update of the row waits on the lock (a session of this
+    // test's own database: other tests may wait on locks of theirs).
     QSqlQuery espera(trava);
     bool esperando = false;
     for (int i = 0; i < 200 && !esperando; ++i) {
         QThread::msleep(100);
-        esperando = espera.exec(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock'"))
+        esperando = espera.exec(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock' "
+                                          "AND datname = current_database()"))
                  && espera.next() && espera.value(0).toInt() > 0;
     }
     ASSERT_TRUE(esperando) << processo.readAllStandardError().toStdString();
