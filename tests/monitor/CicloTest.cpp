@@ -336,6 +336,9 @@ TEST(SemJanela, SigtermEncerraMesmoComUmaChamadaPresa)
     bool esperando = false;
     for (int i = 0; i < 200 && !esperando; ++i) {
         QThread::msleep(100);
+        // Inside the lock's transaction the activity view is a snapshot
+        // taken at its first reading: it is cleared before each one.
+        espera.exec(QStringLiteral("SELECT pg_stat_clear_snapshot()"));
         esperando = espera.exec(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock' "
                                           "AND datname = current_database()"))
                  && espera.next() && espera.value(0).toInt() > 0;
