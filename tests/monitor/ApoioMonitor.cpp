@@ -4,7 +4,10 @@
 #include "BancoTeste.h"
 #include "dblayer/KoDatabase.h"
 #include "dblayer/KoQuery.h"
+#include "monitor/Monitora.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 
@@ -79,6 +82,14 @@ QStringList LeStatusFila(const QString& erp)
 QString SecaoBanco1(const QString& erp)
 {
     return QStringLiteral("[Banco1]\nProtocolo=firebird\nBase=%1\nUsuario=SYSDBA\nSenha=\n").arg(erp);
+}
+
+bool EsperaLeituraFila(TMonitora& monitora)
+{
+    const QDeadlineTimer limite(60000);
+    while (monitora.LendoFila() && !limite.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return !monitora.LendoFila();
 }
 
 } // namespace ApoioMonitor

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class TMonitora;
+
 // Helpers of the monitor tests.
 namespace ApoioMonitor {
 
@@ -28,6 +30,10 @@ QStringList LeStatusFila(const QString& erp);
 
 // The [Banco1] section of an embedded Firebird ERP database.
 QString SecaoBanco1(const QString& erp);
+
+// Handles this thread's events until the queue tab's reading has arrived;
+// false when it has not within a minute.
+bool EsperaLeituraFila(TMonitora& monitora);
 
 } // namespace ApoioMonitor
 
