@@ -88,10 +88,8 @@ bool TMonitora::Protegido(const std::function<void()>& passo)
         return true;
     } catch (const EAbort&) {
         return false;
-    } catch (const Exception& e) {
-        erro = e.Message();
     } catch (const std::exception& e) {
-        erro = QString::fromUtf8(e.what());
+        erro = MensagemDoErro(e);
     } catch (...) {
         // Nothing may leave a handler into the event loop.
         erro = QStringLiteral("Erro inesperado.");
@@ -313,10 +311,8 @@ void TMonitora::PedeLeituraFila(const TVisaoFila& visao)
         QString erro;
         try {
             linhas = leitor->Le(visao, *erp);
-        } catch (const Exception& e) {
-            erro = e.Message();
         } catch (const std::exception& e) {
-            erro = QString::fromUtf8(e.what());
+            erro = MensagemDoErro(e);
         } catch (...) {
             erro = QStringLiteral("Erro inesperado.");
         }

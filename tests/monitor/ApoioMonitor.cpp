@@ -40,12 +40,17 @@ QString CriaErp()
 
 // Through a connection of this process: embedded Firebird admits one process
 // per database file, and the monitor under test may hold it open.
-void InsereFila(const QString& erp, const QStringList& status)
+void AbreErp(TKoDatabase& banco, const QString& erp)
 {
-    TKoDatabase banco;
     banco.SetDriverName(QStringLiteral("FB"));
     banco.SetDatabaseName(erp);
     banco.Open();
+}
+
+void InsereFila(const QString& erp, const QStringList& status)
+{
+    TKoDatabase banco;
+    AbreErp(banco, erp);
     TKoQuery comando;
     comando.SetDatabase(&banco);
     for (int i = 0; i < status.size(); ++i) {

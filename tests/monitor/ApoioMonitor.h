@@ -8,6 +8,8 @@
 class TMonitora;
 
 // Helpers of the monitor tests.
+class TKoDatabase;
+
 namespace ApoioMonitor {
 
 // A new folder of this test run holding a QX.ini with that text.
@@ -23,6 +25,8 @@ QString CriaErp();
 // Queue rows of QX_INTEGRA with these STATUS values in ORDEM 1, 2, ...
 // (an empty text is NULL).
 void InsereFila(const QString& erp, const QStringList& status);
+// Opens an embedded ERP file through a connection of this process.
+void AbreErp(TKoDatabase& banco, const QString& erp);
 
 // The STATUS values of QX_INTEGRA by ORDEM, read through a new connection,
 // as texts ("" for NULL).

@@ -47,9 +47,7 @@ public:
 void InsereArtigo(const QString& erp, int ordem, const QString& codigo, const QString& nome)
 {
     TKoDatabase banco;
-    banco.SetDriverName(QStringLiteral("FB"));
-    banco.SetDatabaseName(erp);
-    banco.Open();
+    ApoioMonitor::AbreErp(banco, erp);
     TKoQuery comando;
     comando.SetDatabase(&banco);
     comando.SQL.Add(QStringLiteral("INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, STATUS) "
