@@ -14,6 +14,12 @@
 #   servidores-teste.sh iniciar   start what is not running; print the environment
 #   servidores-teste.sh parar     stop every instance, each by its own pid
 #   servidores-teste.sh ambiente  print the environment the tests read
+#   servidores-teste.sh congela|descongela firebird|postgres
+#                                 freeze every process of the server with
+#                                 SIGSTOP (it keeps its connections and
+#                                 answers nothing), or let it go on with
+#                                 SIGCONT: a server that stops answering
+#                                 without closing
 #   servidores-teste.sh derruba firebird|postgres
 #                                 kill the Firebird server outright (SIGKILL),
 #                                 or stop PostgreSQL at once (immediate mode),
@@ -218,6 +224,9 @@ inicia_servico_soap() {
 }
 
 parar() {
+  # A server left frozen would not stop.
+  (sinaliza CONT firebird) >/dev/null 2>&1 || true
+  (sinaliza CONT postgres) >/dev/null 2>&1 || true
   if [ -f "$ESTADO/pg/dados/postmaster.pid" ]; then
     runuser -u postgres -- "$PG_BIN/pg_ctl" -D "$ESTADO/pg/dados" -m fast -w stop >/dev/null 2>&1 || true
   fi
@@ -248,6 +257,23 @@ derruba() {
   esac
 }
 
+sinaliza() {
+  local sinal=$1 servidor=${2:-} pid
+  case "$servidor" in
+    firebird)
+      [ -f "$FB_PID" ] || falha "Firebird: nenhum servidor de teste iniciado em $ESTADO"
+      kill "-$sinal" "$(cat "$FB_PID")"
+      ;;
+    postgres)
+      pid=$(head -n 1 "$ESTADO/pg/dados/postmaster.pid" 2>/dev/null) \
+        || falha "PostgreSQL: nenhum servidor de teste iniciado em $ESTADO"
+      # The postmaster and every backend it forked.
+      kill "-$sinal" "$pid" $(pgrep -P "$pid")
+      ;;
+    *) echo "uso: $0 congela|descongela firebird|postgres" >&2; exit 2 ;;
+  esac
+}
+
 case "${1:-}" in
   iniciar)
     mkdir -p "$ESTADO"
@@ -261,5 +287,7 @@ case "${1:-}" in
   parar) parar ;;
   ambiente) ambiente ;;
   derruba) derruba "${2:-}" ;;
-  *) echo "uso: $0 iniciar|parar|ambiente|derruba firebird|postgres" >&2; exit 2 ;;
+  congela) sinaliza STOP "${2:-}" ;;
+  descongela) sinaliza CONT "${2:-}" ;;
+  *) echo "uso: $0 iniciar|parar|ambiente|derruba|congela|descongela firebird|postgres" >&2; exit 2 ;;
 esac

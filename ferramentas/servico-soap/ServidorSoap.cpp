@@ -84,6 +84,8 @@ std::optional<TModoResposta> LeModo(const QUrlQuery& consulta)
         modo.Tipo = TModoResposta::TTipo::Lixo;
     else if (resposta == QLatin1String("mudo"))
         modo.Tipo = TModoResposta::TTipo::Mudo;
+    else if (resposta == QLatin1String("cortada"))
+        modo.Tipo = TModoResposta::TTipo::Cortada;
     else
         return std::nullopt;
     modo.TextoFalha = consulta.queryItemValue(QStringLiteral("texto"), QUrl::FullyDecoded);
@@ -221,6 +223,15 @@ void TServidorSoap::AtendeServico(QTcpSocket* conexao, const TPedidoHttp& pedido
         Registra(pedido, servico, operacao, QStringLiteral("mudo"));
         conexao->setProperty("muda", true);
         break;
+    case TModoResposta::TTipo::Cortada: {
+        Registra(pedido, servico, operacao, QStringLiteral("cortada"));
+        const QByteArray corpo = EnvelopeSucesso(operacao);
+        conexao->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nContent-Length: "
+                       + QByteArray::number(corpo.size()) + "\r\n\r\n" + corpo.left(corpo.size() / 2));
+        conexao->flush();
+        conexao->disconnectFromHost();
+        break;
+    }
     }
 }
 

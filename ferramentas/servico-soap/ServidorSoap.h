@@ -15,7 +15,7 @@ class QTcpSocket;
 
 // How the service answers an operation.
 struct TModoResposta {
-    enum class TTipo { Sucesso, Falha, ErroHttp, Lixo, Mudo } Tipo = TTipo::Sucesso;
+    enum class TTipo { Sucesso, Falha, ErroHttp, Lixo, Mudo, Cortada } Tipo = TTipo::Sucesso;
     QString TextoFalha;   // Falha: the fault string
     int Status = 503;     // ErroHttp: the status
 };
@@ -27,6 +27,8 @@ struct TModoResposta {
 //        R: sucesso, falha (fault string T), http (status N, 503 if not
 //        given), lixo (not XML), mudo (never answers). Without servico or
 //        operacao the mode holds for every service or every operation.
+//        R may also be cortada: a 200 whose connection closes halfway
+//        through the body it announced.
 //   GET  /controle/pedidos   every request received, as JSON
 //   POST /controle/limpa     forgets the requests and the modes
 class TServidorSoap : public QObject {

@@ -42,3 +42,9 @@ class EAbort : public Exception {
 public:
     EAbort() : Exception(QStringLiteral("Operation aborted")) {}
 };
+
+// The message of an error caught as a standard exception: ours keep their
+// text, others give what().
+QString MensagemDoErro(const std::exception& erro);
+// The same for an error caught by catch (...).
+QString MensagemDoErro(std::exception_ptr erro);

@@ -50,9 +50,7 @@ std::optional<QString> TentaAbrir(TKoDatabase& banco)
     try {
         banco.Open();
         return std::nullopt;
-    } catch (const Exception& e) {
-        return e.Message();
     } catch (const std::exception& e) {
-        return QString::fromUtf8(e.what());
+        return MensagemDoErro(e);
     }
 }

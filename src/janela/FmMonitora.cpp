@@ -140,6 +140,7 @@ void TFmMonitora::CriaControles()
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->verticalHeader()->setDefaultSectionSize(18);
+    DBGrid1->setModel(&FMonitora->ModeloFila());  // the rows come from the queue's thread
     (new QVBoxLayout(TabSheet2))->addWidget(DBGrid1);
     TabSheet2->layout()->setContentsMargins(0, 0, 0, 0);
     PageControl1->addTab(TabSheet2, QStringLiteral("Tabela"));
@@ -206,9 +207,6 @@ void TFmMonitora::MostraEstado()
     CbMonitora->setChecked(monitora.Monitorando());
     BtnLimpar->setVisible(monitora.LimparVisivel());
     BtnLimpar->setEnabled(!monitora.Ocupado());
-    QSqlTableModel* modelo = FMonitora->TbFila().Modelo();
-    if (DBGrid1->model() != modelo)
-        DBGrid1->setModel(modelo);
     // A close asked for during a cycle happens once the cycle has ended.
     if (FbFecharAposCiclo && !monitora.Ocupado()) {
         FbFecharAposCiclo = false;

@@ -3,6 +3,7 @@
 #include "base/Erros.h"
 #include "dblayer/GravaLinhaLog.h"
 #include "dblayer/Maquina.h"
+#include "monitor/LeitorFila.h"
 #include "monitor/NucleoCiclo.h"
 
 #include <algorithm>
@@ -14,8 +15,8 @@ TMonitora::TMonitora(TRelator& relator, const TFabricasIntegracao& fabricas, con
     FTimer1.setInterval(IntervaloTimer);
     FTimer1.setSingleShot(false);
     connect(&FTimer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
-    FKoDatabaseFila.setObjectName(QStringLiteral("KoDatabaseFila"));
 
+    FThreadFila.Executa([this] { FLeitorFila = std::make_unique<TLeitorFila>(); });
     NoCiclo([&] { FNucleo = std::make_unique<TNucleoCiclo>(FRelatorCiclo, FConfiguracao, fabricas); });
     for (const auto& [indice, integracao] : FNucleo->Integracoes())
         FItens << TItemSeletor{indice, integracao->Legenda()};
@@ -26,10 +27,25 @@ TMonitora::TMonitora(TRelator& relator, const TFabricasIntegracao& fabricas, con
 TMonitora::~TMonitora()
 {
     FTimer1.stop();
-    FTbFila.Close();
-    FKoDatabaseFila.Close();
-    // The connections of the cycle's thread are closed and freed there.
+    FbEncerrado = true;
+    // Each thread's connections are closed and freed there; the queue's
+    // after a reading still running, whose rows are no longer shown.
+    FThreadFila.Executa([this] { FLeitorFila.reset(); });
     NoCiclo([this] { FNucleo.reset(); });
+}
+
+// Busy from construction to destruction: a tick is dropped, "Limpar fila"
+// and a close wait, a tab switch is deferred.
+TMonitora::TOcupacao::TOcupacao(TMonitora& monitora) : FMonitora(monitora)
+{
+    if (FMonitora.FOcupacoes++ == 0)
+        FMonitora.AvisaMudanca();
+}
+
+TMonitora::TOcupacao::~TOcupacao()
+{
+    if (--FMonitora.FOcupacoes == 0)
+        FMonitora.AvisaMudanca();
 }
 
 // The busy indication (the window's wait cursor) while work actually runs:
@@ -43,24 +59,16 @@ TMonitora::TIndicaOcupado::~TIndicaOcupado() { FRelator.IndicaOcupado(false); }
 
 void TMonitora::NoCiclo(const std::function<void()>& trabalho)
 {
-    struct TOcupacao {
-        TMonitora& m;
-        explicit TOcupacao(TMonitora& monitora) : m(monitora)
-        {
-            if (m.FOcupacoes++ == 0)
-                m.AvisaMudanca();
-        }
-        ~TOcupacao()
-        {
-            if (--m.FOcupacoes == 0)
-                m.AvisaMudanca();
-        }
-    } ocupacao(*this);
+    const TOcupacao ocupacao(*this);
     const TIndicaOcupado indicacao(FRelatorCiclo);
     FThread.Executa(trabalho);
 }
 
 TKoDatabase& TMonitora::KoDatabase1() { return FNucleo->KoDatabase1; }
+
+TKoTable& TMonitora::TbFila() { return FLeitorFila->TbFila; }
+
+TKoDatabase& TMonitora::KoDatabaseFila() { return FLeitorFila->KoDatabaseFila; }
 
 TIntegracao* TMonitora::Integracao(int indice) const { return FNucleo->Integracao(indice); }
 
@@ -80,10 +88,8 @@ bool TMonitora::Protegido(const std::function<void()>& passo)
         return true;
     } catch (const EAbort&) {
         return false;
-    } catch (const Exception& e) {
-        erro = e.Message();
     } catch (const std::exception& e) {
-        erro = QString::fromUtf8(e.what());
+        erro = MensagemDoErro(e);
     } catch (...) {
         // Nothing may leave a handler into the event loop.
         erro = QStringLiteral("Erro inesperado.");
@@ -153,9 +159,8 @@ void TMonitora::ExecutaInicio()
     try {
         NoCiclo([this, &iniciada] { iniciada = FNucleo->Inicia(); });
         if (iniciada) {
-            // The queue tab reads through a connection of its own, here.
             if (const TVisaoFila* visao = iniciada->VisaoFila())
-                AbreVisaoFila(*visao);
+                LeFilaNoInicio(*visao);
             DefineIndiceTipo(iniciada->Indice());
         }
     } catch (...) {
@@ -189,18 +194,32 @@ void TMonitora::ExecutaCiclo()
         NoCiclo([this, indice] { FNucleo->Ciclo(indice); });
     } catch (...) {
         FFalhasNoCiclo = FNucleo->FalhasNoCiclo();
-        AvisaFimCiclo(fim, MensagemDoErro(std::current_exception()));
+        AvisaFimCiclo(fim, std::current_exception());
         ParaOuContinuaAposErro();
+        LeTabelaAdiada();
         throw;
     }
     FFalhasNoCiclo = FNucleo->FalhasNoCiclo();
-    AvisaFimCiclo(fim, QString());
+    AvisaFimCiclo(fim, nullptr);
+    AplicaAdiados();
+}
+
+// The end of busy work: the timer follows "Monitorando" as the box shows it
+// now (it may have been toggled meanwhile), and a tab switch deferred
+// meanwhile is read now.
+void TMonitora::AplicaAdiados()
+{
     DefineTimerAtivo(FbMonitorando);
+    LeTabelaAdiada();
+    AvisaMudanca();
+}
+
+void TMonitora::LeTabelaAdiada()
+{
     if (FbTabelaAdiada) {
         FbTabelaAdiada = false;
         AtualizaTabela();
     }
-    AvisaMudanca();
 }
 
 // An error stopped start-up or a cycle. The window shows the truth: polling
@@ -229,23 +248,13 @@ void TMonitora::LimpaFila()
     if (!integracao || !integracao->VisaoFila())
         return;
     // Busy from the question on: a tick is dropped, a click on
-    // "Monitorando" is applied at the end.
-    ++FOcupacoes;
-    DefineTimerAtivo(false);
-    AvisaMudanca();
+    // "Monitorando" and a tab switch are applied at the end.
     struct TRetoma {
         TMonitora& m;
-        ~TRetoma()
-        {
-            --m.FOcupacoes;
-            m.DefineTimerAtivo(m.FbMonitorando);
-            if (m.FbTabelaAdiada) {
-                m.FbTabelaAdiada = false;
-                m.AtualizaTabela();
-            }
-            m.AvisaMudanca();
-        }
+        ~TRetoma() { m.AplicaAdiados(); }
     } retoma{*this};
+    const TOcupacao ocupacao(*this);
+    DefineTimerAtivo(false);
     if (!integracao->ConfirmaLimpaFila(FRelatorCiclo))
         return;
     int limpas = 0;
@@ -259,47 +268,95 @@ void TMonitora::AtualizaTabela()
     const TVisaoFila* visao = VisaoFila(FIndiceTipo);
     if (!visao)
         return;
-    // The grid is read again when the cycle has ended.
+    // The grid is read again when the busy work has ended.
     if (Ocupado()) {
         FbTabelaAdiada = true;
         return;
     }
-    AbreVisaoFila(*visao);
+    PedeLeituraFila(*visao);
 }
 
-// The queue view shows the rows still waiting. Its connection is a copy of
-// the ERP's, opened here when closed or lost; reading it leaves no
-// transaction open.
-void TMonitora::AbreVisaoFila(const TVisaoFila& visao)
+// Start-up reads the queue before it goes on (a queue that cannot be read
+// skips the rest of start-up), on the queue's thread while this one handles
+// its events.
+void TMonitora::LeFilaNoInicio(const TVisaoFila& visao)
 {
-    const TIndicaOcupado indicacao(FRelatorCiclo);
-    TKoTable& tabela = FTbFila;
-    tabela.Close();
-    tabela.TableName = visao.Tabela;
-    if (FKoDatabaseFila.Connected())
-        FKoDatabaseFila.ConfereConexao();
-    if (!FKoDatabaseFila.Connected() || FKoDatabaseFila.Perdida()) {
-        TKoDatabase* erp = nullptr;
-        NoCiclo([this, &erp] { erp = &FNucleo->KoDatabase1; });
-        FKoDatabaseFila.GetDatabase(erp);
+    TLinhasFila linhas;
+    TKoDatabase& erp = KoDatabase1();
+    {
+        const TOcupacao ocupacao(*this);
+        const TIndicaOcupado indicacao(FRelatorCiclo);
+        FThreadFila.Executa([this, &visao, &erp, &linhas] { linhas = FLeitorFila->Le(visao, erp); });
     }
-    tabela.SetDatabase(&FKoDatabaseFila);
-    tabela.Filtered = false;
-    tabela.Filter = visao.Filtro;
-    tabela.Filtered = true;
-    tabela.Open();
-    FKoDatabaseFila.FinalizaTransacao();
+    FModeloFila.DefineLinhas(std::move(linhas));
     AvisaMudanca();
+}
+
+// A tab switch posts the reading to the queue's thread and returns: a queue
+// connection that hangs never holds this thread. The rows, or the error, come
+// back here (RecebeLeituraFila). A switch while a reading runs asks for one
+// more when it ends, so the grid shows the queue as it was after the switch.
+void TMonitora::PedeLeituraFila(const TVisaoFila& visao)
+{
+    if (FbEncerrado)
+        return;
+    if (FbLendoFila) {
+        FbRelerFila = true;
+        return;
+    }
+    FbLendoFila = true;
+    FRelatorCiclo.IndicaOcupado(true);
+    AvisaMudanca();
+    TKoDatabase* const erp = &KoDatabase1();
+    TLeitorFila* const leitor = FLeitorFila.get();
+    FThreadFila.Posta([this, leitor, visao, erp] {
+        TLinhasFila linhas;
+        QString erro;
+        try {
+            linhas = leitor->Le(visao, *erp);
+        } catch (const std::exception& e) {
+            erro = MensagemDoErro(e);
+        } catch (...) {
+            erro = QStringLiteral("Erro inesperado.");
+        }
+        QMetaObject::invokeMethod(
+            this, [this, linhas = std::move(linhas), erro] { RecebeLeituraFila(linhas, erro); },
+            Qt::QueuedConnection);
+    });
+}
+
+// On the window's thread. A table that could not be read shows no rows (it
+// is closed), and its error goes to the standard error box, as a handler's.
+void TMonitora::RecebeLeituraFila(const TLinhasFila& linhas, const QString& erro)
+{
+    FbLendoFila = false;
+    FRelatorCiclo.IndicaOcupado(false);
+    if (FbEncerrado)
+        return;
+    if (erro.isEmpty())
+        FModeloFila.DefineLinhas(linhas);
+    else
+        FModeloFila.Limpa();
+    AvisaMudanca();
+    if (!erro.isEmpty())
+        FRelatorCiclo.MostraErro(erro);
+    if (FbRelerFila) {
+        FbRelerFila = false;
+        PageControl1Change();
+    }
 }
 
 void TMonitora::ExecutaFechamento()
 {
     DefineTimerAtivo(false);
+    FbEncerrado = true;
     NoCiclo([this] { FNucleo->EncerraIntegracoes(); });
-    // The queue view reads a copy of the ERP connection: it goes first.
-    FTbFila.Close();
-    if (FKoDatabaseFila.Connected())
-        FKoDatabaseFila.Close();
+    // The queue view reads a copy of the ERP connection: it goes first,
+    // after a reading still running.
+    {
+        const TOcupacao ocupacao(*this);
+        FThreadFila.Executa([this] { FLeitorFila->Fecha(); });
+    }
     NoCiclo([this] { FNucleo->FechaErp(); });
 }
 

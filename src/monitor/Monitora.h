@@ -5,6 +5,7 @@
 #include "integracao/Configuracao.h"
 #include "integracao/Integracao.h"
 #include "integracao/Relator.h"
+#include "monitor/ModeloFila.h"
 #include "monitor/ObservadorCiclo.h"
 #include "monitor/RelatorEntreThreads.h"
 #include "monitor/ThreadCiclo.h"
@@ -14,21 +15,28 @@
 #include <QTimer>
 
 #include <atomic>
+#include <exception>
 #include <functional>
 #include <memory>
 
+class TLeitorFila;
 class TNucleoCiclo;
 
 // The monitor core: everything the main window does, without the window.
 // It holds the state of the window's controls (the type selector,
 // "Monitorando", the visibility of "Limpar fila"), the polling timer and the
-// queue tab's table, and runs start-up, cycles, "Limpar fila" and shut-down
-// on the cycle's thread (TThreadCiclo), which owns the ERP connection and the
-// integrations. It knows the integrations only through TIntegracao.
+// rows of the queue tab, and runs start-up, cycles, "Limpar fila" and
+// shut-down on the cycle's thread (TThreadCiclo), which owns the ERP
+// connection and the integrations. The queue tab is read on a thread of its
+// own with a connection of its own (TLeitorFila). It knows the integrations
+// only through TIntegracao.
 //
 // The event handlers are called on the thread the core was made on (the
-// window's); each returns when its work is done, handling that thread's
-// events meanwhile, so the window stays responsive during a cycle.
+// window's) and never wait on a database there. Each returns when its work
+// is done, handling that thread's events meanwhile, so the window stays
+// responsive during a cycle; the queue tab's reading is only posted, and its
+// rows are shown when they arrive. While the cycle's thread works, a handler
+// that would start work refuses it or defers it to the work's end.
 class TMonitora : public QObject {
     Q_OBJECT
 public:
@@ -52,9 +60,6 @@ public:
     };
     const QList<TItemSeletor>& ItensSeletor() const { return FItens; }
 
-    const TConfiguracao& Configuracao() const { return FConfiguracao; }
-    // The reporting interface the integrations speak through.
-    TRelator& Relator() { return FRelatorCiclo; }
     void DefineAposErro(TAposErro aposErro) { FAposErro = aposErro; }
 
     // Event handlers. Each runs under the application's error guard: an error
@@ -95,10 +100,15 @@ public:
     // Runs work on the cycle's thread and returns when it is done.
     void NoCiclo(const std::function<void()>& trabalho);
 
-    // The queue tab's table and the connection of its own it reads through,
-    // on this thread.
-    TKoTable& TbFila() { return FTbFila; }
-    TKoDatabase& KoDatabaseFila() { return FKoDatabaseFila; }
+    // The rows the queue tab's grid shows: the last reading that arrived.
+    TModeloFila& ModeloFila() { return FModeloFila; }
+    // True from a tab switch's request until its rows (or its error) arrive.
+    bool LendoFila() const { return FbLendoFila; }
+    // The queue table and the connection of its own it is read through. They
+    // belong to the queue's thread: look at them from here only while no
+    // reading runs (LendoFila() false).
+    TKoTable& TbFila();
+    TKoDatabase& KoDatabaseFila();
 
     // Called after every change of the state above, so a window can show it.
     std::function<void()> EstadoMudou;
@@ -107,6 +117,17 @@ public:
     void DefineObservador(TObservadorCiclo* observador) { FObservador = observador; }
 
 private:
+    class TOcupacao {
+    public:
+        explicit TOcupacao(TMonitora& monitora);
+        ~TOcupacao();
+        TOcupacao(const TOcupacao&) = delete;
+        TOcupacao& operator=(const TOcupacao&) = delete;
+
+    private:
+        TMonitora& FMonitora;
+    };
+
     class TIndicaOcupado {
     public:
         explicit TIndicaOcupado(TRelator& relator);
@@ -124,10 +145,14 @@ private:
     void AvisaMudanca();
     void ParaOuContinuaAposErro();
     const TVisaoFila* VisaoFila(int indice) const;
-    void AbreVisaoFila(const TVisaoFila& visao);
+    void LeFilaNoInicio(const TVisaoFila& visao);
+    void PedeLeituraFila(const TVisaoFila& visao);
+    void RecebeLeituraFila(const TLinhasFila& linhas, const QString& erro);
+    void AplicaAdiados();
+    void LeTabelaAdiada();
     void AvisaArquivoIniAusente();
     TFimCiclo AvisaInicioCiclo(int indice);
-    void AvisaFimCiclo(TFimCiclo& fim, const QString& erro);
+    void AvisaFimCiclo(TFimCiclo& fim, std::exception_ptr erro);
 
     TConfiguracao FConfiguracao;
     TRelatorEntreThreads FRelatorCiclo;
@@ -135,8 +160,12 @@ private:
     std::unique_ptr<TNucleoCiclo> FNucleo;
     QList<TItemSeletor> FItens;
     QTimer FTimer1;
-    TKoDatabase FKoDatabaseFila;
-    TKoTable FTbFila;
+    TThreadCiclo FThreadFila{QStringLiteral("fila")};
+    std::unique_ptr<TLeitorFila> FLeitorFila;  // made, used and freed on FThreadFila
+    TModeloFila FModeloFila;
+    bool FbLendoFila = false;
+    bool FbRelerFila = false;  // a switch came while a reading ran
+    bool FbEncerrado = false;
     TAposErro FAposErro = TAposErro::Para;
     int FIndiceTipo = 0;
     bool FbMonitorando = true;

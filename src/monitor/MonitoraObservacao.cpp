@@ -2,6 +2,8 @@
 #include "monitor/Monitora.h"
 #include "monitor/NucleoCiclo.h"
 
+#include "base/Erros.h"
+
 TFimCiclo TMonitora::AvisaInicioCiclo(int indice)
 {
     TFimCiclo fim;
@@ -14,13 +16,17 @@ TFimCiclo TMonitora::AvisaInicioCiclo(int indice)
 }
 
 // After the cycle's thread has finished its work: what it left is read here.
-void TMonitora::AvisaFimCiclo(TFimCiclo& fim, const QString& erro)
+// `erro` is what escaped the cycle, null when nothing did.
+void TMonitora::AvisaFimCiclo(TFimCiclo& fim, std::exception_ptr erro)
 {
     if (!FObservador)
         return;
     fim.Fim = QDateTime::currentDateTime();
     fim.Falhas = FNucleo->FalhasNoCiclo();
-    fim.Erro = erro;
+    if (erro) {
+        const QString mensagem = MensagemDoErro(erro);
+        fim.Erro = mensagem.isEmpty() ? QStringLiteral("Ciclo interrompido.") : mensagem;
+    }
     fim.Conexoes = FNucleo->EstadoConexoes();
     FObservador->CicloTerminado(fim);
 }

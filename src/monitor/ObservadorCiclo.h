@@ -4,7 +4,6 @@
 #include <QList>
 #include <QString>
 
-#include <exception>
 
 // One connection a cycle used, as it stood when the cycle ended: open and
 // not lost, or not.
@@ -31,7 +30,3 @@ public:
     virtual void CicloIniciado(const QString& integracao, const QDateTime& inicio) = 0;
     virtual void CicloTerminado(const TFimCiclo& fim) = 0;
 };
-
-// The text of an error that escaped: the message of the system's errors and
-// of the standard ones.
-QString MensagemDoErro(std::exception_ptr erro);

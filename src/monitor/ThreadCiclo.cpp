@@ -8,11 +8,11 @@
 #include <future>
 #include <memory>
 
-TThreadCiclo::TThreadCiclo()
+TThreadCiclo::TThreadCiclo(const QString& nome)
 {
     std::promise<void> pronto;
-    FThread = std::thread([this, &pronto] {
-        QThread::currentThread()->setObjectName(QStringLiteral("ciclo"));
+    FThread = std::thread([this, &pronto, nome] {
+        QThread::currentThread()->setObjectName(nome);
         QEventLoop laco;
         QObject contexto;
         FLaco = &laco;
@@ -68,4 +68,9 @@ void TThreadCiclo::Executa(const std::function<void()>& trabalho)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     if (resultado->erro)
         std::rethrow_exception(resultado->erro);
+}
+
+void TThreadCiclo::Posta(const std::function<void()>& trabalho)
+{
+    QMetaObject::invokeMethod(FContexto, trabalho, Qt::QueuedConnection);
 }

@@ -1,14 +1,17 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 #include <functional>
 #include <thread>
 
 class QEventLoop;
 
-// The thread the polling cycle runs on. It owns the connections the cycle
-// uses: they are opened, used and closed only by work run here.
+// A thread of the monitor that runs the work posted to it, one piece at a
+// time, in order: the cycle's thread, which owns the connections the cycle
+// uses, and the queue tab's, which owns the tab's connection. A connection
+// is opened, used and closed only by work run on the thread that owns it.
 //
 // A joined std::thread rather than a QThread: Qt's threads are detached, and
 // QThread::wait() returns once the thread's function has finished, before
@@ -18,7 +21,8 @@ class QEventLoop;
 // on the way out.
 class TThreadCiclo {
 public:
-    TThreadCiclo();
+    // `nome` names the thread (as a debugger or `top -H` shows it).
+    explicit TThreadCiclo(const QString& nome = QStringLiteral("ciclo"));
     // Ends the thread's event loop and waits until the thread has ended.
     ~TThreadCiclo();
     TThreadCiclo(const TThreadCiclo&) = delete;
@@ -30,6 +34,10 @@ public:
     // exception of the work is raised here again.
     void Executa(const std::function<void()>& trabalho);
 
+    // Posts the work to the thread and returns at once. It runs after the
+    // work posted before it and reports its own outcome: it must let no
+    // exception escape.
+    void Posta(const std::function<void()>& trabalho);
 
 private:
     std::thread FThread;

@@ -1,6 +1,7 @@
 // A Bruma pass of some hundreds of lots cut in the middle, several times
 // over: the ERP's Firebird server killed, the queue's PostgreSQL stopped at
-// once, or the monitor itself killed (SIGKILL). After each, the server comes
+// once, the monitor itself killed (SIGKILL), or a server frozen (SIGSTOP)
+// under a running service that is then told to stop (SIGTERM). After each, the server comes
 // back, the monitor runs again until nothing is pending, and every lot must
 // be in the machine queue exactly once and marked "E" in the ERP.
 #include "ApoioMonitor.h"
@@ -17,7 +18,7 @@ namespace {
 constexpr int TotalLotes = 400;
 const QString LoteEnviado = QStringLiteral("Concluído. FAL ");
 
-enum class TFalha { Firebird, Postgres, Monitor };
+enum class TFalha { Firebird, Postgres, Monitor, FirebirdCongelado, PostgresCongelado };
 
 std::string NomeDaFalha(const ::testing::TestParamInfo<TFalha>& info)
 {
@@ -25,6 +26,8 @@ std::string NomeDaFalha(const ::testing::TestParamInfo<TFalha>& info)
     case TFalha::Firebird: return "ServidorFirebirdMorto";
     case TFalha::Postgres: return "PostgresParadoDeUmaVez";
     case TFalha::Monitor: return "MonitorMorto";
+    case TFalha::FirebirdCongelado: return "ServidorFirebirdCongelado";
+    case TFalha::PostgresCongelado: return "PostgresCongelado";
     }
     return {};
 }
@@ -41,9 +44,34 @@ protected:
         programa = InstalaExecutavel(QStringLiteral(QUELIX_EXECUTAVEL), cenario->Ini());
     }
 
+    // A running service whose server freezes after `enviados` lots: the
+    // pass hangs on the server that answers nothing; SIGTERM still ends the
+    // process within its grace, saying so; then the server goes on.
+    void CongelaNaPassagem(int enviados, const QString& servidor)
+    {
+        TMonitorEmExecucao monitor(programa, {QStringLiteral("--sem-janela")},
+                                   {{QStringLiteral("QUELIX_INTERVALO_MS"), QStringLiteral("200")}});
+        ASSERT_TRUE(monitor.EsperaLinhas(LoteEnviado, enviados, 120000))
+            << monitor.Linhas().join(u'\n').toStdString() << monitor.Erros().toStdString();
+        InstanciasFalhas().Congela(servidor);
+        monitor.Espera([](const QStringList&) { return false; }, 3000);
+        EXPECT_TRUE(monitor.Rodando()) << "the pass did not wait on the frozen server";
+        monitor.PedeTermino();
+        const int status = monitor.Fim(20000);
+        InstanciasFalhas().Descongela(servidor);
+        EXPECT_EQ(status, 128 + 15) << monitor.Erros().toStdString();
+        EXPECT_TRUE(monitor.Erros().contains(QString::fromUtf8("o encerramento esperou 8 s por uma chamada que não responde")))
+            << monitor.Erros().toStdString();
+    }
+
     // One pass cut after `enviados` lots went through.
     void InterrompePassagem(int enviados)
     {
+        if (GetParam() == TFalha::FirebirdCongelado || GetParam() == TFalha::PostgresCongelado) {
+            CongelaNaPassagem(enviados, GetParam() == TFalha::FirebirdCongelado ? QStringLiteral("firebird")
+                                                                                : QStringLiteral("postgres"));
+            return;
+        }
         TMonitorEmExecucao monitor(programa, {QStringLiteral("--ciclo")});
         ASSERT_TRUE(monitor.EsperaLinhas(LoteEnviado, enviados, 120000))
             << "a passagem não chegou a " << enviados << " lotes:\n"
@@ -52,6 +80,8 @@ protected:
         case TFalha::Firebird: InstanciasFalhas().Derruba(QStringLiteral("firebird")); break;
         case TFalha::Postgres: InstanciasFalhas().Derruba(QStringLiteral("postgres")); break;
         case TFalha::Monitor: monitor.Mata(); break;
+        case TFalha::FirebirdCongelado:
+        case TFalha::PostgresCongelado: break;  // CongelaNaPassagem
         }
         const int status = monitor.Fim(120000);
         const std::string saida = monitor.Linhas().join(u'\n').toStdString() + "\n" + monitor.Erros().toStdString();
@@ -107,6 +137,8 @@ TEST_P(PassagemInterrompida, CadaLoteFicaUmaVezNaFilaEMarcadoNoErp)
 }
 
 INSTANTIATE_TEST_SUITE_P(Falhas, PassagemInterrompida,
-                         ::testing::Values(TFalha::Firebird, TFalha::Postgres, TFalha::Monitor), NomeDaFalha);
+                         ::testing::Values(TFalha::Firebird, TFalha::Postgres, TFalha::Monitor,
+                                           TFalha::FirebirdCongelado, TFalha::PostgresCongelado),
+                         NomeDaFalha);
 
 } // namespace

@@ -4,7 +4,10 @@
 #include "BancoTeste.h"
 #include "dblayer/KoDatabase.h"
 #include "dblayer/KoQuery.h"
+#include "monitor/Monitora.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 
@@ -37,12 +40,17 @@ QString CriaErp()
 
 // Through a connection of this process: embedded Firebird admits one process
 // per database file, and the monitor under test may hold it open.
-void InsereFila(const QString& erp, const QStringList& status)
+void AbreErp(TKoDatabase& banco, const QString& erp)
 {
-    TKoDatabase banco;
     banco.SetDriverName(QStringLiteral("FB"));
     banco.SetDatabaseName(erp);
     banco.Open();
+}
+
+void InsereFila(const QString& erp, const QStringList& status)
+{
+    TKoDatabase banco;
+    AbreErp(banco, erp);
     TKoQuery comando;
     comando.SetDatabase(&banco);
     for (int i = 0; i < status.size(); ++i) {
@@ -79,6 +87,14 @@ QStringList LeStatusFila(const QString& erp)
 QString SecaoBanco1(const QString& erp)
 {
     return QStringLiteral("[Banco1]\nProtocolo=firebird\nBase=%1\nUsuario=SYSDBA\nSenha=\n").arg(erp);
+}
+
+bool EsperaLeituraFila(TMonitora& monitora)
+{
+    const QDeadlineTimer limite(60000);
+    while (monitora.LendoFila() && !limite.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return !monitora.LendoFila();
 }
 
 } // namespace ApoioMonitor

@@ -5,7 +5,11 @@
 #include <QString>
 #include <QStringList>
 
+class TMonitora;
+
 // Helpers of the monitor tests.
+class TKoDatabase;
+
 namespace ApoioMonitor {
 
 // A new folder of this test run holding a QX.ini with that text.
@@ -21,6 +25,8 @@ QString CriaErp();
 // Queue rows of QX_INTEGRA with these STATUS values in ORDEM 1, 2, ...
 // (an empty text is NULL).
 void InsereFila(const QString& erp, const QStringList& status);
+// Opens an embedded ERP file through a connection of this process.
+void AbreErp(TKoDatabase& banco, const QString& erp);
 
 // The STATUS values of QX_INTEGRA by ORDEM, read through a new connection,
 // as texts ("" for NULL).
@@ -28,6 +34,10 @@ QStringList LeStatusFila(const QString& erp);
 
 // The [Banco1] section of an embedded Firebird ERP database.
 QString SecaoBanco1(const QString& erp);
+
+// Handles this thread's events until the queue tab's reading has arrived;
+// false when it has not within a minute.
+bool EsperaLeituraFila(TMonitora& monitora);
 
 } // namespace ApoioMonitor
 

@@ -428,12 +428,17 @@ TEST(SemJanela, SigtermEncerraMesmoComUmaChamadaPresa)
                                .arg(AmbienteTeste::pgUsuario(), AmbienteTeste::pgSenha())),
                    {"--sem-janela"});
     ASSERT_TRUE(processo.waitForStarted());
-    // The status update of the row waits on the lock.
+    // The status update of the row waits on the lock (a session of this
+    // test's own database: other tests may wait on locks of theirs).
     QSqlQuery espera(trava);
     bool esperando = false;
     for (int i = 0; i < 200 && !esperando; ++i) {
         QThread::msleep(100);
-        esperando = espera.exec(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock'"))
+        // Inside the lock's transaction the activity view is a snapshot
+        // taken at its first reading: it is cleared before each one.
+        espera.exec(QStringLiteral("SELECT pg_stat_clear_snapshot()"));
+        esperando = espera.exec(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock' "
+                                          "AND datname = current_database()"))
                  && espera.next() && espera.value(0).toInt() > 0;
     }
     ASSERT_TRUE(esperando) << processo.readAllStandardError().toStdString();

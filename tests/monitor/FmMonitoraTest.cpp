@@ -119,10 +119,14 @@ TEST_F(Janela, ModeloComFilaMostraLimparFilaEATabelaFiltrada)
     EXPECT_FALSE(j->BtnLimpar->isHidden());
     EXPECT_TRUE(j->CbMonitora->isChecked());
 
-    j->PageControl1->setCurrentIndex(1);  // PageControl1Change
+    EXPECT_EQ(j->DBGrid1->model(), &j->Monitora().ModeloFila());
+    EXPECT_EQ(j->DBGrid1->model()->rowCount(), 2);  // read at start-up
+
+    InsereFila(erp, {"0"});  // ORDEM 1 again, waiting
+    j->PageControl1->setCurrentIndex(1);  // PageControl1Change: the rows come when read
+    ASSERT_TRUE(EsperaLeituraFila(j->Monitora()));
     EXPECT_TRUE(j->Monitora().TbFila().Active());
-    EXPECT_EQ(j->DBGrid1->model(), j->Monitora().TbFila().Modelo());
-    EXPECT_EQ(j->DBGrid1->model()->rowCount(), 2);
+    EXPECT_EQ(j->DBGrid1->model()->rowCount(), 3);
 }
 
 TEST_F(Janela, EscolherTipoDesmarcaMonitorandoEMarcarRetoma)

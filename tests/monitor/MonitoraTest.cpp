@@ -8,6 +8,7 @@
 #include "base/Erros.h"
 #include "dblayer/GravaLinhaLog.h"
 #include "dblayer/KoQuery.h"
+#include "dblayer/LimitesExecucao.h"
 #include "dblayer/Maquina.h"
 
 #include <QCoreApplication>
@@ -16,6 +17,9 @@
 #include <QFile>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -130,6 +134,11 @@ TEST_F(Monitora, ModeloComFilaAbreAVisaoFiltradaNumaConexaoPropria)
     EXPECT_EQ(fila.RecordCount(), 2);  // STATUS 0 only; an empty STATUS is not shown
     EXPECT_EQ(fila.Database(), &m->KoDatabaseFila());
     EXPECT_TRUE(m->KoDatabaseFila().Connected());
+    EXPECT_EQ(m->ModeloFila().rowCount(), 2);
+    // Read on the queue's own thread: neither the window's nor the cycle's.
+    EXPECT_NE(m->KoDatabaseFila().thread(), QThread::currentThread());
+    EXPECT_NE(m->KoDatabaseFila().thread(), m->KoDatabase1().thread());
+    EXPECT_NE(fila.Modelo()->thread(), QThread::currentThread());
 }
 
 TEST_F(Monitora, ModeloDesconhecidoOuVazioNaoIniciaIntegracao)
@@ -434,11 +443,14 @@ TEST_F(Monitora, TiqueDuranteAPerguntaDeLimparFilaNaoTrava)
     tipos[1].primeira = [&](TContextoIntegracao&) { ++ciclos; };
     tipos[1].limpaFila = [&](TContextoIntegracao&) { ++limpezas; };
     TMonitora* monitora = nullptr;
+    bool timerDuranteAPergunta = true;
     tipos[1].pergunta = [&](TRelator&) {
         monitora->CbMonitoraClick(true);  // checked while the question is open
+        timerDuranteAPergunta = monitora->TimerAtivo();
         QEventLoop pergunta;
         QTimer::singleShot(300, &pergunta, &QEventLoop::quit);
         pergunta.exec();  // ticks of a 20 ms timer would fall here
+        EXPECT_TRUE(monitora->Timer1Timer());  // a tick already on its way is dropped
         return true;
     };
     auto m = Cria(SecaoBanco1(CriaErp()) + "[ModeloAtivo]\nModelo=1\n");
@@ -448,6 +460,7 @@ TEST_F(Monitora, TiqueDuranteAPerguntaDeLimparFilaNaoTrava)
     ASSERT_TRUE(m->CbMonitoraClick(false));
 
     EXPECT_TRUE(m->BtnLimparClick());
+    EXPECT_FALSE(timerDuranteAPergunta);
     EXPECT_EQ(ciclos, 0);
     EXPECT_EQ(limpezas, 1);
     EXPECT_TRUE(m->Monitorando());
@@ -458,6 +471,71 @@ TEST_F(Monitora, TiqueDuranteAPerguntaDeLimparFilaNaoTrava)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_GE(ciclos, 1);
     EXPECT_TRUE(m->FormClose());
+}
+
+// "Monitorando" toggled and the tab switched while busy work runs ("Limpar
+// fila" with its question open, or a cycle): the timer follows the box as
+// it is when the work ends, and the queue is read again then, showing what
+// the work left (here it marks every pending row as cleared).
+TEST_F(Monitora, MonitorandoETrocaDeAbaDuranteOTrabalhoValemNoFim)
+{
+    enum class TTrabalho { LimparFila, Ciclo };
+    const struct {
+        TTrabalho trabalho;
+        bool marcadoDurante;
+    } casos[] = {
+        {TTrabalho::LimparFila, false},
+        {TTrabalho::LimparFila, true},
+        {TTrabalho::Ciclo, false},
+        {TTrabalho::Ciclo, true},
+    };
+    for (const auto& caso : casos) {
+        SCOPED_TRACE(testing::Message() << (caso.trabalho == TTrabalho::Ciclo ? "ciclo" : "Limpar fila")
+                                        << ", marcado durante: " << caso.marcadoDurante);
+        const QString erp = CriaErp();
+        InsereFila(erp, {"0", "0"});
+        TMonitora* monitora = nullptr;
+        bool leuDurante = true;
+        // On the window's thread, in the middle of the work.
+        const auto usuarioAge = [&] {
+            monitora->CbMonitoraClick(caso.marcadoDurante);
+            monitora->PageControl1Change();
+            leuDurante = monitora->LendoFila();
+        };
+        const auto marcaLimpas = [](TContextoIntegracao& c) {
+            TKoQuery q;
+            q.SetDatabase(&c.KoDatabase1);
+            q.SQL.Add("UPDATE QX_INTEGRA SET STATUS = 3 WHERE STATUS = 0");
+            q.ExecSQL();
+            c.KoDatabase1.CommitRetaining();
+        };
+        tipos[1].pergunta = [&](TRelator&) {
+            usuarioAge();
+            return true;
+        };
+        tipos[1].limpaFila = marcaLimpas;
+        tipos[1].primeira = [&](TContextoIntegracao& c) {
+            QMetaObject::invokeMethod(qApp, usuarioAge, Qt::BlockingQueuedConnection);
+            marcaLimpas(c);
+        };
+        auto m = Inicia(SecaoBanco1(erp) + "[ModeloAtivo]\nModelo=1\n");
+        monitora = m.get();
+        ASSERT_EQ(m->ModeloFila().rowCount(), 2);
+        ASSERT_TRUE(m->CbMonitoraClick(!caso.marcadoDurante));
+
+        if (caso.trabalho == TTrabalho::LimparFila)
+            EXPECT_TRUE(m->BtnLimparClick());
+        else
+            EXPECT_TRUE(m->Timer1Timer());
+
+        EXPECT_FALSE(leuDurante);
+        EXPECT_EQ(m->Monitorando(), caso.marcadoDurante);
+        EXPECT_EQ(m->TimerAtivo(), caso.marcadoDurante);
+        ASSERT_TRUE(EsperaLeituraFila(*m));
+        EXPECT_EQ(m->ModeloFila().rowCount(), 0);
+        EXPECT_TRUE(relator.Erros.isEmpty()) << relator.Erros.join('\n').toStdString();
+        EXPECT_TRUE(m->FormClose());
+    }
 }
 
 // The busy indication (the wait cursor) shows while work runs, and not for
@@ -481,21 +559,100 @@ TEST_F(Monitora, TrocaDeAbaSoReabreAFilaNoTipoComFila)
     auto m = Inicia(SecaoBanco1(erp));
 
     EXPECT_TRUE(m->PageControl1Change());
+    EXPECT_FALSE(m->LendoFila());
     EXPECT_FALSE(m->TbFila().Active());
 
     m->RgTipoClick(1);
     EXPECT_TRUE(m->PageControl1Change());
+    ASSERT_TRUE(EsperaLeituraFila(*m));
     EXPECT_TRUE(m->TbFila().Active());
-    EXPECT_EQ(m->TbFila().RecordCount(), 1);
+    EXPECT_EQ(m->ModeloFila().rowCount(), 1);
+    EXPECT_EQ(m->ModeloFila().headerData(m->ModeloFila().columnCount() - 1, Qt::Horizontal).toString().toUpper(),
+              "STATUS");
 
     InsereFila(erp, {"0", "0", "0"});  // ORDEM 1 to 3 again, all waiting
     m->PageControl1Change();
-    EXPECT_EQ(m->TbFila().RecordCount(), 4);
+    ASSERT_TRUE(EsperaLeituraFila(*m));
+    EXPECT_EQ(m->ModeloFila().rowCount(), 4);
 
     m->RgTipoClick(0);
     InsereFila(erp, {"0"});
     m->PageControl1Change();  // no queue: the grid keeps what it showed
-    EXPECT_EQ(m->TbFila().RecordCount(), 4);
+    EXPECT_FALSE(m->LendoFila());
+    EXPECT_EQ(m->ModeloFila().rowCount(), 4);
+    EXPECT_TRUE(relator.Erros.isEmpty()) << relator.Erros.join('\n').toStdString();
+}
+
+// The queue tab read while another client holds the queue's database
+// locked (an SQLite file behind ODBC, under an exclusive transaction): the
+// switch returns at once, the window's thread goes on handling its events
+// while the reading waits, and the rows arrive when the lock goes, or the
+// error when the reading's time limit passes first. Either way the window
+// never waited.
+TEST_F(Monitora, TrocaDeAbaNaoEsperaPelaConexaoDaFila)
+{
+    const struct {
+        const char* nome;
+        bool liberaATrava;
+    } casos[] = {{"a trava sai", true}, {"a trava fica além do limite", false}};
+    for (const auto& caso : casos) {
+        SCOPED_TRACE(caso.nome);
+        relator.Limpa();
+        TLimitesExecucao curtos;
+        curtos.FirebirdMs = curtos.OutrosMs = caso.liberaATrava ? 30000 : 1000;
+        const TLimitesDeTeste limites(curtos);
+        const QString dsn = AmbienteTeste::nomeUnico(QStringLiteral("filatrava"));
+        const QString arquivo = BancoTeste::criaSqliteOdbc(dsn, {});
+        const QString nomeTrava = AmbienteTeste::nomeUnico(QStringLiteral("trava"));
+        {
+            QSqlDatabase trava = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nomeTrava);
+            trava.setDatabaseName(arquivo);
+            ASSERT_TRUE(trava.open());
+            QSqlQuery sql(trava);
+            for (const char* comando : {"CREATE TABLE QX_INTEGRA (ORDEM INTEGER, TIPO VARCHAR(2), OPERACAO VARCHAR(1), "
+                                        "CAMPO1 VARCHAR(200), CAMPO2 VARCHAR(200), CAMPO3 VARCHAR(200), STATUS INTEGER)",
+                                        "INSERT INTO QX_INTEGRA (ORDEM, STATUS) VALUES (1, 0)",
+                                        "INSERT INTO QX_INTEGRA (ORDEM, STATUS) VALUES (2, 0)"})
+                ASSERT_TRUE(sql.exec(QString::fromLatin1(comando))) << sql.lastError().text().toStdString();
+        }
+        auto m = Inicia(QStringLiteral("[Banco1]\nBase=Provider=MSDASQL.1;Persist Security Info=False;Data Source=")
+                        + dsn + u'\n');
+        ASSERT_TRUE(m->KoDatabase1().Connected()) << relator.Mensagens.join('\n').toStdString();
+        ASSERT_TRUE(m->RgTipoClick(1));
+        {
+            QSqlQuery sql(QSqlDatabase::database(nomeTrava, false));
+            ASSERT_TRUE(sql.exec(QStringLiteral("BEGIN EXCLUSIVE"))) << sql.lastError().text().toStdString();
+        }
+
+        EXPECT_TRUE(m->PageControl1Change());
+        EXPECT_TRUE(m->LendoFila());  // returned with the reading still waiting
+        int tiques = 0;
+        bool lendoAposOsTiques = false;
+        QTimer relogio;
+        QObject::connect(&relogio, &QTimer::timeout, [&] {
+            if (++tiques != 10)
+                return;
+            lendoAposOsTiques = m->LendoFila();
+            if (caso.liberaATrava)
+                QSqlDatabase::database(nomeTrava, false).rollback();
+        });
+        relogio.start(20);
+        ASSERT_TRUE(EsperaLeituraFila(*m));
+        relogio.stop();
+
+        EXPECT_GE(tiques, 10);
+        EXPECT_TRUE(lendoAposOsTiques);
+        if (caso.liberaATrava) {
+            EXPECT_TRUE(relator.Erros.isEmpty()) << relator.Erros.join('\n').toStdString();
+            EXPECT_EQ(m->ModeloFila().rowCount(), 2);
+        } else {
+            EXPECT_EQ(relator.Erros.size(), 1);
+            EXPECT_EQ(m->ModeloFila().rowCount(), 0);
+        }
+        QSqlDatabase::database(nomeTrava, false).close();
+        QSqlDatabase::removeDatabase(nomeTrava);
+        EXPECT_TRUE(m->FormClose());
+    }
 }
 
 TEST_F(Monitora, FechamentoEncerraAsIntegracoesEFechaAsConexoes)

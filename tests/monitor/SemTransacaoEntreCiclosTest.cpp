@@ -238,7 +238,8 @@ TEST_P(SemTransacaoNosServidores, SessoesDoMonitorSemTransacaoEntreOsCiclos)
     // The queue tab read through its own connection.
     monitora.RgTipoClick(1);
     ASSERT_TRUE(monitora.PageControl1Change()) << relator.Erros.join(u'\n').toStdString();
-    ASSERT_TRUE(monitora.TbFila().Active());
+    ASSERT_TRUE(EsperaLeituraFila(monitora));
+    ASSERT_TRUE(monitora.TbFila().Active()) << relator.Erros.join(u'\n').toStdString();
     entreCiclos = Sessoes();
     EXPECT_EQ(entreCiclos.total, 3);
     EXPECT_EQ(entreCiclos.emTransacao, 0);

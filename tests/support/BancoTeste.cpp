@@ -2,6 +2,8 @@
 
 #include "AmbienteTeste.h"
 
+#include "dblayer/firebird/DriverFirebird.h"
+
 #include <QDir>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -228,6 +230,17 @@ QString gravaDsnOdbc(const QString& dsn, const QString& secao)
 }
 
 } // namespace
+
+QSqlDatabase abreFirebirdDireto(const QString& conexao, const QString& caminho)
+{
+    QSqlDatabase banco = QSqlDatabase::addDatabase(new DriverFirebird, conexao);
+    banco.setDatabaseName(caminho);
+    banco.setUserName(QStringLiteral("SYSDBA"));
+    if (!banco.open())
+        throw std::runtime_error(banco.lastError().text().toStdString());
+    static_cast<DriverFirebird*>(banco.driver())->beginTransaction();
+    return banco;
+}
 
 QString criaFirebirdLocal(const QString& nome, const QStringList& scripts)
 {

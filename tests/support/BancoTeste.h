@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 
@@ -11,6 +12,10 @@ namespace BancoTeste {
 // A new embedded Firebird database file in the test run's temporary folder,
 // created with isql-fb and loaded with the scripts. Returns its path.
 QString criaFirebirdLocal(const QString& nome, const QStringList& scripts);
+// A bare Qt SQL connection `conexao` to an embedded Firebird file, with a
+// transaction open: the floor the benchmarks measure the components against.
+// Throws std::runtime_error when it does not open.
+QSqlDatabase abreFirebirdDireto(const QString& conexao, const QString& caminho);
 
 // A new database file in the Firebird server's folder, created through the
 // server on loopback. Returns "host:path", removed at exit.

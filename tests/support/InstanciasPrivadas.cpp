@@ -46,6 +46,8 @@ QMap<QString, QString> TInstanciasPrivadas::Inicia()
 void TInstanciasPrivadas::Para() { Script({QStringLiteral("parar")}); }
 
 void TInstanciasPrivadas::Derruba(const QString& servidor) { Script({QStringLiteral("derruba"), servidor}); }
+void TInstanciasPrivadas::Congela(const QString& servidor) { Script({QStringLiteral("congela"), servidor}); }
+void TInstanciasPrivadas::Descongela(const QString& servidor) { Script({QStringLiteral("descongela"), servidor}); }
 
 void TInstanciasPrivadas::Exporta() const
 {

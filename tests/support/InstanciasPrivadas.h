@@ -21,6 +21,10 @@ public:
     // Kills the Firebird server outright ("firebird") or stops PostgreSQL at
     // once ("postgres"), as a crash would.
     void Derruba(const QString& servidor);
+    // Freezes every process of that server (SIGSTOP): its connections stay
+    // open and nothing answers. Descongela lets it go on (SIGCONT).
+    void Congela(const QString& servidor);
+    void Descongela(const QString& servidor);
 
     // Puts the environment of the last Inicia into this process, so that the
     // test helpers (AmbienteTeste, BancoTeste) and the programs it starts

@@ -79,16 +79,6 @@ struct THostBench {
     std::function<void(QSqlDatabase&)> Confirma;  // commit, keeping a transaction open
 };
 
-QSqlDatabase AbreFirebird(const QString& nome, const QString& caminho)
-{
-    QSqlDatabase banco = QSqlDatabase::addDatabase(new DriverFirebird, nome);
-    banco.setDatabaseName(caminho);
-    banco.setUserName(QStringLiteral("SYSDBA"));
-    if (!banco.open())
-        throw std::runtime_error(banco.lastError().text().toStdString());
-    static_cast<DriverFirebird*>(banco.driver())->beginTransaction();
-    return banco;
-}
 
 void ConfirmaFirebird(QSqlDatabase& banco)
 {
@@ -105,7 +95,7 @@ THostBench HostFirebird()
                 banco.SetDatabaseName(caminho);
                 banco.User = QStringLiteral("SYSDBA");
             },
-            [caminho] { return AbreFirebird(QStringLiteral("piso_host_fb"), caminho); }, ConfirmaFirebird};
+            [caminho] { return BancoTeste::abreFirebirdDireto(QStringLiteral("piso_host_fb"), caminho); }, ConfirmaFirebird};
 }
 
 THostBench HostPostgres()
@@ -201,7 +191,7 @@ void Mede(const QString& bancoErp, const THostBench& config)
     eas.Dados().sSchema = config.Tabela.contains(u'.') ? config.Tabela.section(u'.', 0, 0) : QString();
     eas.Dados().KoDatabase2.Open();
 
-    QSqlDatabase erp = AbreFirebird(QStringLiteral("piso_erp"), bancoErp);
+    QSqlDatabase erp = BancoTeste::abreFirebirdDireto(QStringLiteral("piso_erp"), bancoErp);
     QSqlDatabase host = config.AbrePiso();
 
     qint64 melhorPiso = -1;

@@ -97,17 +97,6 @@ void ReabreFila(TKoDatabase& erp)
     erp.CommitRetaining();
 }
 
-QSqlDatabase AbreErpNu(const QString& caminho)
-{
-    QSqlDatabase banco = QSqlDatabase::addDatabase(new DriverFirebird, QStringLiteral("piso_erp"));
-    banco.setDatabaseName(caminho);
-    banco.setUserName(QStringLiteral("SYSDBA"));
-    if (!banco.open())
-        throw std::runtime_error(banco.lastError().text().toStdString());
-    static_cast<DriverFirebird*>(banco.driver())->beginTransaction();
-    return banco;
-}
-
 // The floor: each request as the service received it, posted by one
 // network manager and answered before the next, then its row's status
 // update (the statement the pass sends, ORDEM bound) and a commit.
@@ -163,7 +152,7 @@ int main(int argc, char** argv)
         const TConfiguracao configuracao(pasta.path());
         TContextoIntegracao contexto{erp, relator, configuracao};
         TVapora vapora(contexto);
-        QSqlDatabase erpNu = AbreErpNu(arquivoErp);
+        QSqlDatabase erpNu = BancoTeste::abreFirebirdDireto(QStringLiteral("piso_erp"), arquivoErp);
 
         qint64 melhorPiso = -1, melhorVapora = -1;
         std::vector<double> razoes;

@@ -101,10 +101,8 @@ void TBruma::EnviaLote()
     try {
         EnviaLoteNaFila(numeroLote, nrOB);
         return;
-    } catch (const Exception& e) {
-        erro = e.Message();
     } catch (const std::exception& e) {
-        erro = QString::fromUtf8(e.what());
+        erro = MensagemDoErro(e);
     }
     DesfazTransacoes();
     FRelator.AdicionaLinha(QStringLiteral("Erro. Execução de envio mal sucedida na FAL ") + nrOB);

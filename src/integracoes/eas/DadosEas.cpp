@@ -25,13 +25,6 @@ void TDadosEas::ContaFalha()
     ++FContexto.FalhasNoCiclo;
 }
 
-QString MensagemDoErro(const std::exception& erro)
-{
-    if (const auto* excecao = dynamic_cast<const Exception*>(&erro))
-        return excecao->Message();
-    return QString::fromUtf8(erro.what());
-}
-
 void DesfazPendente(TKoDatabase& banco)
 {
     try {

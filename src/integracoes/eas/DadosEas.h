@@ -28,8 +28,6 @@ private:
     TContextoIntegracao& FContexto;
 };
 
-// The message of an error caught as a standard exception.
-QString MensagemDoErro(const std::exception& erro);
 
 // Undoes what a failed step left uncommitted on the connection, so that no
 // later commit writes it. A rollback that fails (a lost link) is let go: the

@@ -1,5 +1,6 @@
 #include "integracoes/eas/EnvioEas.h"
 
+#include "base/Erros.h"
 #include "base/Apara.h"
 #include "integracoes/eas/DadosEas.h"
 

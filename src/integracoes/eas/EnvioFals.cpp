@@ -1,5 +1,6 @@
 // The lots, their items and the phase messages of the export.
 #include "integracoes/eas/EnvioEas.h"
+#include "base/Erros.h"
 
 #include "base/Apara.h"
 #include "integracoes/eas/DadosEas.h"

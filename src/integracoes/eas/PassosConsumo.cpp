@@ -1,6 +1,7 @@
 // Passes 89 and 82: the kitchen's dye and chemical consumptions decrement
 // the stock and add an exit movement.
 #include "integracoes/eas/RecebimentoEas.h"
+#include "base/Erros.h"
 
 #include "dblayer/Localidade.h"
 #include "integracoes/eas/DadosEas.h"

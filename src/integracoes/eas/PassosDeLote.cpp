@@ -2,6 +2,7 @@
 // ignored when that lot is 0 (and, for 80 and 81, when field 2 is blank),
 // is applied inside its own guard and committed, and is marked read.
 #include "integracoes/eas/RecebimentoEas.h"
+#include "base/Erros.h"
 
 #include "base/Apara.h"
 #include "integracoes/eas/DadosEas.h"

@@ -2,6 +2,7 @@
 // position and machine, update the lot and its machine programme. Both
 // updates of a row stand or fall together.
 #include "integracoes/eas/RecebimentoEas.h"
+#include "base/Erros.h"
 
 #include "integracoes/eas/DadosEas.h"
 #include "integracoes/eas/LinhasRecebimento.h"

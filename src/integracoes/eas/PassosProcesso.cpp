@@ -1,6 +1,7 @@
 // Passes 80 and 81: a lot started on a machine and a lot finished update
 // its dyeing process rows in PROCESSO_TIN_001.
 #include "integracoes/eas/RecebimentoEas.h"
+#include "base/Erros.h"
 
 #include "integracoes/eas/DadosEas.h"
 #include "integracoes/eas/campos/CamposEntrada.h"

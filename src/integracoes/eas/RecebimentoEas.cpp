@@ -1,5 +1,6 @@
 #include "integracoes/eas/RecebimentoEas.h"
 
+#include "base/Erros.h"
 #include "integracoes/eas/DadosEas.h"
 #include "integracoes/eas/EsperaConsumo.h"
 

@@ -1,5 +1,6 @@
 #include "integracoes/eas/TabelasHost.h"
 
+#include "base/Erros.h"
 #include "base/Apara.h"
 #include "base/TextoAscii.h"
 #include "integracoes/eas/DadosEas.h"

@@ -74,10 +74,8 @@ std::optional<QString> TVapora::ProcessaTarefa(TPassoFila& passo)
     } catch (const ESoapDescricaoInacessivel& e) {
         RelataServicoInalcancavel(tarefa, e.Message());
         return std::nullopt;
-    } catch (const Exception& e) {
-        erro = e.Message();
     } catch (const std::exception& e) {
-        erro = QString::fromUtf8(e.what());
+        erro = MensagemDoErro(e);
     }
     FRelator.AdicionaLinha(tipo->LinhaDeFalha(tarefa));
     FRelator.MostraMensagem(tipo->MensagemDeFalha(tarefa, erro));

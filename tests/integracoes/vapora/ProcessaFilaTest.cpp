@@ -186,7 +186,7 @@ TEST_F(FilaVapora, FalhaMarcaDoisRelataEOPassoContinua)
 }
 
 // A service out of reach (a refused connection, a bare HTTP error, no answer
-// within the limit) fails no row: the row and every row after it stay
+// within the limit, an answer cut off halfway) fails no row: the row and every row after it stay
 // pending, the pass ends with one line, and the next cycle, with the
 // service back, delivers each row once, in order.
 TEST_F(FilaVapora, ServicoInalcancavelDeixaAsLinhasPendentesParaOProximoCiclo)
@@ -205,6 +205,7 @@ TEST_F(FilaVapora, ServicoInalcancavelDeixaAsLinhasPendentesParaOProximoCiclo)
         {"recusado", recusado, "sucesso", "não pôde ser lida"},
         {"http 503", {}, "http", "HTTP 503"},
         {"mudo", {}, "mudo", "tempo limite esgotado"},
+        {"cortada", {}, "cortada", "Resposta interrompida"},
     };
     const TLimiteTransferenciaSoap limite(1s);
     for (const auto& caso : casos) {

@@ -39,7 +39,7 @@ public:
     // The endpoint address of a service.
     QString Endereco(const QString& interface) const;
 
-    // resposta: sucesso, falha, http, lixo, mudo (see the service's help).
+    // resposta: sucesso, falha, http, lixo, mudo, cortada (see the service's help).
     void DefineModo(const QString& servico, const QString& operacao, const QString& resposta,
                     const QString& texto = {}, int status = 0);
     void Limpa();
