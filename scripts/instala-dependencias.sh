@@ -14,7 +14,7 @@ set -euo pipefail
 
 EXECUCAO=(
   build-essential cmake git
-  qt6-base-dev libgl-dev libqt6sql6-odbc libqt6sql6-psql
+  qt6-base-dev libgl-dev libqt6sql6-odbc libqt6sql6-psql libpq-dev
   qt6-httpserver-dev qt6-websockets-dev libsystemd-dev
   firebird-dev firebird3.0-server-core firebird3.0-utils
   unixodbc unixodbc-dev libsqliteodbc tdsodbc

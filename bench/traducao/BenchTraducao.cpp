@@ -4,10 +4,10 @@
 // embedded Firebird connection. Goals: cold under 10% of the round trip,
 // cache hit under 1%.
 
-#include "ComandosSistema.h"
 #include "base/ListaLinhas.h"
 #include "dblayer/firebird/DriverFirebird.h"
 #include "dblayer/traducao/ConverteSQL.h"
+#include "integracoes/eas/ConsultaFals.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -25,14 +25,10 @@ namespace {
 // The EAS lot query, exactly as the system sends it.
 QString ConsultaLotesEas()
 {
-    for (const ComandoSistema& comando : ComandosSistema())
-        if (comando.id == QLatin1String("EnviaFals/consulta-fal")) {
-            TListaLinhas sql;
-            for (const QString& linha : comando.linhas)
-                sql.Add(linha);
-            return sql.Text();
-        }
-    qFatal("a consulta de lotes do EAS não está no catálogo de comandos");
+    TListaLinhas sql;
+    for (const QString& linha : LinhasFals())
+        sql.Add(linha);
+    return sql.Text();
 }
 
 // Average microseconds of one call, over enough calls to fill ~0.3 s.

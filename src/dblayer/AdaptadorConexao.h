@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
@@ -39,6 +41,14 @@ public:
     // The time limit of the statements run on the connection outside
     // Executa (the table component's), in milliseconds; 0 for none.
     virtual void DefineLimite(QSqlDatabase&, int /*limiteMs*/) {}
+    // Runs a call that reaches the server (a statement's preparation) under
+    // what bounds the driver's calls beyond the server's own limits; the
+    // default adds nothing. `limiteMs` 0: no limit.
+    virtual void VigiaChamada(QSqlDatabase& /*conexao*/, int /*limiteMs*/, const std::function<void()>& chamada)
+    {
+        chamada();
+    }
+
     // One trivial round trip to the server under the limit, leaving no
     // transaction behind. EDatabaseError when it fails.
     virtual void ConfereConexao(QSqlDatabase& conexao, const QString& driverId, int limiteMs);

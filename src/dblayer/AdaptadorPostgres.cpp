@@ -2,8 +2,13 @@
 
 #include "base/Erros.h"
 #include "dblayer/ErroSql.h"
+#include "dblayer/LimitesExecucao.h"
+
+#include <libpq-fe.h>
+#include <sys/socket.h>
 
 #include <QDateTime>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QTimeZone>
 
@@ -32,6 +37,18 @@ QString ZonaDaMaquina(bool peloNome)
         .arg(qAbs(segundos) % 3600 / 60, 2, 10, QLatin1Char('0'));
 }
 
+int SocketDaConexao(const QSqlDatabase& conexao)
+{
+    const QVariant handle = conexao.driver() ? conexao.driver()->handle() : QVariant();
+    // The driver names the handle by libpq's struct ("pg_conn*"); older
+    // releases by its typedef.
+    const char* tipo = handle.typeName();
+    if (!handle.isValid() || (qstrcmp(tipo, "pg_conn*") != 0 && qstrcmp(tipo, "PGconn*") != 0))
+        return -1;
+    PGconn* pg = *static_cast<PGconn* const*>(handle.constData());
+    return pg ? PQsocket(pg) : -1;
+}
+
 } // namespace
 
 bool TAdaptadorPostgres::FalhaDeConexao(QSqlDatabase&, const QSqlError& erro, const QSqlQuery*) const
@@ -42,10 +59,40 @@ bool TAdaptadorPostgres::FalhaDeConexao(QSqlDatabase&, const QSqlError& erro, co
     return EstadoDeConexaoPerdida(estado);
 }
 
+void TAdaptadorPostgres::CortaConexao()
+{
+    // Called on the watchdog's thread while the call is still armed, so the
+    // socket is still the connection's: libpq's wait on it ends at once.
+    const int socket = FSocket.load();
+    if (socket >= 0)
+        ::shutdown(socket, SHUT_RDWR);
+}
+
+void TAdaptadorPostgres::SobVigia(QSqlDatabase& conexao, int limiteMs, const std::function<void()>& chamada)
+{
+    if (limiteMs <= 0) {
+        chamada();
+        return;
+    }
+    if (!FVigia)
+        FVigia = std::make_unique<VigiaTempoLimite>([this] { CortaConexao(); });
+    FSocket = SocketDaConexao(conexao);
+    FVigia->arma(limiteMs + LimitesExecucao().FolgaSemRespostaMs);
+    try {
+        chamada();
+    } catch (...) {
+        FVigia->desarma();
+        throw;
+    }
+    FVigia->desarma();
+}
+
 void TAdaptadorPostgres::ExecutaInterno(QSqlDatabase& conexao, const QString& sql)
 {
     QSqlQuery q(conexao);
-    if (q.exec(sql))
+    bool executou = false;
+    SobVigia(conexao, LimiteDoDriver(QStringLiteral("PG")), [&] { executou = q.exec(sql); });
+    if (executou)
         return;
     RegistraFalha(conexao, q.lastError(), &q);
     throw EDatabaseError(TextoDoErroSql(q.lastError()));
@@ -64,7 +111,7 @@ void TAdaptadorPostgres::AoAbrir(QSqlDatabase& conexao)
 
 void TAdaptadorPostgres::IniciaTransacao(QSqlDatabase& conexao)
 {
-    TAdaptadorConexao::IniciaTransacao(conexao);
+    SobVigia(conexao, LimiteDoDriver(QStringLiteral("PG")), [&] { TAdaptadorConexao::IniciaTransacao(conexao); });
     FbSavepointPendente = false;
     FbComandoNaTransacao = false;
     FbTentativaSemSavepoint = false;
@@ -73,21 +120,22 @@ void TAdaptadorPostgres::IniciaTransacao(QSqlDatabase& conexao)
 void TAdaptadorPostgres::CommitRetaining(QSqlDatabase& conexao)
 {
     FbSavepointPendente = false;
-    TAdaptadorConexao::CommitRetaining(conexao);
+    TAdaptadorConexao::CommitRetaining(conexao);  // a commit and a begin, each watched
 }
 
 void TAdaptadorPostgres::RollbackRetaining(QSqlDatabase& conexao)
 {
     FTimeoutAtual = -1;
     FbSavepointPendente = false;
-    TAdaptadorConexao::RollbackRetaining(conexao);
+    TAdaptadorConexao::RollbackRetaining(conexao);  // a rollback and a begin, each watched
 }
 
 void TAdaptadorPostgres::EncerraTransacao(QSqlDatabase& conexao, bool confirma)
 {
     FTimeoutAtual = -1;
     FbSavepointPendente = false;
-    TAdaptadorConexao::EncerraTransacao(conexao, confirma);
+    SobVigia(conexao, LimiteDoDriver(QStringLiteral("PG")),
+             [&] { TAdaptadorConexao::EncerraTransacao(conexao, confirma); });
 }
 
 void TAdaptadorPostgres::DefineLimite(QSqlDatabase& conexao, int limiteMs)
@@ -107,7 +155,9 @@ bool TAdaptadorPostgres::Executa(QSqlDatabase& conexao, QSqlQuery& comando,
         erro = e.Message();
         return false;
     }
-    if (Roda(comando, textoDireto)) {
+    bool rodou = false;
+    SobVigia(conexao, limiteMs, [&] { rodou = Roda(comando, textoDireto); });
+    if (rodou) {
         FbComandoNaTransacao = EmTransacao();
         return true;
     }
@@ -123,14 +173,15 @@ QString TAdaptadorPostgres::MensagemDaFalha(QSqlDatabase& conexao, const QSqlQue
                                                                           : erro;
 }
 
-void TAdaptadorPostgres::ConfereConexao(QSqlDatabase& conexao, const QString&, int)
+void TAdaptadorPostgres::ConfereConexao(QSqlDatabase& conexao, const QString&, int limiteMs)
 {
     // One round trip, whatever statement_timeout holds: "SELECT 1" waits on
-    // nothing, and a server that stopped answering is bounded by the
-    // connection's own TCP limits (set when it opened).
+    // nothing, and a server that stopped answering is cut by the watchdog.
     QSqlQuery consulta(conexao);
     consulta.setForwardOnly(true);
-    if (!consulta.exec(QStringLiteral("SELECT 1"))) {
+    bool respondeu = false;
+    SobVigia(conexao, limiteMs, [&] { respondeu = consulta.exec(QStringLiteral("SELECT 1")); });
+    if (!respondeu) {
         RegistraFalha(conexao, consulta.lastError(), &consulta);
         throw EDatabaseError(TextoDoErroSql(consulta.lastError()));
     }

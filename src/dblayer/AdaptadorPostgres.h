@@ -1,6 +1,11 @@
 #pragma once
 
 #include "dblayer/AdaptadorConexao.h"
+#include "dblayer/VigiaTempoLimite.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
 
 // PostgreSQL through QPSQL. The session works in the machine's time zone, as
 // the other drivers read date-times: Qt sends a date-time as UTC, and the
@@ -11,6 +16,10 @@
 // transaction. A lost link shows as a connection-class SQLSTATE (08...), an
 // administrator's shutdown (57P01 to 57P03), or an error libpq raised itself
 // without any SQLSTATE (the server closed the connection, no connection).
+// A server that stops answering without closing (frozen, or a network that
+// drops every packet) runs no limit of its own: every call that reaches it
+// runs under a watchdog that, past the call's limit and a margin, shuts the
+// connection's socket down, so that libpq returns and the link counts as lost.
 class TAdaptadorPostgres : public TAdaptadorConexao {
 public:
     using TAdaptadorConexao::TAdaptadorConexao;
@@ -25,6 +34,10 @@ public:
     void DefineLimite(QSqlDatabase& conexao, int limiteMs) override;
     QString MensagemDaFalha(QSqlDatabase& conexao, const QSqlQuery& comando) override;
     void ConfereConexao(QSqlDatabase& conexao, const QString& driverId, int limiteMs) override;
+    void VigiaChamada(QSqlDatabase& conexao, int limiteMs, const std::function<void()>& chamada) override
+    {
+        SobVigia(conexao, limiteMs, chamada);
+    }
 
     void MarcaTentativa(QSqlDatabase& conexao) override;
     void DesfazTentativa(QSqlDatabase& conexao) override;
@@ -36,6 +49,13 @@ protected:
 
 private:
     void ExecutaInterno(QSqlDatabase& conexao, const QString& sql);
+    // Runs one call that reaches the server under the watchdog: the link is
+    // cut `limiteMs` plus the margin after it starts (0: no limit).
+    void SobVigia(QSqlDatabase& conexao, int limiteMs, const std::function<void()>& chamada);
+    void CortaConexao();
+
+    std::unique_ptr<VigiaTempoLimite> FVigia;
+    std::atomic<int> FSocket{-1};  // of the call being watched
     int FTimeoutAtual = -1;  // unknown after a rollback may have undone a SET
     // The savepoint of the last attempt that succeeded is released together
     // with the next attempt's, in one round trip.

@@ -4,6 +4,7 @@
 #include "dblayer/AdaptadorFirebird.h"
 #include "dblayer/AdaptadorOdbc.h"
 #include "dblayer/AdaptadorPostgres.h"
+#include "dblayer/ChamadasEmCurso.h"
 #include "dblayer/ConexaoQt.h"
 #include "base/Apara.h"
 #include "base/Erros.h"
@@ -199,6 +200,7 @@ TAdaptadorConexao& TKoCustomDatabase::Adaptador() const { return *FAdaptador; }
 
 void TKoCustomDatabase::GaranteTransacao()
 {
+    const TChamadaAoServidor chamada(objectName(), QStringLiteral("início de transação"), LimiteDoDriver(FDriverName));
     QSqlDatabase conexao = Conexao();
     if (!FAdaptador->EmTransacao())
         FAdaptador->IniciaTransacao(conexao);
@@ -206,6 +208,7 @@ void TKoCustomDatabase::GaranteTransacao()
 
 void TKoCustomDatabase::CommitRetaining()
 {
+    const TChamadaAoServidor chamada(objectName(), QStringLiteral("commit"), LimiteDoDriver(FDriverName));
     QSqlDatabase conexao = Conexao();
     if (!FAdaptador->EmTransacao())
         return;
@@ -215,6 +218,7 @@ void TKoCustomDatabase::CommitRetaining()
 
 void TKoCustomDatabase::RollbackRetaining()
 {
+    const TChamadaAoServidor chamada(objectName(), QStringLiteral("rollback"), LimiteDoDriver(FDriverName));
     QSqlDatabase conexao = Conexao();
     if (!FAdaptador->EmTransacao())
         return;
@@ -231,6 +235,7 @@ bool TKoCustomDatabase::InTransaction() const
 
 void TKoCustomDatabase::FinalizaTransacao()
 {
+    const TChamadaAoServidor chamada(objectName(), QStringLiteral("fim de transação"), LimiteDoDriver(FDriverName));
     const bool confirma = !FEscritaPendente;
     FEscritaPendente = false;
     if (!InTransaction())
@@ -241,6 +246,7 @@ void TKoCustomDatabase::FinalizaTransacao()
 
 void TKoCustomDatabase::ConfereConexao()
 {
+    const TChamadaAoServidor chamada(objectName(), QStringLiteral("verificação da conexão"), LimitesExecucao().ConfereConexaoMs);
     if (!Connected() || Perdida())
         return;
     try {

@@ -4,6 +4,7 @@
 #include "base/Apara.h"
 #include "base/Erros.h"
 #include "base/TextoAscii.h"
+#include "dblayer/ChamadasEmCurso.h"
 #include "dblayer/ErroSql.h"
 #include "dblayer/KoDatabase.h"
 #include "dblayer/LimitesExecucao.h"
@@ -49,9 +50,15 @@ int TKoCustomQuery::LimiteMs() const
 {
     if (!TempoLimite)
         return 0;
-    const TLimitesExecucao& limites = LimitesExecucao();
-    return FDatabase && FDatabase->DriverName() == QLatin1String("FB") ? limites.FirebirdMs
-                                                                        : limites.OutrosMs;
+    return LimiteDoDriver(FDatabase ? FDatabase->DriverName() : QString());
+}
+
+void TKoCustomQuery::DefineLinhas(const QStringList& linhas)
+{
+    Close();
+    SQL.Clear();
+    for (const QString& linha : linhas)
+        SQL.Add(linha);
 }
 
 TKoParam& TKoCustomQuery::ParamByName(const QString& nome)
@@ -145,8 +152,9 @@ void TKoCustomQuery::RodaNoServidor(int limiteMs)
     // The statement, its preparation included, runs in the connection's
     // transaction, which the first statement starts.
     banco.GaranteTransacao();
-    const bool preparado = PreparaComando(FTextoEnviado);
     QSqlDatabase conexao = banco.Conexao();
+    bool preparado = false;
+    banco.Adaptador().VigiaChamada(conexao, limiteMs, [&] { preparado = PreparaComando(FTextoEnviado); });
     QString erro;
     if (!banco.Adaptador().Executa(conexao, *FComando, preparado ? nullptr : &FTextoEnviado, limiteMs, erro)) {
         // Nothing of a failed statement (a cursor, a lock) stays behind.
@@ -157,6 +165,8 @@ void TKoCustomQuery::RodaNoServidor(int limiteMs)
 
 void TKoCustomQuery::ExecutaNoServidor(int limiteMs)
 {
+    const TChamadaAoServidor chamada(Banco().objectName(), QStringLiteral("execução de comando"),
+                                     LimiteDoDriver(Banco().DriverName()));
     Banco().MarcaEscrita();
     FLinhasAfetadas = -1;
     RodaNoServidor(limiteMs);
@@ -164,21 +174,23 @@ void TKoCustomQuery::ExecutaNoServidor(int limiteMs)
     FComando->finish();
 }
 
-void TKoCustomQuery::AbreCursorNoServidor(int limiteMs)
+void TKoCustomQuery::AbreCursorNoServidor(int limiteMs, int maximoLinhas)
 {
+    const TChamadaAoServidor chamada(Banco().objectName(), QStringLiteral("consulta"),
+                                     LimiteDoDriver(Banco().DriverName()));
     LimpaResultado();
     // A selectable procedure or a data-changing statement that returns rows
     // may write; a plain SELECT does not.
     if (!MaiusculasAscii(Apara(FTextoEnviado).left(6)).startsWith(QLatin1String("SELECT")))
         Banco().MarcaEscrita();
     RodaNoServidor(limiteMs);
-    CarregaLinhas();
+    CarregaLinhas(maximoLinhas);
     FComando->finish();
     FAtiva = true;
     First();
 }
 
-void TKoCustomQuery::CarregaLinhas()
+void TKoCustomQuery::CarregaLinhas(int maximoLinhas)
 {
     const QSqlRecord registro = FComando->record();
     const QString driverId = Banco().DriverName();
@@ -189,7 +201,7 @@ void TKoCustomQuery::CarregaLinhas()
         tipos.push_back(TipoDoCampo(campo, driverId, regras));
         FCampos.emplace_back(campo.name(), tipos.back());
     }
-    while (FComando->next()) {
+    while ((maximoLinhas <= 0 || int(FLinhas.size()) < maximoLinhas) && FComando->next()) {
         std::vector<QVariant> linha;
         linha.reserve(tipos.size());
         for (int i = 0; i < int(tipos.size()); ++i)

@@ -28,6 +28,8 @@ public:
     bool TempoLimite = true;    // every statement gets the driver's time limit (Open included)
 
     TListaLinhas SQL;
+    // Closes the query and makes these lines its whole text.
+    void DefineLinhas(const QStringList& linhas);
 
     TKoParam& ParamByName(const QString& nome);
     TKoField& FieldByName(const QString& nome);  // EDatabaseError when missing
@@ -52,7 +54,7 @@ protected:
     void ExecutaNoServidor(int limiteMs);
     // Opens the statement now in FTextoEnviado as a result set under the
     // time limit and reads every row; anything but a SELECT counts as a write.
-    void AbreCursorNoServidor(int limiteMs);
+    void AbreCursorNoServidor(int limiteMs, int maximoLinhas = 0);
     void LimpaResultado();
     // The execution time limit of the statements for this driver.
     int LimiteMs() const;
@@ -70,7 +72,7 @@ private:
     std::unique_ptr<QSqlQuery> NovoComando(QSqlDatabase& conexao) const;
     void BindParametros(const QStringList& nomes);
     void RodaNoServidor(int limiteMs);
-    void CarregaLinhas();
+    void CarregaLinhas(int maximoLinhas);
     void PosicionaEm(int registro);
 
     void DescartaComando();
@@ -103,8 +105,11 @@ public:
     using TKoCustomQuery::TKoCustomQuery;
 
     // Opens a result set, or executes when the text is an insert, update or
-    // delete. Errors come back as "Erro KoQuery.Open: " + message.
-    void Open();
+    // delete. Errors come back as "Erro KoQuery.Open: " + message. With
+    // `maximoLinhas` above 0 only that many rows are fetched (the rest never
+    // leave the server): for a caller that only needs to know the statement
+    // runs, or whether there is a row.
+    void Open(int maximoLinhas = 0);
     // One attempt; failures are logged and raised.
     void ExecSQL();
     // Up to four attempts, one second apart, on deadlock or time-out.
@@ -121,4 +126,5 @@ private:
     // (FSQLOriginal) and the text it produced (FSQLAnterior).
     TCacheTraducao FCache;
     void TentaUmaVez(int limiteMs);
+    void AvisaObservador() const;
 };

@@ -9,6 +9,7 @@
 #include "dblayer/LimitesExecucao.h"
 #include "dblayer/Maquina.h"
 #include "dblayer/ListaColunasConexao.h"
+#include "dblayer/ObservadorComandos.h"
 
 #include <QThread>
 
@@ -52,17 +53,27 @@ void TKoQuery::ConverteSQL()
     };
     SQL.SetText(::ConverteSQL(SQL.Text(), banco.DriverName(), FCache, colunas));
     FTextoEnviado = SQL.Text();
+    if (HaObservadorComandos())
+        AvisaObservador();
     if (banco.GravaLog() && banco.DadosGravaLog())
         GravaLinhaLog(banco.DadosGravaLog()->NmMaquina, banco.DadosGravaLog()->NrIP,
                       banco.NmUsuario, FTextoEnviado);
 }
 
-void TKoQuery::Open()
+void TKoQuery::AvisaObservador() const
+{
+    TComandoEnviado comando{FDatabase->objectName(), FDatabase->DriverName(), FCache.FSQLOriginal, FTextoEnviado, {}};
+    for (const auto& [nome, parametro] : FParams)
+        comando.Parametros.emplace_back(nome, parametro.Value());
+    AvisaComandoEnviado(comando);
+}
+
+void TKoQuery::Open(int maximoLinhas)
 {
     try {
         if (EhConsulta(SQL.Text())) {
             ConverteSQL();
-            AbreCursorNoServidor(LimiteMs());
+            AbreCursorNoServidor(LimiteMs(), maximoLinhas);
         } else {
             ExecSQL();
         }

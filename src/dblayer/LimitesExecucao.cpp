@@ -5,3 +5,9 @@ TLimitesExecucao& LimitesExecucao()
     static TLimitesExecucao limites;
     return limites;
 }
+
+int LimiteDoDriver(const QString& driverId)
+{
+    const TLimitesExecucao& limites = LimitesExecucao();
+    return driverId == QLatin1String("FB") ? limites.FirebirdMs : limites.OutrosMs;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 // The time limits of statement execution. Production code never changes
 // them; tests shorten them to see a cancel and the retries without waiting
 // minutes, through TLimitesDeTeste.
@@ -8,9 +10,16 @@ struct TLimitesExecucao {
     int OutrosMs = 30000;             // every other driver id
     int EsperaEntreTentativasMs = 1000;
     int ConfereConexaoMs = 5000;      // the liveness check before a cycle
+    // How long past a call's own limit a PostgreSQL link that gives no
+    // answer at all (a frozen server) is cut: the server's own limits end
+    // every call that it still works on before then.
+    int FolgaSemRespostaMs = 5000;
 };
 
 TLimitesExecucao& LimitesExecucao();
+
+// The statement limit of a driver id.
+int LimiteDoDriver(const QString& driverId);
 
 // Changes the limits for one scope and puts the previous ones back when it
 // ends, also when a test fails or throws half-way.

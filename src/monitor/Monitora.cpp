@@ -11,10 +11,11 @@
 TMonitora::TMonitora(TRelator& relator, const TFabricasIntegracao& fabricas, const QString& pastaIni)
     : FConfiguracao(pastaIni)
     , FRelatorCiclo(relator, *this)
+    , FVigiaChamadas(relator)
 {
     FTimer1.setInterval(IntervaloTimer);
     FTimer1.setSingleShot(false);
-    connect(&FTimer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    connect(&FTimer1, &QTimer::timeout, this, [this] { ExecutaCiclo(); });
 
     FThreadFila.Executa([this] { FLeitorFila = std::make_unique<TLeitorFila>(); });
     NoCiclo([&] { FNucleo = std::make_unique<TNucleoCiclo>(FRelatorCiclo, FConfiguracao, fabricas); });
@@ -98,12 +99,12 @@ bool TMonitora::Protegido(const std::function<void()>& passo)
     return false;
 }
 
-bool TMonitora::FormCreate() { return Protegido([this] { ExecutaInicio(); }); }
-bool TMonitora::BtnLimparClick() { return Protegido([this] { LimpaFila(); }); }
-bool TMonitora::PageControl1Change() { return Protegido([this] { AtualizaTabela(); }); }
-bool TMonitora::FormClose() { return Protegido([this] { ExecutaFechamento(); }); }
+bool TMonitora::Inicia() { return Protegido([this] { Inicio(); }); }
+bool TMonitora::LimpaFila() { return Protegido([this] { Limpeza(); }); }
+bool TMonitora::AtualizaTabela() { return Protegido([this] { LeTabela(); }); }
+bool TMonitora::Encerra() { return Protegido([this] { Fechamento(); }); }
 
-bool TMonitora::Timer1Timer()
+bool TMonitora::ExecutaCiclo()
 {
     // A tick that falls while other work runs (a "Limpar fila") is dropped:
     // posting a cycle behind that work would wait inside its event loop.
@@ -111,7 +112,7 @@ bool TMonitora::Timer1Timer()
         return true;
     return Protegido([this] {
         try {
-            ExecutaCiclo();
+            Ciclo();
         } catch (const Exception& e) {
             if (FAposErro != TAposErro::Continua)
                 throw;
@@ -127,7 +128,7 @@ bool TMonitora::Timer1Timer()
     });
 }
 
-bool TMonitora::RgTipoClick(int indice)
+bool TMonitora::SelecionaTipo(int indice)
 {
     return Protegido([this, indice] {
         DefineIndiceTipo(indice);
@@ -140,7 +141,7 @@ bool TMonitora::RgTipoClick(int indice)
     });
 }
 
-bool TMonitora::CbMonitoraClick(bool marcado)
+bool TMonitora::DefineMonitorando(bool marcado)
 {
     return Protegido([this, marcado] {
         FbMonitorando = marcado;
@@ -151,7 +152,7 @@ bool TMonitora::CbMonitoraClick(bool marcado)
     });
 }
 
-void TMonitora::ExecutaInicio()
+void TMonitora::Inicio()
 {
     AvisaArquivoIniAusente();
     TIntegracao* iniciada = nullptr;
@@ -184,7 +185,7 @@ void TMonitora::AvisaArquivoIniAusente()
 // One polling cycle, on the cycle's thread. The timer is off for the whole
 // cycle, so cycles never overlap; it starts again when the cycle ends, while
 // "Monitorando" is checked.
-void TMonitora::ExecutaCiclo()
+void TMonitora::Ciclo()
 {
     DefineTimerAtivo(false);
     const int indice = FIndiceTipo;
@@ -218,7 +219,7 @@ void TMonitora::LeTabelaAdiada()
 {
     if (FbTabelaAdiada) {
         FbTabelaAdiada = false;
-        AtualizaTabela();
+        LeTabela();
     }
 }
 
@@ -239,7 +240,7 @@ void TMonitora::ParaOuContinuaAposErro()
 // The question is asked here, on the window's thread, before any work is
 // posted; the timer is off while the queue is cleared, and the switch's
 // state and a tab refresh asked for meanwhile are applied when it ends.
-void TMonitora::LimpaFila()
+void TMonitora::Limpeza()
 {
     if (Ocupado())
         return;
@@ -263,7 +264,7 @@ void TMonitora::LimpaFila()
                                     .arg(limpas));
 }
 
-void TMonitora::AtualizaTabela()
+void TMonitora::LeTabela()
 {
     const TVisaoFila* visao = VisaoFila(FIndiceTipo);
     if (!visao)
@@ -342,11 +343,11 @@ void TMonitora::RecebeLeituraFila(const TLinhasFila& linhas, const QString& erro
         FRelatorCiclo.MostraErro(erro);
     if (FbRelerFila) {
         FbRelerFila = false;
-        PageControl1Change();
+        AtualizaTabela();
     }
 }
 
-void TMonitora::ExecutaFechamento()
+void TMonitora::Fechamento()
 {
     DefineTimerAtivo(false);
     FbEncerrado = true;

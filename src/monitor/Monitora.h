@@ -9,6 +9,7 @@
 #include "monitor/ObservadorCiclo.h"
 #include "monitor/RelatorEntreThreads.h"
 #include "monitor/ThreadCiclo.h"
+#include "monitor/VigiaChamadas.h"
 
 #include <QObject>
 #include <QString>
@@ -62,23 +63,18 @@ public:
 
     void DefineAposErro(TAposErro aposErro) { FAposErro = aposErro; }
 
-    // Event handlers. Each runs under the application's error guard: an error
-    // that escapes is shown in the standard error box. They return false when
-    // an error escaped.
-    bool FormCreate();
-    bool Timer1Timer();
-    bool RgTipoClick(int indice);
-    bool CbMonitoraClick(bool marcado);
-    bool BtnLimparClick();
-    bool PageControl1Change();
-    bool FormClose();
-
-    // The same steps without the guard: errors escape to the caller.
-    void ExecutaInicio();
-    void ExecutaCiclo();
-    void LimpaFila();
-    void AtualizaTabela();
-    void ExecutaFechamento();
+    // What the window's events ask of the core (start-up, a tick of Timer1,
+    // the type selector, "Monitorando", "Limpar fila", the queue tab, the
+    // close). Each runs under the application's error guard: an error that
+    // escapes is shown in the standard error box. They return false when an
+    // error escaped.
+    bool Inicia();
+    bool ExecutaCiclo();
+    bool SelecionaTipo(int indice);
+    bool DefineMonitorando(bool marcado);
+    bool LimpaFila();
+    bool AtualizaTabela();
+    bool Encerra();
 
     // State of the window's controls.
     int IndiceTipo() const { return FIndiceTipo; }
@@ -117,6 +113,13 @@ public:
     void DefineObservador(TObservadorCiclo* observador) { FObservador = observador; }
 
 private:
+    // The same steps without the guard: errors escape to the caller.
+    void Inicio();
+    void Ciclo();
+    void Limpeza();
+    void LeTabela();
+    void Fechamento();
+
     class TOcupacao {
     public:
         explicit TOcupacao(TMonitora& monitora);
@@ -156,6 +159,7 @@ private:
 
     TConfiguracao FConfiguracao;
     TRelatorEntreThreads FRelatorCiclo;
+    TVigiaChamadas FVigiaChamadas;
     TThreadCiclo FThread;
     std::unique_ptr<TNucleoCiclo> FNucleo;
     QList<TItemSeletor> FItens;

@@ -9,10 +9,10 @@ int ExecutaUmCiclo(TMonitora& monitora)
 {
     EncerraNaParada();
     // A start-up error leaves polling off, as the window would: no cycle.
-    bool ok = monitora.FormCreate() && monitora.TimerAtivo();
+    bool ok = monitora.Inicia() && monitora.TimerAtivo();
     if (ok)
-        ok = monitora.Timer1Timer();
-    monitora.FormClose();
+        ok = monitora.ExecutaCiclo();
+    monitora.Encerra();
     if (!ok)
         return CicloInterrompido;
     return monitora.FalhasNoCiclo() > 0 ? CicloComFalhas : CicloConcluido;
@@ -28,11 +28,11 @@ int ExecutaSemJanela(TMonitora& monitora, TSupervisao& supervisao)
         QCoreApplication::quit();
     });
     monitora.DefineAposErro(TMonitora::TAposErro::Continua);
-    monitora.FormCreate();
+    monitora.Inicia();
     supervisao.InicioConcluido();
     if (!parar)
         QCoreApplication::exec();
     supervisao.Encerrando();
-    monitora.FormClose();
+    monitora.Encerra();
     return 0;
 }

@@ -100,6 +100,23 @@ TEST_F(KoQueryFirebird, TextoDaLinhaEParametros)
     EXPECT_THROW(q.FieldByName("NAO_EXISTE"), EDatabaseError);
 }
 
+// An opening limited to one row fetches that row only, and leaves the
+// connection ready for the next statement (the cursor is closed).
+TEST_F(KoQueryFirebird, AberturaLimitadaBuscaSoAsPrimeirasLinhas)
+{
+    for (int i = 1; i <= 3; ++i)
+        Executa(QStringLiteral("INSERT INTO T (ID, V) VALUES (%1, %2)").arg(i).arg(i * 10));
+    q.DefineLinhas({QStringLiteral("SELECT ID FROM T ORDER BY ID")});
+    q.Open(1);
+    EXPECT_EQ(q.RecordCount(), 1);
+    EXPECT_EQ(q.FieldByName("ID").AsInteger(), 1);
+    Executa(QStringLiteral("UPDATE T SET V = 0"));
+    db->CommitRetaining();
+    q.DefineLinhas({QStringLiteral("SELECT ID FROM T WHERE V = 0")});
+    q.Open();
+    EXPECT_EQ(q.RecordCount(), 3);
+}
+
 TEST_F(KoQueryFirebird, TextoDasColunas)
 {
     struct Caso {

@@ -60,7 +60,7 @@ protected:
     std::unique_ptr<TMonitora> Inicia(const QString& ini)
     {
         auto monitora = Cria(ini);
-        monitora->FormCreate();
+        monitora->Inicia();
         return monitora;
     }
 
@@ -174,7 +174,7 @@ TEST_F(Monitora, IniAusenteENomeadoUmaVezNoInicio)
     const QString pasta = PastaComIni("");
     QFile::remove(pasta + "/QX.ini");
     TMonitora m(relator, Fabricas(), pasta);
-    m.FormCreate();
+    m.Inicia();
     ASSERT_EQ(relator.Linhas.size(), 1);
     EXPECT_EQ(relator.Linhas[0], "Arquivo de configuração não encontrado: " + pasta
                                      + "/QX.ini. Todas as chaves são lidas vazias.");
@@ -195,10 +195,10 @@ TEST_F(Monitora, ErpQueApareceDepoisDoInicioEAbertoPeloCicloSeguinte)
     };
     auto m = Inicia(SecaoBanco1(erp));
     ASSERT_EQ(relator.Mensagens.size(), 1);
-    EXPECT_TRUE(m->Timer1Timer());
+    EXPECT_TRUE(m->ExecutaCiclo());
     ASSERT_TRUE(QFile::rename(depois, erp));
-    EXPECT_TRUE(m->Timer1Timer());
-    EXPECT_TRUE(m->Timer1Timer());
+    EXPECT_TRUE(m->ExecutaCiclo());
+    EXPECT_TRUE(m->ExecutaCiclo());
 
     EXPECT_EQ(conectadoNoCiclo, QStringList({"não", "sim", "sim"}));
     ASSERT_EQ(relator.Linhas.size(), 1) << relator.Linhas.join('\n').toStdString();
@@ -234,7 +234,7 @@ TEST_P(ConfiguracaoBanco1, ConfiguraHostPortaEBanco)
 {
     TRelatorGravador relator;
     TMonitora m(relator, {}, PastaComIni(GetParam().ini));
-    m.FormCreate();
+    m.Inicia();
     const TKoDatabase& banco = m.KoDatabase1();
     EXPECT_EQ(banco.DriverName(), GetParam().driver);
     EXPECT_EQ(banco.HostName, GetParam().host);
@@ -264,7 +264,7 @@ TEST(ConfiguracaoBanco1Real, PostgresComServidorEPortaConecta)
                                              .arg(banco, AmbienteTeste::pgHost())
                                              .arg(AmbienteTeste::pgPorta())
                                              .arg(AmbienteTeste::pgUsuario(), AmbienteTeste::pgSenha())));
-    m.FormCreate();
+    m.Inicia();
     EXPECT_TRUE(relator.Mensagens.isEmpty()) << relator.Mensagens.join('\n').toStdString();
     EXPECT_TRUE(m.KoDatabase1().Connected());
 }
@@ -272,17 +272,17 @@ TEST(ConfiguracaoBanco1Real, PostgresComServidorEPortaConecta)
 TEST_F(Monitora, TrocaDeTipoPausaEMonitorandoRetoma)
 {
     auto m = Inicia(SecaoBanco1(CriaErp()));
-    m->RgTipoClick(1);
+    m->SelecionaTipo(1);
     EXPECT_FALSE(m->Monitorando());
     EXPECT_FALSE(m->TimerAtivo());
     EXPECT_TRUE(m->LimparVisivel());
 
-    m->RgTipoClick(2);
+    m->SelecionaTipo(2);
     EXPECT_FALSE(m->LimparVisivel());
-    m->CbMonitoraClick(true);
+    m->DefineMonitorando(true);
     EXPECT_TRUE(m->Monitorando());
     EXPECT_TRUE(m->TimerAtivo());
-    m->CbMonitoraClick(false);
+    m->DefineMonitorando(false);
     EXPECT_FALSE(m->TimerAtivo());
 }
 
@@ -305,12 +305,12 @@ TEST_F(Monitora, CicloRodaAsOperacoesDoTipoNaThreadDoCicloComOTimerDesligado)
     auto m = Inicia(SecaoBanco1(CriaErp()));
     monitora = m.get();
 
-    EXPECT_TRUE(m->Timer1Timer());
-    m->RgTipoClick(2);
-    m->CbMonitoraClick(true);
-    EXPECT_TRUE(m->Timer1Timer());
-    m->RgTipoClick(1);
-    EXPECT_TRUE(m->Timer1Timer());  // a cycle enables the timer again only while monitoring
+    EXPECT_TRUE(m->ExecutaCiclo());
+    m->SelecionaTipo(2);
+    m->DefineMonitorando(true);
+    EXPECT_TRUE(m->ExecutaCiclo());
+    m->SelecionaTipo(1);
+    EXPECT_TRUE(m->ExecutaCiclo());  // a cycle enables the timer again only while monitoring
     EXPECT_FALSE(m->TimerAtivo());
 
     EXPECT_EQ(chamadas, QStringList({"0a timer=0 thread=ciclo", "0b timer=0", "2a timer=0 thread=ciclo",
@@ -328,7 +328,7 @@ TEST_F(Monitora, LinhasEMensagensDoCicloChegamNaOrdem)
     };
     auto m = Cria("");
     relator.resposta = true;
-    EXPECT_TRUE(m->Timer1Timer());
+    EXPECT_TRUE(m->ExecutaCiclo());
     EXPECT_EQ(relator.Linhas, QStringList({"um", "dois", "respondeu sim"}));
     EXPECT_EQ(relator.Mensagens, QStringList({"caixa"}));
 }
@@ -336,8 +336,8 @@ TEST_F(Monitora, LinhasEMensagensDoCicloChegamNaOrdem)
 TEST_F(Monitora, TipoSemOperacoesTemCicloVazio)
 {
     auto m = Cria("");
-    m->CbMonitoraClick(true);
-    EXPECT_TRUE(m->Timer1Timer());
+    m->DefineMonitorando(true);
+    EXPECT_TRUE(m->ExecutaCiclo());
     EXPECT_TRUE(m->TimerAtivo());
 }
 
@@ -347,15 +347,15 @@ TEST_F(Monitora, ErroQueEscapaDoCicloVaiParaACaixaEDesmarcaMonitorando)
     tipos[0].primeira = [](TContextoIntegracao&) { throw EDatabaseError("Erro KoQuery.Open: tabela OB não existe"); };
     tipos[0].segunda = [&](TContextoIntegracao&) { segundaRodou = true; };
     auto m = Cria("");
-    m->CbMonitoraClick(true);
+    m->DefineMonitorando(true);
 
-    EXPECT_FALSE(m->Timer1Timer());
+    EXPECT_FALSE(m->ExecutaCiclo());
     EXPECT_EQ(relator.Erros, QStringList({"Erro KoQuery.Open: tabela OB não existe"}));
     EXPECT_FALSE(segundaRodou);
     EXPECT_FALSE(m->TimerAtivo());
     EXPECT_FALSE(m->Monitorando());  // polling stopped: the switch says so
 
-    m->CbMonitoraClick(true);
+    m->DefineMonitorando(true);
     EXPECT_TRUE(m->TimerAtivo());
 }
 
@@ -364,9 +364,9 @@ TEST_F(Monitora, NoServicoOErroDoCicloEhRelatadoEOPollingContinua)
     tipos[0].primeira = [](TContextoIntegracao&) { throw EDatabaseError("servidor caiu"); };
     auto m = Cria("");
     m->DefineAposErro(TMonitora::TAposErro::Continua);
-    m->CbMonitoraClick(true);
+    m->DefineMonitorando(true);
 
-    EXPECT_FALSE(m->Timer1Timer());
+    EXPECT_FALSE(m->ExecutaCiclo());
     EXPECT_EQ(relator.Erros, QStringList({"servidor caiu"}));
     EXPECT_TRUE(m->Monitorando());
     EXPECT_TRUE(m->TimerAtivo());  // the next cycle comes 59 s later
@@ -377,7 +377,7 @@ TEST_F(Monitora, NoServicoOErroDoCicloEhRelatadoEOPollingContinua)
     DefinePastaDoExecutavel(pasta);
     QDir().mkpath(pasta + "/Logs/" + NomeMaquina() + u'-' + QDate::currentDate().toString("yyyyMMdd") + ".log");
     relator.Erros.clear();
-    EXPECT_FALSE(m->Timer1Timer());
+    EXPECT_FALSE(m->ExecutaCiclo());
     DefinePastaDoExecutavel({});
     ASSERT_EQ(relator.Erros.size(), 1);
     EXPECT_TRUE(relator.Erros[0].startsWith("servidor caiu\r\n")) << relator.Erros[0].toStdString();
@@ -390,9 +390,9 @@ TEST_F(Monitora, OutrosErrosTambemVaoParaACaixaEAbortoESilencioso)
     tipos[0].primeira = [](TContextoIntegracao&) { throw std::runtime_error("falha qualquer"); };
     tipos[1].primeira = [](TContextoIntegracao&) { throw EAbort(); };
     auto m = Cria("");
-    EXPECT_FALSE(m->Timer1Timer());
-    m->RgTipoClick(1);
-    EXPECT_FALSE(m->Timer1Timer());
+    EXPECT_FALSE(m->ExecutaCiclo());
+    m->SelecionaTipo(1);
+    EXPECT_FALSE(m->ExecutaCiclo());
     EXPECT_EQ(relator.Erros, QStringList({"falha qualquer"}));
 }
 
@@ -412,8 +412,8 @@ TEST_F(Monitora, LimparFilaPerguntaNaJanelaELimpaNaThreadDoCiclo)
     tipos[2].fila = FilaQx;
     tipos[2].limpaFila = [](TContextoIntegracao&) { ADD_FAILURE() << "cleared a type not selected"; };
     auto m = Cria("");
-    ASSERT_TRUE(m->RgTipoClick(1));
-    EXPECT_TRUE(m->BtnLimparClick());
+    ASSERT_TRUE(m->SelecionaTipo(1));
+    EXPECT_TRUE(m->LimpaFila());
     EXPECT_EQ(relator.Perguntas, QStringList({"Limpar?"}));
     EXPECT_EQ(threadPergunta, QThread::currentThread());
     EXPECT_NE(threadLimpeza, QThread::currentThread());
@@ -422,14 +422,14 @@ TEST_F(Monitora, LimparFilaPerguntaNaJanelaELimpaNaThreadDoCiclo)
 
     relator.resposta = false;
     threadLimpeza = nullptr;
-    EXPECT_TRUE(m->BtnLimparClick());
+    EXPECT_TRUE(m->LimpaFila());
     EXPECT_EQ(threadLimpeza, nullptr);
 
     tipos[1].limpaFila = [](TContextoIntegracao&) { throw EDatabaseError("sem conexão"); };
     relator.resposta = true;
     auto semBanco = Cria("");
-    ASSERT_TRUE(semBanco->RgTipoClick(1));
-    EXPECT_FALSE(semBanco->BtnLimparClick());
+    ASSERT_TRUE(semBanco->SelecionaTipo(1));
+    EXPECT_FALSE(semBanco->LimpaFila());
     EXPECT_EQ(relator.Erros, QStringList({"sem conexão"}));
 }
 
@@ -445,21 +445,21 @@ TEST_F(Monitora, TiqueDuranteAPerguntaDeLimparFilaNaoTrava)
     TMonitora* monitora = nullptr;
     bool timerDuranteAPergunta = true;
     tipos[1].pergunta = [&](TRelator&) {
-        monitora->CbMonitoraClick(true);  // checked while the question is open
+        monitora->DefineMonitorando(true);  // checked while the question is open
         timerDuranteAPergunta = monitora->TimerAtivo();
         QEventLoop pergunta;
         QTimer::singleShot(300, &pergunta, &QEventLoop::quit);
         pergunta.exec();  // ticks of a 20 ms timer would fall here
-        EXPECT_TRUE(monitora->Timer1Timer());  // a tick already on its way is dropped
+        EXPECT_TRUE(monitora->ExecutaCiclo());  // a tick already on its way is dropped
         return true;
     };
     auto m = Cria(SecaoBanco1(CriaErp()) + "[ModeloAtivo]\nModelo=1\n");
     monitora = m.get();
     m->Timer1().setInterval(20);
-    ASSERT_TRUE(m->FormCreate());
-    ASSERT_TRUE(m->CbMonitoraClick(false));
+    ASSERT_TRUE(m->Inicia());
+    ASSERT_TRUE(m->DefineMonitorando(false));
 
-    EXPECT_TRUE(m->BtnLimparClick());
+    EXPECT_TRUE(m->LimpaFila());
     EXPECT_FALSE(timerDuranteAPergunta);
     EXPECT_EQ(ciclos, 0);
     EXPECT_EQ(limpezas, 1);
@@ -470,7 +470,7 @@ TEST_F(Monitora, TiqueDuranteAPerguntaDeLimparFilaNaoTrava)
     while (ciclos == 0 && espera.elapsed() < 10000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_GE(ciclos, 1);
-    EXPECT_TRUE(m->FormClose());
+    EXPECT_TRUE(m->Encerra());
 }
 
 // "Monitorando" toggled and the tab switched while busy work runs ("Limpar
@@ -498,8 +498,8 @@ TEST_F(Monitora, MonitorandoETrocaDeAbaDuranteOTrabalhoValemNoFim)
         bool leuDurante = true;
         // On the window's thread, in the middle of the work.
         const auto usuarioAge = [&] {
-            monitora->CbMonitoraClick(caso.marcadoDurante);
-            monitora->PageControl1Change();
+            monitora->DefineMonitorando(caso.marcadoDurante);
+            monitora->AtualizaTabela();
             leuDurante = monitora->LendoFila();
         };
         const auto marcaLimpas = [](TContextoIntegracao& c) {
@@ -521,12 +521,12 @@ TEST_F(Monitora, MonitorandoETrocaDeAbaDuranteOTrabalhoValemNoFim)
         auto m = Inicia(SecaoBanco1(erp) + "[ModeloAtivo]\nModelo=1\n");
         monitora = m.get();
         ASSERT_EQ(m->ModeloFila().rowCount(), 2);
-        ASSERT_TRUE(m->CbMonitoraClick(!caso.marcadoDurante));
+        ASSERT_TRUE(m->DefineMonitorando(!caso.marcadoDurante));
 
         if (caso.trabalho == TTrabalho::LimparFila)
-            EXPECT_TRUE(m->BtnLimparClick());
+            EXPECT_TRUE(m->LimpaFila());
         else
-            EXPECT_TRUE(m->Timer1Timer());
+            EXPECT_TRUE(m->ExecutaCiclo());
 
         EXPECT_FALSE(leuDurante);
         EXPECT_EQ(m->Monitorando(), caso.marcadoDurante);
@@ -534,7 +534,7 @@ TEST_F(Monitora, MonitorandoETrocaDeAbaDuranteOTrabalhoValemNoFim)
         ASSERT_TRUE(EsperaLeituraFila(*m));
         EXPECT_EQ(m->ModeloFila().rowCount(), 0);
         EXPECT_TRUE(relator.Erros.isEmpty()) << relator.Erros.join('\n').toStdString();
-        EXPECT_TRUE(m->FormClose());
+        EXPECT_TRUE(m->Encerra());
     }
 }
 
@@ -545,10 +545,10 @@ TEST_F(Monitora, OcupadoSoEnquantoHaTrabalho)
     auto m = Inicia(SecaoBanco1(CriaErp()));
     ASSERT_EQ(m->IndiceTipo(), 0);  // a type without a queue
     relator.Ocupacoes = 0;
-    EXPECT_TRUE(m->PageControl1Change());
-    EXPECT_TRUE(m->CbMonitoraClick(true));
+    EXPECT_TRUE(m->AtualizaTabela());
+    EXPECT_TRUE(m->DefineMonitorando(true));
     EXPECT_EQ(relator.Ocupacoes, 0);
-    EXPECT_TRUE(m->Timer1Timer());
+    EXPECT_TRUE(m->ExecutaCiclo());
     EXPECT_GE(relator.Ocupacoes, 1);
 }
 
@@ -558,12 +558,12 @@ TEST_F(Monitora, TrocaDeAbaSoReabreAFilaNoTipoComFila)
     InsereFila(erp, {"0", "1"});
     auto m = Inicia(SecaoBanco1(erp));
 
-    EXPECT_TRUE(m->PageControl1Change());
+    EXPECT_TRUE(m->AtualizaTabela());
     EXPECT_FALSE(m->LendoFila());
     EXPECT_FALSE(m->TbFila().Active());
 
-    m->RgTipoClick(1);
-    EXPECT_TRUE(m->PageControl1Change());
+    m->SelecionaTipo(1);
+    EXPECT_TRUE(m->AtualizaTabela());
     ASSERT_TRUE(EsperaLeituraFila(*m));
     EXPECT_TRUE(m->TbFila().Active());
     EXPECT_EQ(m->ModeloFila().rowCount(), 1);
@@ -571,13 +571,13 @@ TEST_F(Monitora, TrocaDeAbaSoReabreAFilaNoTipoComFila)
               "STATUS");
 
     InsereFila(erp, {"0", "0", "0"});  // ORDEM 1 to 3 again, all waiting
-    m->PageControl1Change();
+    m->AtualizaTabela();
     ASSERT_TRUE(EsperaLeituraFila(*m));
     EXPECT_EQ(m->ModeloFila().rowCount(), 4);
 
-    m->RgTipoClick(0);
+    m->SelecionaTipo(0);
     InsereFila(erp, {"0"});
-    m->PageControl1Change();  // no queue: the grid keeps what it showed
+    m->AtualizaTabela();  // no queue: the grid keeps what it showed
     EXPECT_FALSE(m->LendoFila());
     EXPECT_EQ(m->ModeloFila().rowCount(), 4);
     EXPECT_TRUE(relator.Erros.isEmpty()) << relator.Erros.join('\n').toStdString();
@@ -618,13 +618,13 @@ TEST_F(Monitora, TrocaDeAbaNaoEsperaPelaConexaoDaFila)
         auto m = Inicia(QStringLiteral("[Banco1]\nBase=Provider=MSDASQL.1;Persist Security Info=False;Data Source=")
                         + dsn + u'\n');
         ASSERT_TRUE(m->KoDatabase1().Connected()) << relator.Mensagens.join('\n').toStdString();
-        ASSERT_TRUE(m->RgTipoClick(1));
+        ASSERT_TRUE(m->SelecionaTipo(1));
         {
             QSqlQuery sql(QSqlDatabase::database(nomeTrava, false));
             ASSERT_TRUE(sql.exec(QStringLiteral("BEGIN EXCLUSIVE"))) << sql.lastError().text().toStdString();
         }
 
-        EXPECT_TRUE(m->PageControl1Change());
+        EXPECT_TRUE(m->AtualizaTabela());
         EXPECT_TRUE(m->LendoFila());  // returned with the reading still waiting
         int tiques = 0;
         bool lendoAposOsTiques = false;
@@ -651,7 +651,7 @@ TEST_F(Monitora, TrocaDeAbaNaoEsperaPelaConexaoDaFila)
         }
         QSqlDatabase::database(nomeTrava, false).close();
         QSqlDatabase::removeDatabase(nomeTrava);
-        EXPECT_TRUE(m->FormClose());
+        EXPECT_TRUE(m->Encerra());
     }
 }
 
@@ -661,7 +661,7 @@ TEST_F(Monitora, FechamentoEncerraAsIntegracoesEFechaAsConexoes)
     InsereFila(erp, {"0"});
     auto m = Inicia(SecaoBanco1(erp) + "[ModeloAtivo]\nModelo=1\n");
     ASSERT_TRUE(m->KoDatabaseFila().Connected());
-    EXPECT_TRUE(m->FormClose());
+    EXPECT_TRUE(m->Encerra());
     EXPECT_FALSE(m->KoDatabase1().Connected());
     EXPECT_FALSE(m->KoDatabaseFila().Connected());
     EXPECT_FALSE(m->TimerAtivo());

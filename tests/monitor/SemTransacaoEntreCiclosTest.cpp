@@ -106,8 +106,8 @@ TEST(SemTransacaoEntreCiclos, MaquinaEscreveNaFilaSqliteEntreOsCiclos)
                        PastaComIni(QStringLiteral("[Banco1]\nBase=%1\nUsuario=%2\nSenha=%3\n"
                                                   "[Banco2]\nBase=%4\n[ModeloAtivo]\nModelo=0\n")
                                        .arg(erp, AmbienteTeste::fbUsuario(), AmbienteTeste::fbSenha(), dsn)));
-    ASSERT_TRUE(monitora.FormCreate()) << relator.Erros.join(u'\n').toStdString();
-    ASSERT_TRUE(monitora.Timer1Timer()) << relator.Erros.join(u'\n').toStdString();
+    ASSERT_TRUE(monitora.Inicia()) << relator.Erros.join(u'\n').toStdString();
+    ASSERT_TRUE(monitora.ExecutaCiclo()) << relator.Erros.join(u'\n').toStdString();
     EXPECT_EQ(relator.Linhas, QStringList({Enviado(QStringLiteral("1       "), 1)}));
 
     // Between the cycles the machine takes the lot over and adds a chain.
@@ -117,10 +117,10 @@ TEST(SemTransacaoEntreCiclos, MaquinaEscreveNaFilaSqliteEntreOsCiclos)
     BancoTeste::executaSqlFirebird(erp, Lote(QStringLiteral("2"), QStringLiteral("VERDE")));
 
     relator.Limpa();
-    ASSERT_TRUE(monitora.Timer1Timer()) << relator.Erros.join(u'\n').toStdString();
+    ASSERT_TRUE(monitora.ExecutaCiclo()) << relator.Erros.join(u'\n').toStdString();
     EXPECT_EQ(relator.Linhas, QStringList({Enviado(QStringLiteral("2       "), 2)}));
     EXPECT_EQ(maquina.Escreve({QStringLiteral("UPDATE OB SET STATUSTERMINO = '1' WHERE NUMEROOB = '2       '")}), "");
-    EXPECT_TRUE(monitora.FormClose());
+    EXPECT_TRUE(monitora.Encerra());
 }
 
 // --- The ERP on PostgreSQL or on the Firebird server -------------------------
@@ -228,38 +228,38 @@ TEST_P(SemTransacaoNosServidores, SessoesDoMonitorSemTransacaoEntreOsCiclos)
                        {FabricaBruma(), FabricaTeste(Tipo(1, QStringLiteral("Vapora"), TVisaoFila{QStringLiteral("QX_INTEGRA"), QStringLiteral("STATUS = 0")})),
                         FabricaTeste(sonda)},
                        PastaComIni(FIni));
-    ASSERT_TRUE(monitora.FormCreate()) << relator.Erros.join(u'\n').toStdString();
-    ASSERT_TRUE(monitora.Timer1Timer()) << relator.Erros.join(u'\n').toStdString();
+    ASSERT_TRUE(monitora.Inicia()) << relator.Erros.join(u'\n').toStdString();
+    ASSERT_TRUE(monitora.ExecutaCiclo()) << relator.Erros.join(u'\n').toStdString();
     EXPECT_EQ(relator.Linhas, QStringList({Enviado(QStringLiteral("1       "), 1)}));
     TSessoes entreCiclos = Sessoes();
     EXPECT_EQ(entreCiclos.total, 2);  // the ERP's and the queue's
     EXPECT_EQ(entreCiclos.emTransacao, 0);
 
     // The queue tab read through its own connection.
-    monitora.RgTipoClick(1);
-    ASSERT_TRUE(monitora.PageControl1Change()) << relator.Erros.join(u'\n').toStdString();
+    monitora.SelecionaTipo(1);
+    ASSERT_TRUE(monitora.AtualizaTabela()) << relator.Erros.join(u'\n').toStdString();
     ASSERT_TRUE(EsperaLeituraFila(monitora));
     ASSERT_TRUE(monitora.TbFila().Active()) << relator.Erros.join(u'\n').toStdString();
     entreCiclos = Sessoes();
     EXPECT_EQ(entreCiclos.total, 3);
     EXPECT_EQ(entreCiclos.emTransacao, 0);
 
-    monitora.RgTipoClick(2);
-    monitora.CbMonitoraClick(true);
-    ASSERT_TRUE(monitora.Timer1Timer()) << relator.Erros.join(u'\n').toStdString();
+    monitora.SelecionaTipo(2);
+    monitora.DefineMonitorando(true);
+    ASSERT_TRUE(monitora.ExecutaCiclo()) << relator.Erros.join(u'\n').toStdString();
     EXPECT_EQ(noCiclo.total, 3);
     EXPECT_GE(noCiclo.emTransacao, 1);
     entreCiclos = Sessoes();
     EXPECT_EQ(entreCiclos.emTransacao, 0);
 
     // Bruma again, after the tab: nothing pending, and still nothing held.
-    monitora.RgTipoClick(0);
-    monitora.CbMonitoraClick(true);
-    ASSERT_TRUE(monitora.Timer1Timer()) << relator.Erros.join(u'\n').toStdString();
+    monitora.SelecionaTipo(0);
+    monitora.DefineMonitorando(true);
+    ASSERT_TRUE(monitora.ExecutaCiclo()) << relator.Erros.join(u'\n').toStdString();
     entreCiclos = Sessoes();
     EXPECT_EQ(entreCiclos.total, 3);
     EXPECT_EQ(entreCiclos.emTransacao, 0);
-    EXPECT_TRUE(monitora.FormClose());
+    EXPECT_TRUE(monitora.Encerra());
 }
 
 INSTANTIATE_TEST_SUITE_P(Erp, SemTransacaoNosServidores, ::testing::Values(TErp::Postgres, TErp::FirebirdServidor),

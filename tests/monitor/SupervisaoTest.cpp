@@ -103,7 +103,7 @@ TEST_F(Supervisao, SystemdRecebeProntoStatusEOWatchdogEnquantoOCicloNaoPassaDoLi
     auto monitora = Cria(QStringLiteral("[Monitor]\nLimiteCicloSegundos=1\n"));
     {
         TSupervisao supervisao(*monitora, relator, TConfiguracao(pasta));
-        monitora->FormCreate();
+        monitora->Inicia();
         supervisao.InicioConcluido();
         ASSERT_TRUE(socket.Espera(QStringLiteral("READY=1"), 5000));
         EXPECT_EQ(socket.Avisos().value(0), QStringLiteral("READY=1\nSTATUS=Monitorando; nenhum ciclo ainda."));
@@ -113,7 +113,7 @@ TEST_F(Supervisao, SystemdRecebeProntoStatusEOWatchdogEnquantoOCicloNaoPassaDoLi
         roteiro.esperaMs = 600;
         roteiro.falhas = 1;
         const auto inicio1 = TSocketNotificacao::TRelogio::now();
-        EXPECT_TRUE(monitora->Timer1Timer());
+        EXPECT_TRUE(monitora->ExecutaCiclo());
         const auto fim1 = TSocketNotificacao::TRelogio::now();
         EXPECT_GE(socket.Pings(inicio1, fim1), 5);
         ASSERT_TRUE(socket.Espera(QStringLiteral("falha"), 5000));
@@ -125,7 +125,7 @@ TEST_F(Supervisao, SystemdRecebeProntoStatusEOWatchdogEnquantoOCicloNaoPassaDoLi
         roteiro = TRoteiro{};
         roteiro.esperaMs = 2500;
         const auto inicio2 = TSocketNotificacao::TRelogio::now();
-        EXPECT_TRUE(monitora->Timer1Timer());
+        EXPECT_TRUE(monitora->ExecutaCiclo());
         const auto fim2 = TSocketNotificacao::TRelogio::now();
         EXPECT_GE(socket.Pings(inicio2, inicio2 + std::chrono::milliseconds(900)), 5);
         EXPECT_EQ(socket.Pings(inicio2 + std::chrono::milliseconds(1100), fim2), 0);
@@ -137,7 +137,7 @@ TEST_F(Supervisao, SystemdRecebeProntoStatusEOWatchdogEnquantoOCicloNaoPassaDoLi
         // An error that escapes: the summary is the error, on one line.
         roteiro = TRoteiro{};
         roteiro.erro = QStringLiteral("Servidor caiu.\r\nTente de novo.");
-        EXPECT_FALSE(monitora->Timer1Timer());
+        EXPECT_FALSE(monitora->ExecutaCiclo());
         EXPECT_TRUE(socket.Avisos().back().endsWith(QStringLiteral(": Servidor caiu. Tente de novo.")))
             << socket.Avisos().back().toStdString();
 
@@ -147,7 +147,7 @@ TEST_F(Supervisao, SystemdRecebeProntoStatusEOWatchdogEnquantoOCicloNaoPassaDoLi
         Processa(300);
         EXPECT_EQ(socket.Pings(parada, TSocketNotificacao::TRelogio::now()), 0);
     }
-    monitora->FormClose();
+    monitora->Encerra();
 }
 
 TEST_F(Supervisao, SemWatchdogNaUnidadeNenhumPing)
@@ -183,7 +183,7 @@ TEST_F(Supervisao, SaudeEMetricasRespondemDuranteOCiclo)
 {
     auto monitora = Cria(QStringLiteral("[Monitor]\nMetricas=127.0.0.1:%1\n").arg(PortaMetricas));
     TSupervisao supervisao(*monitora, relator, TConfiguracao(pasta));
-    monitora->FormCreate();
+    monitora->Inicia();
     ASSERT_TRUE(relator.Linhas.filter(QStringLiteral("Métricas")).isEmpty()) << relator.Linhas.join('\n').toStdString();
 
     TRespostaHttp saudeNoCiclo;
@@ -196,7 +196,7 @@ TEST_F(Supervisao, SaudeEMetricasRespondemDuranteOCiclo)
         metricasNoCiclo = HttpGet(PortaMetricas, "/metrics");
     };
     roteiro.falhas = 1;
-    EXPECT_TRUE(monitora->Timer1Timer());
+    EXPECT_TRUE(monitora->ExecutaCiclo());
     EXPECT_EQ(saudeNoCiclo.Status, 200) << saudeNoCiclo.Corpo.toStdString();
     EXPECT_EQ(Json(saudeNoCiclo)["cicloEmAndamento"].toObject()["integracao"].toString(), "Teste");
     EXPECT_EQ(metricasNoCiclo.Status, 200);
@@ -227,21 +227,21 @@ TEST_F(Supervisao, SaudeEMetricasRespondemDuranteOCiclo)
 
     roteiro = TRoteiro{};
     roteiro.erro = QStringLiteral("Servidor caiu.");
-    EXPECT_FALSE(monitora->Timer1Timer());
+    EXPECT_FALSE(monitora->ExecutaCiclo());
     const TRespostaHttp comErro = Pede("/saude");
     EXPECT_EQ(comErro.Status, 503);
     EXPECT_EQ(Json(comErro)["motivo"].toString(), QStringLiteral("o último ciclo terminou com erro: Servidor caiu."));
     EXPECT_TRUE(Pede("/metrics").Corpo.contains("\nquelix_ciclos_total{desfecho=\"erro\"} 1\n"));
 
     roteiro = TRoteiro{};
-    EXPECT_TRUE(monitora->Timer1Timer());
+    EXPECT_TRUE(monitora->ExecutaCiclo());
     EXPECT_EQ(Pede("/saude").Status, 200);
-    EXPECT_TRUE(monitora->CbMonitoraClick(false));
+    EXPECT_TRUE(monitora->DefineMonitorando(false));
     const TRespostaHttp parado = Pede("/saude");
     EXPECT_EQ(parado.Status, 503);
     EXPECT_EQ(Json(parado)["motivo"].toString(), QStringLiteral("o monitoramento está parado"));
     EXPECT_EQ(Pede("/nada").Status, 404);
-    monitora->FormClose();
+    monitora->Encerra();
 }
 
 // A wrong address, or one that cannot be listened on, is said in the log,
@@ -266,9 +266,9 @@ TEST_F(Supervisao, EnderecoRuimEhDitoEOMonitorSegue)
         ASSERT_EQ(relator.Linhas.size(), 1);
         EXPECT_TRUE(relator.Linhas.front().startsWith(caso.linha)) << relator.Linhas.front().toStdString();
         EXPECT_TRUE(relator.Linhas.front().endsWith(QStringLiteral(" O monitor segue sem o endereço de métricas.")));
-        monitora->FormCreate();
-        EXPECT_TRUE(monitora->Timer1Timer());
-        monitora->FormClose();
+        monitora->Inicia();
+        EXPECT_TRUE(monitora->ExecutaCiclo());
+        monitora->Encerra();
     }
 }
 

@@ -128,7 +128,7 @@ int Posicao(QSqlQuery& q, const QString& maquina)
 
 // The floor: the pass's statements, in its order, with the same values
 // bound, straight through QSqlQuery.
-int PisoQtSql(QSqlDatabase& erp, QSqlDatabase& fila, TRelator& relator)
+int PisoQtSql(QSqlDatabase& erp, QSqlDatabase& fila)
 {
     QSqlQuery lotes(erp);
     lotes.setForwardOnly(true);
@@ -183,7 +183,7 @@ int PisoQtSql(QSqlDatabase& erp, QSqlDatabase& fila, TRelator& relator)
         const QVariantList valores{
             n, l[1], maquina, l[4].toString().left(50), l[2], l[5], l[5], l[6].toLongLong(), QStringLiteral("0"),
             p1, agora, agora, agora, encadeamento.TotalReceitas(), receitas[0], receitas[1], receitas[2],
-            receitas[3], receitas[4], 0, MinutosProgramados(HoraParaDecimal(l[7].toString(), relator))};
+            receitas[3], receitas[4], 0, MinutosProgramados(HoraParaDecimal(l[7].toString()).Horas)};
         apaga.bindValue(QStringLiteral(":NUMEROOB"), n);
         Roda(apaga);
         for (int i = 0; i < valores.size(); ++i)
@@ -246,7 +246,7 @@ int main(int argc, char** argv)
             Reinicia(erp, fila);
             QElapsedTimer relogio;
             relogio.start();
-            const int enviadosPiso = PisoQtSql(erp, fila, relator);
+            const int enviadosPiso = PisoQtSql(erp, fila);
             const qint64 piso = relogio.elapsed();
 
             Reinicia(erp, fila);

@@ -118,7 +118,7 @@ bool ConexaoFirebird::confirmaRetendo()
     if (!m_transacao)
         return true; // autocommit: nothing is pending
     ISC_STATUS_ARRAY status;
-    isc_commit_retaining(status, &m_transacao);
+    vigiada(status, [&] { isc_commit_retaining(status, &m_transacao); });
     return !falhaSe(status, QSqlError::TransactionError);
 }
 
@@ -127,7 +127,7 @@ bool ConexaoFirebird::desfazRetendo()
     if (!m_transacao)
         return true;
     ISC_STATUS_ARRAY status;
-    isc_rollback_retaining(status, &m_transacao);
+    vigiada(status, [&] { isc_rollback_retaining(status, &m_transacao); });
     return !falhaSe(status, QSqlError::TransactionError);
 }
 
@@ -145,11 +145,11 @@ bool ConexaoFirebird::concluiComando(bool sucesso)
         // Cursors of this automatic transaction stay open.
         if (!sucesso)
             return true;
-        isc_commit_retaining(status, &m_transacao);
+        vigiada(status, [&] { isc_commit_retaining(status, &m_transacao); });
         return !falhaSe(status, QSqlError::TransactionError);
     }
     if (sucesso) {
-        isc_commit_transaction(status, &m_transacao);
+        vigiada(status, [&] { isc_commit_transaction(status, &m_transacao); });
         if (!falhaSe(status, QSqlError::TransactionError)) {
             ++m_geracaoTransacao;
             return true;
@@ -262,7 +262,7 @@ bool ConexaoFirebird::iniciaTransacao()
 bool ConexaoFirebird::terminaTransacao(ISC_STATUS (*fim)(ISC_STATUS*, isc_tr_handle*))
 {
     ISC_STATUS_ARRAY status;
-    fim(status, &m_transacao);
+    vigiada(status, [&] { fim(status, &m_transacao); });
     if (falhaSe(status, QSqlError::TransactionError))
         return false;
     m_transacao = 0;

@@ -4,7 +4,8 @@
 // with the results it creates (a result may outlive its driver). Internal to
 // the driver: includes the client library's header.
 
-#include "dblayer/firebird/VigiaTempoLimite.h"
+#include "dblayer/firebird/StatusFirebird.h"
+#include "dblayer/VigiaTempoLimite.h"
 
 #include <ibase.h>
 
@@ -66,6 +67,16 @@ public:
     // cancelled it. A cancel that arrived after a call succeeded is absorbed
     // so that it does not strike the next statement.
     bool desarmaVigia(bool chamadaFalhou);
+
+    // A call that reaches the server and returns its status (a commit, the
+    // affected-row count), under the watchdog like statements are.
+    template <typename Chamada>
+    void vigiada(const ISC_STATUS* status, Chamada&& chamada)
+    {
+        armaVigia();
+        chamada();
+        marcaExcedeuTempo(desarmaVigia(StatusFirebird::falhou(status)));
+    }
 
     bool ultimoExcedeuTempo() const { return m_excedeuTempo; }
     void marcaExcedeuTempo(bool excedeu) { m_excedeuTempo = excedeu; }

@@ -335,8 +335,8 @@ int ResultadoFirebird::contaAfetadas()
     const char item = isc_info_sql_records;
     char resposta[64];
     ISC_STATUS_ARRAY status;
-    if (isc_dsql_sql_info(status, &m->comando, 1, &item, sizeof resposta, resposta)
-        || resposta[0] != isc_info_sql_records)
+    m->conexao->vigiada(status, [&] { isc_dsql_sql_info(status, &m->comando, 1, &item, sizeof resposta, resposta); });
+    if (StatusFirebird::falhou(status) || resposta[0] != isc_info_sql_records)
         return -1;
     int inseridas = 0, alteradas = 0, excluidas = 0;
     const char* cursor = resposta + 3;

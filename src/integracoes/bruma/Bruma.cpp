@@ -1,6 +1,6 @@
 #include "integracoes/bruma/Bruma.h"
 
-#include "integracao/AbreConexao.h"
+#include "integracao/ConexaoDaSecao.h"
 #include "integracao/Configuracao.h"
 #include "base/Apara.h"
 #include "base/Erros.h"
@@ -24,53 +24,40 @@ TBruma::TBruma(TContextoIntegracao& contexto)
 // dialect of the statements.
 void TBruma::ConectaBanco2()
 {
-    TKoDatabase& banco = FDados.KoDatabase2;
     const QString secao = QStringLiteral("Banco2");
     const TConfiguracao& ini = FContexto.Configuracao;
-    ConfiguraDaSecao(banco, ini, secao, PrefixoOdbc + ini.LerIni(secao, QStringLiteral("Base")));
-    FbConfigurado = true;
-    if (const auto erro = TentaAbrir(banco))
+    if (const auto erro = FBanco2.Conecta(ini, secao, PrefixoOdbc + ini.LerIni(secao, QStringLiteral("Base"))))
         FRelator.MostraMensagem(*erro);
 }
 
-QList<TKoDatabase*> TBruma::Conexoes()
-{
-    if (!FbConfigurado)
-        return {};
-    return {&FDados.KoDatabase2};
-}
+QList<TKoDatabase*> TBruma::Conexoes() { return FBanco2.Conexoes(); }
 
 void TBruma::Encerra()
 {
     FDados.KoQuery2.Close();
-    if (FDados.KoDatabase2.Connected())
-        FDados.KoDatabase2.Close();
+    FBanco2.Encerra();
 }
 
 void TBruma::ConsultaLotesBruma()
 {
     TKoQuery& lotes = FDados.KoQuery1;
-    lotes.Close();
-    lotes.SQL.Clear();
-    lotes.SQL.Add(QStringLiteral("SELECT FAL.NUMERO, SUM(FAL_ITEN.ROLO) AS PECAS, SUM(FAL_ITEN.PESO) AS PESO, "));
-    lotes.SQL.Add(QStringLiteral("FAL.MAQUINA, ENTIDADE.NOME, FAL.COR, CADCORTIN.COR_SIS, GRAFICO.TEMPO "));
-    lotes.SQL.Add(QStringLiteral("FROM FAL_001 FAL "));
-    lotes.SQL.Add(QStringLiteral("INNER JOIN FAL_ITEN_001 FAL_ITEN ON (FAL.NUMERO = FAL_ITEN.FAL)"));
-    lotes.SQL.Add(QStringLiteral("LEFT OUTER JOIN ENTIDADE_001 ENTIDADE ON (FAL.CLIENTE = ENTIDADE.CODCLI)"));
-    lotes.SQL.Add(QStringLiteral("LEFT OUTER JOIN CADCORTIN_001 CADCORTIN ON (FAL.COR = CADCORTIN.CODIGO)"));
-    lotes.SQL.Add(QStringLiteral("LEFT OUTER JOIN RECEITA_001 RECEITA ON (FAL.COR = RECEITA.COR AND FAL.VARIANTE = RECEITA.VARIANTE)"));
-    lotes.SQL.Add(QStringLiteral("LEFT OUTER JOIN GRAFICO_001 GRAFICO ON (RECEITA.GRAFICO = GRAFICO.CODIGO)"));
-    lotes.SQL.Add(QStringLiteral("WHERE FAL.STATUS_QX IS NULL OR FAL.STATUS_QX = ''"));
-    lotes.SQL.Add(QStringLiteral("GROUP BY FAL.NUMERO, FAL.MAQUINA, ENTIDADE.NOME, FAL.COR, CADCORTIN.COR_SIS, GRAFICO.TEMPO "));
+    lotes.DefineLinhas({QStringLiteral("SELECT FAL.NUMERO, SUM(FAL_ITEN.ROLO) AS PECAS, SUM(FAL_ITEN.PESO) AS PESO, "),
+                        QStringLiteral("FAL.MAQUINA, ENTIDADE.NOME, FAL.COR, CADCORTIN.COR_SIS, GRAFICO.TEMPO "),
+                        QStringLiteral("FROM FAL_001 FAL "),
+                        QStringLiteral("INNER JOIN FAL_ITEN_001 FAL_ITEN ON (FAL.NUMERO = FAL_ITEN.FAL)"),
+                        QStringLiteral("LEFT OUTER JOIN ENTIDADE_001 ENTIDADE ON (FAL.CLIENTE = ENTIDADE.CODCLI)"),
+                        QStringLiteral("LEFT OUTER JOIN CADCORTIN_001 CADCORTIN ON (FAL.COR = CADCORTIN.CODIGO)"),
+                        QStringLiteral("LEFT OUTER JOIN RECEITA_001 RECEITA ON (FAL.COR = RECEITA.COR AND FAL.VARIANTE = RECEITA.VARIANTE)"),
+                        QStringLiteral("LEFT OUTER JOIN GRAFICO_001 GRAFICO ON (RECEITA.GRAFICO = GRAFICO.CODIGO)"),
+                        QStringLiteral("WHERE FAL.STATUS_QX IS NULL OR FAL.STATUS_QX = ''"),
+                        QStringLiteral("GROUP BY FAL.NUMERO, FAL.MAQUINA, ENTIDADE.NOME, FAL.COR, CADCORTIN.COR_SIS, GRAFICO.TEMPO ")});
     lotes.Open();
 
     // Nothing reads this result; it proves the queue table answers before
-    // any lot is touched.
+    // any lot is touched, without bringing the whole queue over the link.
     TKoQuery& fila = FDados.KoQuery2;
-    fila.Close();
-    fila.SQL.Clear();
-    fila.SQL.Add(QStringLiteral("SELECT * FROM OB "));
-    fila.Open();
+    fila.DefineLinhas({QStringLiteral("SELECT * FROM OB ")});
+    fila.Open(1);
 }
 
 void TBruma::EnviaLotesBruma()
@@ -104,7 +91,7 @@ void TBruma::EnviaLote()
     } catch (const std::exception& e) {
         erro = MensagemDoErro(e);
     }
-    DesfazTransacoes();
+    DesfazPendentes({&FDados.KoDatabase2, &FDados.KoDatabase1});
     FRelator.AdicionaLinha(QStringLiteral("Erro. Execução de envio mal sucedida na FAL ") + nrOB);
     FRelator.AdicionaLinha(QStringLiteral("Erro: ") + erro);
     ++FContexto.FalhasNoCiclo;
@@ -160,11 +147,9 @@ void TBruma::EnviaLoteNaFila(const QString& numeroLote, const QString& nrOB)
 bool TBruma::EmAndamentoNaMaquina(const QString& nrOB)
 {
     TKoQuery& consulta = FDados.KoQuery2;
-    consulta.Close();
-    consulta.SQL.Clear();
-    consulta.SQL.Add(QStringLiteral("SELECT * FROM OB "));
-    consulta.SQL.Add(QStringLiteral("WHERE NUMEROOB = :NUMEROOB"));
-    consulta.SQL.Add(QStringLiteral("AND STATUSTERMINO <> '0'"));
+    consulta.DefineLinhas({QStringLiteral("SELECT * FROM OB "),
+                           QStringLiteral("WHERE NUMEROOB = :NUMEROOB"),
+                           QStringLiteral("AND STATUSTERMINO <> '0'")});
     consulta.ParamByName(QStringLiteral("NUMEROOB")).SetAsString(nrOB);
     consulta.Open();
     return !consulta.Eof();
@@ -173,10 +158,8 @@ bool TBruma::EmAndamentoNaMaquina(const QString& nrOB)
 bool TBruma::LeEncadeamento(const QString& cor, TEncadeamento& encadeamento)
 {
     TKoQuery& consulta = FDados.KoQuery2;
-    consulta.Close();
-    consulta.SQL.Clear();
-    consulta.SQL.Add(QStringLiteral("SELECT * FROM ENCADEAMENTO "));
-    consulta.SQL.Add(QStringLiteral("WHERE NOME = :NOME"));
+    consulta.DefineLinhas({QStringLiteral("SELECT * FROM ENCADEAMENTO "),
+                           QStringLiteral("WHERE NOME = :NOME")});
     consulta.ParamByName(QStringLiteral("NOME")).SetAsString(cor);
     consulta.Open();
     if (consulta.Eof())
@@ -189,10 +172,8 @@ bool TBruma::LeEncadeamento(const QString& cor, TEncadeamento& encadeamento)
 int TBruma::LePosicao(const QString& maquina)
 {
     TKoQuery& consulta = FDados.KoQuery2;
-    consulta.Close();
-    consulta.SQL.Clear();
-    consulta.SQL.Add(QStringLiteral("SELECT COUNT(*) AS POSICAO FROM OB "));
-    consulta.SQL.Add(QStringLiteral("WHERE MAQUINA = :MAQUINA"));
+    consulta.DefineLinhas({QStringLiteral("SELECT COUNT(*) AS POSICAO FROM OB "),
+                           QStringLiteral("WHERE MAQUINA = :MAQUINA")});
     consulta.ParamByName(QStringLiteral("MAQUINA")).SetAsString(maquina);
     consulta.Open();
     return int(consulta.FieldByName(QStringLiteral("POSICAO")).AsInteger()) + 1;
@@ -201,14 +182,11 @@ int TBruma::LePosicao(const QString& maquina)
 void TBruma::SubstituiNaFila(const TLinhaOB& linha)
 {
     TKoQuery& comando = FDados.QryExec2;
-    comando.Close();
-    comando.SQL.Clear();
-    comando.SQL.Add(QStringLiteral("DELETE FROM OB WHERE NUMEROOB = :NUMEROOB"));
+    comando.DefineLinhas({QStringLiteral("DELETE FROM OB WHERE NUMEROOB = :NUMEROOB")});
     comando.ParamByName(QStringLiteral("NUMEROOB")).SetAsString(linha.NumeroOB);
     comando.TryExecSQL();
 
-    comando.Close();
-    comando.SQL.Clear();
+    comando.DefineLinhas({});
     AdicionaInsertOB(comando.SQL);
     DefineParametrosOB(comando, linha);
     comando.ExecSQL();
@@ -219,24 +197,8 @@ void TBruma::MarcaEnviadoNoErp(const QString& numeroLote)
     // The lot is keyed by its number as the ERP delivered it: the padded
     // queue number only matches on servers that ignore trailing blanks.
     TKoQuery& comando = FDados.QryExec1;
-    comando.Close();
-    comando.SQL.Clear();
-    comando.SQL.Add(QStringLiteral("UPDATE FAL_001 SET STATUS_QX = 'E'"));
-    comando.SQL.Add(QStringLiteral("WHERE NUMERO  = :NUMERO"));
+    comando.DefineLinhas({QStringLiteral("UPDATE FAL_001 SET STATUS_QX = 'E'"),
+                          QStringLiteral("WHERE NUMERO  = :NUMERO")});
     comando.ParamByName(QStringLiteral("NUMERO")).SetAsString(numeroLote);
     comando.TryExecSQL();
-}
-
-void TBruma::DesfazTransacoes()
-{
-    // Each side is undone on its own: a rollback that fails (a lost
-    // connection) must not leave the other side's changes waiting for the
-    // next commit, nor hide the error that ended the lot.
-    for (TKoDatabase* banco : {&FDados.KoDatabase2, &FDados.KoDatabase1}) {
-        try {
-            if (banco->InTransaction())
-                banco->RollbackRetaining();
-        } catch (...) {
-        }
-    }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "integracao/ConexaoDaSecao.h"
 #include "integracao/Integracao.h"
 #include "integracoes/bruma/ComponentesBruma.h"
 
@@ -46,10 +47,9 @@ private:
     int LePosicao(const QString& maquina);
     void SubstituiNaFila(const TLinhaOB& linha);
     void MarcaEnviadoNoErp(const QString& numeroLote);
-    void DesfazTransacoes();
 
     TContextoIntegracao& FContexto;
     TRelator& FRelator;
     TComponentesBruma FDados;
-    bool FbConfigurado = false;
+    TConexaoDaSecao FBanco2{FDados.KoDatabase2};
 };

@@ -1,7 +1,5 @@
 #include "integracoes/bruma/HoraParaDecimal.h"
 
-#include "integracao/Relator.h"
-
 #include <cmath>
 #include <optional>
 
@@ -21,26 +19,29 @@ std::optional<int> LeParte(const QString& tempo, qsizetype inicio)
     return valor;
 }
 
-int LeParteOuAvisa(const QString& tempo, qsizetype inicio, const QString& aviso, TRelator& relator)
+int LeParteOuAvisa(const QString& tempo, qsizetype inicio, const QString& aviso, QStringList& avisos)
 {
     const std::optional<int> valor = LeParte(tempo, inicio);
     if (valor)
         return *valor;
-    relator.MostraMensagem(aviso);
+    avisos << aviso;
     return 0;
 }
 
 } // namespace
 
-double HoraParaDecimal(const QString& tempo, TRelator& relator)
+THoraDecimal HoraParaDecimal(const QString& tempo)
 {
-    const int horas = LeParteOuAvisa(tempo, 0, QStringLiteral("Hora cadastrada de forma incorreta."), relator);
-    const int minutos = LeParteOuAvisa(tempo, 3, QStringLiteral("Minuto cadastrado de forma incorreta."), relator);
-    const int segundos = LeParteOuAvisa(tempo, 6, QStringLiteral("Segundo cadastrada de forma incorreta."), relator);
+    THoraDecimal resultado;
+    QStringList& avisos = resultado.Avisos;
+    const int horas = LeParteOuAvisa(tempo, 0, QStringLiteral("Hora cadastrada de forma incorreta."), avisos);
+    const int minutos = LeParteOuAvisa(tempo, 3, QStringLiteral("Minuto cadastrado de forma incorreta."), avisos);
+    const int segundos = LeParteOuAvisa(tempo, 6, QStringLiteral("Segundo cadastrada de forma incorreta."), avisos);
 
     const double decimal = horas + (minutos + segundos / 60.0) / 60.0;
     // Four decimal places, as the text "0.0000" would show it.
-    return QString::number(decimal, 'f', 4).toDouble();
+    resultado.Horas = QString::number(decimal, 'f', 4).toDouble();
+    return resultado;
 }
 
 qint64 MinutosProgramados(double horas)

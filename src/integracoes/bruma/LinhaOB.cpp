@@ -3,6 +3,7 @@
 #include "base/Caracteres.h"
 #include "base/ListaLinhas.h"
 #include "dblayer/KoQuery.h"
+#include "integracao/Relator.h"
 #include "integracoes/bruma/HoraParaDecimal.h"
 #include "integracoes/bruma/NumeroOB.h"
 
@@ -49,7 +50,10 @@ TLinhaOB MontaLinhaOB(TKoQuery& lote, const TEncadeamento& encadeamento, int pos
     linha.TotalReceitas = encadeamento.TotalReceitas();
     linha.Receitas = encadeamento.Receitas;
     linha.TempoTotal = 0;
-    linha.TempoProg = MinutosProgramados(HoraParaDecimal(Texto(lote, "TEMPO"), relator));
+    const THoraDecimal tempo = HoraParaDecimal(Texto(lote, "TEMPO"));
+    for (const QString& aviso : tempo.Avisos)
+        relator.MostraMensagem(aviso);
+    linha.TempoProg = MinutosProgramados(tempo.Horas);
     return linha;
 }
 

@@ -24,12 +24,3 @@ void TDadosEas::ContaFalha()
 {
     ++FContexto.FalhasNoCiclo;
 }
-
-void DesfazPendente(TKoDatabase& banco)
-{
-    try {
-        if (banco.Connected() && banco.InTransaction())
-            banco.RollbackRetaining();
-    } catch (const std::exception&) {
-    }
-}

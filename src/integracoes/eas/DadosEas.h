@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dblayer/KoDatabase.h"
+#include "integracao/ConexaoDaSecao.h"
 #include "integracao/Integracao.h"
 
 #include <QString>
@@ -28,8 +29,3 @@ private:
     TContextoIntegracao& FContexto;
 };
 
-
-// Undoes what a failed step left uncommitted on the connection, so that no
-// later commit writes it. A rollback that fails (a lost link) is let go: the
-// server drops that transaction anyway.
-void DesfazPendente(TKoDatabase& banco);

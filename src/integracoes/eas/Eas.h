@@ -1,5 +1,6 @@
 #pragma once
 
+#include "integracao/ConexaoDaSecao.h"
 #include "integracao/Integracao.h"
 #include "integracoes/eas/DadosEas.h"
 
@@ -33,5 +34,5 @@ public:
 private:
     TContextoIntegracao& FContexto;
     TDadosEas FDados;
-    bool FbConfigurado = false;
+    TConexaoDaSecao FBanco3{FDados.KoDatabase2};
 };

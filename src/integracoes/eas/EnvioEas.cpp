@@ -104,7 +104,7 @@ bool TEnvioEas::Marca(const TMarcacaoErp& marcacao, bool relataSucesso)
         FDados.KoDatabase1.CommitRetaining();
     } catch (const std::exception& erro) {
         // The rows marked before the failure go back to pending with the rest.
-        DesfazPendente(FDados.KoDatabase1);
+        DesfazPendentes({&FDados.KoDatabase1});
         FDados.ContaFalha();
         const QString mensagem = MensagemDoErro(erro);
         FDados.AdicionaLinha(QStringLiteral("Falha na alteração do ERP (") + marcacao.Tipo + QStringLiteral(") - ")

@@ -1,20 +1,11 @@
 // The lots, their items and the phase messages of the export.
 #include "integracoes/eas/EnvioEas.h"
-#include "base/Erros.h"
 
 #include "base/Apara.h"
+#include "base/Erros.h"
+#include "integracoes/eas/ConsultaFals.h"
 #include "integracoes/eas/DadosEas.h"
 #include "integracoes/eas/campos/Trecho.h"
-
-namespace {
-
-void Preenche(TKoQuery& consulta, const QStringList& linhas)
-{
-    consulta.Close();
-    consulta.SQL.Clear();
-    for (const QString& linha : linhas)
-        consulta.SQL.Add(linha);
-}
 
 const QStringList& LinhasFals()
 {
@@ -45,6 +36,8 @@ const QStringList& LinhasFals()
         QStringLiteral("WHERE (FAL.STATUS_EAS30 <> 'N') OR (FAL.STATUS_EAS30 IS NULL)")};
     return linhas;
 }
+
+namespace {
 
 const QStringList& LinhasProcessos()
 {
@@ -101,7 +94,7 @@ void TEnvioEas::EnviaFals()
     TKoQuery processos;
     lotes.SetDatabase(&FDados.KoDatabase1);
     processos.SetDatabase(&FDados.KoDatabase1);
-    Preenche(lotes, LinhasFals());
+    lotes.DefineLinhas(LinhasFals());
     try {
         lotes.Open();
     } catch (const std::exception& erro) {
@@ -109,7 +102,7 @@ void TEnvioEas::EnviaFals()
         FDados.ContaFalha();
         return;
     }
-    Preenche(processos, LinhasProcessos());
+    processos.DefineLinhas(LinhasProcessos());
     for (lotes.First(); !lotes.Eof(); lotes.Next()) {
         const QString registro = MontaRegistroHost(lotes);
         const QString numeroFal = lotes.FieldByName(QStringLiteral("NUMERO")).AsString();
@@ -122,7 +115,7 @@ void TEnvioEas::EnviaFals()
             continue;
         }
         if (!EnviaItensFal(numeroFal) || !ConfirmaNoHost()) {
-            DesfazPendente(FDados.KoDatabase2);
+            DesfazPendentes({&FDados.KoDatabase2});
             FDados.AdicionaLinha(QStringLiteral("Envio da FAL ") + numeroFal
                                  + QStringLiteral(" desfeito no EAS; a FAL fica pendente para o próximo ciclo."));
             FDados.ContaFalha();
@@ -172,7 +165,7 @@ bool TEnvioEas::EnviaItensFal(const QString& numeroFal)
 {
     TKoQuery itens;
     itens.SetDatabase(&FDados.KoDatabase1);
-    Preenche(itens, LinhasItens());
+    itens.DefineLinhas(LinhasItens());
     itens.ParamByName(QStringLiteral("FAL")).SetAsString(numeroFal);
     try {
         itens.Open();
@@ -192,7 +185,7 @@ void TEnvioEas::EnviaMensagensFase()
     TKoQuery lotes;
     fases.SetDatabase(&FDados.KoDatabase1);
     lotes.SetDatabase(&FDados.KoDatabase1);
-    Preenche(fases, LinhasFases());
+    fases.DefineLinhas(LinhasFases());
     try {
         fases.Open();
     } catch (const std::exception& erro) {
@@ -221,7 +214,7 @@ void TEnvioEas::EnviaMensagensFase()
 void TEnvioEas::EnviaMensagensDaFase(TKoQuery& lotes, const QString& fase, const QString& processo,
                                      const QString& mensagem, bool& continua)
 {
-    Preenche(lotes, LinhasLotesDaFase(processo));
+    lotes.DefineLinhas(LinhasLotesDaFase(processo));
     lotes.ParamByName(QStringLiteral("FASE")).SetAsString(fase);
     try {
         lotes.Open();

@@ -113,7 +113,7 @@ void TRecebimentoEas::ExecutaConsumo(TKoQuery& comando, const QString& tipo, con
         comando.TryExecSQL();
         FDados.KoDatabase1.CommitRetaining();
     } catch (const std::exception& erro) {
-        DesfazPendente(FDados.KoDatabase1);
+        DesfazPendentes({&FDados.KoDatabase1});
         FDados.AdicionaLinha(LinhaErroConsumo(tipo, parte, identificacao, nrecno, erro));
         FDados.ContaFalha();
         return;

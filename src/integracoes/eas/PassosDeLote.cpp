@@ -39,14 +39,14 @@ bool TRecebimentoEas::AplicaNoLote(const TPassoDeLote& passo, const QString& fal
         passo.Aplica(fal, maquina);
         FDados.KoDatabase1.CommitRetaining();
     } catch (const ERegistroAdiado& erro) {
-        DesfazPendente(FDados.KoDatabase1);
+        DesfazPendentes({&FDados.KoDatabase1});
         FDados.AdicionaLinha(QStringLiteral("ERRO na preparação ") + descricao + QStringLiteral(" Nr. Reg no ")
                              + passo.Tipo + QStringLiteral(" : ") + FHost.NrRecno() + QStringLiteral(" : ")
                              + erro.Message() + QStringLiteral(" (o registro fica para o próximo ciclo)"));
         FDados.ContaFalha();
         return false;
     } catch (const std::exception& erro) {
-        DesfazPendente(FDados.KoDatabase1);
+        DesfazPendentes({&FDados.KoDatabase1});
         QString linha = QStringLiteral("ERRO na Gravação ") + descricao + QStringLiteral(" Nr. Reg no ") + passo.Tipo
                       + QStringLiteral(" : ") + FHost.NrRecno() + QStringLiteral(" : ") + MensagemDoErro(erro);
         if (passo.RegistroNoErro)

@@ -49,7 +49,7 @@ void TRecebimentoEas::Passo95()
             FMaquinaProg.TryExecSQL();
             FDados.KoDatabase1.CommitRetaining();
         } catch (const std::exception& erro) {
-            DesfazPendente(FDados.KoDatabase1);
+            DesfazPendentes({&FDados.KoDatabase1});
             FDados.ContaFalha();
             FDados.AdicionaLinha(QStringLiteral("ERRO na Gravação Movimentos do FTOHOST (95)") + descricao
                                  + QStringLiteral(" Nr. Reg no 95 : ") + FHost.NrRecno() + QStringLiteral(" : ")

@@ -11,13 +11,7 @@ namespace {
 
 void PreencheProcesso(TKoQuery& comando, const QStringList& atribuicoes, const QStringList& condicoes)
 {
-    comando.Close();
-    comando.SQL.Clear();
-    comando.SQL.Add(QStringLiteral("UPDATE PROCESSO_TIN_001 SET"));
-    for (const QString& linha : atribuicoes)
-        comando.SQL.Add(linha);
-    for (const QString& linha : condicoes)
-        comando.SQL.Add(linha);
+    comando.DefineLinhas(QStringList{QStringLiteral("UPDATE PROCESSO_TIN_001 SET")} + atribuicoes + condicoes);
 }
 
 } // namespace

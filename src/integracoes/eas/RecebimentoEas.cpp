@@ -9,8 +9,7 @@ namespace {
 void Preenche(TKoQuery& comando, TKoDatabase& banco, const QStringList& linhas)
 {
     comando.SetDatabase(&banco);
-    for (const QString& linha : linhas)
-        comando.SQL.Add(linha);
+    comando.DefineLinhas(linhas);
 }
 
 } // namespace
@@ -104,12 +103,10 @@ bool TRecebimentoEas::PreparaConsumos()
     try {
         TKoQuery consulta;
         consulta.SetDatabase(&FDados.KoDatabase1);
-        consulta.SQL.Add(QStringLiteral("SELECT CODIGO FROM DEPOSITO_001 WHERE PRIORIDADE = '1'"));
+        consulta.DefineLinhas({QStringLiteral("SELECT CODIGO FROM DEPOSITO_001 WHERE PRIORIDADE = '1'")});
         consulta.Open();
         FDeposito = consulta.Eof() ? QString() : consulta.FieldByName(QStringLiteral("CODIGO")).AsString();
-        consulta.Close();
-        consulta.SQL.Clear();
-        consulta.SQL.Add(QStringLiteral("SELECT COUNT(*) AS TOTAL FROM MAT_MOV_001"));
+        consulta.DefineLinhas({QStringLiteral("SELECT COUNT(*) AS TOTAL FROM MAT_MOV_001")});
         consulta.Open();
         FContador = consulta.Eof() ? 1 : consulta.FieldByName(QStringLiteral("TOTAL")).AsInteger() + 1;
     } catch (const std::exception& erro) {

@@ -59,7 +59,7 @@ bool TGravacaoHost::GravaNoHost(const QString& tipo, const QString& operacao, co
         if (confirma)
             host.CommitRetaining();
     } catch (const std::exception& erro) {
-        DesfazPendente(host);
+        DesfazPendentes({&host});
         FDados.AdicionaLinha(QStringLiteral("Falha no envio para EAS (") + tipo + QStringLiteral(") - ") + registro
                              + QStringLiteral(". Erro: ") + MensagemDoErro(erro));
         return false;
@@ -117,7 +117,7 @@ void TLeituraHost::MarcaLidoHost(bool comRegistro)
         FMarca.TryExecSQL();
         FDados.KoDatabase2.CommitRetaining();
     } catch (const std::exception& erro) {
-        DesfazPendente(FDados.KoDatabase2);
+        DesfazPendentes({&FDados.KoDatabase2});
         FDados.ContaFalha();
         QString linha = QStringLiteral("ERRO na Gravação Lido no FTOHOST (") + tipo + QStringLiteral(") - ") + nrecno
                       + QStringLiteral(" : ") + MensagemDoErro(erro);

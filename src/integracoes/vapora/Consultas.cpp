@@ -17,17 +17,9 @@ qint64 InteiroDe(TKoQuery& consulta, const char* coluna)
     return consulta.FieldByName(QString::fromLatin1(coluna)).AsInteger();
 }
 
-void DefineLinhas(TKoQuery& consulta, const QStringList& linhas)
-{
-    consulta.Close();
-    consulta.SQL.Clear();
-    for (const QString& linha : linhas)
-        consulta.SQL.Add(linha);
-}
-
 void AbreComLote(TKoQuery& consulta, const QStringList& linhas, const QString& numero)
 {
-    DefineLinhas(consulta, linhas);
+    consulta.DefineLinhas(linhas);
     consulta.ParamByName(QStringLiteral("NUMERO")).SetAsString(numero);
     consulta.Open();
     consulta.First();

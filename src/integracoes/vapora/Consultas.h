@@ -7,9 +7,6 @@ class TKoQuery;
 
 // The helpers of the integration's queries.
 
-// Closes the query and makes these lines its statement.
-void DefineLinhas(TKoQuery& consulta, const QStringList& linhas);
-
 // Opens the query with these lines as its statement and the lot number bound
 // as :NUMERO (a bound value: the statement's translation never sees it), all
 // rows fetched, on the first.

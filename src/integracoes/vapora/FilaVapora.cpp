@@ -17,7 +17,7 @@ const QString StatusFalhou = QStringLiteral("2");
 
 void TVapora::SelecionaFila()
 {
-    DefineLinhas(FDados.KoQuery1, {QStringLiteral("SELECT * FROM QX_INTEGRA "),
+    FDados.KoQuery1.DefineLinhas({QStringLiteral("SELECT * FROM QX_INTEGRA "),
                                    QStringLiteral("WHERE STATUS = 0 OR STATUS IS NULL ")});
     FDados.KoQuery1.Open();
 }
@@ -101,7 +101,7 @@ void TVapora::AtualizaStatusFila(qint64 ordem, const QString& status)
     if (ordem == 0)
         return;
     TKoQuery& comando = FDados.QryExec1;
-    DefineLinhas(comando, {QStringLiteral("UPDATE QX_INTEGRA SET "), QStringLiteral("STATUS = ") + status + u' ',
+    comando.DefineLinhas({QStringLiteral("UPDATE QX_INTEGRA SET "), QStringLiteral("STATUS = ") + status + u' ',
                            QStringLiteral("WHERE (STATUS = 0 OR STATUS IS NULL) "),
                            QStringLiteral("AND ORDEM = :ORDEM")});
     comando.ParamByName(QStringLiteral("ORDEM")).SetAsInteger(ordem);
@@ -117,7 +117,7 @@ bool TVapora::ConfirmaLimpaFila(TRelator& relator) const
 
 int TVapora::LimpaFila()
 {
-    DefineLinhas(FDados.QryExec1, {QStringLiteral("UPDATE QX_INTEGRA SET"), QStringLiteral("STATUS = 3"),
+    FDados.QryExec1.DefineLinhas({QStringLiteral("UPDATE QX_INTEGRA SET"), QStringLiteral("STATUS = 3"),
                                    QStringLiteral("WHERE (STATUS = 0 OR STATUS IS NULL)")});
     FDados.QryExec1.TryExecSQL();
     const int limpas = FDados.QryExec1.RowsAffected();

@@ -63,6 +63,7 @@ void FilaBrumaTeste::Prepara(const QString& sqlErp, const QString& sqlFila)
             if (!comando.trimmed().isEmpty())
                 ConsultaFila(comando);
 
+    FErp.setObjectName(QStringLiteral("KoDatabase1"));  // the monitor's ERP connection
     FErp.SetDriverName(QStringLiteral("FB"));
     FErp.SetDatabaseName(FBancoErp);
     FErp.Open();

@@ -1,5 +1,6 @@
 #include "EasTeste.h"
 
+#include "ComandosDoTeste.h"
 #include "AmbienteTeste.h"
 #include "BancoTeste.h"
 #include "dblayer/KoQuery.h"
@@ -95,6 +96,7 @@ void EasTeste::Prepara(const QString& sqlErp, THostTeste host)
     }
 
     ConfiguraErp(FErp, FBancoErp);
+    FErp.setObjectName(QStringLiteral("KoDatabase1"));  // the monitor's ERP connection
     FErp.Open();
     FEas = std::make_unique<TEas>(FContexto);
     ConfiguraHost(FEas->Dados().KoDatabase2);
@@ -145,6 +147,7 @@ QString EasTeste::Tabela(const QString& tabela) const
 
 void EasTeste::Executa(TKoDatabase& banco, const QString& sql, const QVariantMap& parametros)
 {
+    const TComandosDoTeste doTeste;
     TKoQuery comando;
     comando.SetDatabase(&banco);
     comando.SQL.SetText(sql);
@@ -156,6 +159,7 @@ void EasTeste::Executa(TKoDatabase& banco, const QString& sql, const QVariantMap
 
 QList<QStringList> EasTeste::Linhas(TKoDatabase& banco, const QString& sql)
 {
+    const TComandosDoTeste doTeste;
     TKoQuery consulta;
     consulta.SetDatabase(&banco);
     consulta.SQL.SetText(sql);

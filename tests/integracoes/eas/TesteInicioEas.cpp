@@ -36,7 +36,7 @@ protected:
     std::unique_ptr<TMonitora> Inicia(const QString& ini)
     {
         auto monitora = std::make_unique<TMonitora>(relator, SoEas(), PastaComIni(ini));
-        monitora->FormCreate();
+        monitora->Inicia();
         return monitora;
     }
 
@@ -110,7 +110,7 @@ TEST_F(InicioEas, HostInalcancavelDaUmaMensagemEMonitoraMesmoAssim)
     // A cycle against the closed host: nothing applied, nothing sent, and
     // the unreachable host reported once.
     relator.Limpa();
-    EXPECT_TRUE(m->Timer1Timer());
+    EXPECT_TRUE(m->ExecutaCiclo());
     EXPECT_TRUE(relator.Erros.isEmpty()) << relator.Erros.join('\n').toStdString();
     EXPECT_EQ(relator.Linhas.filter(QStringLiteral("Conexão indisponível: KoDatabase2")).size(), 1)
         << relator.Linhas.join('\n').toStdString();
@@ -133,7 +133,7 @@ TEST_F(InicioEas, FechamentoFechaOHostDepoisOErp)
                          },
                          Qt::DirectConnection);
 
-    EXPECT_TRUE(m->FormClose());
+    EXPECT_TRUE(m->Encerra());
     EXPECT_EQ(fechadas, (QStringList{"KoDatabase2", "KoDatabase1"}));
     EXPECT_FALSE(host2.Connected());
     EXPECT_FALSE(m->KoDatabase1().Connected());

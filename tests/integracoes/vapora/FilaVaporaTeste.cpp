@@ -1,5 +1,6 @@
 #include "FilaVaporaTeste.h"
 
+#include "ComandosDoTeste.h"
 #include "ApoioMonitor.h"
 #include "ArvoreXml.h"
 #include "BancoTeste.h"
@@ -76,6 +77,7 @@ void FilaVapora::Prepara(const QString& sqlErp)
 {
     if (!sqlErp.isEmpty())
         BancoTeste::executaSqlFirebird(FErpArquivo, sqlErp);
+    FErp.setObjectName(QStringLiteral("KoDatabase1"));  // the monitor's ERP connection
     FErp.SetDriverName(QStringLiteral("FB"));
     FErp.SetDatabaseName(FErpArquivo);
     FErp.Open();
@@ -89,6 +91,7 @@ void FilaVapora::EscreveIni(const QString& linhasVapora)
 
 void FilaVapora::InsereFila(const QList<TLinhaFila>& linhas)
 {
+    const TComandosDoTeste doTeste;
     TKoQuery comando;
     comando.SetDatabase(&FErp);
     for (const TLinhaFila& linha : linhas) {

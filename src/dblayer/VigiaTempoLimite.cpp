@@ -1,4 +1,4 @@
-#include "dblayer/firebird/VigiaTempoLimite.h"
+#include "dblayer/VigiaTempoLimite.h"
 
 VigiaTempoLimite::VigiaTempoLimite(std::function<void()> cancela)
     : m_cancela(std::move(cancela))

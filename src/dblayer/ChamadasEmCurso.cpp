@@ -1,0 +1,35 @@
+#include "dblayer/ChamadasEmCurso.h"
+
+#include <QMutex>
+
+#include <map>
+
+namespace {
+
+QMutex gMutex;
+std::map<quint64, TChamadaEmCurso> gChamadas;
+quint64 gProximoId = 1;
+
+} // namespace
+
+TChamadaAoServidor::TChamadaAoServidor(const QString& conexao, const QString& operacao, int limiteMs)
+{
+    QMutexLocker trava(&gMutex);
+    FId = gProximoId++;
+    gChamadas.emplace(FId, TChamadaEmCurso{FId, conexao, operacao, limiteMs, std::chrono::steady_clock::now()});
+}
+
+TChamadaAoServidor::~TChamadaAoServidor()
+{
+    QMutexLocker trava(&gMutex);
+    gChamadas.erase(FId);
+}
+
+QList<TChamadaEmCurso> ChamadasEmCurso()
+{
+    QMutexLocker trava(&gMutex);
+    QList<TChamadaEmCurso> chamadas;
+    for (const auto& [id, chamada] : gChamadas)
+        chamadas << chamada;
+    return chamadas;
+}
