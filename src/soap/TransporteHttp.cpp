@@ -17,13 +17,46 @@
 #include <QSslError>
 #endif
 
+#include <cstring>
 #include <memory>
 
 namespace {
 
-[[noreturn]] void FalhaSemResposta(const QNetworkReply& resposta, const QString& url)
+// The body of a POST, readable once. The network library posts a request
+// again by itself when a kept-alive connection closes after the request went
+// out and before any answer came; with a body it cannot read twice it fails
+// the call instead (ContentReSendError), so a request the service may have
+// received is never repeated without the caller knowing.
+class TCorpoUnico : public QIODevice {
+public:
+    explicit TCorpoUnico(const QByteArray& corpo) : FCorpo(corpo) { open(QIODevice::ReadOnly); }
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override { return FCorpo.size() - FLidos + QIODevice::bytesAvailable(); }
+
+protected:
+    qint64 readData(char* dados, qint64 maximo) override
+    {
+        if (FLidos >= FCorpo.size())
+            return -1;
+        const qint64 quantos = qMin(maximo, FCorpo.size() - FLidos);
+        std::memcpy(dados, FCorpo.constData() + FLidos, size_t(quantos));
+        FLidos += quantos;
+        return quantos;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    const QByteArray FCorpo;
+    qint64 FLidos = 0;
+};
+
+[[noreturn]] void FalhaSemResposta(const QNetworkReply& resposta, const QString& url, bool comCorpo)
 {
     const auto erro = resposta.error();
+    if (comCorpo && (erro == QNetworkReply::ContentReSendError || erro == QNetworkReply::RemoteHostClosedError))
+        throw ESoapTransporte(QStringLiteral(
+            "A conexão com %1 foi fechada depois do envio e antes de qualquer resposta: o serviço pode ter "
+            "recebido o pedido.").arg(url));
     if (erro == QNetworkReply::OperationCanceledError || erro == QNetworkReply::TimeoutError)
         throw ESoapTransporte(QStringLiteral(
             "Sem resposta de %1 em %2 (tempo limite esgotado).")
@@ -83,7 +116,13 @@ TRespostaHttp ExecutaHttp(const QString& url, const TCabecalhosHttp& cabecalhos,
         pedido.setRawHeader(nome, valor);
 
     QNetworkAccessManager& rede = RedeDaThread(verificaCertificado);
-    std::unique_ptr<QNetworkReply> resposta(corpo ? rede.post(pedido, *corpo) : rede.get(pedido));
+    std::unique_ptr<TCorpoUnico> envio;
+    if (corpo) {
+        envio = std::make_unique<TCorpoUnico>(*corpo);
+        pedido.setHeader(QNetworkRequest::ContentLengthHeader, corpo->size());
+        pedido.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
+    }
+    std::unique_ptr<QNetworkReply> resposta(envio ? rede.post(pedido, envio.get()) : rede.get(pedido));
 #if QT_CONFIG(ssl)
     if (!verificaCertificado)
         QObject::connect(resposta.get(), &QNetworkReply::sslErrors, resposta.get(),
@@ -104,7 +143,7 @@ TRespostaHttp ExecutaHttp(const QString& url, const TCabecalhosHttp& cabecalhos,
     const QVariant status = resposta->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const auto erro = resposta->error();
     if (!status.isValid() || erro == QNetworkReply::OperationCanceledError)
-        FalhaSemResposta(*resposta, url);
+        FalhaSemResposta(*resposta, url, corpo != nullptr);
 
     TRespostaHttp http;
     http.Status = status.toInt();

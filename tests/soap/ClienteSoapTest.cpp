@@ -5,6 +5,7 @@
 #include "soap/ErrosSoap.h"
 #include "soap/LimiteTransferencia.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -308,6 +309,33 @@ TEST_F(ClienteSoap, RespostaCortadaAntesDoCorpoEhFalhaDeTransporte)
     } catch (const ESoapTransporte& e) {
         EXPECT_TRUE(e.Message().contains(QString::fromUtf8("Resposta interrompida"))) << e.Message().toStdString();
     }
+}
+
+// A connection kept open from an answered call and closed by the service
+// after it read the next request, before any answer: the client library
+// would post that request again on a new connection without a word. The
+// call fails instead, saying the service may have received it, and the
+// service saw the request once.
+TEST_F(ClienteSoap, ConexaoFechadaSemRespostaNaoReenviaEmSilencio)
+{
+    TServidorRoteiro servidor;
+    servidor.Responde = [](QTcpSocket& conexao, int pedido) {
+        if (pedido > 1) {
+            conexao.abort();
+            return;
+        }
+        const QByteArray corpo = "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">"
+                                 "<soap:Body><saveResponse/></soap:Body></soap:Envelope>";
+        conexao.write("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " + QByteArray::number(corpo.size())
+                      + "\r\n\r\n" + corpo);
+    };
+    TClienteSoap cliente;
+    cliente.LigaPorEndereco(servidor.Endereco());
+    cliente.Chama(Chamada(QStringLiteral("save")));
+    const QString erro = ErroDe<ESoapTransporte>([&] { cliente.Chama(Chamada(QStringLiteral("save"))); });
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 500);
+    EXPECT_EQ(servidor.Pedidos, 2) << "the request was sent again";
+    EXPECT_TRUE(erro.contains(QString::fromUtf8("pode ter recebido o pedido"))) << erro.toStdString();
 }
 
 // The limit bounds the whole call: an answer trickled a byte at a time
