@@ -16,6 +16,7 @@ bash scripts/instala-dependencias.sh executar
 BUILD=${QX_BUILD:-build-executa}
 cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELIX_TESTES=OFF -DQUELIX_BENCH=OFF >/dev/null
 cmake --build "$BUILD" -j "$(nproc)" --target quelix quelix-servico-soap
+[ -z "${QX_SO_COMPILA:-}" ] || exit 0  # QX_SO_COMPILA=1: build only
 
 DEMO=$RAIZ/demo
 bash scripts/demo/cria-demo.sh "$DEMO"

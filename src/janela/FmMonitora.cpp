@@ -2,6 +2,7 @@
 
 #include "dblayer/GravaLinhaLog.h"
 #include "janela/CaixasMensagem.h"
+#include "janela/PainelLog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -74,14 +75,14 @@ TFmMonitora::TFmMonitora(const TFabricaMonitora& fabrica, TRelator* caixas, QWid
 
     FMonitora->EstadoMudou = [this] { MostraEstado(); };
     MostraEstado();
-    FMonitora->FormCreate();
+    FMonitora->Inicia();
 }
 
 TFmMonitora::~TFmMonitora()
 {
     if (!FbFechado && FMonitora) {
         FbFechado = true;
-        FMonitora->FormClose();
+        FMonitora->Encerra();
     }
     if (FMonitora)
         FMonitora->EstadoMudou = nullptr;
@@ -123,12 +124,7 @@ void TFmMonitora::CriaControles()
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     TabSheet1 = new QWidget;
     TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
-    Memo1 = new QPlainTextEdit(TabSheet1);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
-    Memo1->setMaximumBlockCount(0);  // the pane keeps every line
-    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1 = CriaPainelLog(TabSheet1);
     (new QVBoxLayout(TabSheet1))->addWidget(Memo1);
     TabSheet1->layout()->setContentsMargins(0, 0, 0, 0);
     PageControl1->addTab(TabSheet1, QStringLiteral("Log's"));
@@ -236,15 +232,15 @@ void TFmMonitora::IndicaOcupado(bool ocupado)
         QApplication::restoreOverrideCursor();
 }
 
-void TFmMonitora::Timer1Timer() { FMonitora->Timer1Timer(); }
+void TFmMonitora::Timer1Timer() { FMonitora->ExecutaCiclo(); }
 
-void TFmMonitora::RgTipoClick(int indice) { FMonitora->RgTipoClick(indice); }
+void TFmMonitora::RgTipoClick(int indice) { FMonitora->SelecionaTipo(indice); }
 
-void TFmMonitora::CbMonitoraClick(bool marcado) { FMonitora->CbMonitoraClick(marcado); }
+void TFmMonitora::CbMonitoraClick(bool marcado) { FMonitora->DefineMonitorando(marcado); }
 
-void TFmMonitora::BtnLimparClick() { FMonitora->BtnLimparClick(); }
+void TFmMonitora::BtnLimparClick() { FMonitora->LimpaFila(); }
 
-void TFmMonitora::PageControl1Change(int /*aba*/) { FMonitora->PageControl1Change(); }
+void TFmMonitora::PageControl1Change(int /*aba*/) { FMonitora->AtualizaTabela(); }
 
 void TFmMonitora::Restaurar1Click()
 {
@@ -282,7 +278,7 @@ void TFmMonitora::closeEvent(QCloseEvent* evento)
     }
     if (!FbFechado) {
         FbFechado = true;
-        FMonitora->FormClose();
+        FMonitora->Encerra();
     }
     evento->accept();
 }

@@ -2,6 +2,7 @@
 
 #include "base/Erros.h"
 #include "dblayer/GravaLinhaLog.h"
+#include "dblayer/LogsAntigos.h"
 #include "dblayer/Maquina.h"
 #include "monitor/LeitorFila.h"
 #include "monitor/NucleoCiclo.h"
@@ -172,6 +173,33 @@ void TMonitora::Inicio()
     FbLimparVisivel = VisaoFila(FIndiceTipo) != nullptr;
     AvisaMudanca();
     DefineTimerAtivo(FbMonitorando);
+    RemoveLogsAntigosDoDia();
+}
+
+// [Monitor] DiasDeLog: the daily logs older than that many days go, at
+// start-up and then once a day; empty or absent keeps them all.
+void TMonitora::RemoveLogsAntigosDoDia()
+{
+    const QDate hoje = QDate::currentDate();
+    if (FDiaLogsRemovidos == hoje)
+        return;
+    FDiaLogsRemovidos = hoje;
+    const QString texto = FConfiguracao.LerIni(QStringLiteral("Monitor"), QStringLiteral("DiasDeLog")).trimmed();
+    if (texto.isEmpty())
+        return;
+    bool ok = false;
+    const int dias = texto.toInt(&ok);
+    if (!ok || dias < 1) {
+        FRelatorCiclo.AdicionaLinha(QStringLiteral("[Monitor] DiasDeLog \"%1\" não é um número de dias: "
+                                                   "nenhum log diário é removido.").arg(texto));
+        return;
+    }
+    QStringList falhas;
+    const int removidos = RemoveLogsAntigos(dias, hoje, falhas);
+    if (removidos > 0)
+        FRelatorCiclo.AdicionaLinha(QStringLiteral("Logs diários com mais de %1 dias removidos: %2.").arg(dias).arg(removidos));
+    for (const QString& falha : falhas)
+        FRelatorCiclo.AdicionaLinha(QStringLiteral("Não foi possível remover o log diário ") + falha);
 }
 
 void TMonitora::AvisaArquivoIniAusente()
@@ -187,6 +215,7 @@ void TMonitora::AvisaArquivoIniAusente()
 // "Monitorando" is checked.
 void TMonitora::Ciclo()
 {
+    RemoveLogsAntigosDoDia();
     DefineTimerAtivo(false);
     const int indice = FIndiceTipo;
     AvisaMudanca();

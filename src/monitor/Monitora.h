@@ -11,6 +11,7 @@
 #include "monitor/ThreadCiclo.h"
 #include "monitor/VigiaChamadas.h"
 
+#include <QDate>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -154,6 +155,7 @@ private:
     void AplicaAdiados();
     void LeTabelaAdiada();
     void AvisaArquivoIniAusente();
+    void RemoveLogsAntigosDoDia();
     TFimCiclo AvisaInicioCiclo(int indice);
     void AvisaFimCiclo(TFimCiclo& fim, std::exception_ptr erro);
 
@@ -178,5 +180,6 @@ private:
     bool FbTabelaAdiada = false;
     int FFalhasNoCiclo = 0;
     int FOcupacoes = 0;
+    QDate FDiaLogsRemovidos;
     TObservadorCiclo* FObservador = nullptr;
 };

@@ -10,6 +10,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 namespace ApoioMonitor {
 
@@ -31,6 +32,17 @@ QString InstalaExecutavel(const QString& executavel, const QString& ini)
         throw std::runtime_error("não foi possível copiar o executável " + executavel.toStdString());
     QFile::setPermissions(copia, QFile::permissions(copia) | QFile::ExeOwner);
     return copia;
+}
+
+TSaida Executa(const QString& programa, const QStringList& argumentos, const QProcessEnvironment& ambiente)
+{
+    QProcess processo;
+    processo.setProcessEnvironment(ambiente);
+    processo.setWorkingDirectory(QDir::tempPath());
+    processo.start(programa, argumentos);
+    processo.waitForFinished(300000);
+    return {processo.exitStatus() == QProcess::NormalExit ? processo.exitCode() : -1,
+            QString::fromUtf8(processo.readAllStandardOutput()), QString::fromUtf8(processo.readAllStandardError())};
 }
 
 QString CriaErp()

@@ -2,6 +2,7 @@
 
 #include "RelatorGravador.h"
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +19,19 @@ QString PastaComIni(const QString& conteudo);
 // A copy of the executable `executavel` alone in a new folder beside a
 // QX.ini with that text; its path.
 QString InstalaExecutavel(const QString& executavel, const QString& ini);
+
+// How a run of a program ended: its exit status (-1 when it did not end
+// normally within five minutes), its standard output and standard error.
+struct TSaida {
+    int status = -1;
+    QString saida;
+    QString erros;
+};
+
+// Runs `programa` from the system's temporary folder, so that the QX.ini it
+// reads is the one beside the executable, not one in the working folder.
+TSaida Executa(const QString& programa, const QStringList& argumentos,
+               const QProcessEnvironment& ambiente = QProcessEnvironment::systemEnvironment());
 
 // A fresh embedded Firebird ERP database (the ERP schema) and its path.
 QString CriaErp();

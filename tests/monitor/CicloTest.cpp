@@ -30,28 +30,9 @@ namespace {
 const auto* const Aplicacao =
     ::testing::AddGlobalTestEnvironment(new TAplicacaoTeste<QCoreApplication>);
 
-struct TSaida {
-    int status = -1;
-    QString saida;
-    QString erros;
-};
-
 QString Instala(const QString& ini)
 {
     return InstalaExecutavel(QStringLiteral(QUELIX_EXECUTAVEL), ini);
-}
-
-TSaida Executa(const QString& programa, const QStringList& argumentos,
-               const QProcessEnvironment& ambiente = QProcessEnvironment::systemEnvironment())
-{
-    QProcess processo;
-    processo.setProcessEnvironment(ambiente);
-    processo.setWorkingDirectory(QDir::tempPath());  // QX.ini is found beside the executable
-    processo.start(programa, argumentos);
-    processo.waitForFinished(300000);
-    return {processo.exitStatus() == QProcess::NormalExit ? processo.exitCode() : -1,
-            QString::fromUtf8(processo.readAllStandardOutput()),
-            QString::fromUtf8(processo.readAllStandardError())};
 }
 
 // The rows of a query on an embedded Firebird file, as the query layer reads

@@ -74,6 +74,41 @@ protected:
     }
 };
 
+// [Monitor] DiasDeLog: start-up removes the daily logs older than that many
+// days, and nothing else in Logs/; a value that is not a number of days says
+// so and removes nothing.
+TEST_F(Monitora, DiasDeLogRemoveSoOsLogsDiariosAntigos)
+{
+    const QString pasta = AmbienteTeste::pastaTemporaria() + u'/' + AmbienteTeste::nomeUnico(QStringLiteral("logs"));
+    ASSERT_TRUE(QDir().mkpath(pasta + QStringLiteral("/Logs")));
+    const QDate hoje = QDate::currentDate();
+    const auto arquivo = [&](const QString& nome) { return pasta + QStringLiteral("/Logs/") + nome; };
+    const auto diario = [&](int diasAtras) {
+        return arquivo(QStringLiteral("M-") + hoje.addDays(-diasAtras).toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".log"));
+    };
+    const QStringList ficam{diario(30), diario(0), arquivo(QStringLiteral("notas-20000101.txt")),
+                            arquivo(QStringLiteral("leia.log"))};
+    for (const QString& caminho : ficam + QStringList{diario(31), diario(400)}) {
+        QFile f(caminho);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    DefinePastaDoExecutavel(pasta);
+    const QString erp = SecaoBanco1(CriaErp());
+    Inicia(erp + QStringLiteral("[Monitor]\nDiasDeLog=abc\n"));
+    EXPECT_TRUE(QFile::exists(diario(31)));
+    EXPECT_TRUE(relator.Linhas.contains(
+        QString::fromUtf8("[Monitor] DiasDeLog \"abc\" não é um número de dias: nenhum log diário é removido.")))
+        << relator.Linhas.join(u'\n').toStdString();
+    Inicia(erp + QStringLiteral("[Monitor]\nDiasDeLog=30\n"));
+    DefinePastaDoExecutavel({});
+    EXPECT_FALSE(QFile::exists(diario(31)));
+    EXPECT_FALSE(QFile::exists(diario(400)));
+    for (const QString& caminho : ficam)
+        EXPECT_TRUE(QFile::exists(caminho)) << caminho.toStdString();
+    EXPECT_TRUE(relator.Linhas.contains(QString::fromUtf8("Logs diários com mais de 30 dias removidos: 2.")))
+        << relator.Linhas.join(u'\n').toStdString();
+}
+
 TEST_F(Monitora, SeletorTemAsIntegracoesRegistradasPorIndice)
 {
     std::swap(tipos[0], tipos[2]);  // registration order does not matter

@@ -10,7 +10,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 using namespace ApoioMonitor;
 
@@ -41,7 +40,7 @@ protected:
     std::unique_ptr<TMonitora> Inicia(const QString& ini)
     {
         auto monitora = std::make_unique<TMonitora>(relator, Integracoes(), PastaComIni(ini));
-        monitora->FormCreate();
+        monitora->Inicia();
         return monitora;
     }
 
@@ -86,13 +85,13 @@ TEST_F(MonitoraVapora, LimparFilaRespondidoNaoNaoMudaNadaESimMarcaOsPendentes)
     auto m = Inicia(SecaoBanco1(erp) + "[ModeloAtivo]\nModelo=1\n");
 
     relator.resposta = false;
-    EXPECT_TRUE(m->BtnLimparClick());
+    EXPECT_TRUE(m->LimpaFila());
     EXPECT_EQ(relator.Perguntas, QStringList({S("Deseja realmente limpar a fila de tarefas pendentes?")}));
     EXPECT_EQ(relator.Titulos, QStringList({"Ko Monitor de Tinturarias"}));
     EXPECT_EQ(LeStatusFila(erp), QStringList({"0", "", "1", "2", "0"}));
 
     relator.resposta = true;
-    EXPECT_TRUE(m->BtnLimparClick());
+    EXPECT_TRUE(m->LimpaFila());
     EXPECT_EQ(LeStatusFila(erp), QStringList({"3", "3", "1", "2", "3"}));  // committed
     EXPECT_EQ(IntegracaoVapora(*m).Dados().QryExec1.SQL.Text(),
               "UPDATE QX_INTEGRA SET\r\nSTATUS = 3\r\nWHERE (STATUS = 0 OR STATUS IS NULL)\r\n");
@@ -111,7 +110,7 @@ TEST_F(MonitoraVapora, CicloDoMonitorEnviaAFilaEMarcaAsLinhas)
                                                        {3, "PI", "S", "4711", "T"}}));
     auto m = Inicia(SecaoBanco1(erp) + SecaoVaporaNoServico(Servico()) + "[ModeloAtivo]\nModelo=1\n");
 
-    EXPECT_TRUE(m->Timer1Timer());
+    EXPECT_TRUE(m->ExecutaCiclo());
 
     EXPECT_EQ(relator.Linhas, QStringList({S("Grava Artigo - A1 - Algodao"), S("Erro no envio da Cor - AZ - Azul"),
                                            S("Atualiza Pode Iniciar FAL - 4711 - T")}));
@@ -122,12 +121,6 @@ TEST_F(MonitoraVapora, CicloDoMonitorEnviaAFilaEMarcaAsLinhas)
     EXPECT_EQ(LeStatusFila(erp), QStringList({"1", "2", "1"}));
 }
 
-struct TSaida {
-    int status = -1;
-    QString saida;
-    QString erros;
-};
-
 TSaida ExecutaCopia(const QString& pasta)
 {
     const QString copia = QDir(pasta).filePath(QStringLiteral("quelix"));
@@ -135,12 +128,7 @@ TSaida ExecutaCopia(const QString& pasta)
         QFile::copy(QStringLiteral(QUELIX_EXECUTAVEL), copia);
         QFile::setPermissions(copia, QFile::permissions(copia) | QFile::ExeOwner);
     }
-    QProcess processo;
-    processo.setWorkingDirectory(QDir::tempPath());  // QX.ini is found beside the executable
-    processo.start(copia, {QStringLiteral("--ciclo")});
-    processo.waitForFinished(300000);
-    return {processo.exitStatus() == QProcess::NormalExit ? processo.exitCode() : -1,
-            QString::fromUtf8(processo.readAllStandardOutput()), QString::fromUtf8(processo.readAllStandardError())};
+    return Executa(copia, {QStringLiteral("--ciclo")});
 }
 
 // quelix --ciclo with the model 1 sends the pending queue and marks it; a

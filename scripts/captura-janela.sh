@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The picture of the window in the README (docs/janela.png): the run command
+# on a virtual display, photographed once the monitor's first lines are in
+# its log pane. Not part of the tests. Usage: captura-janela.sh [FILE [SECONDS]]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ARQUIVO=${1:-docs/janela.png}
+ESPERA=${2:-20}
+
+command -v xvfb-run >/dev/null && command -v import >/dev/null \
+  || DEBIAN_FRONTEND=noninteractive apt-get install -y -q xvfb xauth imagemagick >/dev/null
+
+# Built first, so that the wait below counts from the window's start.
+QX_SO_COMPILA=1 bash scripts/executa.sh
+
+xvfb-run -a -s "-screen 0 1024x700x24" bash -c '
+  bash scripts/executa.sh >/dev/null 2>&1 &
+  monitor=$!
+  sleep "$1"
+  import -window root "$2"
+  pkill -TERM -f "demo/quelix" || true
+  wait "$monitor" || true
+' _ "$ESPERA" "$ARQUIVO"
+echo "captura: $ARQUIVO"
