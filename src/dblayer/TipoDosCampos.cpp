@@ -34,7 +34,9 @@ TipoReportado Reportado(const QSqlField& campo, const QString& driverId)
         const int digitos = int(campo.length());
         const int decimais = qMax(0, campo.precision());
         const bool pequeno = digitos > 0 && digitos <= kPrecisaoMaximaBCD;
-        return {pequeno ? TKoTipoDado::dtBCD : TKoTipoDado::dtFmtBCD, digitos, decimais, 0};
+        // The size of a decimal field is its number of decimals, as the
+        // mapping rules read it (Oracle's money rule: 2 to 8).
+        return {pequeno ? TKoTipoDado::dtBCD : TKoTipoDado::dtFmtBCD, digitos, decimais, decimais};
     }
     switch (campo.metaType().id()) {
     case QMetaType::Bool:

@@ -104,9 +104,10 @@ TEST(DatabaseName, DivideNoPrimeiroDoisPontos)
     }
 }
 
-// Date-time source types of the mapping rules, as the drivers report them,
-// and the type the column gets: an Oracle DATE (no fractions of a second)
-// is a date, an Oracle TIMESTAMP goes by the time-stamp rule.
+// The source types the mapping rules name, as the drivers report them, and
+// the type the column gets: an Oracle DATE (no fractions of a second) is a
+// date, an Oracle TIMESTAMP goes by the time-stamp rule, and Oracle numbers
+// by their digits and decimals.
 TEST(MapRules, CadaTipoDeOrigemDasRegras)
 {
     using T = TKoTipoDado;
@@ -126,6 +127,14 @@ TEST(MapRules, CadaTipoDeOrigemDasRegras)
         {"PG", campo(QMetaType::QDateTime, 26, 6), T::dtTime},
         {"PG", campo(QMetaType::QString, 40, -1), T::dtAnsiString},
         {"FB", campo(QMetaType::QDate, 10, 0), T::dtDate},
+        // Oracle NUMBER(p,s) as ODBC reports it (a double, p digits, s
+        // decimals): the decimal rules read the decimals as the field's size.
+        {"Ora", campo(QMetaType::Double, 15, 2), T::dtCurrency},        // money
+        {"Ora", campo(QMetaType::Double, 15, 4), T::dtCurrency},
+        {"Ora", campo(QMetaType::Double, 15, 5), T::dtBCD},             // too many decimals for money
+        {"Ora", campo(QMetaType::Double, 30, 6), T::dtDouble},          // wide: FmtBCD
+        {"FB", campo(QMetaType::Double, 15, 2), T::dtDouble},
+        {"PG", campo(QMetaType::Double, 15, 2), T::dtDouble},           // no numeric oid: a plain double
     };
     for (const auto& caso : casos)
         EXPECT_EQ(int(TipoDoCampo(caso.origem, QLatin1String(caso.driver), MapRulesDoDriver(QLatin1String(caso.driver)))),
