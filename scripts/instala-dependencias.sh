@@ -13,7 +13,7 @@
 set -euo pipefail
 
 EXECUCAO=(
-  build-essential cmake git
+  build-essential cmake git pkg-config
   qt6-base-dev libgl-dev libqt6sql6-odbc libqt6sql6-psql libpq-dev
   qt6-httpserver-dev qt6-websockets-dev libsystemd-dev
   firebird-dev firebird3.0-server-core firebird3.0-utils

@@ -7,6 +7,7 @@
 #include "InstanciasFalhas.h"
 
 #include "AmbienteTeste.h"
+#include "ApoioMonitor.h"
 #include "BancoTeste.h"
 
 #include "base/Erros.h"
@@ -54,12 +55,7 @@ TEST_P(PostgresCongelado, ChamadaTerminaEConexaoContaComoPerdida)
     const TLimitesDeTeste curtos(limites);
 
     TKoDatabase banco;
-    banco.SetDriverName(QStringLiteral("PG"));
-    banco.SetDatabaseName(AmbienteTeste::pgHost() + u':' + base);
-    banco.Port = AmbienteTeste::pgPorta();
-    banco.User = AmbienteTeste::pgUsuario();
-    banco.Password = AmbienteTeste::pgSenha();
-    banco.Open();
+    ApoioMonitor::AbrePostgres(banco, base);
     Insere(banco, 1);  // a transaction is open on the server
 
     QElapsedTimer relogio;

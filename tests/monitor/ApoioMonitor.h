@@ -21,7 +21,8 @@ QString PastaComIni(const QString& conteudo);
 QString InstalaExecutavel(const QString& executavel, const QString& ini);
 
 // How a run of a program ended: its exit status (-1 when it did not end
-// normally within five minutes), its standard output and standard error.
+// normally within five minutes, when it is killed), its standard output and
+// standard error.
 struct TSaida {
     int status = -1;
     QString saida;
@@ -45,6 +46,27 @@ void AbreErp(TKoDatabase& banco, const QString& erp);
 // The STATUS values of QX_INTEGRA by ORDEM, read through a new connection,
 // as texts ("" for NULL).
 QStringList LeStatusFila(const QString& erp);
+
+// Two Bruma sites the monitor and package tests run a cycle on, as the ERP
+// rows and the queue's programme rows:
+// - one lot, 4711, whose colour has its programme: it goes to the queue;
+// - two lots, 1 with a colour code that is not a number (it fails) and 2
+//   (it goes).
+extern const char* const ErpLote4711;
+extern const char* const FilaLote4711;
+extern const char* const ErpLoteRuimEBom;
+extern const char* const FilaLoteRuimEBom;
+
+// A Bruma machine queue on the PostgreSQL test server (the queue schema,
+// then `sql`), reached through a new ODBC data source; the data source's
+// name.
+QString CriaFilaBruma(const QString& sql);
+// The [Banco2] section of such a queue.
+QString SecaoBanco2(const QString& dsn);
+// STATUS_QX of a lot in an embedded Firebird ERP.
+QString StatusDoLote(const QString& erp, const QString& numero);
+// Opens a connection component on a database of the PostgreSQL test server.
+void AbrePostgres(TKoDatabase& banco, const QString& base);
 
 // The [Banco1] section of an embedded Firebird ERP database.
 QString SecaoBanco1(const QString& erp);

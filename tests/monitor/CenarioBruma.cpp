@@ -1,6 +1,7 @@
 #include "CenarioBruma.h"
 
 #include "AmbienteTeste.h"
+#include "ApoioMonitor.h"
 #include "BancoTeste.h"
 #include "dblayer/KoDatabase.h"
 #include "dblayer/KoQuery.h"
@@ -113,12 +114,7 @@ void TCenarioBruma::AbreErp(TKoDatabase& banco) const
 
 void TCenarioBruma::AbreFila(TKoDatabase& banco) const
 {
-    banco.SetDriverName(QStringLiteral("PG"));
-    banco.SetDatabaseName(AmbienteTeste::pgHost() + u':' + FFila);
-    banco.Port = AmbienteTeste::pgPorta();
-    banco.User = AmbienteTeste::pgUsuario();
-    banco.Password = AmbienteTeste::pgSenha();
-    banco.Open();
+    ApoioMonitor::AbrePostgres(banco, FFila);
 }
 
 void TCenarioBruma::TornaPendentes()

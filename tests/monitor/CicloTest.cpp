@@ -154,58 +154,30 @@ TEST(Ciclo, ModeloSemTipoOuSemBancoEhNomeadoNoInicio)
 TEST(Ciclo, BrumaEnviaOLoteParaAFilaDaMaquina)
 {
     const QString erp = CriaErp();
-    BancoTeste::executaSqlFirebird(erp,
-        "INSERT INTO ENTIDADE_001 (CODCLI, NOME) VALUES ('C1', 'Malharia Alfa');\n"
-        "INSERT INTO CADCORTIN_001 (CODIGO, DESCRICAO, COR_SIS) VALUES ('AZ-010', 'Azul', '16711680');\n"
-        "INSERT INTO GRAFICO_001 (CODIGO, DESCRICAO, TEMPO) VALUES ('G1', 'Reativo', '01:30:00');\n"
-        "INSERT INTO RECEITA_001 (COR, VARIANTE, GRAFICO) VALUES ('AZ-010', 'V1', 'G1');\n"
-        "INSERT INTO FAL_001 (NUMERO, COR, MAQUINA, CLIENTE, VARIANTE) VALUES ('4711', 'AZ-010', 'M01', 'C1', 'V1');\n"
-        "INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('4711', 1, 100.5, 10);\n"
-        "INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('4711', 2, 120, 12);\n");
-    const QString bruma = BancoTeste::criaPostgres(AmbienteTeste::nomeUnico("bruma"), {"bruma_postgres.sql"});
-    BancoTeste::executaSqlPostgres(bruma,
-        "INSERT INTO ENCADEAMENTO (NOME, RECEITA1, RECEITA2) VALUES ('AZ-010', 'PREPARA', 'TINGE');");
-    const QString dsn = BancoTeste::criaDsnOdbc(AmbienteTeste::nomeUnico("dsn"), bruma);
+    BancoTeste::executaSqlFirebird(erp, ErpLote4711);
+    const QString dsn = CriaFilaBruma(FilaLote4711);
 
     const TSaida r = Executa(
         Instala(SecaoBanco1(erp)
-                + QStringLiteral("[Banco2]\nProtocolo=Postgres\nBase=%1\nUsuario=%2\nSenha=%3\n[ModeloAtivo]\nModelo=0\n")
-                      .arg(dsn, AmbienteTeste::pgUsuario(), AmbienteTeste::pgSenha())),
+                + SecaoBanco2(dsn) + QStringLiteral("[ModeloAtivo]\nModelo=0\n")),
         {"--ciclo"});
 
     EXPECT_EQ(r.status, 0) << r.erros.toStdString();
     EXPECT_EQ(r.erros, "");
     EXPECT_EQ(r.saida, QString::fromUtf8("Concluído. FAL 4711     enviada para máquina com sucesso para Posição 1.\n"));
 
-    TKoDatabase banco;
-    banco.SetDriverName("FB");
-    banco.SetDatabaseName(erp);
-    banco.Open();
-    TKoQuery lote;
-    lote.SetDatabase(&banco);
-    lote.SQL.Add("SELECT STATUS_QX FROM FAL_001 WHERE NUMERO = '4711'");
-    lote.Open();
-    EXPECT_EQ(lote.FieldByName("STATUS_QX").AsString(), "E");
+    EXPECT_EQ(StatusDoLote(erp, QStringLiteral("4711")), "E");
 }
 
 TEST(Ciclo, LoteQueFalhaNaoParaOCicloESaiComTres)
 {
     const QString erp = CriaErp();
-    BancoTeste::executaSqlFirebird(erp,
-        "INSERT INTO CADCORTIN_001 (CODIGO, COR_SIS) VALUES ('RUIM', 'não é número');\n"
-        "INSERT INTO CADCORTIN_001 (CODIGO, COR_SIS) VALUES ('AZUL', '255');\n"
-        "INSERT INTO FAL_001 (NUMERO, COR, MAQUINA) VALUES ('1', 'RUIM', 'M01');\n"
-        "INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('1', 1, 1, 1);\n"
-        "INSERT INTO FAL_001 (NUMERO, COR, MAQUINA) VALUES ('2', 'AZUL', 'M01');\n"
-        "INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('2', 1, 1, 1);\n");
-    const QString bruma = BancoTeste::criaPostgres(AmbienteTeste::nomeUnico("bruma"), {"bruma_postgres.sql"});
-    BancoTeste::executaSqlPostgres(bruma, "INSERT INTO ENCADEAMENTO (NOME, RECEITA1) VALUES ('RUIM', 'A'), ('AZUL', 'B');");
-    const QString dsn = BancoTeste::criaDsnOdbc(AmbienteTeste::nomeUnico("dsn"), bruma);
+    BancoTeste::executaSqlFirebird(erp, ErpLoteRuimEBom);
+    const QString dsn = CriaFilaBruma(FilaLoteRuimEBom);
 
     const TSaida r = Executa(
         Instala(SecaoBanco1(erp)
-                + QStringLiteral("[Banco2]\nProtocolo=Postgres\nBase=%1\nUsuario=%2\nSenha=%3\n[ModeloAtivo]\nModelo=0\n")
-                      .arg(dsn, AmbienteTeste::pgUsuario(), AmbienteTeste::pgSenha())),
+                + SecaoBanco2(dsn) + QStringLiteral("[ModeloAtivo]\nModelo=0\n")),
         {"--ciclo"});
 
     EXPECT_EQ(r.status, 3) << r.saida.toStdString() << r.erros.toStdString();

@@ -169,22 +169,11 @@ private:
 TEST(Servico, PrometheusColheAsMetricas)
 {
     const QString erp = CriaErp();
-    BancoTeste::executaSqlFirebird(erp,
-        "INSERT INTO CADCORTIN_001 (CODIGO, COR_SIS) VALUES ('RUIM', 'não é número');\n"
-        "INSERT INTO CADCORTIN_001 (CODIGO, COR_SIS) VALUES ('AZUL', '255');\n"
-        "INSERT INTO FAL_001 (NUMERO, COR, MAQUINA) VALUES ('1', 'RUIM', 'M01');\n"
-        "INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('1', 1, 1, 1);\n"
-        "INSERT INTO FAL_001 (NUMERO, COR, MAQUINA) VALUES ('2', 'AZUL', 'M01');\n"
-        "INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('2', 1, 1, 1);\n");
-    const QString bruma = BancoTeste::criaPostgres(AmbienteTeste::nomeUnico("bruma"), {"bruma_postgres.sql"});
-    BancoTeste::executaSqlPostgres(bruma, "INSERT INTO ENCADEAMENTO (NOME, RECEITA1) VALUES ('RUIM', 'A'), ('AZUL', 'B');");
-    const QString dsn = BancoTeste::criaDsnOdbc(AmbienteTeste::nomeUnico("dsn"), bruma);
+    BancoTeste::executaSqlFirebird(erp, ErpLoteRuimEBom);
+    const QString dsn = CriaFilaBruma(FilaLoteRuimEBom);
     const QString pasta = PastaComIni(
         SecaoBanco1(erp)
-        + QStringLiteral("[Banco2]\nProtocolo=Postgres\nBase=%1\nUsuario=%2\nSenha=%3\n[ModeloAtivo]\nModelo=0\n"
-                         "[Monitor]\nMetricas=127.0.0.1:%4\n")
-              .arg(dsn, AmbienteTeste::pgUsuario(), AmbienteTeste::pgSenha())
-              .arg(PortaMetricas));
+        + SecaoBanco2(dsn) + QStringLiteral("[ModeloAtivo]\nModelo=0\n[Monitor]\nMetricas=127.0.0.1:%1\n").arg(PortaMetricas));
 
     TMonitorEmExecucao monitor(QStringLiteral(QUELIX_EXECUTAVEL), {"--sem-janela", "--pasta", pasta},
                                {{"QUELIX_INTERVALO_MS", "500"}});

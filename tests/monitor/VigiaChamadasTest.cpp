@@ -5,6 +5,7 @@
 // MonitoraTest.cpp, in the same executable.)
 
 #include "AmbienteTeste.h"
+#include "ApoioMonitor.h"
 #include "BancoTeste.h"
 #include "RelatorGravador.h"
 
@@ -23,17 +24,6 @@
 #include <thread>
 
 namespace {
-
-void AbrePostgres(TKoDatabase& banco, const QString& base)
-{
-    banco.setObjectName(QStringLiteral("KoDatabase1"));
-    banco.SetDriverName(QStringLiteral("PG"));
-    banco.SetDatabaseName(AmbienteTeste::pgHost() + u':' + base);
-    banco.Port = AmbienteTeste::pgPorta();
-    banco.User = AmbienteTeste::pgUsuario();
-    banco.Password = AmbienteTeste::pgSenha();
-    banco.Open();
-}
 
 TEST(VigiaChamadas, DizUmaVezQualChamadaPassouDoLimiteENadaDasQueTerminam)
 {
@@ -59,7 +49,8 @@ TEST(VigiaChamadas, DizUmaVezQualChamadaPassouDoLimiteENadaDasQueTerminam)
     std::thread ciclo([&] {
         try {
             TKoDatabase banco;
-            AbrePostgres(banco, base);
+            banco.setObjectName(QStringLiteral("KoDatabase1"));
+            ApoioMonitor::AbrePostgres(banco, base);
             TKoQuery rapida;
             rapida.SetDatabase(&banco);
             rapida.SQL.Add(QStringLiteral("SELECT ORDEM FROM QX_INTEGRA"));

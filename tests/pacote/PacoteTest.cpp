@@ -24,25 +24,6 @@ namespace {
 const auto* const Aplicacao =
     ::testing::AddGlobalTestEnvironment(new TAplicacaoTeste<QCoreApplication>);
 
-struct TSaida {
-    int status = -1;
-    QString saida;
-    QString erros;
-};
-
-TSaida Executa(const QString& programa, const QStringList& argumentos, const QString& pasta = QDir::tempPath(),
-               int limiteMs = 120000)
-{
-    QProcess processo;
-    processo.setWorkingDirectory(pasta);
-    processo.start(programa, argumentos);
-    if (!processo.waitForFinished(limiteMs))
-        processo.kill();
-    return {processo.exitStatus() == QProcess::NormalExit ? processo.exitCode() : -1,
-            QString::fromUtf8(processo.readAllStandardOutput()),
-            QString::fromUtf8(processo.readAllStandardError())};
-}
-
 QString Le(const QString& caminho)
 {
     QFile arquivo(caminho);
@@ -248,21 +229,11 @@ TEST_F(Pacote, VersaoDoDesempacotadoEhADoBuild)
 TEST_F(Pacote, CicloComPastaNoDesempacotado)
 {
     const QString erp = CriaErp();
-    BancoTeste::executaSqlFirebird(erp,
-        "INSERT INTO ENTIDADE_001 (CODCLI, NOME) VALUES ('C1', 'Malharia Alfa');\n"
-        "INSERT INTO CADCORTIN_001 (CODIGO, DESCRICAO, COR_SIS) VALUES ('AZ-010', 'Azul', '16711680');\n"
-        "INSERT INTO GRAFICO_001 (CODIGO, DESCRICAO, TEMPO) VALUES ('G1', 'Reativo', '01:30:00');\n"
-        "INSERT INTO RECEITA_001 (COR, VARIANTE, GRAFICO) VALUES ('AZ-010', 'V1', 'G1');\n"
-        "INSERT INTO FAL_001 (NUMERO, COR, MAQUINA, CLIENTE, VARIANTE) VALUES ('4711', 'AZ-010', 'M01', 'C1', 'V1');\n"
-        "INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('4711', 1, 100.5, 10);\n");
-    const QString bruma = BancoTeste::criaPostgres(AmbienteTeste::nomeUnico("bruma"), {"bruma_postgres.sql"});
-    BancoTeste::executaSqlPostgres(bruma,
-        "INSERT INTO ENCADEAMENTO (NOME, RECEITA1, RECEITA2) VALUES ('AZ-010', 'PREPARA', 'TINGE');");
-    const QString dsn = BancoTeste::criaDsnOdbc(AmbienteTeste::nomeUnico("dsn"), bruma);
+    BancoTeste::executaSqlFirebird(erp, ErpLote4711);
+    const QString dsn = CriaFilaBruma(FilaLote4711);
     const QString pasta = PastaComIni(
         SecaoBanco1(erp)
-        + QStringLiteral("[Banco2]\nProtocolo=Postgres\nBase=%1\nUsuario=%2\nSenha=%3\n[ModeloAtivo]\nModelo=0\n")
-              .arg(dsn, AmbienteTeste::pgUsuario(), AmbienteTeste::pgSenha()));
+        + SecaoBanco2(dsn) + QStringLiteral("[ModeloAtivo]\nModelo=0\n"));
 
     const QStringList antes = QDir(FRaiz + QStringLiteral("/usr/bin")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     const TSaida r = Executa(Quelix(), {"--ciclo", "--pasta", pasta});
@@ -271,15 +242,7 @@ TEST_F(Pacote, CicloComPastaNoDesempacotado)
     EXPECT_EQ(r.saida, QString::fromUtf8("Concluído. FAL 4711     enviada para máquina com sucesso para Posição 1.\n"));
     EXPECT_EQ(QDir(FRaiz + QStringLiteral("/usr/bin")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), antes);
 
-    TKoDatabase banco;
-    banco.SetDriverName("FB");
-    banco.SetDatabaseName(erp);
-    banco.Open();
-    TKoQuery lote;
-    lote.SetDatabase(&banco);
-    lote.SQL.Add("SELECT STATUS_QX FROM FAL_001 WHERE NUMERO = '4711'");
-    lote.Open();
-    EXPECT_EQ(lote.FieldByName("STATUS_QX").AsString(), "E");
+    EXPECT_EQ(StatusDoLote(erp, QStringLiteral("4711")), "E");
 }
 
 } // namespace
