@@ -3,6 +3,7 @@
 # Idempotent and non-interactive.
 #
 #   instala-dependencias.sh executar   what building and running the monitor needs
+#   instala-dependencias.sh empacotar  that, plus what building the package needs
 #   instala-dependencias.sh testar     that, plus the test servers and tools,
 #                                      and the npm packages of ferramentas/soap-node
 #
@@ -19,8 +20,14 @@ EXECUCAO=(
   firebird-dev firebird3.0-server-core firebird3.0-utils
   unixodbc unixodbc-dev libsqliteodbc tdsodbc
 )
-TESTE=(
+# scripts/pacote.sh: CPack's Debian generator reads the executables'
+# library dependencies with file and dpkg-shlibdeps.
+EMPACOTAMENTO=(
   "${EXECUCAO[@]}"
+  file dpkg-dev
+)
+TESTE=(
+  "${EMPACOTAMENTO[@]}"
   libqt6sql6-sqlite
   firebird3.0-server postgresql odbc-postgresql
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -31,8 +38,9 @@ TESTE=(
 
 case "${1:-testar}" in
   executar) PACOTES=("${EXECUCAO[@]}") ;;
+  empacotar) PACOTES=("${EMPACOTAMENTO[@]}") ;;
   testar) PACOTES=("${TESTE[@]}") ;;
-  *) echo "uso: $0 executar|testar" >&2; exit 2 ;;
+  *) echo "uso: $0 executar|empacotar|testar" >&2; exit 2 ;;
 esac
 
 faltando=()

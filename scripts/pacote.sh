@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/instala-dependencias.sh executar
+bash scripts/instala-dependencias.sh empacotar
 
 BUILD=${QX_BUILD:-build-pacote}
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then

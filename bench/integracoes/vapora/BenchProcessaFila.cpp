@@ -1,9 +1,11 @@
 // 1 000 pending queue rows sent to a local test SOAP service in one pass
 // (SelecionaFila, ProcessaFila: the ten kinds in turn, the lot read for each
 // order and programme, a status update and commit per row on an embedded
-// Firebird ERP), against the floor: the very requests the service received,
-// posted again one after the other by a bare QNetworkAccessManager, each
-// followed by the same status update and commit run bare through Qt SQL.
+// Firebird ERP), against the floor: the same statements run bare through Qt
+// SQL, each prepared once (the queue's selection, the lot query of each
+// order and programme, each row's status update and commit), and the very
+// requests the service received posted again one after the other by a bare
+// QNetworkAccessManager.
 //
 // The ERP is made from the shipped schema (the queue's ORDEM indexed, as a
 // queue that grows for years needs) and writes asynchronously (the test PostgreSQL runs without
@@ -16,6 +18,8 @@
 #include "dblayer/KoQuery.h"
 #include "dblayer/firebird/DriverFirebird.h"
 #include "integracao/Configuracao.h"
+#include "integracoes/vapora/EnviaOP.h"
+#include "integracoes/vapora/EnviaProgramacao.h"
 #include "integracoes/vapora/Vapora.h"
 
 #include <QCoreApplication>
@@ -97,19 +101,53 @@ void ReabreFila(TKoDatabase& erp)
     erp.CommitRetaining();
 }
 
-// The floor: each request as the service received it, posted by one
-// network manager and answered before the next, then its row's status
-// update (the statement the pass sends, ORDEM bound) and a commit.
+QSqlQuery Prepara(QSqlDatabase& erp, const QString& texto)
+{
+    QSqlQuery consulta(erp);
+    consulta.setForwardOnly(true);
+    if (!consulta.prepare(texto))
+        throw std::runtime_error(consulta.lastError().text().toStdString());
+    return consulta;
+}
+
+// A statement of the pass as its lines joined, the lot number a positional
+// parameter.
+QString TextoDoLote(const QStringList& linhas)
+{
+    return linhas.join(QStringLiteral("\r\n")).replace(QLatin1String(":NUMERO"), QLatin1String("?"));
+}
+
+void Executa(QSqlQuery& consulta)
+{
+    if (!consulta.exec())
+        throw std::runtime_error(consulta.lastError().text().toStdString());
+    while (consulta.next()) {
+    }
+}
+
+// The floor: the pending rows selected, then for each row, in ORDEM order
+// (the order the pass sent them in), the lot query of an order or a
+// programme, its request as the service received it, posted by one network
+// manager and answered before the next, its status update (the statement
+// the pass sends, ORDEM bound) and a commit.
 int PisoBruto(const QString& base, const QList<TPedidoRecebido>& pedidos, QSqlDatabase& erp)
 {
     QNetworkAccessManager rede;
-    QSqlQuery atualiza(erp);
-    if (!atualiza.prepare(QStringLiteral("UPDATE QX_INTEGRA SET STATUS = 1 WHERE (STATUS = 0 OR STATUS IS NULL) "
-                                         "AND ORDEM = ?")))
-        throw std::runtime_error(atualiza.lastError().text().toStdString());
+    QSqlQuery fila = Prepara(erp, QStringLiteral("SELECT * FROM QX_INTEGRA WHERE STATUS = 0 OR STATUS IS NULL"));
+    QSqlQuery lote = Prepara(erp, TextoDoLote(LinhasLote()));
+    QSqlQuery consumos = Prepara(erp, TextoDoLote(LinhasConsumos(false)));
+    QSqlQuery atualiza = Prepara(erp, QStringLiteral("UPDATE QX_INTEGRA SET STATUS = 1 WHERE (STATUS = 0 OR STATUS IS NULL) "
+                                                     "AND ORDEM = ?"));
+    Executa(fila);
     int respondidos = 0;
     int ordem = 0;
     for (const TPedidoRecebido& pedido : pedidos) {
+        ++ordem;
+        if (pedido.Operacao == QLatin1String("gerarOP") || pedido.Operacao == QLatin1String("programar")) {
+            QSqlQuery& consulta = pedido.Operacao == QLatin1String("gerarOP") ? lote : consumos;
+            consulta.bindValue(0, QStringLiteral("4711"));
+            Executa(consulta);
+        }
         QNetworkRequest requisicao{QUrl(base + pedido.Alvo)};
         requisicao.setRawHeader("Content-Type", pedido.Cabecalho("content-type").toUtf8());
         requisicao.setRawHeader("SOAPAction", pedido.Cabecalho("soapaction").toUtf8());
@@ -122,9 +160,8 @@ int PisoBruto(const QString& base, const QList<TPedidoRecebido>& pedidos, QSqlDa
         if (resposta->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 200)
             ++respondidos;
         delete resposta;
-        atualiza.bindValue(0, ++ordem);
-        if (!atualiza.exec())
-            throw std::runtime_error(atualiza.lastError().text().toStdString());
+        atualiza.bindValue(0, ordem);
+        Executa(atualiza);
         static_cast<DriverFirebird*>(erp.driver())->commitRetaining();
     }
     return respondidos;
@@ -178,7 +215,7 @@ int main(int argc, char** argv)
                 throw std::runtime_error("o piso não repetiu todos os pedidos");
 
             razoes.push_back(double(tempoVapora) / double(std::max<qint64>(piso, 1)));
-            std::printf("rodada %d: piso (posts e atualizações brutos) %lld ms, ProcessaFila %lld ms, razão %.2f\n",
+            std::printf("rodada %d: piso (comandos e posts brutos) %lld ms, ProcessaFila %lld ms, razão %.2f\n",
                         rodada + 1, static_cast<long long>(piso), static_cast<long long>(tempoVapora), razoes.back());
             melhorPiso = melhorPiso < 0 ? piso : std::min(melhorPiso, piso);
             melhorVapora = melhorVapora < 0 ? tempoVapora : std::min(melhorVapora, tempoVapora);
@@ -186,7 +223,7 @@ int main(int argc, char** argv)
         // Each round's two runs see the same load on the machine: the median
         // of the rounds' ratios is the steadier figure.
         std::sort(razoes.begin(), razoes.end());
-        std::printf("%d linhas: melhor piso (posts e atualizações brutos) %lld ms, melhor ProcessaFila %lld ms, "
+        std::printf("%d linhas: melhor piso (comandos e posts brutos) %lld ms, melhor ProcessaFila %lld ms, "
                     "razão %.2f; mediana das razões por rodada %.2f (meta <= 1.20)\n",
                     TotalLinhas, static_cast<long long>(melhorPiso), static_cast<long long>(melhorVapora),
                     double(melhorVapora) / double(std::max<qint64>(melhorPiso, 1)), razoes[razoes.size() / 2]);

@@ -18,7 +18,7 @@ namespace {
 // One row per item of the lot, with the lot's columns, the machine group,
 // the bath ratios of the lot's consumptions, of its machine and of the
 // machine's capacity for the lot's variant, and the item's process graph.
-const QStringList LinhasLote = {
+const QStringList LinhasDoLote = {
     QStringLiteral("SELECT FAL.*, FAL_ITEN.*, MAQ_TIN.TIPO AS GRUPO_MAQ, "),
     QStringLiteral("(SELECT MAX(BANHO.PROPORCAO) FROM TNG_CONSUMOS_001 TC "),
     QStringLiteral(" LEFT JOIN banho_001 BANHO ON (TC.BANHO = BANHO.CODIGO)"),
@@ -85,10 +85,15 @@ Vapora::op MontaOP(TKoQuery& lote, bool porVariante, bool enviaGrafico)
 
 } // namespace
 
+const QStringList& LinhasLote()
+{
+    return LinhasDoLote;
+}
+
 void EnviaOP(TPassoFila& passo, const TTarefaFila& tarefa, Vapora::GerarOPWS& servico)
 {
     TKoQuery& lote = passo.Dados.QryAux1;
-    AbreComLote(lote, LinhasLote, tarefa.Campo1);
+    AbreComLote(lote, LinhasLote(), tarefa.Campo1);
     const bool enviaGrafico =
         passo.Configuracao.LerIni(SecaoVapora, QStringLiteral("EnviarGrafico")) != QLatin1String("N");
     const Vapora::op ordem = MontaOP(lote, passo.Chaves.PorVariante, enviaGrafico);

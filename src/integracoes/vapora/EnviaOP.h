@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 namespace Vapora {
 class GerarOPWS;
 }
@@ -12,3 +14,7 @@ struct TTarefaFila;
 // "N", the last item's process graph. Sent with gerarOP; then the log line
 // "Grava FAL - " + the lot number read back from the lot query.
 void EnviaOP(TPassoFila& passo, const TTarefaFila& tarefa, Vapora::GerarOPWS& servico);
+
+// The statement that reads the lot of a production order, one row per item,
+// the lot number bound as :NUMERO.
+const QStringList& LinhasLote();

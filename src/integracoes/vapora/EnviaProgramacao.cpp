@@ -11,35 +11,6 @@
 
 namespace {
 
-// The lot's positive consumptions with a unit, in consumption order, with
-// the material's concentration, the bath ratio of the lot's machine and that
-// of the machine's capacity for the lot's variant; with Passo, only those
-// with a step.
-QStringList LinhasConsumos(bool porPasso)
-{
-    QStringList linhas = {
-        QStringLiteral("SELECT TNG_CONSUMOS.*, FAL.MAQUINA, MATERIAL.CONCENTRACAO, "),
-        QStringLiteral("MATERIAL.NE, BANHO.PROPORCAO, MAQUINA.RELAC_BANHO,  "),
-        QStringLiteral("(SELECT MAX(BANHO.PROPORCAO) FROM MAQ_TIN_CAP_001 QX"),
-        QStringLiteral("LEFT JOIN BANHO_001 BANHO ON (QX.RELAC_BANHO = BANHO.CODIGO)"),
-        QStringLiteral("WHERE FAL.MAQUINA = QX.MAQUINA"),
-        QStringLiteral("AND FAL.VARIANTE = QX.VARIANTE) AS PROP_CAPACIDADE"),
-        QStringLiteral("FROM TNG_CONSUMOS_001 TNG_CONSUMOS "),
-        QStringLiteral("INNER JOIN FAL_001 FAL ON (TNG_CONSUMOS.FAL = FAL.NUMERO)"),
-        QStringLiteral("INNER JOIN MATERIAL_001 MATERIAL ON (MATERIAL.CODIGO = TNG_CONSUMOS.CODIGO)"),
-        QStringLiteral("LEFT OUTER JOIN MAQ_TIN_001 MAQUINA ON (FAL.MAQUINA = MAQUINA.CODIGO)"),
-        QStringLiteral("LEFT OUTER JOIN BANHO_001 BANHO ON (MAQUINA.RELAC_BANHO = BANHO.CODIGO)"),
-        QStringLiteral("WHERE TNG_CONSUMOS.FAL = :NUMERO"),
-        QStringLiteral("AND TNG_CONSUMOS.UNIDADE <> ''"),
-        QStringLiteral("AND TNG_CONSUMOS.UNIDADE IS NOT NULL"),
-        QStringLiteral("AND COALESCE(TNG_CONSUMOS.CONSUMO,0) > 0"),
-    };
-    if (porPasso)
-        linhas << QStringLiteral("AND TNG_CONSUMOS.PASSO <> ''");
-    linhas << QStringLiteral("ORDER BY TNG_CONSUMOS.ORDEM ");
-    return linhas;
-}
-
 Vapora::produto MontaProduto(TKoQuery& consumos, const TChavesPasso& chaves, qint32 preparacao)
 {
     Vapora::produto produto;
@@ -82,6 +53,35 @@ Vapora::programacao MontaProgramacao(TKoQuery& consumos, const TChavesPasso& cha
 }
 
 } // namespace
+
+// The lot's positive consumptions with a unit, in consumption order, with
+// the material's concentration, the bath ratio of the lot's machine and that
+// of the machine's capacity for the lot's variant; with Passo, only those
+// with a step.
+QStringList LinhasConsumos(bool porPasso)
+{
+    QStringList linhas = {
+        QStringLiteral("SELECT TNG_CONSUMOS.*, FAL.MAQUINA, MATERIAL.CONCENTRACAO, "),
+        QStringLiteral("MATERIAL.NE, BANHO.PROPORCAO, MAQUINA.RELAC_BANHO,  "),
+        QStringLiteral("(SELECT MAX(BANHO.PROPORCAO) FROM MAQ_TIN_CAP_001 QX"),
+        QStringLiteral("LEFT JOIN BANHO_001 BANHO ON (QX.RELAC_BANHO = BANHO.CODIGO)"),
+        QStringLiteral("WHERE FAL.MAQUINA = QX.MAQUINA"),
+        QStringLiteral("AND FAL.VARIANTE = QX.VARIANTE) AS PROP_CAPACIDADE"),
+        QStringLiteral("FROM TNG_CONSUMOS_001 TNG_CONSUMOS "),
+        QStringLiteral("INNER JOIN FAL_001 FAL ON (TNG_CONSUMOS.FAL = FAL.NUMERO)"),
+        QStringLiteral("INNER JOIN MATERIAL_001 MATERIAL ON (MATERIAL.CODIGO = TNG_CONSUMOS.CODIGO)"),
+        QStringLiteral("LEFT OUTER JOIN MAQ_TIN_001 MAQUINA ON (FAL.MAQUINA = MAQUINA.CODIGO)"),
+        QStringLiteral("LEFT OUTER JOIN BANHO_001 BANHO ON (MAQUINA.RELAC_BANHO = BANHO.CODIGO)"),
+        QStringLiteral("WHERE TNG_CONSUMOS.FAL = :NUMERO"),
+        QStringLiteral("AND TNG_CONSUMOS.UNIDADE <> ''"),
+        QStringLiteral("AND TNG_CONSUMOS.UNIDADE IS NOT NULL"),
+        QStringLiteral("AND COALESCE(TNG_CONSUMOS.CONSUMO,0) > 0"),
+    };
+    if (porPasso)
+        linhas << QStringLiteral("AND TNG_CONSUMOS.PASSO <> ''");
+    linhas << QStringLiteral("ORDER BY TNG_CONSUMOS.ORDEM ");
+    return linhas;
+}
 
 void EnviaProgramacao(TPassoFila& passo, const TTarefaFila& tarefa, Vapora::ProgramacaoWS& servico)
 {

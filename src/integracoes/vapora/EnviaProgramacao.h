@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 namespace Vapora {
 class ProgramacaoWS;
 }
@@ -15,3 +17,7 @@ struct TTarefaFila;
 // programar; then the log line "Grava Programação FAL - " + the lot number
 // read back from the consumption query.
 void EnviaProgramacao(TPassoFila& passo, const TTarefaFila& tarefa, Vapora::ProgramacaoWS& servico);
+
+// The statement that reads the consumptions of a programme's lot, the lot
+// number bound as :NUMERO; with porPasso only those with a step.
+QStringList LinhasConsumos(bool porPasso);

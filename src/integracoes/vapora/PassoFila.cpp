@@ -22,7 +22,7 @@ TTarefaFila LeTarefa(TKoQuery& fila)
 TChavesPasso LeChavesPasso(const TConfiguracao& configuracao)
 {
     return {Ligada(configuracao, "Passo"), Ligada(configuracao, "PorVariante"),
-            Ligada(configuracao, "podeIniciar")};
+            Ligada(configuracao, "podeIniciar"), Ligada(configuracao, "VerificaCertificado")};
 }
 
 QString TPassoFila::Local(Vapora::TServicoVapora servico) const
@@ -33,7 +33,6 @@ QString TPassoFila::Local(Vapora::TServicoVapora servico) const
 Vapora::TClienteVapora& TPassoFila::Cliente(Vapora::TServicoVapora servico) const
 {
     Vapora::TClienteVapora& cliente = Dados.Cliente(servico);
-    cliente.DefineVerificaCertificado(Configuracao.LerIni(SecaoVapora, QStringLiteral("VerificaCertificado"))
-                                      == QLatin1String("S"));
+    cliente.DefineVerificaCertificado(Chaves.VerificaCertificado);
     return cliente;
 }

@@ -34,6 +34,7 @@ struct TChavesPasso {
     bool Passo = false;        // programme products filtered and numbered by their step
     bool PorVariante = false;  // the machine's capacity ratio for the lot's variant
     bool PodeIniciar = false;  // the start permission sent with a programme
+    bool VerificaCertificado = false;  // HTTPS certificates verified
 };
 
 TChavesPasso LeChavesPasso(const TConfiguracao& configuracao);
