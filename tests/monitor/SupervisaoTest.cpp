@@ -192,6 +192,8 @@ TEST_F(Supervisao, SaudeEMetricasRespondemDuranteOCiclo)
         // Records reported one by one, as the journal's reporting will.
         for (const char* desfecho : {"enviado", "enviado", "falhou"})
             supervisao.Estado().ContaRegistro({QStringLiteral("Teste"), QStringLiteral("enviado"), QLatin1String(desfecho)});
+        // The cycle has run for a measurable time when it is looked at.
+        QThread::msleep(20);
         saudeNoCiclo = HttpGet(PortaMetricas, "/saude");
         metricasNoCiclo = HttpGet(PortaMetricas, "/metrics");
     };
@@ -201,8 +203,11 @@ TEST_F(Supervisao, SaudeEMetricasRespondemDuranteOCiclo)
     EXPECT_EQ(Json(saudeNoCiclo)["cicloEmAndamento"].toObject()["integracao"].toString(), "Teste");
     EXPECT_EQ(metricasNoCiclo.Status, 200);
     EXPECT_EQ(metricasNoCiclo.Tipo, "text/plain; version=0.0.4; charset=utf-8");
-    EXPECT_TRUE(metricasNoCiclo.Corpo.contains("\nquelix_ciclo_em_andamento_segundos 0."))
-        << metricasNoCiclo.Corpo.toStdString();
+    const QRegularExpressionMatch emAndamento =
+        QRegularExpression(QStringLiteral("\nquelix_ciclo_em_andamento_segundos ([0-9.e+-]+)\n"))
+            .match(QString::fromUtf8(metricasNoCiclo.Corpo));
+    ASSERT_TRUE(emAndamento.hasMatch()) << metricasNoCiclo.Corpo.toStdString();
+    EXPECT_GT(emAndamento.captured(1).toDouble(), 0.0) << metricasNoCiclo.Corpo.toStdString();
 
     const TRespostaHttp depois = Pede("/metrics");
     for (const char* linha : {"quelix_ciclos_total{desfecho=\"com_falhas\"} 1",
