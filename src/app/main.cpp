@@ -5,6 +5,8 @@
 #include "dblayer/GravaLinhaLog.h"
 #include "integracao/Configuracao.h"
 #include "janela/FmMonitora.h"
+#include "monitor/ConsultaHistorico.h"
+#include "monitor/Diario.h"
 #include "monitor/RelatorConsole.h"
 #include "monitor/SemJanela.h"
 #include "monitor/SinaisDeParada.h"
@@ -16,6 +18,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
 #include <QMessageBox>
 #include <QStyle>
 
@@ -24,10 +27,12 @@
 
 namespace {
 
-enum class TModo { Janela, Ciclo, SemJanela };
+enum class TModo { Janela, Ciclo, SemJanela, Historico, Estado };
 
 struct TOpcoes {
     TModo Modo = TModo::Janela;
+    TFiltroHistorico Filtro;
+    TFormatoHistorico Formato = TFormatoHistorico::Texto;
     // The folder of QX.ini, Logs/ and the lock file; empty for the
     // executable's own.
     QString Pasta;
@@ -62,6 +67,41 @@ QString PastaDaOpcao(const QString& valor)
     return pasta.isDir() ? QDir::cleanPath(pasta.absoluteFilePath()) : QString();
 }
 
+struct TOpcoesHistorico {
+    const QCommandLineOption &chave, &desde, &ate, &falhas, &formato;
+};
+
+// A day as --desde and --ate take it; false (said) when it is not one.
+bool LeDia(const QCommandLineParser& parser, const QCommandLineOption& opcao, QDate& dia)
+{
+    if (!parser.isSet(opcao))
+        return true;
+    dia = QDate::fromString(parser.value(opcao), Qt::ISODate);
+    if (dia.isValid())
+        return true;
+    std::fprintf(stderr, "quelix: --%s: \"%s\" não é um dia AAAA-MM-DD\n", qPrintable(opcao.names().front()),
+                 qPrintable(parser.value(opcao)));
+    return false;
+}
+
+int LeFiltroHistorico(const QCommandLineParser& parser, TOpcoes& opcoes, const TOpcoesHistorico& o)
+{
+    opcoes.Filtro.Chave = parser.value(o.chave);
+    opcoes.Filtro.SoFalhas = parser.isSet(o.falhas);
+    if (!LeDia(parser, o.desde, opcoes.Filtro.Desde) || !LeDia(parser, o.ate, opcoes.Filtro.Ate))
+        return 2;
+    const QString formato = parser.isSet(o.formato) ? parser.value(o.formato) : QStringLiteral("texto");
+    static const QMap<QString, TFormatoHistorico> formatos = {{QStringLiteral("texto"), TFormatoHistorico::Texto},
+                                                              {QStringLiteral("csv"), TFormatoHistorico::Csv},
+                                                              {QStringLiteral("json"), TFormatoHistorico::Json}};
+    if (!formatos.contains(formato)) {
+        std::fprintf(stderr, "quelix: --formato: \"%s\" não é texto, csv nem json\n", qPrintable(formato));
+        return 2;
+    }
+    opcoes.Formato = formatos.value(formato);
+    return -1;
+}
+
 // Reads the options of the application object's command line; -1 to go on,
 // or the exit status of a run that ends here (help, version, a bad option).
 int LeOpcoes(TOpcoes& opcoes)
@@ -81,10 +121,23 @@ int LeOpcoes(TOpcoes& opcoes)
         QStringLiteral("A pasta do QX.ini, dos Logs/ e da trava quelix.lock (sem ela, a pasta do executável)."),
         QStringLiteral("PASTA"));
     const QCommandLineOption versao(QStringLiteral("versao"), QStringLiteral("Mostra a versão e o commit e sai."));
-    parser.addOption(ciclo);
-    parser.addOption(semJanela);
-    parser.addOption(pasta);
-    parser.addOption(versao);
+    const QCommandLineOption historico(QStringLiteral("historico"),
+        QStringLiteral("Mostra os registros do histórico (Logs/historico.sqlite), do mais novo ao mais antigo, "
+                       "mesmo com um monitor rodando na pasta."));
+    const QCommandLineOption chave(QStringLiteral("chave"), QStringLiteral("Com --historico: só registros cuja chave contém X."),
+                                   QStringLiteral("X"));
+    const QCommandLineOption desde(QStringLiteral("desde"), QStringLiteral("Com --historico: a partir desse dia."),
+                                   QStringLiteral("AAAA-MM-DD"));
+    const QCommandLineOption ate(QStringLiteral("ate"), QStringLiteral("Com --historico: até esse dia, inclusive."),
+                                 QStringLiteral("AAAA-MM-DD"));
+    const QCommandLineOption falhas(QStringLiteral("falhas"),
+        QStringLiteral("Com --historico: só registros que falharam ou ficaram pendentes."));
+    const QCommandLineOption formato(QStringLiteral("formato"), QStringLiteral("Com --historico: texto (padrão), csv ou json."),
+                                     QStringLiteral("texto|csv|json"));
+    const QCommandLineOption estado(QStringLiteral("estado"),
+        QStringLiteral("Mostra o último ciclo, o próximo e as conexões, pelo histórico (status 0: monitorando; "
+                       "1: monitoramento parado ou com erro; 2: sem histórico)."));
+    parser.addOptions({ciclo, semJanela, pasta, versao, historico, chave, desde, ate, falhas, formato, estado});
     const QCommandLineOption ajuda = parser.addHelpOption();
 
     if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
@@ -102,8 +155,8 @@ int LeOpcoes(TOpcoes& opcoes)
         std::printf("quelix %s (commit %s)\n", qPrintable(VersaoQuelix()), qPrintable(CommitQuelix()));
         return 0;
     }
-    if (parser.isSet(ciclo) && parser.isSet(semJanela)) {
-        std::fputs("quelix: --ciclo e --sem-janela não podem ser usados juntos\n", stderr);
+    if (int(parser.isSet(ciclo)) + int(parser.isSet(semJanela)) + int(parser.isSet(historico)) + int(parser.isSet(estado)) > 1) {
+        std::fputs("quelix: use só um de --ciclo, --sem-janela, --historico e --estado\n", stderr);
         return 2;
     }
     if (parser.isSet(pasta)) {
@@ -113,7 +166,18 @@ int LeOpcoes(TOpcoes& opcoes)
             return 2;
         }
     }
-    opcoes.Modo = parser.isSet(ciclo) ? TModo::Ciclo : parser.isSet(semJanela) ? TModo::SemJanela : TModo::Janela;
+    opcoes.Modo = parser.isSet(ciclo)     ? TModo::Ciclo
+                : parser.isSet(semJanela) ? TModo::SemJanela
+                : parser.isSet(historico) ? TModo::Historico
+                : parser.isSet(estado)    ? TModo::Estado
+                                          : TModo::Janela;
+    for (const QCommandLineOption* deHistorico : {&chave, &desde, &ate, &falhas, &formato})
+        if (parser.isSet(*deHistorico) && opcoes.Modo != TModo::Historico) {
+            std::fprintf(stderr, "quelix: --%s só vale com --historico\n", qPrintable(deHistorico->names().front()));
+            return 2;
+        }
+    if (opcoes.Modo == TModo::Historico)
+        return LeFiltroHistorico(parser, opcoes, {chave, desde, ate, falhas, formato});
     return -1;
 }
 
@@ -155,6 +219,11 @@ int ExecutaSemTela(int argc, char** argv)
     TOpcoes opcoes;
     if (const int status = LeOpcoes(opcoes); status >= 0)
         return status;
+    // The journal is read beside a monitor that may be running: no lock.
+    if (opcoes.Modo == TModo::Historico)
+        return ExecutaHistorico(TDiario::Arquivo(PastaDeTrabalho(opcoes)), opcoes.Filtro, opcoes.Formato);
+    if (opcoes.Modo == TModo::Estado)
+        return ExecutaEstado(TDiario::Arquivo(PastaDeTrabalho(opcoes)));
     TTravaPasta trava(PastaDeTrabalho(opcoes));
     if (!ObtemPasta(trava, false))
         return 1;

@@ -2,6 +2,23 @@
 
 #include <QString>
 
+// One record an integration handled (a lot, a queue row, a host record), as
+// the monitor's journal and counters take it. The lines the record wrote to
+// the log pane before it is reported are its lines.
+struct TRegistroTratado {
+    static inline const QString Enviado = QStringLiteral("enviado");
+    static inline const QString Recebido = QStringLiteral("recebido");
+    static inline const QString Falhou = QStringLiteral("falhou");
+    static inline const QString Ignorado = QStringLiteral("ignorado");
+    static inline const QString Pendente = QStringLiteral("pendente");
+
+    QString Direcao;   // Enviado (to the machine side) or Recebido (from it, into the ERP)
+    QString Tipo;      // "lote", a master-data type, a queue kind, a host record type
+    QString Chave;     // the lot number, ORDEM, the host record number
+    QString Desfecho;  // Enviado (sent, or applied to the ERP), Falhou, Ignorado or Pendente
+    QString Erro;      // why it failed or waits; empty when it went through
+};
+
 // How the monitor core and the integrations speak to the person watching:
 // the log pane and the modal messages. The window implements it with its
 // log pane and message boxes, the headless modes with standard output and
@@ -21,4 +38,7 @@ public:
     // A handler's work starts (true) or ends (false): the window shows the
     // busy cursor in between. Calls nest.
     virtual void IndicaOcupado(bool /*ocupado*/) {}
+    // One record handled, once its lines are written: the monitor keeps it
+    // in the journal and counts it. Nothing by default.
+    virtual void RegistraRegistro(const TRegistroTratado& /*registro*/) {}
 };

@@ -22,8 +22,7 @@ void TEstadoOperacao::CicloIniciado(const QString& integracao, const QDateTime& 
 void TEstadoOperacao::CicloTerminado(const TFimCiclo& fim)
 {
     const QMutexLocker trava(&FMutex);
-    const QString desfecho = !fim.Erro.isEmpty() ? CicloComErro : fim.Falhas > 0 ? CicloComFalhas : CicloConcluido;
-    ++FEstado.Ciclos[desfecho];
+    ++FEstado.Ciclos[Desfecho(fim)];
     if (fim.Falhas > 0)
         FEstado.FalhasPorIntegracao[fim.Integracao] += quint64(fim.Falhas);
     if (fim.Erro.isEmpty())
@@ -39,8 +38,8 @@ void TEstadoOperacao::CicloTerminado(const TFimCiclo& fim)
     for (const TEstadoConexao& conexao : fim.Conexoes)
         FEstado.Conexoes[conexao.Nome] = conexao.Ativa;
     FEstado.UltimoCiclo = fim;
-    FEstado.ResumoUltimoCiclo =
-        Resumo(fim, FRegistrosNoCiclo > 0 ? std::optional<quint64>(FEnviadosNoCiclo) : std::nullopt);
+    FEstado.ResumoUltimoCiclo = Resumo(
+        fim, fim.Enviados ? fim.Enviados : FRegistrosNoCiclo > 0 ? std::optional<quint64>(FEnviadosNoCiclo) : std::nullopt);
     FEstado.InicioCicloAtual.reset();
     FEstado.IntegracaoCicloAtual.clear();
 }
@@ -60,6 +59,11 @@ TEstadoOperacao::TInstantaneo TEstadoOperacao::Instantaneo() const
 {
     const QMutexLocker trava(&FMutex);
     return FEstado;
+}
+
+QString TEstadoOperacao::Desfecho(const TFimCiclo& fim)
+{
+    return !fim.Erro.isEmpty() ? CicloComErro : fim.Falhas > 0 ? CicloComFalhas : CicloConcluido;
 }
 
 QString TEstadoOperacao::Resumo(const TFimCiclo& fim, std::optional<quint64> enviados)

@@ -67,6 +67,8 @@ public:
     // error; "14:03:12: concluído, sem falhas" when no record was reported
     // one by one.
     static QString Resumo(const TFimCiclo& fim, std::optional<quint64> enviados);
+    // CicloConcluido, CicloComFalhas or CicloComErro.
+    static QString Desfecho(const TFimCiclo& fim);
 
 private:
     mutable QMutex FMutex;

@@ -4,6 +4,7 @@
 #include "dblayer/GravaLinhaLog.h"
 #include "dblayer/LogsAntigos.h"
 #include "dblayer/Maquina.h"
+#include "monitor/Diario.h"
 #include "monitor/LeitorFila.h"
 #include "monitor/NucleoCiclo.h"
 
@@ -19,7 +20,12 @@ TMonitora::TMonitora(TRelator& relator, const TFabricasIntegracao& fabricas, con
     connect(&FTimer1, &QTimer::timeout, this, [this] { ExecutaCiclo(); });
 
     FThreadFila.Executa([this] { FLeitorFila = std::make_unique<TLeitorFila>(); });
-    NoCiclo([&] { FNucleo = std::make_unique<TNucleoCiclo>(FRelatorCiclo, FConfiguracao, fabricas); });
+    NoCiclo([&] {
+        FNucleo = std::make_unique<TNucleoCiclo>(FRelatorIntegracoes, FConfiguracao, fabricas);
+        FDiario = std::make_unique<TDiario>(ArquivoDiario(),
+                                            [this](const QString& linha) { FRelatorCiclo.AdicionaLinha(linha); });
+    });
+    FRelatorIntegracoes.DefineDiario(FDiario.get());
     for (const auto& [indice, integracao] : FNucleo->Integracoes())
         FItens << TItemSeletor{indice, integracao->Legenda()};
     if (!FItens.isEmpty())
@@ -33,7 +39,18 @@ TMonitora::~TMonitora()
     // Each thread's connections are closed and freed there; the queue's
     // after a reading still running, whose rows are no longer shown.
     FThreadFila.Executa([this] { FLeitorFila.reset(); });
-    NoCiclo([this] { FNucleo.reset(); });
+    NoCiclo([this] {
+        FNucleo.reset();
+        FDiario.reset();
+    });
+}
+
+QString TMonitora::ArquivoDiario() const { return TDiario::Arquivo(FConfiguracao.Pasta()); }
+
+void TMonitora::DefineObservador(TObservadorCiclo* observador)
+{
+    FObservador = observador;
+    FRelatorIntegracoes.DefineObservador(observador);
 }
 
 // Busy from construction to destruction: a tick is dropped, "Limpar fila"
@@ -202,6 +219,27 @@ void TMonitora::RemoveLogsAntigosDoDia()
         FRelatorCiclo.AdicionaLinha(QStringLiteral("Não foi possível remover o log diário ") + falha);
 }
 
+// [Monitor] DiasHistorico: how many days of the journal are kept; a value
+// that is not a number of days is said once and the default holds.
+int TMonitora::DiasHistorico()
+{
+    const QString texto = FConfiguracao.LerIni(QStringLiteral("Monitor"), QStringLiteral("DiasHistorico")).trimmed();
+    if (texto.isEmpty())
+        return TDiario::DiasHistoricoPadrao;
+    bool ok = false;
+    const int dias = texto.toInt(&ok);
+    if (ok && dias >= 1)
+        return dias;
+    if (!FbDiasHistoricoAvisado) {
+        FbDiasHistoricoAvisado = true;
+        FRelatorCiclo.AdicionaLinha(QStringLiteral("[Monitor] DiasHistorico \"%1\" não é um número de dias: "
+                                                   "o histórico guarda %2 dias.")
+                                        .arg(texto)
+                                        .arg(TDiario::DiasHistoricoPadrao));
+    }
+    return TDiario::DiasHistoricoPadrao;
+}
+
 void TMonitora::AvisaArquivoIniAusente()
 {
     if (!FConfiguracao.Existe())
@@ -220,8 +258,14 @@ void TMonitora::Ciclo()
     const int indice = FIndiceTipo;
     AvisaMudanca();
     TFimCiclo fim = AvisaInicioCiclo(indice);
+    const int diasHistorico = DiasHistorico();
     try {
-        NoCiclo([this, indice] { FNucleo->Ciclo(indice); });
+        NoCiclo([this, indice, &fim, diasHistorico] {
+            FRelatorIntegracoes.IniciaCiclo(fim.Integracao);
+            FDiario->Poda(diasHistorico);
+            FDiario->CicloIniciado(fim.Integracao, fim.Inicio);
+            FNucleo->Ciclo(indice);
+        });
     } catch (...) {
         FFalhasNoCiclo = FNucleo->FalhasNoCiclo();
         AvisaFimCiclo(fim, std::current_exception());

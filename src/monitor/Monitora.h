@@ -7,6 +7,7 @@
 #include "integracao/Relator.h"
 #include "monitor/ModeloFila.h"
 #include "monitor/ObservadorCiclo.h"
+#include "monitor/RelatorDoCiclo.h"
 #include "monitor/RelatorEntreThreads.h"
 #include "monitor/ThreadCiclo.h"
 #include "monitor/VigiaChamadas.h"
@@ -21,6 +22,7 @@
 #include <functional>
 #include <memory>
 
+class TDiario;
 class TLeitorFila;
 class TNucleoCiclo;
 
@@ -111,7 +113,12 @@ public:
     std::function<void()> EstadoMudou;
 
     // Told of the start and the end of every polling cycle; none by default.
-    void DefineObservador(TObservadorCiclo* observador) { FObservador = observador; }
+    void DefineObservador(TObservadorCiclo* observador);
+
+    // The journal of the folder (Logs/historico.sqlite), which the monitor
+    // writes on the cycle's thread; [Monitor] DiasHistorico (default 90)
+    // days of it are kept.
+    QString ArquivoDiario() const;
 
 private:
     // The same steps without the guard: errors escape to the caller.
@@ -156,14 +163,18 @@ private:
     void LeTabelaAdiada();
     void AvisaArquivoIniAusente();
     void RemoveLogsAntigosDoDia();
+    int DiasHistorico();
     TFimCiclo AvisaInicioCiclo(int indice);
     void AvisaFimCiclo(TFimCiclo& fim, std::exception_ptr erro);
 
     TConfiguracao FConfiguracao;
     TRelatorEntreThreads FRelatorCiclo;
+    // What the integrations report through, on the cycle's thread.
+    TRelatorDoCiclo FRelatorIntegracoes{FRelatorCiclo};
     TVigiaChamadas FVigiaChamadas;
     TThreadCiclo FThread;
     std::unique_ptr<TNucleoCiclo> FNucleo;
+    std::unique_ptr<TDiario> FDiario;  // made, used and freed on FThread
     QList<TItemSeletor> FItens;
     QTimer FTimer1;
     TThreadCiclo FThreadFila{QStringLiteral("fila")};
@@ -181,5 +192,6 @@ private:
     int FFalhasNoCiclo = 0;
     int FOcupacoes = 0;
     QDate FDiaLogsRemovidos;
+    bool FbDiasHistoricoAvisado = false;
     TObservadorCiclo* FObservador = nullptr;
 };

@@ -3,6 +3,8 @@
 #include "monitor/NucleoCiclo.h"
 
 #include "base/Erros.h"
+#include "monitor/Diario.h"
+#include "monitor/EstadoOperacao.h"
 
 TFimCiclo TMonitora::AvisaInicioCiclo(int indice)
 {
@@ -19,8 +21,6 @@ TFimCiclo TMonitora::AvisaInicioCiclo(int indice)
 // `erro` is what escaped the cycle, null when nothing did.
 void TMonitora::AvisaFimCiclo(TFimCiclo& fim, std::exception_ptr erro)
 {
-    if (!FObservador)
-        return;
     fim.Fim = QDateTime::currentDateTime();
     fim.Falhas = FNucleo->FalhasNoCiclo();
     if (erro) {
@@ -28,5 +28,13 @@ void TMonitora::AvisaFimCiclo(TFimCiclo& fim, std::exception_ptr erro)
         fim.Erro = mensagem.isEmpty() ? QStringLiteral("Ciclo interrompido.") : mensagem;
     }
     fim.Conexoes = FNucleo->EstadoConexoes();
-    FObservador->CicloTerminado(fim);
+    fim.Pendentes = FNucleo->Pendentes();
+    if (FRelatorIntegracoes.Registros() > 0)
+        fim.Enviados = FRelatorIntegracoes.Enviados();
+    const int intervalo = FTimer1.interval();
+    FThread.Executa([this, &fim, intervalo] {
+        FDiario->CicloTerminado(fim, TEstadoOperacao::Desfecho(fim), intervalo);
+    });
+    if (FObservador)
+        FObservador->CicloTerminado(fim);
 }

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 
 class TConfiguracao;
@@ -47,12 +48,16 @@ public:
     int FalhasNoCiclo() const { return FContexto.FalhasNoCiclo; }
     // The connections the last cycle used, as they stood at its end.
     const QList<TEstadoConexao>& EstadoConexoes() const { return FEstadoConexoes; }
+    // The pending rows of its queue after the last cycle, when it has one
+    // and they could be counted.
+    std::optional<qint64> Pendentes() const { return FPendentes; }
 
 private:
     QList<TKoDatabase*> ConexoesDe(TIntegracao* integracao);
     void ReabreSeNecessario(TKoDatabase& banco);
     void FinalizaTransacoes(const QList<TKoDatabase*>& conexoes);
     void AnotaConexoes(const QList<TKoDatabase*>& conexoes);
+    std::optional<qint64> ContaPendentes(TIntegracao* integracao);
 
     TRelator& FRelator;
     const TConfiguracao& FConfiguracao;
@@ -60,4 +65,5 @@ private:
     std::map<int, std::unique_ptr<TIntegracao>> FIntegracoes;
     std::set<const TKoDatabase*> FIndisponiveis;  // reported down, not yet back
     QList<TEstadoConexao> FEstadoConexoes;
+    std::optional<qint64> FPendentes;
 };

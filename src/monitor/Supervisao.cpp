@@ -82,6 +82,11 @@ void TSupervisao::CicloIniciado(const QString& integracao, const QDateTime& inic
     FEstado.CicloIniciado(integracao, inicio);
 }
 
+void TSupervisao::RegistroTratado(const QString& integracao, const TRegistroTratado& registro)
+{
+    FEstado.ContaRegistro({integracao, registro.Direcao, registro.Desfecho});
+}
+
 void TSupervisao::CicloTerminado(const TFimCiclo& fim)
 {
     FEstado.CicloTerminado(fim);

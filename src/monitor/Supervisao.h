@@ -44,6 +44,7 @@ public:
 
     void CicloIniciado(const QString& integracao, const QDateTime& inicio) override;
     void CicloTerminado(const TFimCiclo& fim) override;
+    void RegistroTratado(const QString& integracao, const TRegistroTratado& registro) override;
 
 private:
     void IniciaServidor(TRelator& relator, const QString& endereco);

@@ -95,6 +95,12 @@ void TBruma::EnviaLote()
     FRelator.AdicionaLinha(QStringLiteral("Erro. Execução de envio mal sucedida na FAL ") + nrOB);
     FRelator.AdicionaLinha(QStringLiteral("Erro: ") + erro);
     ++FContexto.FalhasNoCiclo;
+    RegistraLote(numeroLote, TRegistroTratado::Falhou, erro);
+}
+
+void TBruma::RegistraLote(const QString& numeroLote, const QString& desfecho, const QString& erro)
+{
+    FRelator.RegistraRegistro({TRegistroTratado::Enviado, QStringLiteral("lote"), Apara(numeroLote), desfecho, erro});
 }
 
 void TBruma::EnviaLoteNaFila(const QString& numeroLote, const QString& nrOB)
@@ -106,6 +112,7 @@ void TBruma::EnviaLoteNaFila(const QString& numeroLote, const QString& nrOB)
     if (EmAndamentoNaMaquina(nrOB)) {
         FRelator.AdicionaLinha(QStringLiteral("FAL ") + nrOB
                                + QStringLiteral(" já assumida pela máquina; não foi reenviada."));
+        RegistraLote(numeroLote, TRegistroTratado::Ignorado, QStringLiteral("já assumida pela máquina"));
         return;
     }
 
@@ -115,6 +122,7 @@ void TBruma::EnviaLoteNaFila(const QString& numeroLote, const QString& nrOB)
         FRelator.AdicionaLinha(QStringLiteral("Erro. Programa não cadastrado na máquina para Cor ") + cor
                                + QStringLiteral(" na FAL ") + nrOB);
         ++FContexto.FalhasNoCiclo;
+        RegistraLote(numeroLote, TRegistroTratado::Falhou, QStringLiteral("programa não cadastrado para a cor ") + cor);
         return;
     }
 
@@ -127,6 +135,7 @@ void TBruma::EnviaLoteNaFila(const QString& numeroLote, const QString& nrOB)
                                    .arg(posicaoConferida)
                                    .arg(posicao));
         ++FContexto.FalhasNoCiclo;
+        RegistraLote(numeroLote, TRegistroTratado::Pendente, QStringLiteral("a fila da máquina mudou durante a leitura"));
         return;
     }
 
@@ -142,6 +151,7 @@ void TBruma::EnviaLoteNaFila(const QString& numeroLote, const QString& nrOB)
     FRelator.AdicionaLinha(QStringLiteral("Concluído. FAL ") + nrOB
                            + QStringLiteral(" enviada para máquina com sucesso para Posição ")
                            + QString::number(posicao) + QStringLiteral("."));
+    RegistraLote(numeroLote, TRegistroTratado::Enviado);
 }
 
 bool TBruma::EmAndamentoNaMaquina(const QString& nrOB)

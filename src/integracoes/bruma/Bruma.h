@@ -47,6 +47,8 @@ private:
     int LePosicao(const QString& maquina);
     void SubstituiNaFila(const TLinhaOB& linha);
     void MarcaEnviadoNoErp(const QString& numeroLote);
+    // The lot, as the journal keeps it.
+    void RegistraLote(const QString& numeroLote, const QString& desfecho, const QString& erro = {});
 
     TContextoIntegracao& FContexto;
     TRelator& FRelator;

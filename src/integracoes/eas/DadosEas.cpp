@@ -1,5 +1,6 @@
 #include "integracoes/eas/DadosEas.h"
 
+#include "base/Apara.h"
 #include "base/Erros.h"
 #include "integracao/Relator.h"
 
@@ -23,4 +24,18 @@ void TDadosEas::MostraMensagem(const QString& texto)
 void TDadosEas::ContaFalha()
 {
     ++FContexto.FalhasNoCiclo;
+}
+
+void TDadosEas::Registra(const QString& direcao, const QString& tipo, const QString& chave, QString desfecho)
+{
+    if (desfecho.isEmpty())
+        desfecho = FContexto.FalhasNoCiclo > FFalhasAteUltimoRegistro ? TRegistroTratado::Falhou
+                                                                      : TRegistroTratado::Enviado;
+    FContexto.Relator.RegistraRegistro({direcao, tipo, Apara(chave), desfecho, {}});
+    IniciaRegistros();
+}
+
+void TDadosEas::IniciaRegistros()
+{
+    FFalhasAteUltimoRegistro = FContexto.FalhasNoCiclo;
 }

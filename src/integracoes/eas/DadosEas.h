@@ -3,6 +3,7 @@
 #include "dblayer/KoDatabase.h"
 #include "integracao/ConexaoDaSecao.h"
 #include "integracao/Integracao.h"
+#include "integracao/Relator.h"
 
 #include <QString>
 
@@ -24,8 +25,15 @@ public:
     void MostraMensagem(const QString& texto);
     // A record failed and waits for the next cycle.
     void ContaFalha();
+    // One record handled, for the monitor's journal. Without an outcome it
+    // is "falhou" when a failure was counted since the last record (or the
+    // last selection) and "enviado" otherwise.
+    void Registra(const QString& direcao, const QString& tipo, const QString& chave, QString desfecho = {});
+    // A new selection: failures before it belong to no record.
+    void IniciaRegistros();
 
 private:
     TContextoIntegracao& FContexto;
+    int FFalhasAteUltimoRegistro = 0;
 };
 

@@ -36,13 +36,16 @@ void TRecebimentoEas::PassoConsumo(const QString& tipo)
     EsperaAntesDosConsumos();
     const bool passo82 = tipo == QLatin1String("82");
     for (selecao.First(); !selecao.Eof(); selecao.Next()) {
-        bool lido = true;
-        if (EhClasse82(FHost.Campo(14)) == passo82) {
-            lido = AplicaConsumo(tipo);
-            ++FContador;
+        // A row of the other class is marked read without being applied.
+        if (EhClasse82(FHost.Campo(14)) != passo82) {
+            FHost.MarcaLidoHost(false, TRegistroTratado::Ignorado);
+            continue;
         }
-        if (lido)
+        ++FContador;
+        if (AplicaConsumo(tipo))
             FHost.MarcaLidoHost(false);
+        else
+            FHost.DeixaPendente();
     }
 }
 

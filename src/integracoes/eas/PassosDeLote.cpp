@@ -19,13 +19,14 @@ void TRecebimentoEas::PassoDeLote(const TPassoDeLote& passo)
         const QString datos = FHost.Datos();
         FDados.AdicionaLinha(LinhaLendo(passo.Tipo, campo1, datos));
         const qint64 numero = NumeroFalHost(campo1);
-        bool lido = true;
-        if (numero == 0 || (passo.ExigeCampo2 && Apara(FHost.Campo(2)).isEmpty()))
+        if (numero == 0 || (passo.ExigeCampo2 && Apara(FHost.Campo(2)).isEmpty())) {
             FDados.AdicionaLinha(LinhaIgnorado(passo.Tipo, datos));
-        else
-            lido = AplicaNoLote(passo, QString::number(numero), FHost.Campo(passo.CampoMaquina));
-        if (lido)
+            FHost.MarcaLidoHost(passo.RegistroNoErro, TRegistroTratado::Ignorado);
+        } else if (AplicaNoLote(passo, QString::number(numero), FHost.Campo(passo.CampoMaquina))) {
             FHost.MarcaLidoHost(passo.RegistroNoErro);
+        } else {
+            FHost.DeixaPendente();
+        }
     }
 }
 

@@ -35,6 +35,7 @@ void TRecebimentoEas::Passo95()
         FDados.AdicionaLinha(LinhaLendo(QStringLiteral("95"), fal, datos));
         if (fal.isEmpty() || fal == QLatin1String("0") || fal.contains(u'X')) {
             FDados.AdicionaLinha(LinhaIgnorado(QStringLiteral("95"), datos));
+            FDados.Registra(TRegistroTratado::Recebido, QStringLiteral("95"), FHost.NrRecno(), TRegistroTratado::Ignorado);
             continue;
         }
         const QString descricao = QStringLiteral(" - FAL: ") + fal + QStringLiteral(" ORDEM ") + posicao
@@ -54,6 +55,7 @@ void TRecebimentoEas::Passo95()
             FDados.AdicionaLinha(QStringLiteral("ERRO na Gravação Movimentos do FTOHOST (95)") + descricao
                                  + QStringLiteral(" Nr. Reg no 95 : ") + FHost.NrRecno() + QStringLiteral(" : ")
                                  + MensagemDoErro(erro) + QStringLiteral("Informação do Registro:") + datos);
+            FDados.Registra(TRegistroTratado::Recebido, QStringLiteral("95"), FHost.NrRecno(), TRegistroTratado::Falhou);
             continue;
         }
         FDados.AdicionaLinha(QStringLiteral("Grava Movimentos do FTOHOST (95)") + descricao);

@@ -62,9 +62,14 @@ bool TGravacaoHost::GravaNoHost(const QString& tipo, const QString& operacao, co
         DesfazPendentes({&host});
         FDados.AdicionaLinha(QStringLiteral("Falha no envio para EAS (") + tipo + QStringLiteral(") - ") + registro
                              + QStringLiteral(". Erro: ") + MensagemDoErro(erro));
+        if (confirma)
+            FDados.Registra(TRegistroTratado::Enviado, tipo, CampoHost(registro, 1), TRegistroTratado::Falhou);
         return false;
     }
     FDados.AdicionaLinha(QStringLiteral("Sucesso no envio para EAS (") + tipo + QStringLiteral(") - ") + registro);
+    // A record sent with others (a lot's items) is the lot's to report.
+    if (confirma)
+        FDados.Registra(TRegistroTratado::Enviado, tipo, CampoHost(registro, 1), TRegistroTratado::Enviado);
     return true;
 }
 
@@ -90,6 +95,7 @@ TKoQuery& TLeituraHost::Seleciona(const QString& tipo)
     // Open reads every row at once: the pass works on the rows there were.
     FSelecao.Open();
     FSelecao.First();
+    FDados.IniciaRegistros();
     return FSelecao;
 }
 
@@ -103,12 +109,18 @@ QString TLeituraHost::Campo(int n)
     return CampoHost(Datos(), n);
 }
 
+void TLeituraHost::DeixaPendente()
+{
+    FDados.Registra(TRegistroTratado::Recebido, FSelecao.FieldByName(QStringLiteral("IDTIPO")).AsString(), NrRecno(),
+                    TRegistroTratado::Pendente);
+}
+
 QString TLeituraHost::NrRecno()
 {
     return FSelecao.FieldByName(QStringLiteral("NRECNO")).AsString();
 }
 
-void TLeituraHost::MarcaLidoHost(bool comRegistro)
+void TLeituraHost::MarcaLidoHost(bool comRegistro, const QString& desfecho)
 {
     const QString tipo = FSelecao.FieldByName(QStringLiteral("IDTIPO")).AsString();
     const QString nrecno = NrRecno();
@@ -124,7 +136,9 @@ void TLeituraHost::MarcaLidoHost(bool comRegistro)
         if (comRegistro)
             linha += QStringLiteral(" Informação do Registro:") + Datos();
         FDados.AdicionaLinha(linha);
+        FDados.Registra(TRegistroTratado::Recebido, tipo, nrecno, TRegistroTratado::Falhou);
         return;
     }
     FDados.AdicionaLinha(QStringLiteral("Grava Lido no FTOHOST (") + tipo + QStringLiteral(") - ") + nrecno);
+    FDados.Registra(TRegistroTratado::Recebido, tipo, nrecno, desfecho);
 }

@@ -51,7 +51,11 @@ public:
     // Marks the selection's current row read and logs the outcome; with
     // `comRegistro` a failure line also carries the row's DATOS. A row that
     // cannot be marked stays unread for the next cycle.
-    void MarcaLidoHost(bool comRegistro);
+    // The row is then reported to the journal with `desfecho`, or as failed
+    // when a failure was counted while it was applied.
+    void MarcaLidoHost(bool comRegistro, const QString& desfecho = {});
+    // A row left unread for the next cycle, reported to the journal.
+    void DeixaPendente();
 
     // The current row's fields.
     QString Datos();

@@ -40,12 +40,14 @@ void TVapora::ProcessaFila()
             fila.Next();
             continue;
         }
-        const std::optional<QString> status = ProcessaTarefa(passo);
-        if (!status) {
+        const TResultadoTarefa resultado = ProcessaTarefa(passo, ordem);
+        if (!resultado.Status) {
             ++FContexto.FalhasNoCiclo;
+            FRelator.RegistraRegistro(resultado.Registro);
             return;
         }
-        AtualizaStatusFila(ordem, *status);
+        AtualizaStatusFila(ordem, *resultado.Status);
+        FRelator.RegistraRegistro(resultado.Registro);
         fila.Next();
     }
 }
@@ -56,31 +58,42 @@ void TVapora::ProcessaFila()
 // out of reach is no fault of the row: it stays pending, and so do the rows
 // after it (a programme must not overtake its production order), with one
 // line; no status then (the pass ends).
-std::optional<QString> TVapora::ProcessaTarefa(TPassoFila& passo)
+TVapora::TResultadoTarefa TVapora::ProcessaTarefa(TPassoFila& passo, qint64 ordem)
 {
     const TTarefaFila tarefa = LeTarefa(FDados.KoQuery1);
+    TRegistroTratado registro{TRegistroTratado::Enviado, tarefa.Tipo, QString::number(ordem), TRegistroTratado::Enviado, {}};
     const TTipoTarefa* tipo = TipoTarefa(tarefa.Tipo);
-    if (!tipo)
-        return StatusTratada;
-    QString erro;
+    if (!tipo) {
+        registro.Desfecho = TRegistroTratado::Ignorado;
+        registro.Erro = QStringLiteral("tipo de tarefa desconhecido");
+        return {StatusTratada, registro};
+    }
     try {
         tipo->Executa(passo, tarefa);
-        return StatusTratada;
+        return {StatusTratada, registro};
     } catch (const ESoapRespostaIlegivel& e) {
-        erro = e.Message();
+        registro.Erro = e.Message();
     } catch (const ESoapTransporte& e) {
-        RelataServicoInalcancavel(tarefa, e.Message());
-        return std::nullopt;
+        return Inalcancavel(tarefa, registro, e.Message());
     } catch (const ESoapDescricaoInacessivel& e) {
-        RelataServicoInalcancavel(tarefa, e.Message());
-        return std::nullopt;
+        return Inalcancavel(tarefa, registro, e.Message());
     } catch (const std::exception& e) {
-        erro = MensagemDoErro(e);
+        registro.Erro = MensagemDoErro(e);
     }
     FRelator.AdicionaLinha(tipo->LinhaDeFalha(tarefa));
-    FRelator.MostraMensagem(tipo->MensagemDeFalha(tarefa, erro));
+    FRelator.MostraMensagem(tipo->MensagemDeFalha(tarefa, registro.Erro));
     ++FContexto.FalhasNoCiclo;
-    return StatusFalhou;
+    registro.Desfecho = TRegistroTratado::Falhou;
+    return {StatusFalhou, registro};
+}
+
+TVapora::TResultadoTarefa TVapora::Inalcancavel(const TTarefaFila& tarefa, TRegistroTratado registro,
+                                                const QString& erro)
+{
+    RelataServicoInalcancavel(tarefa, erro);
+    registro.Desfecho = TRegistroTratado::Pendente;
+    registro.Erro = erro;
+    return {std::nullopt, registro};
 }
 
 void TVapora::RelataServicoInalcancavel(const TTarefaFila& tarefa, const QString& erro)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "integracao/Integracao.h"
+#include "integracao/Relator.h"
 #include "integracoes/vapora/ComponentesVapora.h"
 
 #include <QString>
@@ -49,7 +50,14 @@ public:
     TComponentesVapora& Dados() { return FDados; }
 
 private:
-    std::optional<QString> ProcessaTarefa(TPassoFila& passo);
+    // What became of one row: the status it is marked with (none when it
+    // stays pending) and the record the journal keeps.
+    struct TResultadoTarefa {
+        std::optional<QString> Status;
+        TRegistroTratado Registro;
+    };
+    TResultadoTarefa ProcessaTarefa(TPassoFila& passo, qint64 ordem);
+    TResultadoTarefa Inalcancavel(const TTarefaFila& tarefa, TRegistroTratado registro, const QString& erro);
     void RelataServicoInalcancavel(const TTarefaFila& tarefa, const QString& erro);
 
     TContextoIntegracao& FContexto;

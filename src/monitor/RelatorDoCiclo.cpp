@@ -1,0 +1,30 @@
+#include "monitor/RelatorDoCiclo.h"
+
+#include "monitor/Diario.h"
+#include "monitor/ObservadorCiclo.h"
+
+void TRelatorDoCiclo::IniciaCiclo(const QString& integracao)
+{
+    FIntegracao = integracao;
+    FLinhas.clear();
+    FRegistros = 0;
+    FEnviados = 0;
+}
+
+void TRelatorDoCiclo::AdicionaLinha(const QString& linha)
+{
+    FLinhas << linha;
+    FDestino.AdicionaLinha(linha);
+}
+
+void TRelatorDoCiclo::RegistraRegistro(const TRegistroTratado& registro)
+{
+    ++FRegistros;
+    if (registro.Desfecho == TRegistroTratado::Enviado)
+        ++FEnviados;
+    if (FDiario)
+        FDiario->RegistraRegistro(FIntegracao, registro, FLinhas.join(u'\n'));
+    FLinhas.clear();
+    if (FObservador)
+        FObservador->RegistroTratado(FIntegracao, registro);
+}
