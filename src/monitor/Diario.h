@@ -24,9 +24,11 @@
 // Writing it never fails a cycle: an error is said once through `avisa`,
 // the journal is closed, and the next cycle tries to open it again.
 //
-// Records are committed in groups, at most MaximoSemConfirmarMs after the
-// first of a group and at the cycle's end, so that a record costs the pass
-// little; a process killed in a cycle loses at most that much of it.
+// Records are committed in groups: with the first record written
+// MaximoSemConfirmarMs or more after the group began, and at the cycle's
+// end, so that a record costs the pass little. A process killed in a cycle
+// loses the journal's records of the group in progress, never a record
+// already committed.
 class TDiario {
 public:
     static constexpr int DiasHistoricoPadrao = 90;

@@ -85,6 +85,11 @@ QByteArray TextoPrometheus(const TEstadoOperacao::TInstantaneo& estado, const TP
     for (const auto& [nome, ativa] : estado.Conexoes)
         e.Amostra("quelix_conexao_ativa", ativa ? QStringLiteral("1") : QStringLiteral("0"), {{"conexao", nome}});
 
+    if (estado.UltimoCiclo && estado.UltimoCiclo->Pendentes) {
+        e.Familia("quelix_fila_pendentes", "gauge", "Linhas pendentes da fila da integração ao fim do último ciclo.");
+        e.Amostra("quelix_fila_pendentes", QString::number(*estado.UltimoCiclo->Pendentes),
+                  {{"integracao", estado.UltimoCiclo->Integracao}});
+    }
     e.Familia("quelix_monitorando", "gauge", "1 enquanto o monitoramento está ligado.");
     e.Amostra("quelix_monitorando", parametros.Monitorando ? QStringLiteral("1") : QStringLiteral("0"));
     e.Familia("quelix_saudavel", "gauge", "1 quando /saude responde 200.");

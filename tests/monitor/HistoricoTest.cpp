@@ -199,6 +199,9 @@ TEST(Historico, PodaUmaVezPorDia)
     TDiario diario(arquivo, [&avisos](const QString& linha) { avisos << linha; });
     diario.CicloIniciado(QStringLiteral("Bruma"), QDateTime::currentDateTime());
     diario.RegistraRegistro(QStringLiteral("Bruma"), {"enviado", "lote", "novo", "enviado", {}}, QString());
+    TFimCiclo fim;
+    fim.Fim = QDateTime::currentDateTime();
+    diario.CicloTerminado(fim, QStringLiteral("concluido"), 59000);
     auto insereAntigo = [&arquivo](const QString& chave) {
         QSqlDatabase banco = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("teste-poda"));
         banco.setDatabaseName(arquivo);

@@ -186,6 +186,11 @@ TEST(Servico, PrometheusColheAsMetricas)
     EXPECT_GE(prometheus.EsperaPeloMenos(QStringLiteral("quelix_ciclos_total{desfecho=\"com_falhas\"}"), 2, 30000).toDouble(), 2);
     EXPECT_GE(prometheus.EsperaPeloMenos(QStringLiteral("quelix_falhas_total{integracao=\"Bruma\"}"), 2, 30000).toDouble(), 2);
     EXPECT_EQ(prometheus.Valor(QStringLiteral("quelix_ciclos_total{desfecho=\"erro\"}")), "0");
+    // Each lot as the integration reported it: lot 1 fails every cycle, lot 2 went once.
+    EXPECT_GE(prometheus.EsperaPeloMenos(
+                  QStringLiteral("quelix_registros_total{integracao=\"Bruma\",direcao=\"enviado\",desfecho=\"falhou\"}"), 2, 30000)
+                  .toDouble(), 2);
+    EXPECT_EQ(prometheus.Valor(QStringLiteral("quelix_registros_total{integracao=\"Bruma\",direcao=\"enviado\",desfecho=\"enviado\"}")), "1");
     EXPECT_EQ(prometheus.Valor(QStringLiteral("quelix_conexao_ativa{conexao=\"KoDatabase1\"}")), "1");
     EXPECT_EQ(prometheus.Valor(QStringLiteral("quelix_conexao_ativa{conexao=\"KoDatabase2\"}")), "1");
     EXPECT_EQ(prometheus.Valor(QStringLiteral("quelix_saudavel")), "1");

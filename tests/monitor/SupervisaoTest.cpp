@@ -41,7 +41,7 @@ struct TRoteiro {
     int esperaMs = 0;
     int falhas = 0;
     QString erro;
-    std::function<void()> durante;  // on the cycle's thread, mid-cycle
+    std::function<void(TContextoIntegracao&)> durante;  // on the cycle's thread, mid-cycle
 };
 
 class Supervisao : public ::testing::Test {
@@ -50,12 +50,12 @@ protected:
     TRoteiro roteiro;
     QString pasta;  // of the last monitor made
 
-    std::unique_ptr<TMonitora> Cria(const QString& ini)
+    std::unique_ptr<TMonitora> Cria(const QString& ini, std::optional<TVisaoFila> fila = std::nullopt)
     {
-        TDefinicaoTeste tipo = Tipo(0, QStringLiteral("Teste"));
+        TDefinicaoTeste tipo = Tipo(0, QStringLiteral("Teste"), fila);
         tipo.primeira = [this](TContextoIntegracao& contexto) {
             if (roteiro.durante)
-                roteiro.durante();
+                roteiro.durante(contexto);
             QThread::msleep(roteiro.esperaMs);
             contexto.FalhasNoCiclo += roteiro.falhas;
             if (!roteiro.erro.isEmpty())
@@ -188,10 +188,11 @@ TEST_F(Supervisao, SaudeEMetricasRespondemDuranteOCiclo)
 
     TRespostaHttp saudeNoCiclo;
     TRespostaHttp metricasNoCiclo;
-    roteiro.durante = [&] {
-        // Records reported one by one, as the journal's reporting will.
+    roteiro.durante = [&](TContextoIntegracao& contexto) {
+        // Records reported one by one, as the integrations report them.
         for (const char* desfecho : {"enviado", "enviado", "falhou"})
-            supervisao.Estado().ContaRegistro({QStringLiteral("Teste"), QStringLiteral("enviado"), QLatin1String(desfecho)});
+            contexto.Relator.RegistraRegistro({QStringLiteral("enviado"), QStringLiteral("lote"), QStringLiteral("1"),
+                                               QLatin1String(desfecho), {}});
         // The cycle has run for a measurable time when it is looked at.
         QThread::msleep(20);
         saudeNoCiclo = HttpGet(PortaMetricas, "/saude");
@@ -246,6 +247,22 @@ TEST_F(Supervisao, SaudeEMetricasRespondemDuranteOCiclo)
     EXPECT_EQ(parado.Status, 503);
     EXPECT_EQ(Json(parado)["motivo"].toString(), QStringLiteral("o monitoramento está parado"));
     EXPECT_EQ(Pede("/nada").Status, 404);
+    monitora->Encerra();
+}
+
+// The queue's pending rows at the cycle's end, counted as the queue tab
+// selects them.
+TEST_F(Supervisao, FilaPendenteNasMetricas)
+{
+    const QString erp = CriaErp();
+    InsereFila(erp, {"0", "1", "0", "2", "0"});
+    auto monitora = Cria(SecaoBanco1(erp) + QStringLiteral("[Monitor]\nMetricas=127.0.0.1:%1\n").arg(PortaMetricas),
+                         TVisaoFila{QStringLiteral("QX_INTEGRA"), QStringLiteral("STATUS = 0")});
+    TSupervisao supervisao(*monitora, relator, TConfiguracao(pasta));
+    monitora->Inicia();
+    EXPECT_TRUE(monitora->ExecutaCiclo());
+    EXPECT_TRUE(Pede("/metrics").Corpo.contains("\nquelix_fila_pendentes{integracao=\"Teste\"} 3\n"))
+        << Pede("/metrics").Corpo.toStdString();
     monitora->Encerra();
 }
 
