@@ -28,6 +28,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # service's user.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "adduser, libqt6sql6-odbc, libqt6sql6-psql, libqt6sql6-sqlite")
+# The window's own texts from the toolkit (Yes/No, Copy) in Portuguese.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 # The window's display plugins, the embedded Firebird engine (an ERP as a
 # local file) and the ODBC tools to set the Bruma data source up.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins, firebird3.0-server-core, unixodbc")

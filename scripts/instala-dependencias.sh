@@ -15,7 +15,8 @@ set -euo pipefail
 
 EXECUCAO=(
   build-essential cmake git pkg-config
-  qt6-base-dev libgl-dev libqt6sql6-odbc libqt6sql6-psql libpq-dev
+  qt6-base-dev libgl-dev libqt6sql6-odbc libqt6sql6-psql libqt6sql6-sqlite libpq-dev
+  qt6-translations-l10n
   qt6-httpserver-dev qt6-websockets-dev libsystemd-dev
   firebird-dev firebird3.0-server-core firebird3.0-utils
   unixodbc unixodbc-dev libsqliteodbc tdsodbc
@@ -28,7 +29,6 @@ EMPACOTAMENTO=(
 )
 TESTE=(
   "${EMPACOTAMENTO[@]}"
-  libqt6sql6-sqlite
   firebird3.0-server postgresql odbc-postgresql
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev

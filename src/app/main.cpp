@@ -5,6 +5,7 @@
 #include "dblayer/GravaLinhaLog.h"
 #include "integracao/Configuracao.h"
 #include "janela/FmMonitora.h"
+#include "janela/Traducoes.h"
 #include "monitor/ConsultaHistorico.h"
 #include "monitor/Diario.h"
 #include "monitor/RelatorConsole.h"
@@ -241,6 +242,9 @@ int ExecutaComJanela(int argc, char** argv)
     QApplication aplicacao(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quelix"));
     QApplication::setWindowIcon(aplicacao.style()->standardIcon(QStyle::SP_ComputerIcon));
+    if (!CarregaTraducoesQt(aplicacao))
+        std::fputs("Quelix: as traduções do Qt (pacote qt6-translations-l10n) não foram encontradas; "
+                   "os botões do Qt ficam em inglês.\n", stderr);
     TOpcoes opcoes;
     if (const int status = LeOpcoes(opcoes); status >= 0)
         return status;

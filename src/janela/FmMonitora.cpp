@@ -1,6 +1,8 @@
 #include "janela/FmMonitora.h"
 
 #include "dblayer/GravaLinhaLog.h"
+#include "monitor/BarraEstado.h"
+#include "janela/AbaHistorico.h"
 #include "janela/CaixasMensagem.h"
 #include "janela/PainelLog.h"
 
@@ -12,6 +14,9 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTimer>
 #include <QMenu>
 #include <QMutex>
 #include <QWindow>
@@ -112,6 +117,10 @@ void TFmMonitora::CriaControles()
     BtnLimpar = new QPushButton(style()->standardIcon(QStyle::SP_TrashIcon),
                                 QStringLiteral("Limpar fila"), Panel1);
     BtnLimpar->setObjectName(QStringLiteral("BtnLimpar"));
+    // Its place stays when it hides, so the controls beside it do not move.
+    QSizePolicy politica = BtnLimpar->sizePolicy();
+    politica.setRetainSizeWhenHidden(true);
+    BtnLimpar->setSizePolicy(politica);
     connect(BtnLimpar, &QPushButton::clicked, this, &TFmMonitora::BtnLimparClick);
 
     auto* faixa = new QHBoxLayout(Panel1);
@@ -140,6 +149,8 @@ void TFmMonitora::CriaControles()
     (new QVBoxLayout(TabSheet2))->addWidget(DBGrid1);
     TabSheet2->layout()->setContentsMargins(0, 0, 0, 0);
     PageControl1->addTab(TabSheet2, QStringLiteral("Tabela"));
+    TabSheet3 = new TAbaHistorico(FMonitora->ArquivoDiario());
+    PageControl1->addTab(TabSheet3, QStringLiteral("Histórico"));
     PageControl1->setCurrentIndex(0);
     connect(PageControl1, &QTabWidget::currentChanged, this, &TFmMonitora::PageControl1Change);
 
@@ -148,6 +159,32 @@ void TFmMonitora::CriaControles()
     janela->setSpacing(0);
     janela->addWidget(Panel1);
     janela->addWidget(PageControl1, 1);
+    CriaBarraEstado();
+    janela->addWidget(StatusBar1);
+}
+
+void TFmMonitora::CriaBarraEstado()
+{
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    LbUltimoCiclo = new QLabel(StatusBar1);
+    LbProximoCiclo = new QLabel(StatusBar1);
+    LbConexoes = new QLabel(StatusBar1);
+    StatusBar1->addPermanentWidget(LbUltimoCiclo);
+    StatusBar1->addPermanentWidget(LbProximoCiclo);
+    StatusBar1->addPermanentWidget(LbConexoes);
+    FRelogioBarra = new QTimer(this);
+    FRelogioBarra->setInterval(1000);
+    connect(FRelogioBarra, &QTimer::timeout, this, &TFmMonitora::MostraBarraEstado);
+    FRelogioBarra->start();
+}
+
+void TFmMonitora::MostraBarraEstado()
+{
+    LbUltimoCiclo->setText(TextoUltimoCiclo(*FMonitora));
+    LbProximoCiclo->setText(TextoProximoCiclo(*FMonitora));
+    LbConexoes->setText(TextoConexoes(*FMonitora));
 }
 
 // The type selector: one item per integration the core was given, in the
@@ -203,6 +240,7 @@ void TFmMonitora::MostraEstado()
     CbMonitora->setChecked(monitora.Monitorando());
     BtnLimpar->setVisible(monitora.LimparVisivel());
     BtnLimpar->setEnabled(!monitora.Ocupado());
+    MostraBarraEstado();
     // A close asked for during a cycle happens once the cycle has ended.
     if (FbFecharAposCiclo && !monitora.Ocupado()) {
         FbFecharAposCiclo = false;
@@ -234,13 +272,26 @@ void TFmMonitora::IndicaOcupado(bool ocupado)
 
 void TFmMonitora::Timer1Timer() { FMonitora->ExecutaCiclo(); }
 
-void TFmMonitora::RgTipoClick(int indice) { FMonitora->SelecionaTipo(indice); }
+void TFmMonitora::RgTipoClick(int indice)
+{
+    FMonitora->SelecionaTipo(indice);
+    const QString aviso = AvisoTipoNaoConectado(*FMonitora);
+    if (aviso.isEmpty())
+        StatusBar1->clearMessage();
+    else
+        StatusBar1->showMessage(aviso);
+}
 
 void TFmMonitora::CbMonitoraClick(bool marcado) { FMonitora->DefineMonitorando(marcado); }
 
 void TFmMonitora::BtnLimparClick() { FMonitora->LimpaFila(); }
 
-void TFmMonitora::PageControl1Change(int /*aba*/) { FMonitora->AtualizaTabela(); }
+void TFmMonitora::PageControl1Change(int aba)
+{
+    FMonitora->AtualizaTabela();
+    if (PageControl1->widget(aba) == TabSheet3)
+        TabSheet3->Atualiza();
+}
 
 void TFmMonitora::Restaurar1Click()
 {
@@ -273,6 +324,7 @@ void TFmMonitora::closeEvent(QCloseEvent* evento)
 {
     if (FMonitora->Ocupado()) {
         FbFecharAposCiclo = true;
+        StatusBar1->showMessage(AvisoFechaAposCiclo());
         evento->ignore();
         return;
     }

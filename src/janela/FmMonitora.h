@@ -9,6 +9,10 @@
 #include <memory>
 
 class QAction;
+class QLabel;
+class QStatusBar;
+class QTimer;
+class TAbaHistorico;
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
@@ -57,6 +61,13 @@ public:
     QPlainTextEdit* Memo1 = nullptr;
     QWidget* TabSheet2 = nullptr;
     QTableView* DBGrid1 = nullptr;
+    TAbaHistorico* TabSheet3 = nullptr;  // "Histórico"
+    // The status bar: the last cycle, the next one, the connections; hints
+    // as its message.
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* LbUltimoCiclo = nullptr;
+    QLabel* LbProximoCiclo = nullptr;
+    QLabel* LbConexoes = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Restaurar1 = nullptr;
     QAction* Minimizar1 = nullptr;
@@ -78,12 +89,15 @@ private:
     void CriaSeletor();
     void CriaMenu();
     void MostraEstado();
+    void CriaBarraEstado();
+    void MostraBarraEstado();
     void CentraNaTela();
 
     std::unique_ptr<TRelator> FCaixasPadrao;
     TRelator* FCaixas = nullptr;
     std::unique_ptr<TMonitora> FMonitora;
     QSystemTrayIcon* FIconeBandeja = nullptr;
+    QTimer* FRelogioBarra = nullptr;  // the countdown to the next cycle
     bool FbFechado = false;
     bool FbFecharAposCiclo = false;
 };

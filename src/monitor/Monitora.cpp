@@ -5,6 +5,7 @@
 #include "dblayer/LogsAntigos.h"
 #include "dblayer/Maquina.h"
 #include "monitor/Diario.h"
+#include "monitor/EstadoOperacao.h"
 #include "monitor/LeitorFila.h"
 #include "monitor/NucleoCiclo.h"
 
@@ -181,6 +182,7 @@ void TMonitora::Inicio()
             if (const TVisaoFila* visao = iniciada->VisaoFila())
                 LeFilaNoInicio(*visao);
             DefineIndiceTipo(iniciada->Indice());
+            FIndiceIniciado = iniciada->Indice();
         }
     } catch (...) {
         // The rest of start-up is skipped: polling does not start.
@@ -259,22 +261,29 @@ void TMonitora::Ciclo()
     AvisaMudanca();
     TFimCiclo fim = AvisaInicioCiclo(indice);
     const int diasHistorico = DiasHistorico();
-    try {
-        NoCiclo([this, indice, &fim, diasHistorico] {
-            FRelatorIntegracoes.IniciaCiclo(fim.Integracao);
-            FDiario->Poda(diasHistorico);
-            FDiario->CicloIniciado(fim.Integracao, fim.Inicio);
+    const int intervalo = FTimer1.interval();
+    std::exception_ptr erro;
+    // The journal's rows of the cycle are written on its thread, before the
+    // cycle counts as ended here.
+    NoCiclo([this, indice, &fim, &erro, diasHistorico, intervalo] {
+        FRelatorIntegracoes.IniciaCiclo(fim.Integracao);
+        FDiario->Poda(diasHistorico);
+        FDiario->CicloIniciado(fim.Integracao, fim.Inicio);
+        try {
             FNucleo->Ciclo(indice);
-        });
-    } catch (...) {
-        FFalhasNoCiclo = FNucleo->FalhasNoCiclo();
-        AvisaFimCiclo(fim, std::current_exception());
+        } catch (...) {
+            erro = std::current_exception();
+        }
+        CompletaFimCiclo(fim, erro);
+        FDiario->CicloTerminado(fim, TEstadoOperacao::Desfecho(fim), intervalo);
+    });
+    FFalhasNoCiclo = fim.Falhas;
+    AvisaFimCiclo(fim);
+    if (erro) {
         ParaOuContinuaAposErro();
         LeTabelaAdiada();
-        throw;
+        std::rethrow_exception(erro);
     }
-    FFalhasNoCiclo = FNucleo->FalhasNoCiclo();
-    AvisaFimCiclo(fim, nullptr);
     AplicaAdiados();
 }
 

@@ -13,6 +13,7 @@
 #include "monitor/VigiaChamadas.h"
 
 #include <QDate>
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -21,6 +22,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class TDiario;
 class TLeitorFila;
@@ -84,6 +86,7 @@ public:
     bool Monitorando() const { return FbMonitorando; }
     bool LimparVisivel() const { return FbLimparVisivel; }
     QTimer& Timer1() { return FTimer1; }
+    const QTimer& Timer1() const { return FTimer1; }
     // Safe to read from the cycle's thread too.
     bool TimerAtivo() const { return FbTimerAtivo; }
     // True while the cycle's thread works (a cycle, start-up, "Limpar fila"):
@@ -91,6 +94,13 @@ public:
     bool Ocupado() const { return FOcupacoes > 0; }
     // Records that failed in the last cycle.
     int FalhasNoCiclo() const { return FFalhasNoCiclo; }
+    // How the last cycle ended, and since when each of its connections has
+    // been in the state it left them in; none before the first cycle.
+    const std::optional<TFimCiclo>& UltimoCiclo() const { return FUltimoCiclo; }
+    QDateTime ConexaoDesde(const QString& nome) const { return FConexoesDesde.value(nome).second; }
+    // The selector index of the integration start-up connected (the model
+    // QX.ini names); -1 when none was.
+    int IndiceIniciado() const { return FIndiceIniciado; }
 
     // The ERP connection and the integrations live on the cycle's thread:
     // from here read only their settings and Connected(), between handlers.
@@ -165,7 +175,8 @@ private:
     void RemoveLogsAntigosDoDia();
     int DiasHistorico();
     TFimCiclo AvisaInicioCiclo(int indice);
-    void AvisaFimCiclo(TFimCiclo& fim, std::exception_ptr erro);
+    void CompletaFimCiclo(TFimCiclo& fim, std::exception_ptr erro);
+    void AvisaFimCiclo(const TFimCiclo& fim);
 
     TConfiguracao FConfiguracao;
     TRelatorEntreThreads FRelatorCiclo;
@@ -194,4 +205,7 @@ private:
     QDate FDiaLogsRemovidos;
     bool FbDiasHistoricoAvisado = false;
     TObservadorCiclo* FObservador = nullptr;
+    std::optional<TFimCiclo> FUltimoCiclo;
+    QHash<QString, std::pair<bool, QDateTime>> FConexoesDesde;
+    int FIndiceIniciado = -1;
 };

@@ -3,8 +3,6 @@
 #include "monitor/NucleoCiclo.h"
 
 #include "base/Erros.h"
-#include "monitor/Diario.h"
-#include "monitor/EstadoOperacao.h"
 
 TFimCiclo TMonitora::AvisaInicioCiclo(int indice)
 {
@@ -17,9 +15,9 @@ TFimCiclo TMonitora::AvisaInicioCiclo(int indice)
     return fim;
 }
 
-// After the cycle's thread has finished its work: what it left is read here.
-// `erro` is what escaped the cycle, null when nothing did.
-void TMonitora::AvisaFimCiclo(TFimCiclo& fim, std::exception_ptr erro)
+// On the cycle's thread, when its work is done: what it left. `erro` is
+// what escaped the cycle, null when nothing did.
+void TMonitora::CompletaFimCiclo(TFimCiclo& fim, std::exception_ptr erro)
 {
     fim.Fim = QDateTime::currentDateTime();
     fim.Falhas = FNucleo->FalhasNoCiclo();
@@ -31,10 +29,18 @@ void TMonitora::AvisaFimCiclo(TFimCiclo& fim, std::exception_ptr erro)
     fim.Pendentes = FNucleo->Pendentes();
     if (FRelatorIntegracoes.Registros() > 0)
         fim.Enviados = FRelatorIntegracoes.Enviados();
-    const int intervalo = FTimer1.interval();
-    FThread.Executa([this, &fim, intervalo] {
-        FDiario->CicloTerminado(fim, TEstadoOperacao::Desfecho(fim), intervalo);
-    });
+}
+
+// Back on the monitor's thread: the state the window shows, and the observer.
+void TMonitora::AvisaFimCiclo(const TFimCiclo& fim)
+{
+    for (const TEstadoConexao& conexao : fim.Conexoes) {
+        auto& [ativa, desde] = FConexoesDesde[conexao.Nome];
+        if (!desde.isValid() || ativa != conexao.Ativa)
+            desde = fim.Fim;
+        ativa = conexao.Ativa;
+    }
+    FUltimoCiclo = fim;
     if (FObservador)
         FObservador->CicloTerminado(fim);
 }

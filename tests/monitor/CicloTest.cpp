@@ -246,10 +246,11 @@ TEST(SemJanela, PastaGuardaIniTravaELogs)
     QStringList logs;
     for (int i = 0; i < 600 && logs.isEmpty(); ++i) {
         QThread::msleep(100);
-        logs = QDir(pasta.filePath("Logs")).entryList(QDir::Files);
+        logs = QDir(pasta.filePath("Logs")).entryList({"*.log"}, QDir::Files);
     }
     ASSERT_EQ(logs.size(), 1) << monitor.readAllStandardError().toStdString();
     EXPECT_TRUE(QFile::exists(trava));
+    EXPECT_TRUE(QFile::exists(pasta.filePath("Logs/historico.sqlite")));
     QFile log(pasta.filePath("Logs/" + logs.front()));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_TRUE(log.readAll().contains("Erro no ciclo: "));

@@ -1,32 +1,41 @@
 #include "janela/FmMonitora.h"
 
+#include "AmbienteTeste.h"
 #include "ApoioMonitor.h"
 #include "AplicacaoTeste.h"
 #include "IntegracaoTeste.h"
 #include "base/Erros.h"
+#include "dblayer/GravaLinhaLog.h"
 #include "dblayer/KoDatabase.h"
 #include "dblayer/KoQuery.h"
+#include "janela/AbaHistorico.h"
 #include "janela/PainelLog.h"
+#include "janela/Traducoes.h"
+#include "monitor/BarraEstado.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QElapsedTimer>
-#include <QGroupBox>
-#include <QMenu>
-#include <QPlainTextEdit>
-#include <QTextBlock>
-#include <QTextDocument>
-#include "dblayer/GravaLinhaLog.h"
-#include "AmbienteTeste.h"
+#include <QComboBox>
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -115,9 +124,10 @@ TEST_F(Janela, TemOsControlesELegendas)
     EXPECT_EQ(j->BtnLimpar->text(), "Limpar fila");
     EXPECT_FALSE(j->BtnLimpar->icon().isNull());
     EXPECT_TRUE(j->BtnLimpar->isHidden());
-    ASSERT_EQ(j->PageControl1->count(), 2);
+    ASSERT_EQ(j->PageControl1->count(), 3);
     EXPECT_EQ(j->PageControl1->tabText(0), "Log's");
     EXPECT_EQ(j->PageControl1->tabText(1), "Tabela");
+    EXPECT_EQ(j->PageControl1->tabText(2), QString::fromUtf8("Histórico"));
     EXPECT_EQ(j->PageControl1->currentIndex(), 0);
     EXPECT_TRUE(j->Memo1->isReadOnly());
     EXPECT_EQ(j->DBGrid1->editTriggers(), QAbstractItemView::NoEditTriggers);
@@ -238,8 +248,10 @@ TEST_F(Janela, JanelaRespondeDuranteCicloBloqueadoEFechaDepoisDele)
         if (tiquesDuranteOCiclo == 5) {
             vistoDuranteOCiclo = LinhasDoLog(*j);
             limparHabilitado = j->BtnLimpar->isEnabled();
-            j->close();  // waits for the cycle
+            EXPECT_EQ(j->LbProximoCiclo->text(), "Ciclo em andamento");
+            j->close();  // waits for the cycle, and says so
             EXPECT_TRUE(j->isVisible());
+            EXPECT_EQ(j->StatusBar1->currentMessage(), AvisoFechaAposCiclo());
             outra.RollbackRetaining();  // releases the lock
         }
     });
@@ -304,3 +316,78 @@ TEST_F(Janela, MenuMinimizaERestauraEFecharFechaAsConexoes)
 }
 
 } // namespace
+
+// The status bar tells how the last cycle went, when the next one comes
+// and each connection's state; the history tab shows the cycle's records,
+// newest first, and filters them.
+TEST_F(Janela, BarraDeEstadoEHistoricoDoCiclo)
+{
+    tipos[0].primeira = [](TContextoIntegracao& c) {
+        c.Relator.AdicionaLinha("FAL 10 falhou");
+        ++c.FalhasNoCiclo;
+        c.Relator.RegistraRegistro({"enviado", "lote", "10", "falhou", "sem programa"});
+        c.Relator.AdicionaLinha("FAL 11 enviada");
+        c.Relator.RegistraRegistro({"enviado", "lote", "11", "enviado", {}});
+    };
+    auto j = Cria("[ModeloAtivo]\nModelo=0\n");
+    EXPECT_EQ(j->LbUltimoCiclo->text(), "Nenhum ciclo ainda.");
+    j->Timer1Timer();
+    EXPECT_TRUE(QRegularExpression(QString::fromUtf8("^Último ciclo: \\d\\d:\\d\\d:\\d\\d: 1 enviados, 1 falha$"))
+                    .match(j->LbUltimoCiclo->text()).hasMatch())
+        << j->LbUltimoCiclo->text().toStdString();
+    EXPECT_EQ(j->LbProximoCiclo->text(), QString::fromUtf8("Próximo ciclo em 59 s"));
+    EXPECT_TRUE(j->LbConexoes->text().startsWith("KoDatabase1: inativa desde ")) << j->LbConexoes->text().toStdString();
+    j->CbMonitoraClick(false);
+    EXPECT_EQ(j->LbProximoCiclo->text(), "pausado");
+
+    j->PageControl1->setCurrentWidget(j->TabSheet3);
+    QAbstractItemModel& historico = *j->TabSheet3->DBGrid2->model();
+    ASSERT_EQ(historico.rowCount(), 2) << j->TabSheet3->LbErro->text().toStdString();
+    EXPECT_EQ(historico.index(0, 4).data().toString(), "11");
+    EXPECT_EQ(historico.index(0, 6).data().toString(), "FAL 11 enviada");
+    EXPECT_EQ(historico.index(1, 5).data().toString(), "falhou");
+    j->TabSheet3->CbDesfecho->setCurrentIndex(j->TabSheet3->CbDesfecho->findData("falhou"));
+    ASSERT_EQ(historico.rowCount(), 1);
+    EXPECT_EQ(historico.index(0, 4).data().toString(), "10");
+    j->TabSheet3->EdChave->setText("99");
+    EXPECT_EQ(historico.rowCount(), 0);
+}
+
+// Picking a machine type start-up did not connect says why nothing
+// happens, and "Limpar fila" keeps its place when it hides, so the
+// controls beside it do not move.
+TEST_F(Janela, TipoNaoConectadoEhDitoEOsControlesNaoPulam)
+{
+    auto j = Cria("[ModeloAtivo]\nModelo=0\n");
+    j->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(j->BtnLimpar->isHidden());
+    const int xMonitorando = j->CbMonitora->geometry().x();
+
+    j->RgTipoClick(1);
+    QApplication::processEvents();
+    EXPECT_FALSE(j->BtnLimpar->isHidden());
+    EXPECT_EQ(j->CbMonitora->geometry().x(), xMonitorando);
+    EXPECT_TRUE(j->StatusBar1->currentMessage().startsWith(QString::fromUtf8("Vapora não foi conectado no início")))
+        << j->StatusBar1->currentMessage().toStdString();
+    EXPECT_TRUE(j->StatusBar1->currentMessage().contains("Modelo")) << j->StatusBar1->currentMessage().toStdString();
+
+    j->RgTipoClick(0);
+    EXPECT_EQ(j->StatusBar1->currentMessage(), "");
+}
+
+// The toolkit's own texts (the questions' buttons, the log pane's menu) in
+// Portuguese, as the window's.
+TEST_F(Janela, TextosDoQtEmPortugues)
+{
+    ASSERT_TRUE(CarregaTraducoesQt(*qApp)) << "install the package qt6-translations-l10n";
+    QMessageBox pergunta(QMessageBox::Question, "Quelix", "?", QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(pergunta.button(QMessageBox::Yes)->text(), "&Sim");
+    EXPECT_EQ(pergunta.button(QMessageBox::No)->text(), QString::fromUtf8("&Não"));
+    auto j = Cria(QString());
+    const std::unique_ptr<QMenu> menu(j->Memo1->createStandardContextMenu());
+    QStringList acoes;
+    for (const QAction* acao : menu->actions())
+        acoes << acao->text();
+    EXPECT_TRUE(acoes.join('|').contains("&Copiar")) << acoes.join('|').toStdString();
+}

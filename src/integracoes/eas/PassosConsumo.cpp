@@ -41,8 +41,9 @@ void TRecebimentoEas::PassoConsumo(const QString& tipo)
             FHost.MarcaLidoHost(false, TRegistroTratado::Ignorado);
             continue;
         }
+        const bool aplicado = AplicaConsumo(tipo);
         ++FContador;
-        if (AplicaConsumo(tipo))
+        if (aplicado)
             FHost.MarcaLidoHost(false);
         else
             FHost.DeixaPendente();

@@ -1,0 +1,119 @@
+#include "janela/AbaHistorico.h"
+
+#include "monitor/ModeloHistorico.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+QDateEdit* CriaData(QWidget* pai)
+{
+    auto* data = new QDateEdit(QDate::currentDate(), pai);
+    data->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    data->setCalendarPopup(true);
+    data->setEnabled(false);
+    return data;
+}
+
+} // namespace
+
+TAbaHistorico::TAbaHistorico(const QString& arquivoDiario, QWidget* pai) : QWidget(pai)
+{
+    setObjectName(QStringLiteral("TabSheet3"));
+    FModelo = new TModeloHistorico(arquivoDiario, this);
+    CriaFiltros();
+
+    DBGrid2 = new QTableView(this);
+    DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
+    DBGrid2->setModel(FModelo);
+    DBGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid2->verticalHeader()->setDefaultSectionSize(18);
+    DBGrid2->verticalHeader()->hide();
+    DBGrid2->horizontalHeader()->setStretchLastSection(true);
+    LbErro = new QLabel(this);
+    LbErro->setObjectName(QStringLiteral("LbErro"));
+    LbErro->hide();
+
+    auto* aba = qobject_cast<QVBoxLayout*>(layout());
+    aba->addWidget(LbErro);
+    aba->addWidget(DBGrid2, 1);
+}
+
+void TAbaHistorico::CriaFiltros()
+{
+    EdChave = new QLineEdit(this);
+    EdChave->setObjectName(QStringLiteral("EdChave"));
+    EdChave->setPlaceholderText(QStringLiteral("Chave"));
+    EdChave->setClearButtonEnabled(true);
+    CbDesde = new QCheckBox(QStringLiteral("Desde"), this);
+    DtDesde = CriaData(this);
+    CbAte = new QCheckBox(QStringLiteral("Até"), this);
+    DtAte = CriaData(this);
+    CbIntegracao = new QComboBox(this);
+    CbIntegracao->setObjectName(QStringLiteral("CbIntegracao"));
+    CbIntegracao->addItem(QStringLiteral("Todas"), QString());
+    CbDesfecho = new QComboBox(this);
+    CbDesfecho->setObjectName(QStringLiteral("CbDesfecho"));
+    CbDesfecho->addItem(QStringLiteral("Todos"), QString());
+    for (const char* desfecho : {"enviado", "falhou", "ignorado", "pendente"})
+        CbDesfecho->addItem(QString::fromLatin1(desfecho), QString::fromLatin1(desfecho));
+    BtnAtualizar = new QPushButton(QStringLiteral("Atualizar"), this);
+    BtnAtualizar->setObjectName(QStringLiteral("BtnAtualizar"));
+
+    auto* filtros = new QHBoxLayout;
+    filtros->setContentsMargins(4, 4, 4, 0);
+    for (QWidget* controle : std::initializer_list<QWidget*>{EdChave, CbDesde, DtDesde, CbAte, DtAte, CbIntegracao,
+                                                             CbDesfecho, BtnAtualizar})
+        filtros->addWidget(controle, controle == EdChave ? 1 : 0);
+    auto* aba = new QVBoxLayout(this);
+    aba->setContentsMargins(0, 0, 0, 0);
+    aba->addLayout(filtros);
+
+    connect(EdChave, &QLineEdit::textChanged, this, &TAbaHistorico::Atualiza);
+    for (QCheckBox* caixa : {CbDesde, CbAte})
+        connect(caixa, &QCheckBox::toggled, this, [this] {
+            DtDesde->setEnabled(CbDesde->isChecked());
+            DtAte->setEnabled(CbAte->isChecked());
+            Atualiza();
+        });
+    for (QDateEdit* data : {DtDesde, DtAte})
+        connect(data, &QDateEdit::dateChanged, this, &TAbaHistorico::Atualiza);
+    for (QComboBox* lista : {CbIntegracao, CbDesfecho})
+        connect(lista, &QComboBox::currentIndexChanged, this, &TAbaHistorico::Atualiza);
+    connect(BtnAtualizar, &QPushButton::clicked, this, &TAbaHistorico::Atualiza);
+}
+
+// New integrations appear in the list as the journal gets their records.
+void TAbaHistorico::AtualizaIntegracoes()
+{
+    const QSignalBlocker bloqueio(CbIntegracao);
+    for (const QString& integracao : FModelo->Integracoes())
+        if (CbIntegracao->findData(integracao) < 0)
+            CbIntegracao->addItem(integracao, integracao);
+}
+
+void TAbaHistorico::Atualiza()
+{
+    AtualizaIntegracoes();
+    TFiltroHistorico filtro;
+    filtro.Chave = EdChave->text().trimmed();
+    if (CbDesde->isChecked())
+        filtro.Desde = DtDesde->date();
+    if (CbAte->isChecked())
+        filtro.Ate = DtAte->date();
+    filtro.Integracao = CbIntegracao->currentData().toString();
+    filtro.Desfecho = CbDesfecho->currentData().toString();
+    FModelo->DefineFiltro(filtro);
+    LbErro->setText(FModelo->Erro());
+    LbErro->setVisible(!FModelo->Erro().isEmpty());
+}
