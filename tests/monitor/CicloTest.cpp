@@ -12,6 +12,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QThread>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -297,10 +300,10 @@ TEST(Ciclo, EasAplicaOsEventosEExportaOsPendentes)
     regional.insert("LC_NUMERIC", "de_DE.UTF-8");
 
     const QDateTime antes = QDateTime::currentDateTime().addSecs(-1);
-    const TSaida r = Executa(
-        Instala(SecaoBanco1(erp)
-                + QStringLiteral("[Banco3]\nProtocolo=firebird\nBase=%1\nUsuario=SYSDBA\nEstoque=S\n[ModeloAtivo]\nModelo=2\n").arg(host)),
-        {"--ciclo"}, regional);
+    const QString programa = Instala(
+        SecaoBanco1(erp)
+        + QStringLiteral("[Banco3]\nProtocolo=firebird\nBase=%1\nUsuario=SYSDBA\nEstoque=S\n[ModeloAtivo]\nModelo=2\n").arg(host));
+    const TSaida r = Executa(programa, {"--ciclo"}, regional);
     const QDateTime depois = QDateTime::currentDateTime().addSecs(1);
 
     EXPECT_EQ(r.status, 3) << r.erros.toStdString();
@@ -328,6 +331,20 @@ TEST(Ciclo, EasAplicaOsEventosEExportaOsPendentes)
     EXPECT_EQ(enviados[1][0], "30");
     EXPECT_EQ(Consulta(host, "SELECT IDTIPO, LEIDO FROM FTOHOST ORDER BY NRECNO"),
               (QList<QVariantList>{{"80", "T"}, {"89", "T"}, {"95", "F"}}));
+
+    // The journal: each host record received and each record sent, by its
+    // number or key.
+    const TSaida historico = Executa(programa, {"--historico", "--formato", "json"});
+    QStringList registros;
+    for (const QJsonValue& valor : QJsonDocument::fromJson(historico.saida.toUtf8()).array()) {
+        const QJsonObject registro = valor.toObject();
+        registros << QStringList{registro["direcao"].toString(), registro["tipo"].toString(),
+                                 registro["chave"].toString(), registro["desfecho"].toString()}.join(u',');
+    }
+    registros.sort();
+    EXPECT_EQ(registros, QStringList({"enviado,30,4711,enviado", "enviado,33,M001,enviado", "recebido,80,1,enviado",
+                                      "recebido,89,2,enviado", "recebido,95,3,falhou"}))
+        << historico.saida.toStdString();
 }
 
 TEST(SemJanela, TerminaComSigtermPeloFechamentoNormal)

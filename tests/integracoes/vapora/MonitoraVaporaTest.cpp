@@ -9,6 +9,9 @@
 #include "monitor/Monitora.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QFile>
 
 using namespace ApoioMonitor;
@@ -161,6 +164,20 @@ TEST_F(MonitoraVapora, CicloSemJanelaEnviaAFilaEMarcaAsLinhas)
     EXPECT_EQ(segunda.saida, S("Grava Cliente - 7 - Malharia\nDeleta FAL - 4711 - cancelada\n"));
     EXPECT_EQ(Servico().Chamadas().size(), 2);
     EXPECT_EQ(LeStatusFila(erp), QStringList({"1", "1", "1", "1"}));
+
+    // The journal holds each row as it went, newest first.
+    const TSaida historico = Executa(QDir(pasta).filePath(QStringLiteral("quelix")),
+                                     {QStringLiteral("--historico"), QStringLiteral("--formato"), QStringLiteral("json")});
+    QStringList registros;
+    for (const QJsonValue& valor : QJsonDocument::fromJson(historico.saida.toUtf8()).array()) {
+        const QJsonObject registro = valor.toObject();
+        registros << QStringList{registro["chave"].toString(), registro["tipo"].toString(),
+                                 registro["desfecho"].toString()}.join(u' ');
+        if (registro["desfecho"] == "pendente")
+            EXPECT_TRUE(registro["erro"].toString().contains("503")) << registro["erro"].toString().toStdString();
+    }
+    EXPECT_EQ(registros, QStringList({"3 OP enviado", "2 CL enviado", "2 CL pendente", "1 AR enviado"}))
+        << historico.saida.toStdString();
 }
 
 } // namespace
