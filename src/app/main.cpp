@@ -1,5 +1,5 @@
-// The entry of quelix: the window by default; --ciclo and --sem-janela run
-// the same monitor without one.
+// The entry of quelix: the window by default; --ciclo, --sem-janela and
+// --verifica run the same monitor without one.
 #include "app/Integracoes.h"
 #include "app/Versao.h"
 #include "dblayer/GravaLinhaLog.h"
@@ -15,16 +15,18 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QStyle>
 
 #include <cstdio>
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
-enum class TModo { Janela, Ciclo, SemJanela };
+enum class TModo { Janela, Ciclo, SemJanela, Verifica };
 
 struct TOpcoes {
     TModo Modo = TModo::Janela;
@@ -81,8 +83,13 @@ int LeOpcoes(TOpcoes& opcoes)
         QStringLiteral("A pasta do QX.ini, dos Logs/ e da trava quelix.lock (sem ela, a pasta do executável)."),
         QStringLiteral("PASTA"));
     const QCommandLineOption versao(QStringLiteral("versao"), QStringLiteral("Mostra a versão e o commit e sai."));
+    const QCommandLineOption verifica(QStringLiteral("verifica"),
+        QStringLiteral("Sem janela: confere o QX.ini do modelo ativo com os bancos e serviços (conexões, "
+                       "comandos preparados sem rodar, índices, serviços, Logs/), uma linha por verificação; "
+                       "não grava em banco nenhum (status 0: tudo ok; 1: alguma FALHA)."));
     parser.addOption(ciclo);
     parser.addOption(semJanela);
+    parser.addOption(verifica);
     parser.addOption(pasta);
     parser.addOption(versao);
     const QCommandLineOption ajuda = parser.addHelpOption();
@@ -102,8 +109,8 @@ int LeOpcoes(TOpcoes& opcoes)
         std::printf("quelix %s (commit %s)\n", qPrintable(VersaoQuelix()), qPrintable(CommitQuelix()));
         return 0;
     }
-    if (parser.isSet(ciclo) && parser.isSet(semJanela)) {
-        std::fputs("quelix: --ciclo e --sem-janela não podem ser usados juntos\n", stderr);
+    if (parser.isSet(ciclo) + parser.isSet(semJanela) + parser.isSet(verifica) > 1) {
+        std::fputs("quelix: --ciclo, --sem-janela e --verifica não podem ser usados juntos\n", stderr);
         return 2;
     }
     if (parser.isSet(pasta)) {
@@ -113,7 +120,10 @@ int LeOpcoes(TOpcoes& opcoes)
             return 2;
         }
     }
-    opcoes.Modo = parser.isSet(ciclo) ? TModo::Ciclo : parser.isSet(semJanela) ? TModo::SemJanela : TModo::Janela;
+    opcoes.Modo = parser.isSet(ciclo)       ? TModo::Ciclo
+                : parser.isSet(semJanela)   ? TModo::SemJanela
+                : parser.isSet(verifica)    ? TModo::Verifica
+                                            : TModo::Janela;
     return -1;
 }
 
@@ -148,6 +158,27 @@ bool ObtemPasta(TTravaPasta& trava, bool comJanela)
     return false;
 }
 
+// The statements the integration tests saw the system send, built into the
+// executable from the catalogue committed beside the code.
+QList<TComandoCatalogo> CatalogoEmbutido()
+{
+    QFile arquivo(QStringLiteral(":/ComandosEnviados.jsonl"));
+    if (!arquivo.open(QIODevice::ReadOnly))
+        throw std::runtime_error("o catálogo de comandos não está no executável");
+    return LeCatalogoComandos(arquivo.readAll());
+}
+
+// --verifica checks the folder's lock as one of its lines, and goes on
+// without it: it writes nothing.
+int Verifica(const TOpcoes& opcoes)
+{
+    TTravaPasta trava(PastaDeTrabalho(opcoes));
+    const QString ocupada = trava.Obtem() ? QString() : trava.Motivo();
+    TRelatorConsole relator;
+    TMonitora monitora(relator, Integracoes(), opcoes.Pasta);
+    return ExecutaVerificacao(monitora, relator, CatalogoEmbutido(), ocupada);
+}
+
 int ExecutaSemTela(int argc, char** argv)
 {
     QCoreApplication aplicacao(argc, argv);
@@ -155,6 +186,8 @@ int ExecutaSemTela(int argc, char** argv)
     TOpcoes opcoes;
     if (const int status = LeOpcoes(opcoes); status >= 0)
         return status;
+    if (opcoes.Modo == TModo::Verifica)
+        return Verifica(opcoes);
     TTravaPasta trava(PastaDeTrabalho(opcoes));
     if (!ObtemPasta(trava, false))
         return 1;

@@ -6,6 +6,7 @@
 #include "dblayer/Maquina.h"
 #include "monitor/LeitorFila.h"
 #include "monitor/NucleoCiclo.h"
+#include "monitor/VerificaConfiguracao.h"
 
 #include <algorithm>
 
@@ -104,6 +105,19 @@ bool TMonitora::Inicia() { return Protegido([this] { Inicio(); }); }
 bool TMonitora::LimpaFila() { return Protegido([this] { Limpeza(); }); }
 bool TMonitora::AtualizaTabela() { return Protegido([this] { LeTabela(); }); }
 bool TMonitora::Encerra() { return Protegido([this] { Fechamento(); }); }
+
+bool TMonitora::VerificaConfiguracao(const QList<TComandoCatalogo>& catalogo)
+{
+    bool passou = false;
+    const bool semErro = Protegido([&] {
+        NoCiclo([&] {
+            TVerificacao verificacao(FRelatorCiclo);
+            ::VerificaConfiguracao(*FNucleo, FConfiguracao, catalogo, verificacao);
+            passou = verificacao.Passou();
+        });
+    });
+    return semErro && passou;
+}
 
 bool TMonitora::ExecutaCiclo()
 {

@@ -5,6 +5,7 @@
 #include "integracao/Configuracao.h"
 #include "integracao/Integracao.h"
 #include "integracao/Relator.h"
+#include "monitor/CatalogoComandos.h"
 #include "monitor/ModeloFila.h"
 #include "monitor/ObservadorCiclo.h"
 #include "monitor/RelatorEntreThreads.h"
@@ -76,6 +77,10 @@ public:
     bool LimpaFila();
     bool AtualizaTabela();
     bool Encerra();
+    // "Verificar configuração" (and quelix --verifica after start-up): the
+    // checks of VerificaConfiguracao on the cycle's thread, one log line
+    // each; true when all passed.
+    bool VerificaConfiguracao(const QList<TComandoCatalogo>& catalogo);
 
     // State of the window's controls.
     int IndiceTipo() const { return FIndiceTipo; }

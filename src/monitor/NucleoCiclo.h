@@ -28,6 +28,8 @@ public:
     // Start-up: the ERP connection from [Banco1], then the integration of
     // the model QX.ini names. Returns that integration, if any.
     TIntegracao* Inicia();
+    // The integration [ModeloAtivo] Modelo names by its first digit, if any.
+    TIntegracao* IntegracaoDoModelo() const;
     void ConfiguraBanco1();
 
     // One polling cycle of the integration at the selector's index: its

@@ -75,6 +75,17 @@ const TDescricaoServico& TClienteSoap::Descricao()
     return *FDescricao;
 }
 
+QStringList TClienteSoap::OperacoesAusentes(const QStringList& operacoes)
+{
+    const TDescricaoServico& descricao = Descricao();
+    const TPortaDescrita& porta = descricao.Porta(FServico, FPorta, FLocalDescricao);
+    QStringList ausentes;
+    for (const QString& operacao : operacoes)
+        if (!descricao.Operacao(porta, operacao))
+            ausentes << operacao;
+    return ausentes;
+}
+
 TClienteSoap::TDestino TClienteSoap::Destino(const TChamadaSoap& chamada)
 {
     if (FLocalDescricao.isEmpty()) {

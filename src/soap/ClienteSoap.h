@@ -4,6 +4,7 @@
 #include "soap/DescricaoServico.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -33,6 +34,12 @@ public:
     void LigaPorEndereco(const QString& endereco);
 
     void Chama(const TChamadaSoap& chamada);
+
+    // Bound by description: reads it (again when its location changed) and
+    // gives the names among `operacoes` the port's binding does not declare.
+    // Raises ESoapDescricao as a call would when the description cannot be
+    // read or lacks the service or the port.
+    QStringList OperacoesAusentes(const QStringList& operacoes);
 
     // HTTPS: false (the default) accepts any certificate, the description's
     // fetch included; true verifies it.

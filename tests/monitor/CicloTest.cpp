@@ -63,6 +63,7 @@ TEST(LinhaDeComando, AjudaListaOsModos)
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.saida.contains("--ciclo"));
     EXPECT_TRUE(r.saida.contains("--sem-janela"));
+    EXPECT_TRUE(r.saida.contains("--verifica"));
     EXPECT_EQ(Executa(QStringLiteral(QUELIX_EXECUTAVEL), {"--nada"}).status, 2);
 }
 
