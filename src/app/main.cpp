@@ -1,5 +1,5 @@
-// The entry of quelix: the window by default; --ciclo, --sem-janela and
-// --verifica run the same monitor without one.
+// The entry of quelix: the window by default; --ciclo, --sem-janela,
+// --verifica and --simula run the same monitor without one.
 #include "app/Integracoes.h"
 #include "app/Versao.h"
 #include "dblayer/GravaLinhaLog.h"
@@ -26,7 +26,7 @@
 
 namespace {
 
-enum class TModo { Janela, Ciclo, SemJanela, Verifica };
+enum class TModo { Janela, Ciclo, SemJanela, Verifica, Simula };
 
 struct TOpcoes {
     TModo Modo = TModo::Janela;
@@ -87,9 +87,13 @@ int LeOpcoes(TOpcoes& opcoes)
         QStringLiteral("Sem janela: confere o QX.ini do modelo ativo com os bancos e serviços (conexões, "
                        "comandos preparados sem rodar, índices, serviços, Logs/), uma linha por verificação; "
                        "não grava em banco nenhum (status 0: tudo ok; 1: alguma FALHA)."));
+    const QCommandLineOption simula(QStringLiteral("simula"),
+        QStringLiteral("Sem janela: roda um ciclo como --ciclo e mostra o que ele gravaria e enviaria, sem "
+                       "confirmar nada: ao fim, tudo é desfeito em cada banco; nenhum serviço é chamado."));
     parser.addOption(ciclo);
     parser.addOption(semJanela);
     parser.addOption(verifica);
+    parser.addOption(simula);
     parser.addOption(pasta);
     parser.addOption(versao);
     const QCommandLineOption ajuda = parser.addHelpOption();
@@ -109,8 +113,8 @@ int LeOpcoes(TOpcoes& opcoes)
         std::printf("quelix %s (commit %s)\n", qPrintable(VersaoQuelix()), qPrintable(CommitQuelix()));
         return 0;
     }
-    if (parser.isSet(ciclo) + parser.isSet(semJanela) + parser.isSet(verifica) > 1) {
-        std::fputs("quelix: --ciclo, --sem-janela e --verifica não podem ser usados juntos\n", stderr);
+    if (parser.isSet(ciclo) + parser.isSet(semJanela) + parser.isSet(verifica) + parser.isSet(simula) > 1) {
+        std::fputs("quelix: --ciclo, --sem-janela, --verifica e --simula não podem ser usados juntos\n", stderr);
         return 2;
     }
     if (parser.isSet(pasta)) {
@@ -123,6 +127,7 @@ int LeOpcoes(TOpcoes& opcoes)
     opcoes.Modo = parser.isSet(ciclo)       ? TModo::Ciclo
                 : parser.isSet(semJanela)   ? TModo::SemJanela
                 : parser.isSet(verifica)    ? TModo::Verifica
+                : parser.isSet(simula)      ? TModo::Simula
                                             : TModo::Janela;
     return -1;
 }
@@ -196,6 +201,8 @@ int ExecutaSemTela(int argc, char** argv)
     AplicaIntervaloDeTeste(monitora);
     if (opcoes.Modo == TModo::Ciclo)
         return ExecutaUmCiclo(monitora);
+    if (opcoes.Modo == TModo::Simula)
+        return ExecutaSimulacao(monitora);
     TSupervisao supervisao(monitora, relator, TConfiguracao(opcoes.Pasta));
     return ExecutaSemJanela(monitora, supervisao);
 }

@@ -89,6 +89,12 @@ public:
     virtual QString ComandoDoSite(const QString& texto) const { return texto; }
     // Indexes its passes need on tables it does not own.
     virtual QList<TIndiceNecessario> IndicesNecessarios() { return {}; }
+
+    // A simulated cycle (quelix --simula) starts (true) or ends: calls it
+    // makes outside the databases (the services) are reported through the
+    // reporting interface, as they would go out, and not made. Its
+    // databases' work is undone by the monitor.
+    virtual void DefineSimulacao(bool simula) { (void)simula; }
 };
 
 // How the composition root hands the integrations to the monitor: one

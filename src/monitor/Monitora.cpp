@@ -119,6 +119,14 @@ bool TMonitora::VerificaConfiguracao(const QList<TComandoCatalogo>& catalogo)
     return semErro && passou;
 }
 
+bool TMonitora::SimulaCiclo()
+{
+    const int indice = FIndiceTipo;
+    const bool ok = Protegido([this, indice] { NoCiclo([this, indice] { FNucleo->Simula(indice); }); });
+    FFalhasNoCiclo = FNucleo->FalhasNoCiclo();
+    return ok;
+}
+
 bool TMonitora::ExecutaCiclo()
 {
     // A tick that falls while other work runs (a "Limpar fila") is dropped:

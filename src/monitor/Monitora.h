@@ -81,6 +81,9 @@ public:
     // checks of VerificaConfiguracao on the cycle's thread, one log line
     // each; true when all passed.
     bool VerificaConfiguracao(const QList<TComandoCatalogo>& catalogo);
+    // quelix --simula: one cycle of the selected type as ExecutaCiclo runs
+    // it, simulated (TNucleoCiclo::Simula); false when an error escaped.
+    bool SimulaCiclo();
 
     // State of the window's controls.
     int IndiceTipo() const { return FIndiceTipo; }

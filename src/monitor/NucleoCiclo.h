@@ -37,6 +37,11 @@ public:
     // transaction left open after it, whatever happened.
     void Ciclo(int indice);
 
+    // The same cycle simulated (SimulaCiclo.cpp): each write and each
+    // service call shown as it goes out, nothing committed, every
+    // connection's work rolled back at the end, no service called.
+    void Simula(int indice);
+
     // "Limpar fila" of the integration of that selector index, when it keeps
     // a queue; the rows cleared.
     int LimpaFila(int indice);

@@ -32,6 +32,19 @@ int ExecutaVerificacao(TMonitora& monitora, TRelator& relator, const QList<TComa
     return passou ? 0 : 1;
 }
 
+int ExecutaSimulacao(TMonitora& monitora)
+{
+    EncerraNaParada();
+    monitora.DefineMonitorando(false);
+    bool ok = monitora.Inicia();
+    if (ok)
+        ok = monitora.SimulaCiclo();
+    monitora.Encerra();
+    if (!ok)
+        return CicloInterrompido;
+    return monitora.FalhasNoCiclo() > 0 ? CicloComFalhas : CicloConcluido;
+}
+
 int ExecutaSemJanela(TMonitora& monitora, TSupervisao& supervisao)
 {
     // A signal may come while start-up still runs, before the loop below

@@ -24,6 +24,11 @@ int ExecutaUmCiclo(TMonitora& monitora);
 int ExecutaVerificacao(TMonitora& monitora, TRelator& relator, const QList<TComandoCatalogo>& catalogo,
                        const QString& pastaOcupada);
 
+// quelix --simula: start-up without polling, one simulated cycle of the
+// configured machine type (TMonitora::SimulaCiclo), shut-down. Returns a
+// TStatusCiclo, as the cycle would.
+int ExecutaSimulacao(TMonitora& monitora);
+
 // Start-up, then polling every 59 seconds as the window does, until SIGINT
 // or SIGTERM; then the shut-down. An error that escapes start-up or a cycle
 // is reported and polling goes on. `supervisao`, the site's monitoring

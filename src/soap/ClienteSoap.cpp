@@ -112,6 +112,10 @@ void TClienteSoap::Chama(const TChamadaSoap& chamada)
 {
     const TDestino destino = Destino(chamada);
     const QByteArray envelope = MontaEnvelopeSoap(chamada, destino.Espaco);
+    if (FEnvioSimulado) {
+        FEnvioSimulado(destino.Endereco, destino.Acao, envelope);
+        return;
+    }
     const TCabecalhosHttp cabecalhos = {
         {"Content-Type", "text/xml; charset=utf-8"},
         {"SOAPAction", '"' + destino.Acao.toUtf8() + '"'},

@@ -64,6 +64,7 @@ TEST(LinhaDeComando, AjudaListaOsModos)
     EXPECT_TRUE(r.saida.contains("--ciclo"));
     EXPECT_TRUE(r.saida.contains("--sem-janela"));
     EXPECT_TRUE(r.saida.contains("--verifica"));
+    EXPECT_TRUE(r.saida.contains("--simula"));
     EXPECT_EQ(Executa(QStringLiteral(QUELIX_EXECUTAVEL), {"--nada"}).status, 2);
 }
 

@@ -35,6 +35,7 @@ public:
     void VerificaChaves(TVerificacao& verificacao) const override;
     void VerificaServicos(TVerificacao& verificacao) override;
     QList<TIndiceNecessario> IndicesNecessarios() override;
+    void DefineSimulacao(bool simula) override;
 
     void ConfiguraVapora();
 

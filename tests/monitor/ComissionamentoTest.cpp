@@ -1,6 +1,9 @@
-// quelix --verifica on the test servers: a right configuration of each
-// model passes, and each kind of mistake a site makes gives its FALHA line
-// and status 1; nothing is written to any database.
+// Commissioning a site with the executable, on the test servers. quelix
+// --verifica: a right configuration of each model passes, and each kind of
+// mistake a site makes gives its FALHA line and status 1; nothing is
+// written to any database. quelix --simula: shows what its cycle would
+// write and leaves the databases as they were (every model and server in
+// tests/simulacao).
 #include "AmbienteTeste.h"
 #include "ApoioMonitor.h"
 #include "AplicacaoTeste.h"
@@ -177,6 +180,21 @@ TEST(Verifica, EasQualificaAsTabelasDoHostPeloSchema)
     EXPECT_EQ(semSchema.status, 1);
     EXPECT_FALSE(Linhas(semSchema, "FALHA: comando em KoDatabase2").filter(QStringLiteral("\"ftohost\"")).isEmpty())
         << semSchema.saida.toStdString();
+}
+
+TEST(Simula, MostraOQueOCicloGravariaEDesfazTudo)
+{
+    const TSiteBruma site = SiteBruma();
+    const QString pasta = PastaComIni(site.Ini);
+    const TSaida r = Executa(QStringLiteral(QUELIX_EXECUTAVEL), {QStringLiteral("--simula"), QStringLiteral("--pasta"), pasta});
+    EXPECT_EQ(r.status, 0) << r.saida.toStdString() << r.erros.toStdString();
+    EXPECT_EQ(Linhas(r, QStringLiteral("Simulação: KoDatabase2: INSERT INTO OB")).filter(QStringLiteral("NUMEROOB='4711")).size(), 1)
+        << r.saida.toStdString();
+    EXPECT_EQ(Linhas(r, QStringLiteral("Simulação: KoDatabase1: UPDATE FAL_001 SET STATUS_QX = 'E'")).size(), 1)
+        << r.saida.toStdString();
+    EXPECT_EQ(StatusDoLote(site.Erp, QStringLiteral("4711")), QString());
+    EXPECT_EQ(Executa(QStringLiteral(QUELIX_EXECUTAVEL), {QStringLiteral("--ciclo"), QStringLiteral("--pasta"), pasta}).status, 0);
+    EXPECT_EQ(StatusDoLote(site.Erp, QStringLiteral("4711")), QStringLiteral("E"));
 }
 
 } // namespace

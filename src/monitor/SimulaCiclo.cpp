@@ -1,0 +1,45 @@
+// quelix --simula: one cycle of the active model run as --ciclo runs it,
+// each write shown as it goes to its database and every connection's work
+// rolled back at the end; no commit runs, and no service is called.
+#include "monitor/NucleoCiclo.h"
+
+#include "base/Erros.h"
+#include "dblayer/KoQuery.h"
+#include "dblayer/ObservadorComandos.h"
+#include "integracao/Relator.h"
+#include "monitor/EscritaSimulada.h"
+
+void TNucleoCiclo::Simula(int indice)
+{
+    TIntegracao* integracao = Integracao(indice);
+    const QList<TKoDatabase*> conexoes = ConexoesDe(integracao);
+    for (TKoDatabase* banco : conexoes)
+        banco->IniciaSimulacao();
+    if (integracao)
+        integracao->DefineSimulacao(true);
+    DefineObservadorComandos([this](const TComandoEnviado& comando) {
+        if (!TKoQuery::EhConsulta(comando.TextoEnviado.trimmed()))
+            FRelator.AdicionaLinha(EscritaSimulada(comando));
+    });
+    std::exception_ptr erro;
+    try {
+        Ciclo(indice);
+    } catch (...) {
+        erro = std::current_exception();
+    }
+    DefineObservadorComandos(nullptr);
+    if (integracao)
+        integracao->DefineSimulacao(false);
+    for (TKoDatabase* banco : conexoes) {
+        try {
+            banco->DesfazSimulacao();
+        } catch (const std::exception& e) {
+            // The server undoes what was not committed when the link ends.
+            FRelator.AdicionaLinha(QStringLiteral("Simulação: não foi possível desfazer em %1: %2")
+                                       .arg(banco->objectName(), MensagemDoErro(e)));
+        }
+    }
+    FRelator.AdicionaLinha(QStringLiteral("Simulação: tudo o que o ciclo gravou foi desfeito."));
+    if (erro)
+        std::rethrow_exception(erro);
+}
