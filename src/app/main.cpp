@@ -223,6 +223,7 @@ int ExecutaComJanela(int argc, char** argv)
         AplicaIntervaloDeTeste(*monitora);
         return monitora;
     });
+    FmMonitora.DefineCatalogoComandos(CatalogoEmbutido());
     // The window's cycles are watched as the service's are ([Monitor] Metricas).
     TSupervisao supervisao(FmMonitora.Monitora(), FmMonitora, TConfiguracao(opcoes.Pasta));
     supervisao.InicioConcluido();

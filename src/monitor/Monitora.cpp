@@ -108,6 +108,9 @@ bool TMonitora::Encerra() { return Protegido([this] { Fechamento(); }); }
 
 bool TMonitora::VerificaConfiguracao(const QList<TComandoCatalogo>& catalogo)
 {
+    // The window's cycle goes first: this waits for nothing.
+    if (Ocupado())
+        return false;
     bool passou = false;
     const bool semErro = Protegido([&] {
         NoCiclo([&] {
