@@ -17,8 +17,13 @@ void TNucleoCiclo::Simula(int indice)
         banco->IniciaSimulacao();
     if (integracao)
         integracao->DefineSimulacao(true);
-    DefineObservadorComandos([this](const TComandoEnviado& comando) {
-        if (!TKoQuery::EhConsulta(comando.TextoEnviado.trimmed()))
+    // The cycle's connections only: the queue tab reads on a thread and a
+    // connection of its own.
+    QStringList nomes;
+    for (const TKoDatabase* banco : conexoes)
+        nomes << banco->objectName();
+    DefineObservadorComandos([this, nomes](const TComandoEnviado& comando) {
+        if (nomes.contains(comando.Conexao) && !TKoQuery::EhConsulta(comando.TextoEnviado.trimmed()))
             FRelator.AdicionaLinha(EscritaSimulada(comando));
     });
     std::exception_ptr erro;
