@@ -1,12 +1,12 @@
 #pragma once
 
+#include "integracao/Verificacao.h"
+
 #include <QList>
 #include <QString>
 
 #include <functional>
 #include <memory>
-
-#include "integracao/Verificacao.h"
 
 class TConfiguracao;
 class TKoDatabase;

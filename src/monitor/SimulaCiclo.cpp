@@ -35,16 +35,20 @@ void TNucleoCiclo::Simula(int indice)
     DefineObservadorComandos(nullptr);
     if (integracao)
         integracao->DefineSimulacao(false);
+    bool desfeito = true;
     for (TKoDatabase* banco : conexoes) {
         try {
             banco->DesfazSimulacao();
         } catch (const std::exception& e) {
-            // The server undoes what was not committed when the link ends.
-            FRelator.AdicionaLinha(QStringLiteral("Simulação: não foi possível desfazer em %1: %2")
+            // Nothing was committed: the server undoes it when the link ends.
+            desfeito = false;
+            FRelator.AdicionaLinha(QStringLiteral("Simulação: o rollback em %1 falhou (%2); nada foi confirmado, "
+                                                  "e o servidor desfaz o que ficou ao fim da conexão.")
                                        .arg(banco->objectName(), MensagemDoErro(e)));
         }
     }
-    FRelator.AdicionaLinha(QStringLiteral("Simulação: tudo o que o ciclo gravou foi desfeito."));
+    if (desfeito)
+        FRelator.AdicionaLinha(QStringLiteral("Simulação: tudo o que o ciclo gravou foi desfeito."));
     if (erro)
         std::rethrow_exception(erro);
 }
