@@ -119,10 +119,12 @@ QString SecaoPostgres(const QString& secao, const QString& base)
              AmbienteTeste::pgUsuario(), AmbienteTeste::pgSenha());
 }
 
-// A site: its QX.ini, made when the case runs.
+// A site: its QX.ini, made when the case runs, and a piece of a write of
+// each of its passes that the simulation must show.
 struct TSite {
     const char* Nome;
     std::function<QString(const TServicoSoapTeste&)> Ini;
+    QStringList Passos;
 };
 
 const QString kFilaVapora = QStringLiteral(
@@ -134,7 +136,11 @@ const QString kCadastrosEas = QStringLiteral(
     "INSERT INTO MATERIAL_001 (CODIGO, DESCRICAO, GRUPO, REPOSICAO) VALUES ('M001', 'Corante reativo', 'CO', 10.5);\n"
     "INSERT INTO MAT_TIN_001 (CODIGO, UNIDADE) VALUES ('M001', '%');\n"
     "INSERT INTO ENTIDADE_001 (CODCLI, NOME, ATIVO, TIPO_ENTIDADE) VALUES ('10', 'Malharia Alfa', 'S', 'C');\n"
-    "INSERT INTO CADCORTIN_001 (CODIGO, DESCRICAO, COR_SIS) VALUES ('AZ01', 'Azul royal', '16711680');\n");
+    "INSERT INTO CADCORTIN_001 (CODIGO, DESCRICAO, COR_SIS) VALUES ('AZ01', 'Azul royal', '16711680');\n"
+    "INSERT INTO PROCESSO_TIN_001 (FAL, ORD_IT, FASE, CONCLUIDO, PENDENTE) VALUES ('1234', 1, '01', 'S', 'N');\n");
+// A kitchen event waiting for the receiving pass: lot 1234 started on M1.
+const QString kEventoEas = QStringLiteral(
+    "INSERT INTO eas.FTOHOST (IDTIPO, IDOPERACION, DATOS, LEIDO) VALUES ('80', 'X', '0001234|X|x|M1|20240315|0730|', 'F');");
 
 const QList<TSite> kSites = {
     {"Bruma: ERP Firebird embutido, fila PostgreSQL por ODBC",
@@ -143,7 +149,8 @@ const QList<TSite> kSites = {
          BancoTeste::executaSqlFirebird(erp, QString::fromUtf8(ErpLoteRuimEBom) + ErpLote4711);
          return SecaoBanco1(erp) + SecaoBanco2(CriaFilaBruma(QString::fromUtf8(FilaLoteRuimEBom) + ";" + FilaLote4711))
               + QStringLiteral("[ModeloAtivo]\nModelo=0\n");
-     }},
+     },
+     {QStringLiteral("INSERT INTO OB"), QStringLiteral("UPDATE FAL_001 SET STATUS_QX")}},
     {"Bruma: ERP Firebird servidor, fila SQLite por ODBC",
      [](const TServicoSoapTeste&) {
          const QString erp = BancoTeste::criaFirebirdServidor(QStringLiteral("erp"), {QStringLiteral("erp_firebird.sql")});
@@ -153,22 +160,27 @@ const QList<TSite> kSites = {
                                           ArquivoSql(QString::fromUtf8(FilaLoteRuimEBom) + ";" + FilaLote4711)});
          return SecaoFirebirdServidor(QStringLiteral("Banco1"), erp)
               + QStringLiteral("[Banco2]\nBase=%1\n").arg(dsn) + QStringLiteral("[ModeloAtivo]\nModelo=0\n");
-     }},
+     },
+     {QStringLiteral("INSERT INTO OB"), QStringLiteral("UPDATE FAL_001 SET STATUS_QX")}},
     {"EAS: ERP Firebird embutido, host PostgreSQL num schema",
      [](const TServicoSoapTeste&) {
          const QString erp = CriaErp();
          BancoTeste::executaSqlFirebird(erp, kCadastrosEas);
          const QString host = BancoTeste::criaPostgresNoEsquema(AmbienteTeste::nomeUnico(QStringLiteral("host")),
                                                                QStringLiteral("eas"), {QStringLiteral("eas_host_postgres.sql")});
+         BancoTeste::executaSqlPostgres(host, kEventoEas);
          return SecaoBanco1(erp) + SecaoPostgres(QStringLiteral("Banco3"), host) + QStringLiteral("Schema=eas\n")
               + QStringLiteral("[ModeloAtivo]\nModelo=2\n");
-     }},
+     },
+     {QStringLiteral("UPDATE PROCESSO_TIN_001"), QStringLiteral("UPDATE eas.FTOHOST SET LEIDO"),
+      QStringLiteral("INSERT INTO eas.FFROMHOST"), QStringLiteral("UPDATE ENTIDADE_001 SET STATUS_EAS42")}},
     {"Vapora: ERP Firebird embutido",
      [](const TServicoSoapTeste& servico) {
          const QString erp = CriaErp();
          BancoTeste::executaSqlFirebird(erp, kFilaVapora);
          return SecaoBanco1(erp) + SecaoVaporaNoServico(servico) + QStringLiteral("[ModeloAtivo]\nModelo=1\n");
-     }},
+     },
+     {QStringLiteral("UPDATE QX_INTEGRA SET STATUS = 1")}},
     {"Vapora: ERP PostgreSQL",
      [](const TServicoSoapTeste& servico) {
          const QString erp = BancoTeste::criaPostgres(AmbienteTeste::nomeUnico(QStringLiteral("erp")),
@@ -176,7 +188,8 @@ const QList<TSite> kSites = {
          BancoTeste::executaSqlPostgres(erp, kFilaVapora);
          return SecaoPostgres(QStringLiteral("Banco1"), erp) + SecaoVaporaNoServico(servico)
               + QStringLiteral("[ModeloAtivo]\nModelo=1\n");
-     }},
+     },
+     {QStringLiteral("UPDATE QX_INTEGRA SET STATUS = 1")}},
 };
 
 class Simulacao : public ComServicoSoap {
@@ -214,7 +227,9 @@ void Simulacao::Confere(const TSite& site)
         const QStringList envelopes = Envelopes(relator.Linhas);
         EXPECT_EQ(Conteudo(*monitora), antes);
         EXPECT_TRUE(Servico().Chamadas().isEmpty());
-        EXPECT_FALSE(simuladas.isEmpty()) << relator.Linhas.join('\n').toStdString();
+        for (const QString& passo : site.Passos)
+            EXPECT_FALSE(simuladas.filter(passo).isEmpty()) << qPrintable(passo) << "\n"
+                                                            << relator.Linhas.join('\n').toStdString();
 
         QMutex trava;
         QStringList enviadas;
