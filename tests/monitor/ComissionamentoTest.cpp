@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QLockFile>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -128,6 +129,57 @@ TEST(Verifica, IndiceAusenteEhAvisoComOComandoQueOCria)
     EXPECT_EQ(Linhas(r, "aviso:").filter(QStringLiteral("OB (NUMEROOB)")).join(u'\n'),
               QStringLiteral("aviso: índice de OB (NUMEROOB) em KoDatabase2 ausente (a fila de máquina procura "
                              "cada lote; 0 linhas): CREATE INDEX OB_NUMEROOB ON OB (NUMEROOB)"));
+}
+
+// The index looked for in each server's catalogue: SQLite behind ODBC (a
+// Bruma queue) and PostgreSQL reached natively (a Vapora ERP), with and
+// without it.
+TEST(Verifica, IndiceLidoNoCatalogoDeCadaServidor)
+{
+    struct TCaso {
+        const char* Nome;
+        std::function<QString(const QString& semIndice)> Ini;
+        QString Indice;
+    };
+    const QList<TCaso> casos = {
+        {"SQLite por ODBC",
+         [](const QString& semIndice) {
+             const QString erp = CriaErp();
+             const QString dsn = AmbienteTeste::nomeUnico(QStringLiteral("fila"));
+             const QString dados = QDir(AmbienteTeste::pastaTemporaria()).filePath(dsn + QStringLiteral(".sql"));
+             QFile arquivo(dados);
+             if (!arquivo.open(QIODevice::WriteOnly) || arquivo.write(semIndice.toUtf8() + "\n") < 0)
+                 throw std::runtime_error("não gravou " + dados.toStdString());
+             arquivo.close();
+             BancoTeste::criaSqliteOdbc(dsn, {QStringLiteral("bruma_sqlite.sql"), dados});
+             return SecaoBanco1(erp) + QStringLiteral("[Banco2]\nBase=%1\n[ModeloAtivo]\nModelo=0\n").arg(dsn);
+         },
+         QStringLiteral("índice de OB (NUMEROOB) em KoDatabase2")},
+        {"PostgreSQL",
+         [](const QString& semIndice) {
+             const QString erp = BancoTeste::criaPostgres(AmbienteTeste::nomeUnico(QStringLiteral("erp")),
+                                                          {QStringLiteral("erp_postgres.sql")});
+             BancoTeste::executaSqlPostgres(erp, semIndice);
+             return QStringLiteral("[Banco1]\nProtocolo=POSTGRES\nBase=%1\nservidor=%2:%3\nUsuario=%4\nSenha=%5\n")
+                        .arg(erp, AmbienteTeste::pgHost(), QString::number(AmbienteTeste::pgPorta()),
+                             AmbienteTeste::pgUsuario(), AmbienteTeste::pgSenha())
+                  + SecaoVapora({}) + QStringLiteral("[ModeloAtivo]\nModelo=1\n");
+         },
+         QStringLiteral("índice de QX_INTEGRA (ORDEM) em KoDatabase1")},
+    };
+    for (const TCaso& caso : casos) {
+        SCOPED_TRACE(caso.Nome);
+        const TSaida com = Verifica(PastaComIni(caso.Ini(QStringLiteral("SELECT 1;"))));
+        EXPECT_EQ(com.status, 0) << com.saida.toStdString() << com.erros.toStdString();
+        EXPECT_EQ(Linhas(com, QStringLiteral("ok: ") + caso.Indice).size(), 1) << com.saida.toStdString();
+
+        const QString tabela = caso.Indice.section(u' ', 2, 2);
+        const QString nome = tabela + u'_' + caso.Indice.section(u'(', 1).section(u')', 0, 0);
+        const TSaida sem = Verifica(PastaComIni(caso.Ini(QStringLiteral("DROP INDEX %1;").arg(nome))));
+        EXPECT_EQ(sem.status, 0) << sem.saida.toStdString();
+        EXPECT_EQ(Linhas(sem, QStringLiteral("aviso: ") + caso.Indice + QStringLiteral(" ausente")).size(), 1)
+            << sem.saida.toStdString();
+    }
 }
 
 TEST(Verifica, PastaDeOutroMonitorFalha)
