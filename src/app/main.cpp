@@ -1,5 +1,5 @@
-// The entry of quelix: the window by default; --ciclo and --sem-janela run
-// the same monitor without one.
+// The entry of quelix: the window by default; --ciclo, --sem-janela,
+// --verifica and --simula run the same monitor without one.
 #include "app/Integracoes.h"
 #include "app/Versao.h"
 #include "dblayer/GravaLinhaLog.h"
@@ -18,6 +18,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMap>
 #include <QMessageBox>
@@ -25,10 +26,11 @@
 
 #include <cstdio>
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
-enum class TModo { Janela, Ciclo, SemJanela, Historico, Estado };
+enum class TModo { Janela, Ciclo, SemJanela, Verifica, Simula, Historico, Estado };
 
 struct TOpcoes {
     TModo Modo = TModo::Janela;
@@ -122,6 +124,13 @@ int LeOpcoes(TOpcoes& opcoes)
         QStringLiteral("A pasta do QX.ini, dos Logs/ e da trava quelix.lock (sem ela, a pasta do executável)."),
         QStringLiteral("PASTA"));
     const QCommandLineOption versao(QStringLiteral("versao"), QStringLiteral("Mostra a versão e o commit e sai."));
+    const QCommandLineOption verifica(QStringLiteral("verifica"),
+        QStringLiteral("Sem janela: confere o QX.ini do modelo ativo com os bancos e serviços (conexões, "
+                       "comandos preparados sem rodar, índices, serviços, Logs/), uma linha por verificação; "
+                       "não grava em banco nenhum (status 0: tudo ok; 1: alguma FALHA)."));
+    const QCommandLineOption simula(QStringLiteral("simula"),
+        QStringLiteral("Sem janela: roda um ciclo como --ciclo e mostra o que ele gravaria e enviaria, sem "
+                       "confirmar nada: ao fim, tudo é desfeito em cada banco; nenhum serviço é chamado."));
     const QCommandLineOption historico(QStringLiteral("historico"),
         QStringLiteral("Mostra os registros do histórico (Logs/historico.sqlite), do mais novo ao mais antigo, "
                        "mesmo com um monitor rodando na pasta."));
@@ -138,7 +147,7 @@ int LeOpcoes(TOpcoes& opcoes)
     const QCommandLineOption estado(QStringLiteral("estado"),
         QStringLiteral("Mostra o último ciclo, o próximo e as conexões, pelo histórico (status 0: monitorando; "
                        "1: monitoramento parado ou com erro; 2: sem histórico)."));
-    parser.addOptions({ciclo, semJanela, pasta, versao, historico, chave, desde, ate, falhas, formato, estado});
+    parser.addOptions({ciclo, semJanela, verifica, simula, pasta, versao, historico, chave, desde, ate, falhas, formato, estado});
     const QCommandLineOption ajuda = parser.addHelpOption();
 
     if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
@@ -156,8 +165,9 @@ int LeOpcoes(TOpcoes& opcoes)
         std::printf("quelix %s (commit %s)\n", qPrintable(VersaoQuelix()), qPrintable(CommitQuelix()));
         return 0;
     }
-    if (int(parser.isSet(ciclo)) + int(parser.isSet(semJanela)) + int(parser.isSet(historico)) + int(parser.isSet(estado)) > 1) {
-        std::fputs("quelix: use só um de --ciclo, --sem-janela, --historico e --estado\n", stderr);
+    if (int(parser.isSet(ciclo)) + int(parser.isSet(semJanela)) + int(parser.isSet(verifica)) + int(parser.isSet(simula))
+            + int(parser.isSet(historico)) + int(parser.isSet(estado)) > 1) {
+        std::fputs("quelix: use só um de --ciclo, --sem-janela, --verifica, --simula, --historico e --estado\n", stderr);
         return 2;
     }
     if (parser.isSet(pasta)) {
@@ -169,6 +179,8 @@ int LeOpcoes(TOpcoes& opcoes)
     }
     opcoes.Modo = parser.isSet(ciclo)     ? TModo::Ciclo
                 : parser.isSet(semJanela) ? TModo::SemJanela
+                : parser.isSet(verifica)  ? TModo::Verifica
+                : parser.isSet(simula)    ? TModo::Simula
                 : parser.isSet(historico) ? TModo::Historico
                 : parser.isSet(estado)    ? TModo::Estado
                                           : TModo::Janela;
@@ -213,6 +225,27 @@ bool ObtemPasta(TTravaPasta& trava, bool comJanela)
     return false;
 }
 
+// The statements the integration tests saw the system send, built into the
+// executable from the catalogue committed beside the code.
+QList<TComandoCatalogo> CatalogoEmbutido()
+{
+    QFile arquivo(QStringLiteral(":/ComandosEnviados.jsonl"));
+    if (!arquivo.open(QIODevice::ReadOnly))
+        throw std::runtime_error("o catálogo de comandos não está no executável");
+    return LeCatalogoComandos(arquivo.readAll());
+}
+
+// --verifica checks the folder's lock as one of its lines, and goes on
+// without it: it writes nothing.
+int Verifica(const TOpcoes& opcoes)
+{
+    TTravaPasta trava(PastaDeTrabalho(opcoes));
+    const QString ocupada = trava.Obtem() ? QString() : trava.Motivo();
+    TRelatorConsole relator;
+    TMonitora monitora(relator, Integracoes(), opcoes.Pasta);
+    return ExecutaVerificacao(monitora, relator, CatalogoEmbutido(), ocupada);
+}
+
 int ExecutaSemTela(int argc, char** argv)
 {
     QCoreApplication aplicacao(argc, argv);
@@ -220,6 +253,8 @@ int ExecutaSemTela(int argc, char** argv)
     TOpcoes opcoes;
     if (const int status = LeOpcoes(opcoes); status >= 0)
         return status;
+    if (opcoes.Modo == TModo::Verifica)
+        return Verifica(opcoes);
     // The journal is read beside a monitor that may be running: no lock.
     if (opcoes.Modo == TModo::Historico)
         return ExecutaHistorico(TDiario::Arquivo(PastaDeTrabalho(opcoes)), opcoes.Filtro, opcoes.Formato);
@@ -233,6 +268,8 @@ int ExecutaSemTela(int argc, char** argv)
     AplicaIntervaloDeTeste(monitora);
     if (opcoes.Modo == TModo::Ciclo)
         return ExecutaUmCiclo(monitora);
+    if (opcoes.Modo == TModo::Simula)
+        return ExecutaSimulacao(monitora);
     TSupervisao supervisao(monitora, relator, TConfiguracao(opcoes.Pasta));
     return ExecutaSemJanela(monitora, supervisao);
 }
@@ -256,6 +293,7 @@ int ExecutaComJanela(int argc, char** argv)
         AplicaIntervaloDeTeste(*monitora);
         return monitora;
     });
+    FmMonitora.DefineCatalogoComandos(CatalogoEmbutido());
     // The window's cycles are watched as the service's are ([Monitor] Metricas).
     TSupervisao supervisao(FmMonitora.Monitora(), FmMonitora, TConfiguracao(opcoes.Pasta));
     supervisao.InicioConcluido();

@@ -210,10 +210,18 @@ void TKoCustomDatabase::CommitRetaining()
 {
     const TChamadaAoServidor chamada(objectName(), QStringLiteral("commit"), LimiteDoDriver(FDriverName));
     QSqlDatabase conexao = Conexao();
-    if (!FAdaptador->EmTransacao())
+    if (!FAdaptador->EmTransacao() || FSimulacao)
         return;
     FAdaptador->CommitRetaining(conexao);
     FEscritaPendente = false;
+}
+
+void TKoCustomDatabase::DesfazSimulacao()
+{
+    FSimulacao = false;
+    // Ended as a transaction left with a write: rolled back, never committed.
+    FEscritaPendente = true;
+    FinalizaTransacao();
 }
 
 void TKoCustomDatabase::RollbackRetaining()
@@ -236,6 +244,8 @@ bool TKoCustomDatabase::InTransaction() const
 void TKoCustomDatabase::FinalizaTransacao()
 {
     const TChamadaAoServidor chamada(objectName(), QStringLiteral("fim de transação"), LimiteDoDriver(FDriverName));
+    if (FSimulacao)
+        return;
     const bool confirma = !FEscritaPendente;
     FEscritaPendente = false;
     if (!InTransaction())

@@ -94,6 +94,15 @@ public:
     // A statement that may have written ran since the last commit or rollback.
     bool EscritaPendente() const { return FEscritaPendente; }
 
+    // A simulated cycle (quelix --simula): while it is on, a commit and the
+    // end of a transaction do nothing, so that everything the cycle writes
+    // stays in one transaction, which DesfazSimulacao then rolls back. A
+    // rollback still rolls back (a record that fails undoes what was
+    // written on the connection before it in the simulation).
+    void IniciaSimulacao() { FSimulacao = true; }
+    void DesfazSimulacao();
+    bool Simulacao() const { return FSimulacao; }
+
     // Makes this connection a copy of a parent connection and opens it.
     void GetDatabase(TKoCustomDatabase* pai);
 
@@ -122,6 +131,7 @@ private:
 
     QString FDatabaseName;
     QString FDriverName;
+    bool FSimulacao = false;
     QStringList FParams;
     QList<TKoMapRule> FMapRules;
     bool FOwnMapRules = false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "integracao/Verificacao.h"
+
 #include <QList>
 #include <QString>
 
@@ -76,6 +78,23 @@ public:
         return true;
     }
     virtual int LimpaFila() { return 0; }
+
+    // Commissioning (quelix --verifica), after Inicia. Its keys of QX.ini,
+    // each checked as its start-up reads it.
+    virtual void VerificaChaves(TVerificacao& verificacao) const { (void)verificacao; }
+    // What it needs beyond the databases (the services it calls).
+    virtual void VerificaServicos(TVerificacao& verificacao) { (void)verificacao; }
+    // A statement of the catalogue as this site's configuration makes it
+    // (the catalogue keeps the texts the tests sent, with no schema).
+    virtual QString ComandoDoSite(const QString& texto) const { return texto; }
+    // Indexes its passes need on tables it does not own.
+    virtual QList<TIndiceNecessario> IndicesNecessarios() { return {}; }
+
+    // A simulated cycle (quelix --simula) starts (true) or ends: calls it
+    // makes outside the databases (the services) are reported through the
+    // reporting interface, as they would go out, and not made. Its
+    // databases' work is undone by the monitor.
+    virtual void DefineSimulacao(bool simula) { (void)simula; }
 };
 
 // How the composition root hands the integrations to the monitor: one

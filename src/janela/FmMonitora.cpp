@@ -123,11 +123,18 @@ void TFmMonitora::CriaControles()
     BtnLimpar->setSizePolicy(politica);
     connect(BtnLimpar, &QPushButton::clicked, this, &TFmMonitora::BtnLimparClick);
 
+    // The checks of quelix --verifica, run on the cycle's thread, one line
+    // each in the log pane.
+    BtnVerificar = new QPushButton(QStringLiteral("Verificar configuração"), Panel1);
+    BtnVerificar->setObjectName(QStringLiteral("BtnVerificar"));
+    connect(BtnVerificar, &QPushButton::clicked, this, &TFmMonitora::BtnVerificarClick);
+
     auto* faixa = new QHBoxLayout(Panel1);
     faixa->setContentsMargins(4, 0, 4, 0);
     faixa->addWidget(RgTipo, 1);
     faixa->addWidget(CbMonitora);
     faixa->addWidget(BtnLimpar);
+    faixa->addWidget(BtnVerificar);
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
@@ -240,6 +247,7 @@ void TFmMonitora::MostraEstado()
     CbMonitora->setChecked(monitora.Monitorando());
     BtnLimpar->setVisible(monitora.LimparVisivel());
     BtnLimpar->setEnabled(!monitora.Ocupado());
+    BtnVerificar->setEnabled(!monitora.Ocupado());
     MostraBarraEstado();
     // A close asked for during a cycle happens once the cycle has ended.
     if (FbFecharAposCiclo && !monitora.Ocupado()) {
@@ -291,6 +299,17 @@ void TFmMonitora::PageControl1Change(int aba)
     FMonitora->AtualizaTabela();
     if (PageControl1->widget(aba) == TabSheet3)
         TabSheet3->Atualiza();
+}
+
+void TFmMonitora::BtnVerificarClick()
+{
+    if (FMonitora->Ocupado())
+        return;
+    PageControl1->setCurrentWidget(TabSheet1);
+    AdicionaLinha(QStringLiteral("Verificar configuração:"));
+    const bool passou = FMonitora->VerificaConfiguracao(FCatalogo);
+    AdicionaLinha(passou ? QStringLiteral("Verificação concluída: tudo ok.")
+                         : QStringLiteral("Verificação concluída: veja as linhas FALHA acima."));
 }
 
 void TFmMonitora::Restaurar1Click()

@@ -42,6 +42,9 @@ public:
     ~TFmMonitora() override;
 
     TMonitora& Monitora() { return *FMonitora; }
+    // The statements "Verificar configuração" prepares (the executable's
+    // catalogue); none by default.
+    void DefineCatalogoComandos(const QList<TComandoCatalogo>& catalogo) { FCatalogo = catalogo; }
 
     // TRelator
     void AdicionaLinha(const QString& linha) override;
@@ -56,6 +59,7 @@ public:
     QButtonGroup* RgTipoItens = nullptr;
     QCheckBox* CbMonitora = nullptr;
     QPushButton* BtnLimpar = nullptr;
+    QPushButton* BtnVerificar = nullptr;
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
@@ -77,6 +81,7 @@ public slots:
     void RgTipoClick(int indice);
     void CbMonitoraClick(bool marcado);
     void BtnLimparClick();
+    void BtnVerificarClick();
     void PageControl1Change(int aba);
     void Restaurar1Click();
     void Minimizar1Click();
@@ -100,4 +105,5 @@ private:
     QTimer* FRelogioBarra = nullptr;  // the countdown to the next cycle
     bool FbFechado = false;
     bool FbFecharAposCiclo = false;
+    QList<TComandoCatalogo> FCatalogo;
 };

@@ -8,6 +8,7 @@
 #include "monitor/EstadoOperacao.h"
 #include "monitor/LeitorFila.h"
 #include "monitor/NucleoCiclo.h"
+#include "monitor/VerificaConfiguracao.h"
 
 #include <algorithm>
 
@@ -122,6 +123,33 @@ bool TMonitora::Inicia() { return Protegido([this] { Inicio(); }); }
 bool TMonitora::LimpaFila() { return Protegido([this] { Limpeza(); }); }
 bool TMonitora::AtualizaTabela() { return Protegido([this] { LeTabela(); }); }
 bool TMonitora::Encerra() { return Protegido([this] { Fechamento(); }); }
+
+bool TMonitora::VerificaConfiguracao(const QList<TComandoCatalogo>& catalogo)
+{
+    // The window's cycle goes first: this waits for nothing.
+    if (Ocupado())
+        return false;
+    bool passou = false;
+    const bool semErro = Protegido([&] {
+        NoCiclo([&] {
+            TVerificacao verificacao(FRelatorCiclo);
+            ::VerificaConfiguracao(*FNucleo, FConfiguracao, catalogo, verificacao);
+            passou = verificacao.Passou();
+        });
+    });
+    return semErro && passou;
+}
+
+bool TMonitora::SimulaCiclo()
+{
+    const int indice = FIndiceTipo;
+    // A simulated record was not sent: the journal keeps none of them.
+    FRelatorIntegracoes.DefineDiario(nullptr);
+    const bool ok = Protegido([this, indice] { NoCiclo([this, indice] { FNucleo->Simula(indice); }); });
+    FRelatorIntegracoes.DefineDiario(FDiario.get());
+    FFalhasNoCiclo = FNucleo->FalhasNoCiclo();
+    return ok;
+}
 
 bool TMonitora::ExecutaCiclo()
 {

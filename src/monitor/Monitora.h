@@ -5,6 +5,7 @@
 #include "integracao/Configuracao.h"
 #include "integracao/Integracao.h"
 #include "integracao/Relator.h"
+#include "monitor/CatalogoComandos.h"
 #include "monitor/ModeloFila.h"
 #include "monitor/ObservadorCiclo.h"
 #include "monitor/RelatorDoCiclo.h"
@@ -80,6 +81,13 @@ public:
     bool LimpaFila();
     bool AtualizaTabela();
     bool Encerra();
+    // "Verificar configuração" (and quelix --verifica after start-up): the
+    // checks of VerificaConfiguracao on the cycle's thread, one log line
+    // each; true when all passed.
+    bool VerificaConfiguracao(const QList<TComandoCatalogo>& catalogo);
+    // quelix --simula: one cycle of the selected type as ExecutaCiclo runs
+    // it, simulated (TNucleoCiclo::Simula); false when an error escaped.
+    bool SimulaCiclo();
 
     // State of the window's controls.
     int IndiceTipo() const { return FIndiceTipo; }

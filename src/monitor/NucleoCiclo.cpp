@@ -52,10 +52,9 @@ TIntegracao* TNucleoCiclo::Inicia()
         KoDatabase1.Close();
     ConfiguraBanco1();
 
-    const QString modelo = FConfiguracao.LerIni(QStringLiteral("ModeloAtivo"), QStringLiteral("Modelo"));
-    const QChar digito = modelo.isEmpty() ? QChar() : modelo.front();
-    TIntegracao* integracao = digito.isDigit() ? Integracao(digito.digitValue()) : nullptr;
+    TIntegracao* integracao = IntegracaoDoModelo();
     if (!integracao) {
+        const QString modelo = FConfiguracao.LerIni(QStringLiteral("ModeloAtivo"), QStringLiteral("Modelo"));
         // Named when the key is there; without it the file simply has no
         // machine side.
         if (FConfiguracao.ExisteChaveIni(QStringLiteral("ModeloAtivo"), QStringLiteral("Modelo")))
@@ -66,6 +65,13 @@ TIntegracao* TNucleoCiclo::Inicia()
     }
     integracao->Inicia();
     return integracao;
+}
+
+TIntegracao* TNucleoCiclo::IntegracaoDoModelo() const
+{
+    const QString modelo = FConfiguracao.LerIni(QStringLiteral("ModeloAtivo"), QStringLiteral("Modelo"));
+    const QChar digito = modelo.isEmpty() ? QChar() : modelo.front();
+    return digito.isDigit() ? Integracao(digito.digitValue()) : nullptr;
 }
 
 void TNucleoCiclo::ConfiguraBanco1()

@@ -29,12 +29,19 @@ public:
     // Start-up: the ERP connection from [Banco1], then the integration of
     // the model QX.ini names. Returns that integration, if any.
     TIntegracao* Inicia();
+    // The integration [ModeloAtivo] Modelo names by its first digit, if any.
+    TIntegracao* IntegracaoDoModelo() const;
     void ConfiguraBanco1();
 
     // One polling cycle of the integration at the selector's index: its
     // connections reopened when closed or lost, its two operations, and no
     // transaction left open after it, whatever happened.
     void Ciclo(int indice);
+
+    // The same cycle simulated (SimulaCiclo.cpp): each write and each
+    // service call shown as it goes out, nothing committed, every
+    // connection's work rolled back at the end, no service called.
+    void Simula(int indice);
 
     // "Limpar fila" of the integration of that selector index, when it keeps
     // a queue; the rows cleared.

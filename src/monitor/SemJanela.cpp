@@ -1,5 +1,6 @@
 #include "monitor/SemJanela.h"
 
+#include "integracao/Verificacao.h"
 #include "monitor/SinaisDeParada.h"
 #include "monitor/Supervisao.h"
 
@@ -12,6 +13,32 @@ int ExecutaUmCiclo(TMonitora& monitora)
     bool ok = monitora.Inicia() && monitora.TimerAtivo();
     if (ok)
         ok = monitora.ExecutaCiclo();
+    monitora.Encerra();
+    if (!ok)
+        return CicloInterrompido;
+    return monitora.FalhasNoCiclo() > 0 ? CicloComFalhas : CicloConcluido;
+}
+
+int ExecutaVerificacao(TMonitora& monitora, TRelator& relator, const QList<TComandoCatalogo>& catalogo,
+                       const QString& pastaOcupada)
+{
+    EncerraNaParada();
+    TVerificacao pasta(relator);
+    pasta.Confere(QStringLiteral("nenhum outro monitor usa a pasta"), pastaOcupada);
+    monitora.DefineMonitorando(false);
+    monitora.Inicia();
+    const bool passou = monitora.VerificaConfiguracao(catalogo) && pasta.Passou();
+    monitora.Encerra();
+    return passou ? 0 : 1;
+}
+
+int ExecutaSimulacao(TMonitora& monitora)
+{
+    EncerraNaParada();
+    monitora.DefineMonitorando(false);
+    bool ok = monitora.Inicia();
+    if (ok)
+        ok = monitora.SimulaCiclo();
     monitora.Encerra();
     if (!ok)
         return CicloInterrompido;

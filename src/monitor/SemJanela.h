@@ -17,6 +17,18 @@ enum TStatusCiclo {
 // the shut-down. Returns a TStatusCiclo.
 int ExecutaUmCiclo(TMonitora& monitora);
 
+// quelix --verifica: start-up without polling, the checks of the active
+// model (one line each on standard output) and the shut-down; 0 when all
+// passed, 1 otherwise. `pastaOcupada` says which other monitor holds the
+// folder, empty when none does.
+int ExecutaVerificacao(TMonitora& monitora, TRelator& relator, const QList<TComandoCatalogo>& catalogo,
+                       const QString& pastaOcupada);
+
+// quelix --simula: start-up without polling, one simulated cycle of the
+// configured machine type (TMonitora::SimulaCiclo), shut-down. Returns a
+// TStatusCiclo, as the cycle would.
+int ExecutaSimulacao(TMonitora& monitora);
+
 // Start-up, then polling every 59 seconds as the window does, until SIGINT
 // or SIGTERM; then the shut-down. An error that escapes start-up or a cycle
 // is reported and polling goes on. `supervisao`, the site's monitoring

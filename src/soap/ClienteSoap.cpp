@@ -75,6 +75,17 @@ const TDescricaoServico& TClienteSoap::Descricao()
     return *FDescricao;
 }
 
+QStringList TClienteSoap::OperacoesAusentes(const QStringList& operacoes)
+{
+    const TDescricaoServico& descricao = Descricao();
+    const TPortaDescrita& porta = descricao.Porta(FServico, FPorta, FLocalDescricao);
+    QStringList ausentes;
+    for (const QString& operacao : operacoes)
+        if (!descricao.Operacao(porta, operacao))
+            ausentes << operacao;
+    return ausentes;
+}
+
 TClienteSoap::TDestino TClienteSoap::Destino(const TChamadaSoap& chamada)
 {
     if (FLocalDescricao.isEmpty()) {
@@ -101,6 +112,10 @@ void TClienteSoap::Chama(const TChamadaSoap& chamada)
 {
     const TDestino destino = Destino(chamada);
     const QByteArray envelope = MontaEnvelopeSoap(chamada, destino.Espaco);
+    if (FEnvioSimulado) {
+        FEnvioSimulado(destino.Endereco, destino.Acao, envelope);
+        return;
+    }
     const TCabecalhosHttp cabecalhos = {
         {"Content-Type", "text/xml; charset=utf-8"},
         {"SOAPAction", '"' + destino.Acao.toUtf8() + '"'},

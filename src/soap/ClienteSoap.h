@@ -4,7 +4,9 @@
 #include "soap/DescricaoServico.h"
 
 #include <QString>
+#include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // A SOAP 1.1 client bound to one service, in one of two ways:
@@ -34,6 +36,18 @@ public:
 
     void Chama(const TChamadaSoap& chamada);
 
+    // Bound by description: reads it (again when its location changed) and
+    // gives the names among `operacoes` the port's binding does not declare.
+    // Raises ESoapDescricao as a call would when the description cannot be
+    // read or lacks the service or the port.
+    QStringList OperacoesAusentes(const QStringList& operacoes);
+
+    // A simulation: each call is handed, as it would be posted (the
+    // endpoint, the SOAP action and the envelope), to `envio` instead of
+    // being posted; the description is still read. None: calls are posted.
+    using TEnvioSimulado = std::function<void(const QString& endereco, const QString& acao, const QByteArray& envelope)>;
+    void DefineSimulacao(TEnvioSimulado envio) { FEnvioSimulado = std::move(envio); }
+
     // HTTPS: false (the default) accepts any certificate, the description's
     // fetch included; true verifies it.
     void DefineVerificaCertificado(bool verifica) { FVerificaCertificado = verifica; }
@@ -56,4 +70,5 @@ private:
     std::optional<TDescricaoServico> FDescricao;
     QString FLocalLido;
     bool FVerificaCertificado = false;
+    TEnvioSimulado FEnvioSimulado;
 };

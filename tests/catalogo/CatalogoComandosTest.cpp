@@ -22,6 +22,7 @@
 #include <QSqlQuery>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -31,6 +32,7 @@ struct TComando {
     QString Banco;  // "ERP", "Bruma", "EAS"
     QString Texto;
     QString Origem; // the test that recorded it first
+    QString Modelo; // the model whose passes sent it
 };
 
 struct TServidor {
@@ -89,11 +91,12 @@ QList<TComando> LeCatalogo()
         const QString origem = QFileInfo(caminho).completeBaseName();
         while (!arquivo.atEnd()) {
             const QJsonObject linha = QJsonDocument::fromJson(arquivo.readLine()).object();
-            const TComando comando{linha.value("banco").toString(), linha.value("texto").toString(), origem};
+            const TComando comando{linha.value("banco").toString(), linha.value("texto").toString(), origem,
+                                   linha.value("modelo").toString()};
             if (comando.Banco.isEmpty() || comando.Texto.isEmpty())
                 throw std::runtime_error("linha ilegível em " + caminho.toStdString());
-            if (!vistos.contains(comando.Banco + u'\n' + comando.Texto)) {
-                vistos.insert(comando.Banco + u'\n' + comando.Texto);
+            if (!vistos.contains(comando.Modelo + u'\n' + comando.Banco + u'\n' + comando.Texto)) {
+                vistos.insert(comando.Modelo + u'\n' + comando.Banco + u'\n' + comando.Texto);
                 comandos << comando;
             }
         }
@@ -152,6 +155,13 @@ QString RecusaConhecida(const QString& servidor, const QString& texto)
     return QString();
 }
 
+bool RecusadoEmTodos(const QString& texto)
+{
+    return std::any_of(kRecusasConhecidas.begin(), kRecusasConhecidas.end(), [&texto](const TRecusaConhecida& recusa) {
+        return recusa.Servidor.isEmpty() && texto.contains(recusa.Trecho);
+    });
+}
+
 TEST(CatalogoComandos, CadaComandoEnviadoSePreparaEmCadaServidor)
 {
     const QList<TComando> comandos = LeCatalogo();
@@ -163,11 +173,18 @@ TEST(CatalogoComandos, CadaComandoEnviadoSePreparaEmCadaServidor)
 
     const ListaColunasFn semDicionario = [](const QString&) { return QStringList(); };
     int preparados = 0;
+    QSet<QString> distintos;
+    for (const TComando& comando : comandos)
+        distintos.insert(comando.Banco + u'\n' + comando.Texto);
     for (const TServidor& servidor : kServidores) {
         QMap<QString, QSqlDatabase> conexoes;
         for (const QString banco : {"ERP", "Bruma", "EAS"})
             conexoes.insert(banco, Conecta(banco, servidor.Nome));
+        QSet<QString> feitos;
         for (const TComando& comando : comandos) {
+            if (feitos.contains(comando.Banco + u'\n' + comando.Texto))
+                continue;
+            feitos.insert(comando.Banco + u'\n' + comando.Texto);
             QString texto = comando.Texto;
             if (servidor.Dialeto == QLatin1String("FB"))
                 texto.remove(kEsquemaEas + u'.');
@@ -188,7 +205,43 @@ TEST(CatalogoComandos, CadaComandoEnviadoSePreparaEmCadaServidor)
             conexao.close();
     }
     std::printf("%lld comandos distintos; %d preparações em %lld servidores\n",
-                static_cast<long long>(comandos.size()), preparados, static_cast<long long>(kServidores.size()));
+                static_cast<long long>(distintos.size()), preparados, static_cast<long long>(kServidores.size()));
+}
+
+// The catalogue quelix --verifica prepares on a site's databases, built into
+// the executable: the recorded statements by model, with the EAS host tables
+// unqualified (each site's schema qualifies them), and without those no
+// server prepares (they name what only the tests' data holds). One line
+// each, sorted, so that a change reads as a diff.
+QByteArray CatalogoParaVerificacao(const QList<TComando>& comandos)
+{
+    QStringList linhas;
+    for (const TComando& comando : comandos) {
+        if (RecusadoEmTodos(comando.Texto))
+            continue;
+        QString texto = comando.Texto;
+        texto.remove(kEsquemaEas + u'.');
+        const QJsonObject linha{{"modelo", comando.Modelo}, {"banco", comando.Banco}, {"texto", texto}};
+        linhas << QString::fromUtf8(QJsonDocument(linha).toJson(QJsonDocument::Compact));
+    }
+    linhas.sort();
+    linhas.removeDuplicates();
+    return (linhas.join(u'\n') + u'\n').toUtf8();
+}
+
+TEST(CatalogoComandos, CatalogoDoExecutavelEhOQueOsTestesGravaram)
+{
+    const QByteArray gravado = CatalogoParaVerificacao(LeCatalogo());
+    QFile fixo(QStringLiteral(QUELIX_CATALOGO_FIXO));
+    ASSERT_TRUE(fixo.open(QIODevice::ReadOnly)) << QUELIX_CATALOGO_FIXO;
+    if (fixo.readAll() == gravado)
+        return;
+    const QString novo = QStringLiteral(QUELIX_DIR_CATALOGO "/ComandosEnviados.jsonl");
+    QFile saida(novo);
+    ASSERT_TRUE(saida.open(QIODevice::WriteOnly | QIODevice::Truncate) && saida.write(gravado) == gravado.size());
+    FAIL() << "Os comandos que os testes gravaram mudaram; o quelix --verifica prepara o catálogo do "
+              "executável. Confira a diferença e atualize-o:\n  diff " QUELIX_CATALOGO_FIXO " "
+           << qPrintable(novo) << "\n  cp " << qPrintable(novo) << " " QUELIX_CATALOGO_FIXO;
 }
 
 } // namespace

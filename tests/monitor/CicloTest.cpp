@@ -66,6 +66,8 @@ TEST(LinhaDeComando, AjudaListaOsModos)
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.saida.contains("--ciclo"));
     EXPECT_TRUE(r.saida.contains("--sem-janela"));
+    EXPECT_TRUE(r.saida.contains("--verifica"));
+    EXPECT_TRUE(r.saida.contains("--simula"));
     EXPECT_EQ(Executa(QStringLiteral(QUELIX_EXECUTAVEL), {"--nada"}).status, 2);
 }
 

@@ -315,6 +315,28 @@ TEST_F(Janela, MenuMinimizaERestauraEFecharFechaAsConexoes)
     EXPECT_FALSE(j->Monitora().TimerAtivo());
 }
 
+// "Verificar configuração" runs the checks of quelix --verifica on the
+// cycle's thread and writes their lines in the log pane.
+TEST_F(Janela, VerificarConfiguracaoMostraAsLinhasNoLog)
+{
+    auto j = Cria(SecaoBanco1(CriaErp()) + "[ModeloAtivo]\nModelo=0\n");
+    j->DefineCatalogoComandos({{"Bruma", "ERP", "SELECT NUMERO FROM FAL_001"},
+                               {"Bruma", "ERP", "SELECT SEM_COLUNA FROM FAL_001"},
+                               {"EAS", "ERP", "SELECT NADA FROM NADA"}});
+    j->Memo1->clear();
+    EXPECT_EQ(j->BtnVerificar->text(), "Verificar configuração");
+    j->BtnVerificar->click();
+    const QStringList linhas = LinhasDoLog(*j);
+    EXPECT_EQ(linhas.front(), "Verificar configuração:");
+    EXPECT_TRUE(linhas.contains("ok: conexão KoDatabase1 aberta")) << linhas.join('\n').toStdString();
+    const QStringList falhas = linhas.filter(QRegularExpression("^FALHA"));
+    ASSERT_EQ(falhas.size(), 1) << linhas.join('\n').toStdString();
+    EXPECT_TRUE(falhas[0].startsWith("FALHA: comando em KoDatabase1: ")) << falhas[0].toStdString();
+    EXPECT_TRUE(falhas[0].contains("SEM_COLUNA")) << falhas[0].toStdString();
+    EXPECT_EQ(linhas.back(), "Verificação concluída: veja as linhas FALHA acima.");
+    EXPECT_TRUE(j->BtnVerificar->isEnabled());
+}
+
 } // namespace
 
 // The status bar tells how the last cycle went, when the next one comes

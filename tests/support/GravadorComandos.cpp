@@ -1,8 +1,9 @@
 // Linked into the integration tests: while they run, every distinct
 // statement the system sends is written, as the code wrote it, to the file
-// named by QX_CATALOGO_COMANDOS (one JSON object a line), with the database
-// it went to: "ERP" for the monitor's connection, QX_CATALOGO_MAQUINA
-// ("Bruma", "EAS") for the integration's own. The statement catalogue test
+// named by QX_CATALOGO_COMANDOS (one JSON object a line), with the model
+// whose passes sent it (QX_CATALOGO_MAQUINA: "Bruma", "EAS", "Vapora") and
+// the database it went to: "ERP" for the monitor's connection, the model's
+// name for the integration's own. The statement catalogue test
 // prepares each one on every server. Statements on connections of the
 // tests' own (unnamed), and those a test sends itself (TComandosDoTeste),
 // are left out.
@@ -55,7 +56,8 @@ public:
         QJsonArray parametros;
         for (const auto& [nome, valor] : comando.Parametros)
             parametros.append(nome);
-        const QJsonObject linha{{"banco", banco}, {"driver", comando.Driver},
+        const QJsonObject linha{{"modelo", qEnvironmentVariable("QX_CATALOGO_MAQUINA")},
+                                {"banco", banco}, {"driver", comando.Driver},
                                 {"texto", comando.TextoEscrito}, {"parametros", parametros}};
         // Written at once, so that a test that crashes later loses nothing.
         if (FArquivo.write(QJsonDocument(linha).toJson(QJsonDocument::Compact) + '\n') < 0 || !FArquivo.flush()) {

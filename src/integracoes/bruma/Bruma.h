@@ -27,6 +27,8 @@ public:
     void SegundaOperacao() override { EnviaLotesBruma(); }
     QList<TKoDatabase*> Conexoes() override;
     void Encerra() override;
+    void VerificaChaves(TVerificacao& verificacao) const override;
+    QList<TIndiceNecessario> IndicesNecessarios() override;
 
     void ConectaBanco2();
 

@@ -33,6 +33,10 @@ public:
     // "Limpar fila": after the user's Yes, every pending row gets STATUS 3.
     bool ConfirmaLimpaFila(TRelator& relator) const override;
     int LimpaFila() override;
+    void VerificaChaves(TVerificacao& verificacao) const override;
+    void VerificaServicos(TVerificacao& verificacao) override;
+    QList<TIndiceNecessario> IndicesNecessarios() override;
+    void DefineSimulacao(bool simula) override;
 
     void ConfiguraVapora();
 

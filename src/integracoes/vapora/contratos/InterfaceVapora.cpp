@@ -1,5 +1,7 @@
 #include "integracoes/vapora/contratos/InterfaceVapora.h"
 
+#include <stdexcept>
+
 namespace Vapora {
 
 TInterfaceVapora::TInterfaceVapora(TServicoVapora servico, bool useDescription,
@@ -17,6 +19,11 @@ TInterfaceVapora::TInterfaceVapora(TServicoVapora servico, bool useDescription,
 
 void TInterfaceVapora::Chama(const QString& operacao, std::vector<TElementoSoap> parametros) const
 {
+    // The contract lists every operation its interface calls: quelix
+    // --verifica looks for them in the service's description.
+    if (!FContrato.Operacoes.contains(operacao))
+        throw std::logic_error(QStringLiteral("%1 chama %2, que o contrato não lista")
+                                   .arg(FContrato.Interface, operacao).toStdString());
     TChamadaSoap chamada;
     chamada.Operacao = operacao;
     chamada.Estilo = FContrato.Estilo;

@@ -11,12 +11,12 @@ const QString MaquinaLocal = QStringLiteral("http://localhost:3030/integracao/")
 const QString ServidorFios = QStringLiteral("http://servidor-fios:8080/integracao/");
 
 TContratoVapora Contrato(TServicoVapora servico, const QString& chave, const QString& servidor,
-                         TEstiloSoap estilo)
+                         TEstiloSoap estilo, const QStringList& operacoes = {QStringLiteral("save"), QStringLiteral("delete")})
 {
     const QString interface = chave + QStringLiteral("WS");
     return {servico, interface, interface + QStringLiteral("Service"),
             interface + QStringLiteral("Port"), chave,
-            servidor + interface + QStringLiteral("?wsdl"), servidor + interface, estilo};
+            servidor + interface + QStringLiteral("?wsdl"), servidor + interface, estilo, operacoes};
 }
 
 std::array<TContratoVapora, 9> MontaContratos()
@@ -26,13 +26,18 @@ std::array<TContratoVapora, 9> MontaContratos()
     using S = TServicoVapora;
     std::array<TContratoVapora, 9> contratos = {
         Contrato(S::Artigo, QStringLiteral("Artigo"), ServidorVapora, Rpc),
-        Contrato(S::Cliente, QStringLiteral("Cliente"), ServidorVapora, Rpc),
+        Contrato(S::Cliente, QStringLiteral("Cliente"), ServidorVapora, Rpc,
+                 {QStringLiteral("save"), QStringLiteral("delete"), QStringLiteral("saveByAux"),
+                  QStringLiteral("deleteByAux")}),
         Contrato(S::Cor, QStringLiteral("Cor"), ServidorVapora, Rpc),
         Contrato(S::ClasseProduto, QStringLiteral("ClasseProduto"), ServidorVapora, Rpc),
         Contrato(S::SubClasseProduto, QStringLiteral("SubClasseProduto"), ServidorVapora, Rpc),
         Contrato(S::Produto, QStringLiteral("Produto"), ServidorVapora, Rpc),
-        Contrato(S::GerarOP, QStringLiteral("GerarOP"), MaquinaLocal, Documento),
-        Contrato(S::Programacao, QStringLiteral("Programacao"), ServidorVapora, Documento),
+        Contrato(S::GerarOP, QStringLiteral("GerarOP"), MaquinaLocal, Documento,
+                 {QStringLiteral("gerarOP"), QStringLiteral("excluir")}),
+        Contrato(S::Programacao, QStringLiteral("Programacao"), ServidorVapora, Documento,
+                 {QStringLiteral("programar"), QStringLiteral("excluirProgramacao"),
+                  QStringLiteral("atualizarPodeIniciar")}),
         Contrato(S::TipoFio, QStringLiteral("TipoFio"), ServidorFios, Documento),
     };
     // The yarn-type service publishes its description as a file.

@@ -4,6 +4,7 @@
 #include "soap/ClienteSoap.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -29,6 +30,7 @@ struct TContratoVapora {
     QString LocalPadrao;    // default location of the description
     QString EnderecoPadrao; // the same, as a direct endpoint address
     TEstiloSoap Estilo;
+    QStringList Operacoes;  // the operations its interface calls
 };
 
 const TContratoVapora& ContratoVapora(TServicoVapora servico);
