@@ -18,7 +18,8 @@ xvfb-run -a -s "-screen 0 1024x700x24" bash -c '
   monitor=$!
   sleep "$1"
   import -window root "$2"
-  pkill -TERM -f "demo/quelix" || true
+  # the bracket keeps the pattern from matching the command line of this shell
+  pkill -TERM -f "[d]emo/quelix" || true
   wait "$monitor" || true
 ' _ "$ESPERA" "$ARQUIVO"
 echo "captura: $ARQUIVO"

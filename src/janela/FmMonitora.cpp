@@ -178,9 +178,13 @@ void TFmMonitora::CriaBarraEstado()
     LbUltimoCiclo = new QLabel(StatusBar1);
     LbProximoCiclo = new QLabel(StatusBar1);
     LbConexoes = new QLabel(StatusBar1);
-    StatusBar1->addPermanentWidget(LbUltimoCiclo);
+    // Long texts (an error, many connections) are cut at the window's edge,
+    // whole in their tips, instead of widening the window.
+    for (QLabel* rotulo : {LbUltimoCiclo, LbConexoes})
+        rotulo->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    StatusBar1->addPermanentWidget(LbUltimoCiclo, 3);
     StatusBar1->addPermanentWidget(LbProximoCiclo);
-    StatusBar1->addPermanentWidget(LbConexoes);
+    StatusBar1->addPermanentWidget(LbConexoes, 4);
     FRelogioBarra = new QTimer(this);
     FRelogioBarra->setInterval(1000);
     connect(FRelogioBarra, &QTimer::timeout, this, &TFmMonitora::MostraBarraEstado);
@@ -190,8 +194,10 @@ void TFmMonitora::CriaBarraEstado()
 void TFmMonitora::MostraBarraEstado()
 {
     LbUltimoCiclo->setText(TextoUltimoCiclo(*FMonitora));
+    LbUltimoCiclo->setToolTip(LbUltimoCiclo->text());
     LbProximoCiclo->setText(TextoProximoCiclo(*FMonitora));
     LbConexoes->setText(TextoConexoes(*FMonitora));
+    LbConexoes->setToolTip(LbConexoes->text());
 }
 
 // The type selector: one item per integration the core was given, in the

@@ -344,7 +344,10 @@ TEST_F(Janela, VerificarConfiguracaoMostraAsLinhasNoLog)
 // newest first, and filters them.
 TEST_F(Janela, BarraDeEstadoEHistoricoDoCiclo)
 {
-    tipos[0].primeira = [](TContextoIntegracao& c) {
+    bool erroLongo = false;
+    tipos[0].primeira = [&erroLongo](TContextoIntegracao& c) {
+        if (erroLongo)
+            throw Exception(QStringLiteral("Servidor caiu. ").repeated(30));
         c.Relator.AdicionaLinha("FAL 10 falhou");
         ++c.FalhasNoCiclo;
         c.Relator.RegistraRegistro({"enviado", "lote", "10", "falhou", "sem programa"});
@@ -353,6 +356,7 @@ TEST_F(Janela, BarraDeEstadoEHistoricoDoCiclo)
     };
     auto j = Cria("[ModeloAtivo]\nModelo=0\n");
     EXPECT_EQ(j->LbUltimoCiclo->text(), "Nenhum ciclo ainda.");
+    const int larguraMinima = j->minimumSizeHint().width();
     j->Timer1Timer();
     EXPECT_TRUE(QRegularExpression(QString::fromUtf8("^Último ciclo: \\d\\d:\\d\\d:\\d\\d: 1 enviados, 1 falha$"))
                     .match(j->LbUltimoCiclo->text()).hasMatch())
@@ -373,6 +377,14 @@ TEST_F(Janela, BarraDeEstadoEHistoricoDoCiclo)
     EXPECT_EQ(historico.index(0, 4).data().toString(), "10");
     j->TabSheet3->EdChave->setText("99");
     EXPECT_EQ(historico.rowCount(), 0);
+
+    // A long error is cut at the window's edge (whole in its tip); the
+    // status texts never widen the window.
+    erroLongo = true;
+    j->Timer1Timer();
+    EXPECT_TRUE(j->LbUltimoCiclo->toolTip().contains(QStringLiteral("Servidor caiu. ").repeated(30).trimmed()))
+        << j->LbUltimoCiclo->toolTip().toStdString();
+    EXPECT_EQ(j->minimumSizeHint().width(), larguraMinima);
 }
 
 // Picking a machine type start-up did not connect says why nothing
