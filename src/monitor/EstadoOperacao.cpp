@@ -15,8 +15,6 @@ void TEstadoOperacao::CicloIniciado(const QString& integracao, const QDateTime& 
     const QMutexLocker trava(&FMutex);
     FEstado.InicioCicloAtual = inicio;
     FEstado.IntegracaoCicloAtual = integracao;
-    FRegistrosNoCiclo = 0;
-    FEnviadosNoCiclo = 0;
 }
 
 void TEstadoOperacao::CicloTerminado(const TFimCiclo& fim)
@@ -38,8 +36,7 @@ void TEstadoOperacao::CicloTerminado(const TFimCiclo& fim)
     for (const TEstadoConexao& conexao : fim.Conexoes)
         FEstado.Conexoes[conexao.Nome] = conexao.Ativa;
     FEstado.UltimoCiclo = fim;
-    FEstado.ResumoUltimoCiclo = Resumo(
-        fim, fim.Enviados ? fim.Enviados : FRegistrosNoCiclo > 0 ? std::optional<quint64>(FEnviadosNoCiclo) : std::nullopt);
+    FEstado.ResumoUltimoCiclo = Resumo(fim, fim.Enviados);
     FEstado.InicioCicloAtual.reset();
     FEstado.IntegracaoCicloAtual.clear();
 }
@@ -48,11 +45,6 @@ void TEstadoOperacao::ContaRegistro(const TChaveRegistro& registro)
 {
     const QMutexLocker trava(&FMutex);
     ++FEstado.Registros[registro];
-    if (FEstado.InicioCicloAtual) {
-        ++FRegistrosNoCiclo;
-        if (registro.Desfecho == DesfechoEnviado)
-            ++FEnviadosNoCiclo;
-    }
 }
 
 TEstadoOperacao::TInstantaneo TEstadoOperacao::Instantaneo() const

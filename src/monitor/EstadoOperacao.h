@@ -20,8 +20,6 @@ public:
     // Upper bounds, in seconds, of the cycle-duration histogram's buckets.
     static constexpr std::array<double, 10> LimitesDuracao{0.5, 1, 5, 15, 30, 60, 120, 300, 600, 1800};
 
-    // The outcome of a record that the last cycle's summary counts as sent.
-    static inline const QString DesfechoEnviado = QStringLiteral("enviado");
 
     // A cycle's outcome, as the cycle counters name it.
     static inline const QString CicloConcluido = QStringLiteral("concluido");
@@ -73,7 +71,4 @@ public:
 private:
     mutable QMutex FMutex;
     TInstantaneo FEstado;
-    // Records reported during the cycle in progress.
-    quint64 FRegistrosNoCiclo = 0;
-    quint64 FEnviadosNoCiclo = 0;
 };
