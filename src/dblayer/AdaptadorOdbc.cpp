@@ -2,7 +2,9 @@
 
 #include "base/Erros.h"
 #include "dblayer/ErroSql.h"
+#include "dblayer/LimitesExecucao.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QSqlDriver>
 #include <QSqlQuery>
@@ -12,6 +14,8 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 namespace {
 
@@ -83,7 +87,57 @@ bool EhSqlite(const QString& sistema)
     return sistema.contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
 }
 
+// The TCP port of a socket address; 0 for any other kind of socket.
+int PortaTcp(const sockaddr_storage& endereco)
+{
+    if (endereco.ss_family == AF_INET)
+        return ntohs(reinterpret_cast<const sockaddr_in&>(endereco).sin_port);
+    if (endereco.ss_family == AF_INET6)
+        return ntohs(reinterpret_cast<const sockaddr_in6&>(endereco).sin6_port);
+    return 0;
+}
+
+// Whether `socket` is a TCP socket between these two ports, as this side
+// sees them.
+bool SocketEntre(int socket, int portaLocal, int portaServidor)
+{
+    sockaddr_storage local{};
+    sockaddr_storage remoto{};
+    socklen_t tamanhoLocal = sizeof local;
+    socklen_t tamanhoRemoto = sizeof remoto;
+    return ::getsockname(socket, reinterpret_cast<sockaddr*>(&local), &tamanhoLocal) == 0
+        && ::getpeername(socket, reinterpret_cast<sockaddr*>(&remoto), &tamanhoRemoto) == 0
+        && PortaTcp(local) == portaLocal && PortaTcp(remoto) == portaServidor;
+}
+
+// The open descriptor of this process that is the TCP socket between the
+// two ports; -1 when there is none.
+int SocketDoProcesso(int portaLocal, int portaServidor)
+{
+    if (portaLocal <= 0 || portaServidor <= 0)
+        return -1;
+    for (const char* pasta : {"/proc/self/fd", "/dev/fd"}) {
+        const QStringList descritores = QDir(QString::fromLatin1(pasta)).entryList(QDir::AllEntries | QDir::System);
+        for (const QString& nome : descritores) {
+            bool numero = false;
+            const int descritor = nome.toInt(&numero);
+            if (numero && SocketEntre(descritor, portaLocal, portaServidor))
+                return descritor;
+        }
+        if (!descritores.isEmpty())
+            break;
+    }
+    return -1;
+}
+
 } // namespace
+
+TAdaptadorOdbc::TAdaptadorOdbc(std::atomic<bool>& perdida, const QString& driverId)
+    : TAdaptadorConexao(perdida), FDriverId(driverId)
+{
+}
+
+TAdaptadorOdbc::~TAdaptadorOdbc() = default;
 
 void TAdaptadorOdbc::AoAbrir(QSqlDatabase& conexao)
 {
@@ -94,6 +148,60 @@ void TAdaptadorOdbc::AoAbrir(QSqlDatabase& conexao)
         if (r == SQL_SUCCESS || r == SQL_SUCCESS_WITH_INFO)
             FSistema = QString::fromUtf8(reinterpret_cast<const char*>(nome)).trimmed();
     }
+    if (FSistema.contains(QLatin1String("PostgreSQL"), Qt::CaseInsensitive))
+        AchaSocketDoPostgres(conexao);
+}
+
+// The server names the client's port as it sees it; on a direct TCP link
+// that is this side's port of the connection's socket.
+void TAdaptadorOdbc::AchaSocketDoPostgres(QSqlDatabase& conexao)
+{
+    QSqlQuery portas(conexao);
+    portas.setForwardOnly(true);
+    if (!portas.exec(QStringLiteral("SELECT inet_client_port(), inet_server_port()")) || !portas.next())
+        return;
+    FPortaLocal = portas.value(0).toInt();
+    FPortaServidor = portas.value(1).toInt();
+    portas.finish();
+    FSocket = SocketDoProcesso(FPortaLocal, FPortaServidor);
+}
+
+void TAdaptadorOdbc::CortaConexao()
+{
+    // On the watchdog's thread while the call is still armed. The socket is
+    // forgotten: after the cut the driver closes it, and its number can
+    // come back as another connection's.
+    const int socket = FSocket.exchange(-1);
+    if (socket >= 0 && SocketEntre(socket, FPortaLocal, FPortaServidor))
+        ::shutdown(socket, SHUT_RDWR);
+}
+
+void TAdaptadorOdbc::SobVigia(int limiteMs, const std::function<void()>& chamada)
+{
+    if (limiteMs <= 0 || FSocket.load() < 0) {
+        chamada();
+        return;
+    }
+    if (!FVigia)
+        FVigia = std::make_unique<VigiaTempoLimite>([this] { CortaConexao(); });
+    FVigia->arma(limiteMs + LimitesExecucao().FolgaSemRespostaMs);
+    try {
+        chamada();
+    } catch (...) {
+        FVigia->desarma();
+        throw;
+    }
+    FVigia->desarma();
+}
+
+void TAdaptadorOdbc::IniciaTransacao(QSqlDatabase& conexao)
+{
+    SobVigia(LimiteDoDriver(FDriverId), [&] { TAdaptadorConexao::IniciaTransacao(conexao); });
+}
+
+void TAdaptadorOdbc::EncerraTransacao(QSqlDatabase& conexao, bool confirma)
+{
+    SobVigia(LimiteDoDriver(FDriverId), [&] { TAdaptadorConexao::EncerraTransacao(conexao, confirma); });
 }
 
 bool TAdaptadorOdbc::FalhaDeConexao(QSqlDatabase& conexao, const QSqlError& erro,
@@ -139,7 +247,9 @@ bool TAdaptadorOdbc::Executa(QSqlDatabase& conexao, QSqlQuery& comando, const QS
             SQLSetStmtAttr(hstmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(segundos)), 0);
     QElapsedTimer relogio;
     relogio.start();
-    if (Roda(comando, textoDireto))
+    bool rodou = false;
+    SobVigia(limiteMs, [&] { rodou = Roda(comando, textoDireto); });
+    if (rodou)
         return true;
     erro = TAdaptadorConexao::MensagemDaFalha(conexao, comando);
     // The drivers word a timeout each their own way; a failure that took the

@@ -23,14 +23,15 @@ QString NovoNomeConexao()
     return QStringLiteral("KoDatabase_%1").arg(++contador);
 }
 
-std::unique_ptr<TAdaptadorConexao> AdaptadorPara(const QString& driverQt, std::atomic<bool>& perdida)
+std::unique_ptr<TAdaptadorConexao> AdaptadorPara(const QString& driverQt, const QString& driverId,
+                                                 std::atomic<bool>& perdida)
 {
     if (driverQt == QLatin1String("FB"))
         return std::make_unique<TAdaptadorFirebird>(perdida);
     if (driverQt == QLatin1String("QPSQL"))
         return std::make_unique<TAdaptadorPostgres>(perdida);
     if (driverQt == QLatin1String("QODBC"))
-        return std::make_unique<TAdaptadorOdbc>(perdida);
+        return std::make_unique<TAdaptadorOdbc>(perdida, driverId);
     return std::make_unique<TAdaptadorConexao>(perdida);
 }
 
@@ -135,7 +136,7 @@ void TKoCustomDatabase::AbreConexaoQt()
     FEscritaPendente = false;
     RecusaUsuarioLongoNoFirebird();
     QSqlDatabase conexao = ConexaoQt::Cria(FNomeConexao, FDriverName, FParams, DriverOdbc);
-    FAdaptador = AdaptadorPara(ConexaoQt::DriverQt(FDriverName, Apara(Database)), FPerdida);
+    FAdaptador = AdaptadorPara(ConexaoQt::DriverQt(FDriverName, Apara(Database)), FDriverName, FPerdida);
     if (!conexao.open()) {
         const QString erro = TextoDoErroSql(conexao.lastError(), QStringLiteral("Não foi possível abrir a conexão"));
         conexao = QSqlDatabase();

@@ -2,7 +2,8 @@
 // its connections open and answers nothing: no limit of its own runs. Every
 // call that reaches it still ends, past its limit and the margin, with the
 // connection counted as lost, and the connection opens again once the
-// server goes on.
+// server goes on. The same through its ODBC driver, as a Bruma queue is
+// reached: a COMMIT is where a frozen server held the pass.
 
 #include "InstanciasFalhas.h"
 
@@ -18,7 +19,11 @@
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -36,12 +41,58 @@ void Insere(TKoDatabase& banco, int ordem)
     comando.ExecSQL();
 }
 
-class PostgresCongelado : public ::testing::TestWithParam<TChamada> {};
+// How the connection reaches the server.
+enum class TVia { Nativa, Odbc };
 
-// Thaws the server whatever the test does.
+void Abre(TKoDatabase& banco, TVia via, const QString& base, const QString& dsn)
+{
+    if (via == TVia::Nativa) {
+        ApoioMonitor::AbrePostgres(banco, base);
+        return;
+    }
+    banco.SetDriverName(QStringLiteral("PG"));
+    banco.SetDatabaseName(QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Data Source=") + dsn);
+    banco.User = AmbienteTeste::pgUsuario();
+    banco.Password = AmbienteTeste::pgSenha();
+    banco.Open();
+}
+
+class PostgresCongelado : public ::testing::TestWithParam<std::tuple<TVia, TChamada>> {};
+
+// Thaws the server when the test leaves the scope, or on its own after a
+// minute, so that a call that would wait for ever still ends; whether it had
+// to is what the test then asks.
 class TDescongelaAoSair {
 public:
-    ~TDescongelaAoSair() { InstanciasFalhas().Descongela(QStringLiteral("postgres")); }
+    TDescongelaAoSair()
+        : FSalvaguarda([this] {
+              std::unique_lock trava(FMutex);
+              if (!FSinal.wait_for(trava, std::chrono::seconds(60), [this] { return FSaindo; })) {
+                  FbDescongelouAntes = true;
+                  InstanciasFalhas().Descongela(QStringLiteral("postgres"));
+              }
+          })
+    {
+    }
+    ~TDescongelaAoSair()
+    {
+        {
+            std::lock_guard trava(FMutex);
+            FSaindo = true;
+        }
+        FSinal.notify_one();
+        FSalvaguarda.join();
+        InstanciasFalhas().Descongela(QStringLiteral("postgres"));
+    }
+    // The call ended only because the server was let go.
+    bool DescongelouAntes() const { return FbDescongelouAntes; }
+
+private:
+    std::mutex FMutex;
+    std::condition_variable FSinal;
+    bool FSaindo = false;
+    std::atomic<bool> FbDescongelouAntes{false};
+    std::thread FSalvaguarda;
 };
 
 TEST_P(PostgresCongelado, ChamadaTerminaEConexaoContaComoPerdida)
@@ -54,22 +105,28 @@ TEST_P(PostgresCongelado, ChamadaTerminaEConexaoContaComoPerdida)
     limites.FolgaSemRespostaMs = 1000;
     const TLimitesDeTeste curtos(limites);
 
+    const auto [via, chamada] = GetParam();
+    const QString dsn = via == TVia::Odbc ? BancoTeste::criaDsnOdbc(AmbienteTeste::nomeUnico(QStringLiteral("dsn")), base)
+                                          : QString();
     TKoDatabase banco;
-    ApoioMonitor::AbrePostgres(banco, base);
+    Abre(banco, via, base, dsn);
     Insere(banco, 1);  // a transaction is open on the server
 
     QElapsedTimer relogio;
+    bool descongelouAntes = false;
     {
         const TDescongelaAoSair descongela;
         InstanciasFalhas().Congela(QStringLiteral("postgres"));
         relogio.start();
         try {
-            GetParam().Executa(banco);
+            chamada.Executa(banco);
         } catch (const EDatabaseError&) {
             // the call failed, as it must: whether it raises is the caller's API
         }
+        descongelouAntes = descongela.DescongelouAntes();
     }
     const qint64 decorridos = relogio.elapsed();
+    EXPECT_FALSE(descongelouAntes) << "the call waited on the frozen server until it was let go";
     EXPECT_LT(decorridos, 10000) << "the call waited on the frozen server";
     EXPECT_TRUE(banco.Perdida());
 
@@ -82,9 +139,14 @@ TEST_P(PostgresCongelado, ChamadaTerminaEConexaoContaComoPerdida)
 
 INSTANTIATE_TEST_SUITE_P(
     Chamadas, PostgresCongelado,
-    ::testing::Values(TChamada{"Comando", [](TKoDatabase& banco) { Insere(banco, 3); }},
-                      TChamada{"Commit", [](TKoDatabase& banco) { banco.CommitRetaining(); }},
-                      TChamada{"VerificacaoDaConexao", [](TKoDatabase& banco) { banco.ConfereConexao(); }}),
-    [](const ::testing::TestParamInfo<TChamada>& caso) { return std::string(caso.param.Nome); });
+    ::testing::Combine(
+        ::testing::Values(TVia::Nativa, TVia::Odbc),
+        ::testing::Values(TChamada{"Comando", [](TKoDatabase& banco) { Insere(banco, 3); }},
+                          TChamada{"Commit", [](TKoDatabase& banco) { banco.CommitRetaining(); }},
+                          TChamada{"VerificacaoDaConexao", [](TKoDatabase& banco) { banco.ConfereConexao(); }})),
+    [](const ::testing::TestParamInfo<std::tuple<TVia, TChamada>>& caso) {
+        return std::string(std::get<0>(caso.param) == TVia::Nativa ? "Nativa" : "Odbc")
+            + std::get<1>(caso.param).Nome;
+    });
 
 } // namespace
