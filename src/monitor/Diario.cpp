@@ -70,6 +70,7 @@ bool TDiario::Abre()
 {
     if (FBanco.isOpen())
         return true;
+    FUltimaAbertura.start();
     try {
         if (!QDir().mkpath(QFileInfo(FArquivo).absolutePath()))
             throw EDiario("a pasta " + QFileInfo(FArquivo).absolutePath().toStdString() + " não pode ser criada");
@@ -96,11 +97,17 @@ bool TDiario::Abre()
         Falhou(QStringLiteral("aberto"), QString::fromStdString(e.what()));
         return false;
     }
-    if (FAvisado) {
-        FAvisado = false;
-        FAvisa(QStringLiteral("Histórico voltou a ser gravado em ") + FArquivo + u'.');
-    }
     return true;
+}
+
+// A write went through to the file: a failure said before is over. Opening
+// proves nothing: on a full disk SQLite opens, and fails at the first write.
+void TDiario::Gravou()
+{
+    if (!FAvisado)
+        return;
+    FAvisado = false;
+    FAvisa(QStringLiteral("Histórico voltou a ser gravado em ") + FArquivo + u'.');
 }
 
 void TDiario::Executa(QSqlQuery& comando, const char* onde)
@@ -117,6 +124,7 @@ void TDiario::Confirma()
     FGrupo.invalidate();
     if (!FBanco.commit())
         throw EDiario("COMMIT: " + FBanco.lastError().text().toStdString());
+    Gravou();
 }
 
 // Said once until the journal is written again; the monitor goes on.
@@ -146,6 +154,7 @@ void TDiario::CicloIniciado(const QString& integracao, const QDateTime& inicio)
         comando.addBindValue(integracao);
         Executa(comando, "INSERT INTO CICLOS");
         FCiclo = comando.lastInsertId().toLongLong();
+        Gravou();
     } catch (const EDiario& e) {
         Falhou(QStringLiteral("gravado"), QString::fromStdString(e.what()));
     }
@@ -153,9 +162,14 @@ void TDiario::CicloIniciado(const QString& integracao, const QDateTime& inicio)
 
 void TDiario::RegistraRegistro(const QString& integracao, const TRegistroTratado& registro, const QString& linhas)
 {
-    // A journal that failed in this cycle waits for the next one.
-    if (!FInsereRegistro)
-        return;
+    // A journal that failed is opened again, at most once in a group's
+    // time, so that a long pass is recorded as soon as there is room again.
+    if (!FInsereRegistro) {
+        if (FUltimaAbertura.isValid() && FUltimaAbertura.elapsed() < MaximoSemConfirmarMs)
+            return;
+        if (!Abre())
+            return;
+    }
     QSqlQuery& insere = *FInsereRegistro;
     insere.bindValue(0, FCiclo == 0 ? QVariant() : QVariant(FCiclo));
     insere.bindValue(1, Momento(QDateTime::currentDateTime()));
@@ -199,6 +213,7 @@ void TDiario::CicloTerminado(const TFimCiclo& fim, const QString& desfecho, int 
         comando.addBindValue(conexoes);
         comando.addBindValue(FCiclo);
         Executa(comando, "UPDATE CICLOS");
+        Gravou();
     } catch (const EDiario& e) {
         Falhou(QStringLiteral("gravado"), QString::fromStdString(e.what()));
     }

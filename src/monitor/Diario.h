@@ -22,7 +22,10 @@
 //
 // It is written on the cycle's thread, through a connection of its own.
 // Writing it never fails a cycle: an error is said once through `avisa`,
-// the journal is closed, and the next cycle tries to open it again.
+// the journal is closed, and it is opened again at the next cycle (or the
+// next record, at most every MaximoSemConfirmarMs). That it is written
+// again is said once, when a write has gone through: on a full disk SQLite
+// opens the file and fails only when it writes.
 //
 // Records are committed in groups: with the first record written
 // MaximoSemConfirmarMs or more after the group began, and at the cycle's
@@ -60,6 +63,7 @@ public:
 private:
     bool Abre();
     void Falhou(const QString& onde, const QString& erro);
+    void Gravou();
     void Executa(QSqlQuery& comando, const char* onde);
     void Confirma();
     QString ConexoesComoTexto(const QList<TEstadoConexao>& conexoes, const QDateTime& agora);
@@ -72,6 +76,7 @@ private:
     qint64 FCiclo = 0;   // the row of the cycle in progress; 0 outside one
     bool FAvisado = false;
     QElapsedTimer FGrupo;  // valid while records wait for their commit
+    QElapsedTimer FUltimaAbertura;
     QDate FDiaPoda;
     // Since when each connection has been in its state.
     std::map<QString, std::pair<bool, QDateTime>> FConexoesDesde;

@@ -6,6 +6,7 @@
 #include "ApoioMonitor.h"
 #include "AplicacaoTeste.h"
 #include "BancoTeste.h"
+#include "MonitorEmExecucao.h"
 #include "monitor/ConsultaHistorico.h"
 #include "monitor/Diario.h"
 #include "monitor/LeituraDiario.h"
@@ -188,6 +189,54 @@ TEST(Historico, PastaSomenteLeituraOuCheiaNaoImpedeOCiclo)
         EXPECT_EQ(StatusDoLote(erp, QStringLiteral("2")), "E");
         EXPECT_EQ(r.saida.count(QString::fromUtf8("Histórico não pôde ser")), 1) << r.saida.toStdString();
         EXPECT_TRUE(r.saida.contains(QString::fromUtf8("O monitoramento continua sem ele."))) << r.saida.toStdString();
+    }
+}
+
+// Logs/ fills up under a running monitor, or is full when it starts, and
+// room is made again later: the failure is said once, the recovery once,
+// and only when the journal has really been written again; the cycles
+// after it are in the journal.
+TEST(Historico, DiscoCheioDizFalhaUmaVezEVoltaSoQuandoGrava)
+{
+    const QString falha = QString::fromUtf8("Histórico não pôde ser");
+    const QString voltou = QString::fromUtf8("Histórico voltou a ser gravado");
+    // Lot 1 fails in every cycle: its line marks a cycle's end, and every
+    // cycle has a record to write.
+    const QString fimDeCiclo = QString::fromUtf8("Erro. Execução de envio mal sucedida na FAL 1");
+    for (const bool cheiaAoIniciar : {false, true}) {
+        SCOPED_TRACE(cheiaAoIniciar ? "cheia ao iniciar" : "enche durante a execução");
+        const QString pasta = PastaBrumaRuimEBom();
+        const QString logs = QDir(pasta).filePath(QStringLiteral("Logs"));
+        const TMontagem montagem(logs, QStringLiteral("size=1m"));
+        if (cheiaAoIniciar)
+            Enche(logs);
+        TMonitorEmExecucao monitor(Quelix, {QStringLiteral("--sem-janela"), QStringLiteral("--pasta"), pasta},
+                                   {{QStringLiteral("QUELIX_INTERVALO_MS"), QStringLiteral("300")}});
+        const auto saida = [&monitor] { return (monitor.Linhas().join(u'\n') + u'\n' + monitor.Erros()).toStdString(); };
+        int ciclos = 1;
+        ASSERT_TRUE(monitor.EsperaLinhas(fimDeCiclo, ciclos, 120000)) << saida();
+        if (!cheiaAoIniciar) {
+            EXPECT_EQ(monitor.Conta(falha), 0) << saida();
+            Enche(logs);
+        }
+        ciclos += 3;
+        ASSERT_TRUE(monitor.EsperaLinhas(fimDeCiclo, ciclos, 120000)) << saida();
+        EXPECT_EQ(monitor.Conta(falha), 1) << saida();
+        EXPECT_EQ(monitor.Conta(voltou), 0) << saida();
+        // Full from the start, nothing could be written.
+        const qsizetype registrosAntes =
+            cheiaAoIniciar ? 0 : Json(Quelix_(pasta, {"--historico", "--chave", "1", "--formato", "json"})).size();
+
+        ASSERT_TRUE(QFile::remove(QDir(logs).filePath(QStringLiteral("enchimento"))));
+        ciclos += 3;
+        ASSERT_TRUE(monitor.EsperaLinhas(fimDeCiclo, ciclos, 120000)) << saida();
+        monitor.PedeTermino();
+        EXPECT_EQ(monitor.Fim(60000), 0) << saida();
+        EXPECT_EQ(monitor.Conta(falha), 1) << saida();
+        EXPECT_EQ(monitor.Conta(voltou), 1) << saida();
+        // At least the two cycles after the one that wrote again.
+        EXPECT_GE(Json(Quelix_(pasta, {"--historico", "--chave", "1", "--formato", "json"})).size(), registrosAntes + 2)
+            << saida();
     }
 }
 
