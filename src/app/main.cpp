@@ -205,13 +205,11 @@ QString PastaDeTrabalho(const TOpcoes& opcoes)
 
 // Tests and benchmarks that drive the executable (with or without the
 // window) shorten the 59 seconds between cycles with QUELIX_INTERVALO_MS;
-// nothing else reads it.
+// nothing else reads it. When it is set, the monitor says so at start-up.
 void AplicaIntervaloDeTeste(TMonitora& monitora)
 {
-    bool ok = false;
-    const int intervalo = qEnvironmentVariableIntValue("QUELIX_INTERVALO_MS", &ok);
-    if (ok && intervalo > 0)
-        monitora.Timer1().setInterval(intervalo);
+    if (qEnvironmentVariableIsSet("QUELIX_INTERVALO_MS"))
+        monitora.DefineIntervaloDoAmbiente(qEnvironmentVariable("QUELIX_INTERVALO_MS"));
 }
 
 // One monitor per folder: the second one says who holds it and ends.

@@ -202,6 +202,8 @@ bool TMonitora::DefineMonitorando(bool marcado)
 void TMonitora::Inicio()
 {
     AvisaArquivoIniAusente();
+    if (!FAvisoIntervalo.isEmpty())
+        FRelatorCiclo.AdicionaLinha(FAvisoIntervalo);
     TIntegracao* iniciada = nullptr;
     QString indiceIniciada;
     try {
@@ -268,6 +270,23 @@ int TMonitora::DiasHistorico()
                                         .arg(TDiario::DiasHistoricoPadrao));
     }
     return TDiario::DiasHistoricoPadrao;
+}
+
+void TMonitora::DefineIntervaloDoAmbiente(const QString& valor)
+{
+    bool ok = false;
+    const int intervalo = valor.trimmed().toInt(&ok);
+    if (ok && intervalo > 0) {
+        FTimer1.setInterval(intervalo);
+        FAvisoIntervalo = QStringLiteral("QUELIX_INTERVALO_MS=%1: o intervalo entre ciclos é de %1 ms, não de %2 s.")
+                              .arg(intervalo)
+                              .arg(IntervaloTimer / 1000);
+        return;
+    }
+    FAvisoIntervalo = QStringLiteral("QUELIX_INTERVALO_MS=\"%1\" não é um número de milissegundos: "
+                                     "o intervalo entre ciclos fica em %2 s.")
+                          .arg(valor)
+                          .arg(FTimer1.interval() / 1000);
 }
 
 void TMonitora::AvisaArquivoIniAusente()

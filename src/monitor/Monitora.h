@@ -95,6 +95,11 @@ public:
     bool LimparVisivel() const { return FbLimparVisivel; }
     QTimer& Timer1() { return FTimer1; }
     const QTimer& Timer1() const { return FTimer1; }
+    // The interval between cycles that the environment asks for instead of
+    // the 59 seconds (QUELIX_INTERVALO_MS, as the entry read it): applied
+    // when it is a positive number of milliseconds, and said at start-up
+    // either way, so that a site never runs on a changed interval unawares.
+    void DefineIntervaloDoAmbiente(const QString& valor);
     // Safe to read from the cycle's thread too.
     bool TimerAtivo() const { return FbTimerAtivo; }
     // True while the cycle's thread works (a cycle, start-up, "Limpar fila"):
@@ -180,6 +185,7 @@ private:
     void AplicaAdiados();
     void LeTabelaAdiada();
     void AvisaArquivoIniAusente();
+    QString FAvisoIntervalo;  // said at start-up; empty when the 59 s hold unasked
     void RemoveLogsAntigosDoDia();
     int DiasHistorico();
     TFimCiclo AvisaInicioCiclo(int indice);

@@ -70,8 +70,10 @@ TIntegracao* TNucleoCiclo::Inicia()
 TIntegracao* TNucleoCiclo::IntegracaoDoModelo() const
 {
     const QString modelo = FConfiguracao.LerIni(QStringLiteral("ModeloAtivo"), QStringLiteral("Modelo"));
-    const QChar digito = modelo.isEmpty() ? QChar() : modelo.front();
-    return digito.isDigit() ? Integracao(digito.digitValue()) : nullptr;
+    // The ASCII digits alone: QChar::isDigit also takes a fullwidth "１" or
+    // an Arabic-Indic "٢", which no one means as a machine type.
+    const char16_t digito = modelo.isEmpty() ? u'\0' : modelo.front().unicode();
+    return digito >= u'0' && digito <= u'9' ? Integracao(digito - u'0') : nullptr;
 }
 
 void TNucleoCiclo::ConfiguraBanco1()

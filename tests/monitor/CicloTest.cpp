@@ -156,6 +156,34 @@ TEST(Ciclo, ModeloSemTipoOuSemBancoEhNomeadoNoInicio)
     }
 }
 
+// The interval the environment sets for tests is never taken silently: a
+// run that reads it says so first, and one that cannot use it says that the
+// 59 s hold.
+TEST(Ciclo, IntervaloDoAmbienteEhDitoNoInicio)
+{
+    const QString programa = Instala(QStringLiteral("[ModeloAtivo]\nModelo=9\n"));
+    const struct {
+        const char* valor;  // nullptr: not set
+        const char* linha;
+    } casos[] = {
+        {"250", "QUELIX_INTERVALO_MS=250: o intervalo entre ciclos é de 250 ms, não de 59 s."},
+        {"abc", "QUELIX_INTERVALO_MS=\"abc\" não é um número de milissegundos: o intervalo entre ciclos fica em 59 s."},
+        {"0", "QUELIX_INTERVALO_MS=\"0\" não é um número de milissegundos: o intervalo entre ciclos fica em 59 s."},
+        {nullptr, "[ModeloAtivo] Modelo \"9\" não é um tipo de máquina: só o ERP (KoDatabase1) foi conectado, e nenhum "
+                  "lado das máquinas."},
+    };
+    for (const auto& caso : casos) {
+        SCOPED_TRACE(caso.valor ? caso.valor : "(sem a variável)");
+        QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+        ambiente.remove(QStringLiteral("QUELIX_INTERVALO_MS"));
+        if (caso.valor)
+            ambiente.insert(QStringLiteral("QUELIX_INTERVALO_MS"), QString::fromLatin1(caso.valor));
+        const TSaida r = Executa(programa, {"--ciclo"}, ambiente);
+        EXPECT_EQ(r.saida.split('\n').value(0), QString::fromUtf8(caso.linha)) << r.saida.toStdString();
+        EXPECT_EQ(r.saida.count(QStringLiteral("QUELIX_INTERVALO_MS")), caso.valor ? 1 : 0) << r.saida.toStdString();
+    }
+}
+
 TEST(Ciclo, BrumaEnviaOLoteParaAFilaDaMaquina)
 {
     const QString erp = CriaErp();

@@ -182,7 +182,8 @@ TEST_F(Monitora, ModeloDesconhecidoOuVazioNaoIniciaIntegracao)
     bool iniciou = false;
     for (TDefinicaoTeste& tipo : tipos)
         tipo.inicia = [&](TContextoIntegracao&) { iniciou = true; };
-    for (const QString modelo : {"7", "", "x0"}) {
+    // A fullwidth 1 and an Arabic-Indic 2 are digits to Unicode, not models.
+    for (const QString modelo : {"7", "", "x0", "１", "٢"}) {
         relator.Limpa();
         auto m = Inicia(SecaoBanco1(erp) + "[ModeloAtivo]\nModelo=" + modelo + "\n");
         EXPECT_TRUE(relator.Mensagens.isEmpty()) << modelo.toStdString();
