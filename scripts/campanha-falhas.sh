@@ -29,9 +29,12 @@ BUILD=$RAIZ/${QX_BUILD:-build}
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
   cmake -S "$RAIZ" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELIX_TESTES=ON
 fi
-cmake --build "$BUILD" -j 2 --target campanha_falhas quelix quelix-servico-soap
+COMPILACAO=$(mktemp)
+trap 'rm -f "$COMPILACAO"' EXIT
+cmake --build "$BUILD" -j 2 --target campanha_falhas quelix quelix-servico-soap >"$COMPILACAO" 2>&1 \
+  || { cat "$COMPILACAO" >&2; echo "campanha-falhas: a compilação falhou" >&2; exit 1; }
 
 # gtest's time limit per test is none; the run's own is MINUTOS plus the
 # emptying of the queues.
 QX_CAMPANHA_SEMENTE=$1 QX_CAMPANHA_MINUTOS=$2 QT_QPA_PLATFORM=offscreen \
-  exec "$BUILD/tests/campanha/campanha_falhas" --gtest_filter='CampanhaFalhas.*'
+  "$BUILD/tests/campanha/campanha_falhas" --gtest_filter='CampanhaFalhas.*'

@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
@@ -557,9 +558,14 @@ TContagem LeDiario(const QString& executavel, const QString& pasta, bool comTipo
                      QStringLiteral("json")});
     if (saida.status != 0)
         throw std::runtime_error("quelix --historico em " + pasta.toStdString() + " falhou: " + saida.erros.toStdString());
+    QJsonParseError erro;
+    const QJsonDocument documento = QJsonDocument::fromJson(saida.saida.toUtf8(), &erro);
+    if (erro.error != QJsonParseError::NoError || !documento.isArray())
+        throw std::runtime_error("quelix --historico --formato json em " + pasta.toStdString()
+                                 + " não deu uma lista JSON: " + erro.errorString().toStdString());
     TContagem contagem;
-    for (const QString& linha : saida.saida.split(u'\n', Qt::SkipEmptyParts)) {
-        const QJsonObject registro = QJsonDocument::fromJson(linha.toUtf8()).object();
+    for (const QJsonValue& valor : documento.array()) {
+        const QJsonObject registro = valor.toObject();
         if (registro.value(QStringLiteral("desfecho")).toString() == QLatin1String("pendente"))
             continue;
         const QString chave = registro.value(QStringLiteral("chave")).toString().trimmed();
