@@ -483,7 +483,7 @@ bool DizFalha(const QString& linha, TTipoFalha tipo)
     case TTipoFalha::HostRecusaMarcas:
         return linha.contains(QLatin1String("FTOHOST")) && (linha.contains(QLatin1String("ERRO")) || linha.contains(QLatin1String("recus")));
     case TTipoFalha::LogsCheio:
-        return linha.contains(QLatin1String("Histórico"));
+        return linha.contains(QStringLiteral("Histórico"));
     default:
         return servico.match(linha).hasMatch();
     }
@@ -575,7 +575,7 @@ int TCampanha::Confere()
     for (int i = 1; i <= FLotesBruma; ++i)
         lotes << TCenarioBruma::NumeroLote(i);
     for (const QString& divergencia : FBruma->Divergencias(lotes)) {
-        if (divergencia.contains(QLatin1String(": 0 vezes")) || divergencia.contains(QLatin1String("não marcado")))
+        if (divergencia.contains(QLatin1String(": 0 vezes")) || divergencia.contains(QStringLiteral("não marcado")))
             achados.Perdidos << QStringLiteral("Bruma lote ") + divergencia;
         else
             achados.Dobrados << QStringLiteral("Bruma lote ") + divergencia;
