@@ -22,6 +22,9 @@ const QStringList Servicos = {
 
 const QString PrefixoServicos = QStringLiteral("/integracao/");
 const QByteArray BufferDaConexao = "buffer";
+const QByteArray PaginaManutencao =
+    "<!DOCTYPE html>\n<html><head><title>Em manuten\xc3\xa7\xc3\xa3o</title></head>"
+    "<body><h1>Sistema em manuten\xc3\xa7\xc3\xa3o</h1></body></html>\n";
 
 QByteArray FraseStatus(int status)
 {
@@ -86,6 +89,10 @@ std::optional<TModoResposta> LeModo(const QUrlQuery& consulta)
         modo.Tipo = TModoResposta::TTipo::Mudo;
     else if (resposta == QLatin1String("cortada"))
         modo.Tipo = TModoResposta::TTipo::Cortada;
+    else if (resposta == QLatin1String("cortada-sem-tamanho"))
+        modo.Tipo = TModoResposta::TTipo::CortadaSemTamanho;
+    else if (resposta == QLatin1String("html"))
+        modo.Tipo = TModoResposta::TTipo::Html;
     else
         return std::nullopt;
     modo.TextoFalha = consulta.queryItemValue(QStringLiteral("texto"), QUrl::FullyDecoded);
@@ -187,6 +194,12 @@ void TServidorSoap::AtendeServico(QTcpSocket* conexao, const TPedidoHttp& pedido
     if (pedido.Metodo == "GET") {
         const bool pedeDescricao = consulta.startsWith(QLatin1String("wsdl"))
                                 || pedido.Alvo.endsWith("TipoFioWS.xml");
+        // A site under maintenance answers its descriptions with a web page.
+        if (pedeDescricao && Modo(servico, QStringLiteral("wsdl")).Tipo == TModoResposta::TTipo::Html) {
+            Registra(pedido, servico, {}, QStringLiteral("html"));
+            Responde(conexao, 200, "text/html; charset=utf-8", PaginaManutencao, mantem);
+            return;
+        }
         Registra(pedido, servico, {}, pedeDescricao ? QStringLiteral("descricao") : QStringLiteral("404"));
         if (pedeDescricao)
             Responde(conexao, 200, "text/xml; charset=utf-8", Descricao(servico), mantem);
@@ -232,6 +245,19 @@ void TServidorSoap::AtendeServico(QTcpSocket* conexao, const TPedidoHttp& pedido
         conexao->disconnectFromHost();
         break;
     }
+    case TModoResposta::TTipo::CortadaSemTamanho: {
+        Registra(pedido, servico, operacao, QStringLiteral("cortada-sem-tamanho"));
+        const QByteArray corpo = EnvelopeSucesso(operacao);
+        conexao->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nConnection: close\r\n\r\n"
+                       + corpo.left(corpo.size() / 2));
+        conexao->flush();
+        conexao->disconnectFromHost();
+        break;
+    }
+    case TModoResposta::TTipo::Html:
+        Registra(pedido, servico, operacao, QStringLiteral("html"));
+        Responde(conexao, 200, "text/html; charset=utf-8", PaginaManutencao, mantem);
+        break;
     }
 }
 
@@ -249,7 +275,7 @@ void TServidorSoap::Controla(QTcpSocket* conexao, const TPedidoHttp& pedido, con
     } else if (caminho == QLatin1String("/controle/modo") && pedido.Metodo == "POST") {
         const auto modo = LeModo(consulta);
         if (!modo) {
-            RespondeTexto(conexao, 400, QStringLiteral("resposta: sucesso, falha, http, lixo ou mudo"), mantem);
+            RespondeTexto(conexao, 400, QStringLiteral("resposta: sucesso, falha, http, lixo, mudo, cortada, cortada-sem-tamanho ou html"), mantem);
             return;
         }
         const QString servico = consulta.queryItemValue(QStringLiteral("servico"));

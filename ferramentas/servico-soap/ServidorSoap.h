@@ -15,7 +15,7 @@ class QTcpSocket;
 
 // How the service answers an operation.
 struct TModoResposta {
-    enum class TTipo { Sucesso, Falha, ErroHttp, Lixo, Mudo, Cortada } Tipo = TTipo::Sucesso;
+    enum class TTipo { Sucesso, Falha, ErroHttp, Lixo, Mudo, Cortada, CortadaSemTamanho, Html } Tipo = TTipo::Sucesso;
     QString TextoFalha;   // Falha: the fault string
     int Status = 503;     // ErroHttp: the status
 };
@@ -28,7 +28,9 @@ struct TModoResposta {
 //        given), lixo (not XML), mudo (never answers). Without servico or
 //        operacao the mode holds for every service or every operation.
 //        R may also be cortada: a 200 whose connection closes halfway
-//        through the body it announced.
+//        through the body it announced; cortada-sem-tamanho: the same
+//        without Content-Length (Connection: close); html: a maintenance
+//        page with 200, also at a description when operacao=wsdl.
 //   GET  /controle/pedidos   every request received, as JSON
 //   POST /controle/limpa     forgets the requests and the modes
 class TServidorSoap : public QObject {
