@@ -17,7 +17,7 @@ EXECUCAO=(
   build-essential cmake git pkg-config
   qt6-base-dev libgl-dev libqt6sql6-odbc libqt6sql6-psql libqt6sql6-sqlite libpq-dev
   qt6-translations-l10n
-  qt6-httpserver-dev qt6-websockets-dev libsystemd-dev
+  qt6-websockets-dev libsystemd-dev
   firebird-dev firebird3.0-server-core firebird3.0-utils
   unixodbc unixodbc-dev libsqliteodbc tdsodbc
 )
