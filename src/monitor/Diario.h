@@ -59,6 +59,7 @@ public:
 
 private:
     bool Abre();
+    void CriaArquivo();
     void Falhou(const QString& onde, const QString& erro);
     void Executa(QSqlQuery& comando, const char* onde);
     void Confirma();
