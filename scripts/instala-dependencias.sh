@@ -27,6 +27,8 @@ EMPACOTAMENTO=(
   "${EXECUCAO[@]}"
   file dpkg-dev
 )
+# The package test checks the package with lintian and the unit's sandbox
+# with systemd-analyze.
 TESTE=(
   "${EMPACOTAMENTO[@]}"
   firebird3.0-server postgresql odbc-postgresql
@@ -34,6 +36,7 @@ TESTE=(
   clang libclang-rt-14-dev
   openssl
   prometheus
+  lintian systemd
 )
 
 case "${1:-testar}" in
