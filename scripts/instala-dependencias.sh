@@ -17,7 +17,7 @@ EXECUCAO=(
   build-essential cmake git pkg-config
   qt6-base-dev libgl-dev libqt6sql6-odbc libqt6sql6-psql libqt6sql6-sqlite libpq-dev
   qt6-translations-l10n
-  qt6-httpserver-dev qt6-websockets-dev libsystemd-dev
+  qt6-websockets-dev libsystemd-dev
   firebird-dev firebird3.0-server-core firebird3.0-utils
   unixodbc unixodbc-dev libsqliteodbc tdsodbc
 )
@@ -27,6 +27,8 @@ EMPACOTAMENTO=(
   "${EXECUCAO[@]}"
   file dpkg-dev
 )
+# The package test checks the package with lintian and the unit's sandbox
+# with systemd-analyze.
 TESTE=(
   "${EMPACOTAMENTO[@]}"
   firebird3.0-server postgresql odbc-postgresql
@@ -34,6 +36,7 @@ TESTE=(
   clang libclang-rt-14-dev
   openssl
   prometheus
+  lintian systemd
 )
 
 case "${1:-testar}" in

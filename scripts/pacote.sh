@@ -16,7 +16,7 @@ BUILD=${QX_BUILD:-build-pacote}
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
   cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELIX_TESTES=OFF -DQUELIX_BENCH=OFF >/dev/null
 fi
-cmake --build "$BUILD" -j "$(nproc)" --target quelix quelix-sql
+cmake --build "$BUILD" -j "$(nproc)" --target quelix quelix-sql manuais
 
 SAIDA=${1:-$BUILD/pacote}
 mkdir -p "$SAIDA"

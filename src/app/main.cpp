@@ -111,15 +111,20 @@ int LeOpcoes(TOpcoes& opcoes)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Monitor de integração da tinturaria. Sem opção, abre a janela e monitora a cada 59 segundos.\n"
-        "A configuração é lida do QX.ini ao lado do executável, ou da pasta que --pasta indica."));
+        "Monitor de integração da tinturaria. Sem opção, abre a janela e monitora a cada 59 segundos "
+        "enquanto \"Monitorando\" está marcado.\n"
+        "A configuração é lida do QX.ini ao lado do executável, ou da pasta que --pasta indica.\n\n"
+        "Uma linha de comando errada termina com status 2."));
     const QCommandLineOption ciclo(QStringLiteral("ciclo"),
-        QStringLiteral("Sem janela: inicia, roda um ciclo do modelo configurado e sai (status 0: ciclo "
-                       "concluído; 1: erro no início ou no ciclo; 3: ciclo concluído com registros que "
-                       "falharam e esperam o próximo ciclo)."));
+        QStringLiteral("Sem janela: inicia, roda um ciclo do modelo configurado e sai; as linhas do log vão "
+                       "para a saída padrão, as mensagens para a saída de erro, precedidas de \"Quelix: \" "
+                       "(status 0: ciclo concluído; 1: erro no início ou no ciclo; 3: ciclo concluído com "
+                       "registros que falharam e esperam o próximo ciclo)."));
     const QCommandLineOption semJanela(QStringLiteral("sem-janela"),
         QStringLiteral("Sem janela: monitora a cada 59 segundos até SIGINT ou SIGTERM; um erro num ciclo "
-                       "é relatado e o monitoramento continua."));
+                       "vai para a saída de erro e para o log do dia, e o monitoramento continua. O sinal "
+                       "deixa o ciclo em andamento terminar; se uma chamada não volta, o processo termina "
+                       "8 segundos depois do sinal mesmo assim, com status 128 + o sinal."));
     const QCommandLineOption pasta(QStringLiteral("pasta"),
         QStringLiteral("A pasta do QX.ini, dos Logs/ e da trava quelix.lock (sem ela, a pasta do executável)."),
         QStringLiteral("PASTA"));
@@ -130,7 +135,8 @@ int LeOpcoes(TOpcoes& opcoes)
                        "não grava em banco nenhum (status 0: tudo ok; 1: alguma FALHA)."));
     const QCommandLineOption simula(QStringLiteral("simula"),
         QStringLiteral("Sem janela: roda um ciclo como --ciclo e mostra o que ele gravaria e enviaria, sem "
-                       "confirmar nada: ao fim, tudo é desfeito em cada banco; nenhum serviço é chamado."));
+                       "confirmar nada: ao fim, tudo é desfeito em cada banco; nenhum serviço é chamado "
+                       "(o status de --ciclo)."));
     const QCommandLineOption historico(QStringLiteral("historico"),
         QStringLiteral("Mostra os registros do histórico (Logs/historico.sqlite), do mais novo ao mais antigo, "
                        "mesmo com um monitor rodando na pasta."));
@@ -248,6 +254,9 @@ int ExecutaSemTela(int argc, char** argv)
 {
     QCoreApplication aplicacao(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Quelix"));
+    // The parser's own texts (Uso:, Opções:) in the language of the rest;
+    // without the translations installed they stay in English.
+    CarregaTraducoesQt(aplicacao);
     TOpcoes opcoes;
     if (const int status = LeOpcoes(opcoes); status >= 0)
         return status;

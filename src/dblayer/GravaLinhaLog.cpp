@@ -1,6 +1,7 @@
 #include "dblayer/GravaLinhaLog.h"
 
 #include "base/Apara.h"
+#include "base/DonoDaPasta.h"
 #include "base/Erros.h"
 #include "base/Windows1252.h"
 #include "dblayer/Localidade.h"
@@ -8,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringConverter>
 
 namespace {
@@ -23,14 +25,17 @@ QString MensagemLimpa(QString mensagem)
 }
 
 // Logs/ beside the executable; the executable's own folder when Logs/
-// cannot be created.
+// cannot be created. Made, it is the folder owner's.
 QString PastaDosLogs()
 {
     const QString base = PastaDoExecutavel();
     const QString logs = base + QStringLiteral("/Logs");
-    if (QDir().mkpath(logs))
-        return logs;
-    return base;
+    const bool existia = QFileInfo::exists(logs);
+    if (!QDir().mkpath(logs))
+        return base;
+    if (!existia)
+        DaAoDonoDaPasta(logs);
+    return logs;
 }
 
 } // namespace
@@ -70,9 +75,12 @@ void GravaLinhaLog(const QString& nmMaquina, const QString& nrIP,
     const QString caminho = PastaDosLogs() + u'/' + nomeArquivo;
 
     QFile arquivo(caminho);
+    const bool novo = !arquivo.exists();
     if (!arquivo.open(QIODevice::WriteOnly | QIODevice::Append))
         throw EInOutError(QStringLiteral("Não foi possível abrir o arquivo de log %1: %2")
                               .arg(caminho, arquivo.errorString()));
+    if (novo)
+        DaAoDonoDaPasta(caminho);
     // One byte per character, in the ANSI code page of the Windows the
     // files are read on.
     const QByteArray linha = ParaWindows1252(MontaLinhaLog(nrIP, janela, nmUsuario, agora, mensagem)

@@ -1,6 +1,9 @@
 #include "monitor/Diario.h"
 
+#include "base/DonoDaPasta.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -63,6 +66,24 @@ TDiario::~TDiario()
     QSqlDatabase::removeDatabase(FNomeConexao);
 }
 
+// The folder and the file, when missing, made as the folder owner's: the
+// file is made empty (an empty database) before SQLite opens it, so that
+// the files SQLite makes beside it, made as root, are given that owner too.
+void TDiario::CriaArquivo()
+{
+    const QString pasta = QFileInfo(FArquivo).absolutePath();
+    const bool pastaExistia = QFileInfo::exists(pasta);
+    if (!QDir().mkpath(pasta))
+        throw EDiario("a pasta " + pasta.toStdString() + " não pode ser criada");
+    if (!pastaExistia)
+        DaAoDonoDaPasta(pasta);
+    QFile arquivo(FArquivo);
+    if (arquivo.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        arquivo.close();
+        DaAoDonoDaPasta(FArquivo);
+    }
+}
+
 // Opens the file, and makes its tables the first time. WAL lets readers in
 // other processes read while this connection writes; NORMAL synchronous
 // mode syncs at checkpoints, not at every record.
@@ -72,8 +93,7 @@ bool TDiario::Abre()
         return true;
     FUltimaAbertura.start();
     try {
-        if (!QDir().mkpath(QFileInfo(FArquivo).absolutePath()))
-            throw EDiario("a pasta " + QFileInfo(FArquivo).absolutePath().toStdString() + " não pode ser criada");
+        CriaArquivo();
         if (!FBanco.isValid())
             FBanco = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), FNomeConexao);
         FBanco.setDatabaseName(FArquivo);

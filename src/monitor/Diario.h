@@ -62,6 +62,7 @@ public:
 
 private:
     bool Abre();
+    void CriaArquivo();
     void Falhou(const QString& onde, const QString& erro);
     void Gravou();
     void Executa(QSqlQuery& comando, const char* onde);

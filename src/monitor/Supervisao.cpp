@@ -49,8 +49,13 @@ void TSupervisao::IniciaServidor(TRelator& relator, const QString& endereco)
                 return TServidorMetricas::TRespostaSaude{
                     JsonSaude(FEstado.Instantaneo(), Parametros(), saude, agora), saude.Saudavel};
             });
-        servidor->Escuta(LeEnderecoMetricas(endereco));
+        const TEnderecoMetricas escuta = LeEnderecoMetricas(endereco);
+        servidor->Escuta(escuta);
         FServidor = std::move(servidor);
+        if (!escuta.Host.isLoopback())
+            relator.AdicionaLinha(QStringLiteral("Métricas: %1 não é um endereço de loopback; /metrics e /saude "
+                                                 "respondem a quem alcançar esta máquina pela rede.")
+                                      .arg(TextoEnderecoMetricas(escuta)));
     } catch (const Exception& e) {
         relator.AdicionaLinha(e.Message() + QStringLiteral(" O monitor segue sem o endereço de métricas."));
     }

@@ -1,5 +1,6 @@
 #include "monitor/VerificaConfiguracao.h"
 
+#include "base/DonoDaPasta.h"
 #include "base/Erros.h"
 #include "dblayer/GravaLinhaLog.h"
 #include "dblayer/IndicesTabela.h"
@@ -10,6 +11,7 @@
 #include "monitor/NucleoCiclo.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QMap>
 #include <QTemporaryFile>
 
@@ -112,13 +114,19 @@ void VerificaIndice(const TIndiceNecessario& indice, TVerificacao& verificacao)
     }
 }
 
+// Logs/ is not made here (the monitor makes it at its first line): a file
+// is tried in it, or in the folder that will hold it, and removed. Run as
+// root, whose writes nothing refuses, Logs/ must belong to the folder's
+// owner, the user the monitor runs as.
 void VerificaLogs(TVerificacao& verificacao)
 {
     const QString pasta = QDir(PastaDoExecutavel()).filePath(QStringLiteral("Logs"));
-    QDir().mkpath(pasta);
-    QTemporaryFile teste(QDir(pasta).filePath(QStringLiteral("verifica-XXXXXX")));
-    verificacao.Confere(QStringLiteral("pasta de logs ") + pasta + QStringLiteral(" gravável"),
-                        teste.open() ? QString() : teste.errorString());
+    const QString onde = QFileInfo(pasta).isDir() ? pasta : PastaDoExecutavel();
+    QTemporaryFile teste(QDir(onde).filePath(QStringLiteral("verifica-XXXXXX")));
+    QString erro = teste.open() ? QString() : teste.errorString();
+    if (erro.isEmpty() && onde == pasta)
+        erro = DonoDiferenteDaPasta(pasta);
+    verificacao.Confere(QStringLiteral("pasta de logs ") + pasta + QStringLiteral(" gravável"), erro);
 }
 
 } // namespace

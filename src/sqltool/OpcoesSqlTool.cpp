@@ -62,6 +62,7 @@ OpcoesSqlTool LeOpcoes(const QStringList& argumentos)
     return opcoes;
 }
 
+// Laid out as quelix's help is, which its manual page is made from.
 QString TextoAjuda()
 {
     return QStringLiteral(
@@ -70,9 +71,12 @@ QString TextoAjuda()
         "Lê o comando da entrada padrão (cada linha uma linha do comando; um CR no fim da\n"
         "linha é descartado) e escreve na saída padrão o texto exatamente como a consulta o\n"
         "enviaria, com CR LF no fim de cada linha. Não usa banco de dados.\n"
+        "\n"
+        "Opções:\n"
         "  --colunas TABELA=COL1,...  colunas que o dicionário daria para TABELA ao expandir\n"
         "                             ALIAS.* no Oracle (repetível; tabela não informada = sem colunas)\n"
-        "  --help                     esta ajuda\n"
+        "  -h, --help                 esta ajuda\n"
+        "\n"
         "Saída: 0 traduzido; 1 erro de conversão (flag de HORA[ que não é booleano), na saída\n"
         "de erro; 2 linha de comando inválida.\n");
 }

@@ -5,11 +5,17 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
 
+#include <cerrno>
 #include <cstring>
 #include <stdexcept>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -124,4 +130,201 @@ TRespostaHttp HttpGet(quint16 porta, const QByteArray& caminho, int limiteMs)
         return {};
     resposta.Corpo = dados.mid(fimCabecalho + 4);
     return resposta;
+}
+
+TClienteHttp::TClienteHttp(quint16 porta, int limiteMs)
+    : FLimiteMs(limiteMs)
+{
+    FSocket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    timeval espera{limiteMs / 1000, (limiteMs % 1000) * 1000};
+    ::setsockopt(FSocket, SOL_SOCKET, SO_RCVTIMEO, &espera, sizeof espera);
+    ::setsockopt(FSocket, SOL_SOCKET, SO_SNDTIMEO, &espera, sizeof espera);
+    sockaddr_in endereco{};
+    endereco.sin_family = AF_INET;
+    endereco.sin_port = htons(porta);
+    endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(FSocket, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) != 0) {
+        ::close(FSocket);
+        FSocket = -1;
+    }
+}
+
+TClienteHttp::~TClienteHttp()
+{
+    if (FSocket >= 0)
+        ::close(FSocket);
+}
+
+void TClienteHttp::Envia(const QByteArray& dados)
+{
+    if (FSocket >= 0)
+        [[maybe_unused]] const auto enviados = ::send(FSocket, dados.constData(), size_t(dados.size()), MSG_NOSIGNAL);
+}
+
+TRespostaHttp TClienteHttp::LeResposta(bool semCorpo)
+{
+    TRespostaHttp resposta;
+    QElapsedTimer relogio;
+    relogio.start();
+    qsizetype fimCabeca = -1;
+    qsizetype tamanho = 0;
+    while (FSocket >= 0 && relogio.elapsed() < FLimiteMs) {
+        if (fimCabeca < 0 && (fimCabeca = FRecebido.indexOf("\r\n\r\n")) >= 0) {
+            const QList<QByteArray> linhas = FRecebido.left(fimCabeca).split('\n');
+            resposta.Status = linhas.front().split(' ').value(1).toInt();
+            for (const QByteArray& linha : linhas) {
+                const QByteArray nome = linha.left(linha.indexOf(':')).trimmed().toLower();
+                const QByteArray valor = linha.mid(linha.indexOf(':') + 1).trimmed();
+                if (nome == "content-type")
+                    resposta.Tipo = valor;
+                else if (nome == "content-length" && !semCorpo)
+                    tamanho = valor.toLongLong();
+            }
+        }
+        if (fimCabeca >= 0 && FRecebido.size() >= fimCabeca + 4 + tamanho) {
+            resposta.Corpo = FRecebido.mid(fimCabeca + 4, tamanho);
+            FRecebido.remove(0, fimCabeca + 4 + tamanho);
+            return resposta;
+        }
+        char bloco[65536];
+        const auto lidos = ::recv(FSocket, bloco, sizeof bloco, 0);
+        if (lidos <= 0)
+            break;
+        FRecebido.append(bloco, lidos);
+    }
+    return {};
+}
+
+bool TClienteHttp::EsperaFechamento(int limiteMs)
+{
+    QElapsedTimer relogio;
+    relogio.start();
+    while (FSocket >= 0 && relogio.elapsed() < limiteMs) {
+        pollfd espera{FSocket, POLLIN, 0};
+        if (::poll(&espera, 1, int(limiteMs - relogio.elapsed())) <= 0)
+            return false;
+        char bloco[4096];
+        const auto lidos = ::recv(FSocket, bloco, sizeof bloco, MSG_DONTWAIT);
+        if (lidos == 0 || (lidos < 0 && errno == ECONNRESET))
+            return true;
+    }
+    return false;
+}
+
+std::vector<int> AbreConexoesOciosas(quint16 porta, int total, int limiteMs)
+{
+    sockaddr_in endereco{};
+    endereco.sin_family = AF_INET;
+    endereco.sin_port = htons(porta);
+    endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::vector<pollfd> pendentes;
+    for (int i = 0; i < total; ++i) {
+        const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (socket < 0)
+            break;
+        if (::connect(socket, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) == 0 || errno == EINPROGRESS)
+            pendentes.push_back({socket, POLLOUT, 0});
+        else
+            ::close(socket);
+    }
+    std::vector<int> conectadas;
+    QElapsedTimer relogio;
+    relogio.start();
+    while (!pendentes.empty() && relogio.elapsed() < limiteMs) {
+        if (::poll(pendentes.data(), nfds_t(pendentes.size()), 1000) < 0)
+            break;
+        std::vector<pollfd> ainda;
+        for (const pollfd& p : pendentes) {
+            if (p.revents == 0) {
+                ainda.push_back({p.fd, POLLOUT, 0});
+                continue;
+            }
+            int erro = 0;
+            socklen_t tamanho = sizeof erro;
+            ::getsockopt(p.fd, SOL_SOCKET, SO_ERROR, &erro, &tamanho);
+            if (erro == 0)
+                conectadas.push_back(p.fd);
+            else
+                ::close(p.fd);
+        }
+        pendentes.swap(ainda);
+    }
+    for (const pollfd& p : pendentes)
+        ::close(p.fd);
+    return conectadas;
+}
+
+int FechadasPeloServidor(const std::vector<int>& conexoes, int limiteMs)
+{
+    std::vector<pollfd> abertas;
+    for (const int socket : conexoes)
+        abertas.push_back({socket, POLLIN, 0});
+    int fechadas = 0;
+    QElapsedTimer relogio;
+    relogio.start();
+    while (!abertas.empty() && relogio.elapsed() < limiteMs) {
+        if (::poll(abertas.data(), nfds_t(abertas.size()), 1000) < 0)
+            break;
+        std::vector<pollfd> ainda;
+        for (const pollfd& p : abertas) {
+            char bloco[4096];
+            const auto lidos = p.revents ? ::recv(p.fd, bloco, sizeof bloco, MSG_DONTWAIT) : -1;
+            // An answer before the end (the 503 of a refusal) is read on.
+            if (lidos == 0 || (lidos < 0 && p.revents && errno != EAGAIN)) {
+                ++fechadas;
+                ::close(p.fd);
+            } else {
+                ainda.push_back({p.fd, POLLIN, 0});
+            }
+        }
+        abertas.swap(ainda);
+    }
+    for (const pollfd& p : abertas)
+        ::close(p.fd);
+    return fechadas;
+}
+
+bool ElevaLimiteDeArquivos(int minimo)
+{
+    rlimit limite{};
+    if (::getrlimit(RLIMIT_NOFILE, &limite) != 0 || limite.rlim_max < rlim_t(minimo))
+        return false;
+    if (limite.rlim_cur < rlim_t(minimo)) {
+        limite.rlim_cur = rlim_t(minimo);
+        return ::setrlimit(RLIMIT_NOFILE, &limite) == 0;
+    }
+    return true;
+}
+
+quint16 PortaLivre()
+{
+    QTcpServer servidor;
+    if (!servidor.listen(QHostAddress::LocalHost, 0))
+        throw std::runtime_error("nenhuma porta livre em 127.0.0.1");
+    return servidor.serverPort();
+}
+
+bool EsperaSemConexoesNaPorta(quint16 porta, int limiteMs)
+{
+    // "sl local_address rem_address st ...": local 0100007F:PORT, state 01.
+    const QByteArray local = ":" + QByteArray::number(porta, 16).toUpper().rightJustified(4, '0');
+    const auto estabelecidas = [&local] {
+        QFile tabela(QStringLiteral("/proc/net/tcp"));
+        if (!tabela.open(QIODevice::ReadOnly))
+            return -1;
+        int total = 0;
+        for (const QByteArray& linha : tabela.readAll().split('\n')) {
+            const QList<QByteArray> campos = linha.simplified().split(' ');
+            total += campos.size() > 3 && campos[1].endsWith(local) && campos[3] == "01";
+        }
+        return total;
+    };
+    QElapsedTimer relogio;
+    relogio.start();
+    while (estabelecidas() != 0) {
+        if (relogio.elapsed() > limiteMs)
+            return false;
+        QThread::msleep(100);
+    }
+    return true;
 }

@@ -54,3 +54,46 @@ struct TRespostaHttp {
     QByteArray Corpo;
 };
 TRespostaHttp HttpGet(quint16 porta, const QByteArray& caminho, int limiteMs = 10000);
+
+// A plain exchange on 127.0.0.1 over a socket of its own, blocking, from
+// any thread: what the server answered to `pedido` (raw bytes, sent as they
+// are), and whether it then closed the connection. Every wait is bounded
+// by `limiteMs`.
+class TClienteHttp {
+public:
+    explicit TClienteHttp(quint16 porta, int limiteMs = 10000);
+    ~TClienteHttp();
+    TClienteHttp(const TClienteHttp&) = delete;
+    TClienteHttp& operator=(const TClienteHttp&) = delete;
+
+    bool Conectado() const { return FSocket >= 0; }
+    void Envia(const QByteArray& dados);
+    // One answer: its head, and the body its Content-Length announces (none
+    // after a HEAD when `semCorpo`).
+    TRespostaHttp LeResposta(bool semCorpo = false);
+    // Whether the server closes the connection (end of stream or reset)
+    // before `limiteMs`.
+    bool EsperaFechamento(int limiteMs);
+
+private:
+    int FSocket = -1;
+    int FLimiteMs;
+    QByteArray FRecebido;
+};
+
+// `total` connections to 127.0.0.1:porta that send nothing, made at once
+// (the connects run side by side). The descriptors of those the server
+// took; `limiteMs` bounds the wait.
+std::vector<int> AbreConexoesOciosas(quint16 porta, int total, int limiteMs);
+// How many of `conexoes` the server has closed, waiting until all are or
+// `limiteMs` passes; each is closed here too.
+int FechadasPeloServidor(const std::vector<int>& conexoes, int limiteMs);
+// Raises this process's limit of open files to `minimo` (within the hard
+// limit); false when the hard limit is lower.
+bool ElevaLimiteDeArquivos(int minimo);
+// A TCP port of 127.0.0.1 free right now.
+quint16 PortaLivre();
+// Connections the system holds on the server's side of 127.0.0.1:porta
+// (taken by the server, or waiting for it to take them), read from
+// /proc/net/tcp: whether none is left before `limiteMs` passes.
+bool EsperaSemConexoesNaPorta(quint16 porta, int limiteMs);

@@ -4,12 +4,14 @@
 #include "ApoioMonitor.h"
 #include "AplicacaoTeste.h"
 #include "BancoTeste.h"
+#include "MonitorEmExecucao.h"
 #include "dblayer/KoDatabase.h"
 #include "dblayer/KoQuery.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -22,9 +24,13 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <grp.h>
+#include <pwd.h>
+#include <unistd.h>
 
 using namespace ApoioMonitor;
 
@@ -68,7 +74,84 @@ TEST(LinhaDeComando, AjudaListaOsModos)
     EXPECT_TRUE(r.saida.contains("--sem-janela"));
     EXPECT_TRUE(r.saida.contains("--verifica"));
     EXPECT_TRUE(r.saida.contains("--simula"));
+    // One language: the parser's own texts too, whatever the locale.
+    EXPECT_TRUE(r.saida.startsWith(QStringLiteral("Uso: "))) << r.saida.toStdString();
+    EXPECT_TRUE(r.saida.contains(QStringLiteral("\nOpções:\n")));
+    for (const char* ingles : {"Usage", "Options:", "Displays"})
+        EXPECT_FALSE(r.saida.contains(QLatin1String(ingles))) << ingles;
     EXPECT_EQ(Executa(QStringLiteral(QUELIX_EXECUTAVEL), {"--nada"}).status, 2);
+}
+
+// Every entry under `pasta`, with its owner's uid.
+QMap<QString, uint> Donos(const QString& pasta)
+{
+    QMap<QString, uint> donos;
+    QDirIterator it(pasta, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo entrada(it.next());
+        donos[QDir(pasta).relativeFilePath(entrada.filePath())] = entrada.ownerId();
+    }
+    return donos;
+}
+
+// Commands run by root on a folder another user owns (the service's, as
+// /var/lib/quelix is quelix's): those that only read leave nothing there;
+// those that write leave only what the owner can write, and the owner's own
+// monitor then writes its journal and daily log.
+TEST(LinhaDeComando, ComandosDeRootNaoDeixamArquivosQueODonoNaoGrave)
+{
+    ASSERT_EQ(::geteuid(), 0u) << "this test runs commands as root on a folder of another user";
+    const passwd* dono = ::getpwnam("nobody");
+    ASSERT_NE(dono, nullptr) << "the user nobody is missing";
+    QTemporaryDir base(QDir::tempPath() + QStringLiteral("/quelix-dono-XXXXXX"));
+    const QString pasta = base.path();
+    {
+        QFile ini(QDir(pasta).filePath(QStringLiteral("QX.ini")));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[ModeloAtivo]\nModelo=0\n");
+    }
+    for (const QString& caminho : {pasta, QDir(pasta).filePath(QStringLiteral("QX.ini"))})
+        ASSERT_EQ(::chown(QFile::encodeName(caminho).constData(), dono->pw_uid, dono->pw_gid), 0);
+    const QString quelix = QStringLiteral(QUELIX_EXECUTAVEL);
+
+    for (const QStringList& soLeitura : {QStringList{"--verifica"}, QStringList{"--historico"}, QStringList{"--estado"}}) {
+        SCOPED_TRACE(soLeitura.front().toStdString());
+        Executa(quelix, soLeitura + QStringList{"--pasta", pasta});
+        EXPECT_EQ(Donos(pasta).keys(), QStringList{"QX.ini"});
+    }
+
+    // Cycles with no ERP fail: each writes to the journal, and the monitor
+    // without a window writes the error to the daily log too.
+    {
+        TMonitorEmExecucao monitor(quelix, {"--sem-janela", "--pasta", pasta}, {{"QUELIX_INTERVALO_MS", "200"}});
+        monitor.Espera([&monitor](const QStringList&) { return monitor.Erros().count(QStringLiteral("Conexão fechada")) >= 2; },
+                       60000);
+        monitor.PedeTermino();
+        EXPECT_EQ(monitor.Fim(60000), 0) << monitor.Erros().toStdString();
+    }
+    const QMap<QString, uint> feitos = Donos(pasta);
+    EXPECT_TRUE(feitos.contains(QStringLiteral("Logs/historico.sqlite"))) << feitos.keys().join(u' ').toStdString();
+    EXPECT_FALSE(QDir(pasta + QStringLiteral("/Logs")).entryList({QStringLiteral("*.log")}).isEmpty())
+        << feitos.keys().join(u' ').toStdString();
+    for (auto it = feitos.cbegin(); it != feitos.cend(); ++it)
+        EXPECT_EQ(it.value(), dono->pw_uid) << it.key().toStdString();
+
+    const TSaida comoDono = Executa(QStringLiteral("setpriv"),
+                                    {"--reuid=nobody", "--regid=" + QString::number(dono->pw_gid), "--clear-groups",
+                                     quelix, "--ciclo", "--pasta", pasta});
+    EXPECT_EQ(comoDono.status, 1) << comoDono.erros.toStdString();
+    for (const char* falha : {"Histórico não pôde", "arquivo de log"})
+        EXPECT_FALSE((comoDono.saida + comoDono.erros).contains(QString::fromUtf8(falha)))
+            << comoDono.saida.toStdString() << comoDono.erros.toStdString();
+    EXPECT_EQ(Executa(quelix, {"--estado", "--pasta", pasta}).status, 1);
+
+    // Logs/ taken by root: --verifica, run as root, says so.
+    ASSERT_EQ(::chown(QFile::encodeName(QDir(pasta).filePath(QStringLiteral("Logs"))).constData(), 0, 0), 0);
+    const TSaida verificacao = Executa(quelix, {"--verifica", "--pasta", pasta});
+    EXPECT_TRUE(verificacao.saida.contains(
+        QStringLiteral("FALHA: pasta de logs %1/Logs gravável: pertence a root:root, não a nobody:%2, dono de %1")
+            .arg(pasta, QString::fromLocal8Bit(::getgrgid(dono->pw_gid)->gr_name))))
+        << verificacao.saida.toStdString();
 }
 
 TEST(LinhaDeComando, VersaoTrazOCommit)

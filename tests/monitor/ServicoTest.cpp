@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <unistd.h>
 
 using namespace ApoioMonitor;
 
@@ -92,6 +93,91 @@ TEST(Servico, NotificaOSystemdPeloSocket)
                     .hasMatch())
         << avisos[1].toStdString();
     EXPECT_EQ(avisos.back(), QStringLiteral("STOPPING=1"));
+}
+
+// 2 000 idle connections and a burst of requests that ask to close, against
+// a running monitor given 256 file handles (fewer than the connections).
+// Its cycles, which fail for want of an ERP and write each error to the
+// daily log (a file and a socket for the machine's address each time), go
+// on; /saude answers each request of the burst, and the server lets go of
+// every connection.
+TEST(Servico, ConexoesOciosasNaoTiramOsArquivosDoCiclo)
+{
+    constexpr int Ociosas = 2000;
+    ASSERT_TRUE(ElevaLimiteDeArquivos(Ociosas + 500))
+        << "the hard limit of open files of this process is below " << Ociosas + 500;
+    const quint16 porta = PortaLivre();
+    const QString pasta = PastaComIni(
+        QStringLiteral("[ModeloAtivo]\nModelo=0\n[Monitor]\nMetricas=127.0.0.1:%1\n").arg(porta));
+    TMonitorEmExecucao monitor(QStringLiteral("prlimit"),
+                               QStringList{"--nofile=256", "--", QStringLiteral(QUELIX_EXECUTAVEL)}
+                                   + ArgumentosDaUnidade(pasta),
+                               {{"QUELIX_INTERVALO_MS", "300"}});
+    const auto ciclos = [&monitor] {
+        monitor.Espera([](const QStringList&) { return false; }, 10);
+        return monitor.Erros().count(QStringLiteral("Conexão fechada"));
+    };
+    const auto esperaCiclos = [&](int mais) {
+        const int alvo = ciclos() + mais;
+        QElapsedTimer relogio;
+        relogio.start();
+        while (ciclos() < alvo && relogio.elapsed() < 60000)
+            QThread::msleep(50);
+        return ciclos() >= alvo;
+    };
+    ASSERT_TRUE(esperaCiclos(1)) << monitor.Erros().toStdString();
+
+    // What the clients wait for runs on threads of its own, while this one
+    // reads what the monitor writes.
+    const auto aguarda = [&](auto futuro) {
+        while (futuro.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
+            ciclos();
+        return futuro.get();
+    };
+    const std::vector<int> ociosas =
+        aguarda(std::async(std::launch::async, [porta] { return AbreConexoesOciosas(porta, Ociosas, 60000); }));
+    EXPECT_EQ(int(ociosas.size()), Ociosas);
+    // The burst, from 10 clients at once, while the idle ones are held.
+    const auto rajada = [porta] {
+        std::vector<std::future<std::pair<int, int>>> clientes;
+        for (int c = 0; c < 10; ++c)
+            clientes.push_back(std::async(std::launch::async, [porta] {
+                int respondidas = 0;
+                int fechadas = 0;
+                for (int i = 0; i < 20; ++i) {
+                    TClienteHttp cliente(porta);
+                    cliente.Envia(i % 2 ? "GET /saude HTTP/1.0\r\n\r\n"
+                                        : "GET /saude HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+                    const TRespostaHttp resposta = cliente.LeResposta();
+                    respondidas += resposta.Tipo == "application/json"
+                        && QJsonDocument::fromJson(resposta.Corpo).object()[QStringLiteral("motivo")].toString().endsWith(
+                            QStringLiteral("Conexão fechada"));
+                    fechadas += cliente.EsperaFechamento(30000);
+                }
+                return std::pair(respondidas, fechadas);
+            }));
+        std::pair<int, int> total;
+        for (auto& cliente : clientes) {
+            const auto [r, f] = cliente.get();
+            total.first += r;
+            total.second += f;
+        }
+        return total;
+    };
+    const auto [respondidas, fechadas] = aguarda(std::async(std::launch::async, rajada));
+    EXPECT_EQ(respondidas, 200);
+    EXPECT_EQ(fechadas, 200);
+    EXPECT_TRUE(esperaCiclos(3)) << "the cycles stopped while the connections were held";
+    // Every connection the server took is closed; some of the 2 000 the
+    // system may never have handed it (its queue of connections to take
+    // overflows), and those cost the monitor nothing.
+    EXPECT_TRUE(aguarda(std::async(std::launch::async, [porta] { return EsperaSemConexoesNaPorta(porta, 60000); })));
+    for (const int conexao : ociosas)
+        ::close(conexao);
+
+    monitor.PedeTermino();
+    EXPECT_EQ(monitor.Fim(60000), 0);
+    EXPECT_FALSE(monitor.Erros().contains(QStringLiteral("Too many open files"))) << monitor.Erros().toStdString();
 }
 
 // Prometheus, started here on loopback with a 1-second scrape, collects the

@@ -11,6 +11,7 @@
 #include "integracao/Configuracao.h"
 #include "monitor/Monitora.h"
 #include "monitor/RegraSaude.h"
+#include "monitor/ServidorMetricas.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
@@ -23,6 +24,8 @@
 
 #include <cstdlib>
 #include <future>
+#include <memory>
+#include <tuple>
 #include <unistd.h>
 
 using namespace ApoioMonitor;
@@ -248,6 +251,110 @@ TEST_F(Supervisao, SaudeEMetricasRespondemDuranteOCiclo)
     EXPECT_EQ(Json(parado)["motivo"].toString(), QStringLiteral("o monitoramento está parado"));
     EXPECT_EQ(Pede("/nada").Status, 404);
     monitora->Encerra();
+}
+
+// Runs `cliente` on another thread while this one, the server's, handles
+// its events.
+template <typename F>
+auto NoOutroThread(F cliente)
+{
+    auto resultado = std::async(std::launch::async, std::move(cliente));
+    while (resultado.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return resultado.get();
+}
+
+// The connection ends with the answer when the client asks for it, and is
+// kept for the next request otherwise.
+TEST_F(Supervisao, ConexaoFechaDepoisDaRespostaQuandoPedido)
+{
+    auto monitora = Cria(QStringLiteral("[Monitor]\nMetricas=127.0.0.1:%1\n").arg(PortaMetricas));
+    TSupervisao supervisao(*monitora, relator, TConfiguracao(pasta));
+    const struct {
+        const char* pedido;
+        bool fecha;
+    } casos[] = {
+        {"GET /saude HTTP/1.0\r\n\r\n", true},
+        {"GET /saude HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", true},
+        {"GET /saude HTTP/1.1\r\nHost: x\r\nConnection: keep-alive, Close\r\n\r\n", true},
+        {"GET /saude HTTP/1.1\r\nHost: x\r\n\r\n", false},
+        {"GET /saude HTTP/1.0\r\nConnection: keep-alive\r\n\r\n", false},
+    };
+    for (const auto& caso : casos) {
+        SCOPED_TRACE(caso.pedido);
+        const auto [saude, fechou, seguinte] = NoOutroThread([&caso] {
+            TClienteHttp cliente(PortaMetricas);
+            cliente.Envia(caso.pedido);
+            const TRespostaHttp resposta = cliente.LeResposta();
+            if (caso.fecha)
+                return std::tuple(resposta, cliente.EsperaFechamento(30000), TRespostaHttp{});
+            cliente.Envia("HEAD /metrics HTTP/1.1\r\nHost: x\r\n\r\n");
+            return std::tuple(resposta, false, cliente.LeResposta(true));
+        });
+        EXPECT_EQ(saude.Tipo, "application/json");
+        EXPECT_TRUE(Json(saude).contains(QStringLiteral("status"))) << saude.Corpo.toStdString();
+        EXPECT_EQ(fechou, caso.fecha);
+        if (!caso.fecha) {
+            EXPECT_EQ(seguinte.Status, 200);
+            EXPECT_EQ(seguinte.Tipo, "text/plain; version=0.0.4; charset=utf-8");
+        }
+    }
+}
+
+// Past the cap on open connections, idle ones give way to a new client;
+// when every open one is in the middle of a request, the new one is refused
+// at once. The clients that hold them are cut off after the time of a
+// request.
+TEST_F(Supervisao, LimiteDeConexoesAbertas)
+{
+    auto monitora = Cria(QStringLiteral("[Monitor]\nMetricas=127.0.0.1:%1\n").arg(PortaMetricas));
+    TSupervisao supervisao(*monitora, relator, TConfiguracao(pasta));
+    const int maximo = TServidorMetricas::MaximoConexoes;
+
+    const auto [ociosas, respostaEntreOciosas] = NoOutroThread([maximo] {
+        std::vector<int> conexoes = AbreConexoesOciosas(PortaMetricas, maximo, 60000);
+        QThread::msleep(200);  // taken by the server
+        TClienteHttp cliente(PortaMetricas);
+        cliente.Envia("GET /saude HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+        const TRespostaHttp resposta = cliente.LeResposta();
+        const int fechadas = FechadasPeloServidor(conexoes, 60000);
+        return std::pair(int(conexoes.size()) == maximo ? fechadas : -1, resposta);
+    });
+    EXPECT_EQ(ociosas, maximo);
+    EXPECT_EQ(respostaEntreOciosas.Tipo, "application/json") << respostaEntreOciosas.Corpo.toStdString();
+
+    const auto [recusada, fechouARecusada, cortadas, depois] = NoOutroThread([maximo] {
+        std::vector<std::unique_ptr<TClienteHttp>> pela_metade;
+        for (int i = 0; i < maximo; ++i) {
+            pela_metade.push_back(std::make_unique<TClienteHttp>(PortaMetricas, 60000));
+            pela_metade.back()->Envia("GET /saude HTTP/1.1\r\nHost: x\r\n");
+        }
+        QThread::msleep(200);  // read by the server
+        TClienteHttp novo(PortaMetricas);
+        const TRespostaHttp resposta = novo.LeResposta();
+        const bool fechou = novo.EsperaFechamento(30000);
+        int fechadas = 0;
+        for (auto& cliente : pela_metade)
+            fechadas += cliente->EsperaFechamento(60000) ? 1 : 0;
+        TClienteHttp ultimo(PortaMetricas);
+        ultimo.Envia("GET /saude HTTP/1.0\r\n\r\n");
+        return std::tuple(resposta, fechou, fechadas, ultimo.LeResposta());
+    });
+    EXPECT_EQ(recusada.Status, 503);
+    EXPECT_EQ(recusada.Corpo, "Conexões demais abertas com o endereço de métricas.\n");
+    EXPECT_TRUE(fechouARecusada);
+    EXPECT_EQ(cortadas, maximo);
+    EXPECT_EQ(depois.Tipo, "application/json");
+}
+
+// An address other than a loopback one is said at start-up.
+TEST_F(Supervisao, EnderecoForaDoLoopbackEhDito)
+{
+    auto monitora = Cria(QStringLiteral("[Monitor]\nMetricas=0.0.0.0:%1\n").arg(PortaMetricas));
+    TSupervisao supervisao(*monitora, relator, TConfiguracao(pasta));
+    EXPECT_EQ(relator.Linhas, QStringList{QStringLiteral("Métricas: 0.0.0.0:%1 não é um endereço de loopback; "
+                                                          "/metrics e /saude respondem a quem alcançar esta "
+                                                          "máquina pela rede.").arg(PortaMetricas)});
 }
 
 // The queue's pending rows at the cycle's end, counted as the queue tab

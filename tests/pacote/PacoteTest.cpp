@@ -17,6 +17,9 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <unistd.h>
+
 using namespace ApoioMonitor;
 
 namespace {
@@ -120,6 +123,100 @@ TEST_F(Pacote, NomeECampos)
     EXPECT_EQ(Campo("Architecture"), "amd64");
     EXPECT_FALSE(Campo("Maintainer").isEmpty());
     EXPECT_FALSE(Campo("Description").isEmpty());
+    // Each relation set once, with every package it names.
+    EXPECT_EQ(Pacotes(QStringLiteral("Recommends")),
+              (QSet<QString>{"qt6-translations-l10n", "qt6-qpa-plugins", "firebird3.0-server-core", "unixodbc"}));
+    EXPECT_EQ(Pacotes(QStringLiteral("Suggests")), (QSet<QString>{"odbc-postgresql", "tdsodbc", "libsqliteodbc"}));
+}
+
+// lintian, as Debian checks its own packages: no error and no warning. The
+// informational tags left are printed.
+TEST_F(Pacote, LintianSemErrosNemAvisos)
+{
+    const TSaida lintian = Executa(QStringLiteral("lintian"), {"--display-info", "--pedantic", "--no-tag-display-limit", FDeb});
+    ASSERT_NE(lintian.status, -1) << "lintian is missing: install the package lintian";
+    QStringList informativas;
+    for (const QString& linha : lintian.saida.split(u'\n', Qt::SkipEmptyParts)) {
+        EXPECT_FALSE(linha.startsWith(QLatin1String("E: ")) || linha.startsWith(QLatin1String("W: ")))
+            << linha.toStdString();
+        if (linha.startsWith(QLatin1String("I: ")) || linha.startsWith(QLatin1String("P: ")))
+            informativas << linha;
+    }
+    std::printf("lintian, informativas:\n%s\n", qPrintable(informativas.join(u'\n')));
+}
+
+// The packaged unit as systemd judges its sandbox, without a running
+// systemd: "OK" (4.5 or lower).
+TEST_F(Pacote, UnidadeIsolada)
+{
+    const QString unidade = FRaiz + QStringLiteral("/usr/lib/systemd/system/quelix.service");
+    const TSaida analise = Executa(QStringLiteral("systemd-analyze"), {"security", "--offline=yes", unidade});
+    ASSERT_NE(analise.status, -1) << "systemd-analyze is missing: install the package systemd";
+    const auto nota = QRegularExpression(QStringLiteral("Overall exposure level for quelix.service: ([0-9.]+) (\\w+)"))
+                          .match(analise.saida);
+    ASSERT_TRUE(nota.hasMatch()) << analise.saida.toStdString() << analise.erros.toStdString();
+    std::printf("systemd-analyze security: %s %s\n", qPrintable(nota.captured(1)), qPrintable(nota.captured(2)));
+    EXPECT_LE(nota.captured(1).toDouble(), 4.5) << analise.saida.toStdString();
+}
+
+// The manual pages are those of the packaged commands' --help: every option
+// it lists is in the page.
+TEST_F(Pacote, ManuaisDizemOQueAAjudaDiz)
+{
+    for (const char* comando : {"quelix", "quelix-sql"}) {
+        SCOPED_TRACE(comando);
+        const QString pagina = Executa(QStringLiteral("zcat"), {FRaiz + QStringLiteral("/usr/share/man/man1/%1.1.gz").arg(QLatin1String(comando))}).saida;
+        ASSERT_TRUE(pagina.startsWith(QStringLiteral(".TH "))) << pagina.toStdString();
+        EXPECT_TRUE(pagina.contains(QStringLiteral("\n.SH NOME\n") + QString(QLatin1String(comando)).replace(u'-', QStringLiteral("\\-")) + QStringLiteral(" \\- ")));
+        const QString ajuda = Executa(FRaiz + QStringLiteral("/usr/bin/") + QLatin1String(comando), {"--help"}).saida;
+        static const QRegularExpression opcao(QStringLiteral("^  (-\\S+(?:, -\\S+)?(?: \\S+)?)  "), QRegularExpression::MultilineOption);
+        int opcoes = 0;
+        for (auto it = opcao.globalMatch(ajuda); it.hasNext(); ++opcoes) {
+            const QString termo = it.next().captured(1);
+            EXPECT_TRUE(pagina.contains(QStringLiteral("\\fB") + QString(termo).replace(u'-', QStringLiteral("\\-"))))
+                << termo.toStdString();
+        }
+        EXPECT_GE(opcoes, 2) << ajuda.toStdString();
+    }
+}
+
+// The package installed with dpkg in a throwaway copy of this machine (an
+// overlay of its root, in a mount namespace of its own, so that nothing of
+// the machine changes): the folder and Logs/ are quelix's, a command run by
+// root that only reads leaves them so, the service's user writes its
+// journal, and purge removes the folder.
+TEST_F(Pacote, InstaladoPeloDpkg)
+{
+    ASSERT_EQ(::geteuid(), 0u) << "installing the package in an overlay of this machine needs root";
+    const QString raiz = QDir(AmbienteTeste::pastaTemporaria()).filePath(AmbienteTeste::nomeUnico("sobreposicao"));
+    QDir().mkpath(raiz);
+    const QString roteiro = QStringLiteral(R"sh(set -e
+R=$1; DEB=$2
+mount -t tmpfs tmpfs "$R"
+mkdir -p "$R/acima" "$R/trabalho" "$R/raiz"
+mount -t overlay overlay -o lowerdir=/,upperdir="$R/acima",workdir="$R/trabalho" "$R/raiz"
+mount --rbind /proc "$R/raiz/proc"
+mount --rbind /dev "$R/raiz/dev"
+cp "$DEB" "$R/raiz/tmp/quelix.deb"
+na() { chroot "$R/raiz" "$@"; }
+na dpkg -i /tmp/quelix.deb >/dev/null
+echo "instalado: $(na stat -c '%U:%G %a' /var/lib/quelix) $(na stat -c '%U:%G %a' /var/lib/quelix/Logs) $(na stat -c '%U:%G %a' /var/lib/quelix/QX.ini)"
+na quelix --verifica --pasta /var/lib/quelix >/dev/null || true
+na quelix --estado --pasta /var/lib/quelix >/dev/null 2>&1 || true
+echo "depois de root: $(na find /var/lib/quelix ! -user quelix -printf '%P ')"
+na runuser -u quelix -- quelix --ciclo --pasta /var/lib/quelix >/dev/null 2>&1 || true
+echo "historico: $(na stat -c '%U' /var/lib/quelix/Logs/historico.sqlite)"
+na dpkg --purge quelix >/dev/null
+echo "purge: $(na test -e /var/lib/quelix && echo ficou || echo removida)"
+)sh");
+    const TSaida r = Executa(QStringLiteral("unshare"), {"-m", "--propagation", "private", "sh", "-c", roteiro, "sh", raiz, FDeb});
+    EXPECT_EQ(r.status, 0) << r.saida.toStdString() << r.erros.toStdString();
+    EXPECT_TRUE(r.saida.contains(QStringLiteral("instalado: quelix:quelix 750 quelix:quelix 750 root:quelix 640\n")))
+        << r.saida.toStdString() << r.erros.toStdString();
+    // Only QX.ini, root's on purpose.
+    EXPECT_TRUE(r.saida.contains(QStringLiteral("depois de root: QX.ini \n"))) << r.saida.toStdString();
+    EXPECT_TRUE(r.saida.contains(QStringLiteral("historico: quelix\n"))) << r.saida.toStdString() << r.erros.toStdString();
+    EXPECT_TRUE(r.saida.contains(QStringLiteral("purge: removida\n"))) << r.saida.toStdString();
 }
 
 TEST_F(Pacote, ConteudoInstalado)
@@ -201,6 +298,10 @@ TEST_F(Pacote, UnidadeEScriptsCombinam)
     EXPECT_TRUE(unidade.contains(QStringLiteral("\nExecStart=/usr/bin/quelix --sem-janela --pasta /var/lib/quelix\n")))
         << unidade.toStdString();
     EXPECT_TRUE(unidade.contains(QStringLiteral("\nUser=quelix\n")));
+    EXPECT_TRUE(unidade.contains(QStringLiteral("\nSuccessExitStatus=143\n")));
+    EXPECT_TRUE(unidade.contains(QStringLiteral("\nReadWritePaths=/var/lib/quelix\n")));
+    const auto arquivos = QRegularExpression(QStringLiteral("\nLimitNOFILE=(\\d+)\n")).match(unidade);
+    EXPECT_GT(arquivos.captured(1).toInt(), 1024) << unidade.toStdString();
     const QString postinst = Le(FControle + QStringLiteral("/postinst"));
     EXPECT_TRUE(postinst.contains(QRegularExpression(QStringLiteral("adduser --system[^\\n]*\\n?[^\\n]* quelix"))))
         << postinst.toStdString();
