@@ -155,6 +155,10 @@ TRespostaHttp ExecutaHttp(const QString& url, const TCabecalhosHttp& cabecalhos,
         envio = std::make_unique<TCorpoUnico>(*corpo);
         pedido.setHeader(QNetworkRequest::ContentLengthHeader, corpo->size());
         pedido.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
+        // A redirect is the service's answer, not a place to post again: the
+        // library would follow it with a GET whose 200 (a login page, say)
+        // would read as the call's confirmation.
+        pedido.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     }
     std::unique_ptr<QNetworkReply> resposta(envio ? rede.post(pedido, envio.get()) : rede.get(pedido));
 #if QT_CONFIG(ssl)

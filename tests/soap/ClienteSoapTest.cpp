@@ -406,6 +406,25 @@ TEST_F(ClienteSoap, RespostaCortadaDepoisDoStatusConfirmaAChamada)
     EXPECT_EQ(servidor.Pedidos, 1);
 }
 
+// A redirect answering a call is a refusal: following it with a GET whose
+// 200 would read as a confirmation of a call nobody processed.
+TEST_F(ClienteSoap, RedirecionamentoDaChamadaEhRecusaENaoEhSeguido)
+{
+    TServidorRoteiro servidor;
+    servidor.Responde = [](QTcpSocket& conexao, int pedido) {
+        if (pedido == 1)
+            conexao.write("HTTP/1.1 302 Found\r\nLocation: /entrar\r\nContent-Length: 0\r\n\r\n");
+        else
+            conexao.write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 6\r\n\r\n<html>");
+    };
+    TClienteSoap cliente;
+    cliente.LigaPorEndereco(servidor.Endereco());
+    const QString erro = ErroDe<ESoapRecusa>([&] { cliente.Chama(Chamada(QStringLiteral("save"))); });
+    EXPECT_TRUE(erro.contains(QLatin1String("HTTP 302"))) << erro.toStdString();
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
+    EXPECT_EQ(servidor.Pedidos, 1);
+}
+
 // A connection kept open from an answered call and closed by the service
 // after it read the next request, before any answer: the client library
 // would post that request again on a new connection without a word. The
