@@ -3,6 +3,7 @@
 #include "RespostasSoap.h"
 
 #include <QFile>
+#include <QTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSslServer>
@@ -22,9 +23,6 @@ const QStringList Servicos = {
 
 const QString PrefixoServicos = QStringLiteral("/integracao/");
 const QByteArray BufferDaConexao = "buffer";
-const QByteArray PaginaManutencao =
-    "<!DOCTYPE html>\n<html><head><title>Em manuten\xc3\xa7\xc3\xa3o</title></head>"
-    "<body><h1>Sistema em manuten\xc3\xa7\xc3\xa3o</h1></body></html>\n";
 
 QByteArray FraseStatus(int status)
 {
@@ -37,7 +35,9 @@ QByteArray FraseStatus(int status)
     case 431: return "Request Header Fields Too Large";
     case 500: return "Internal Server Error";
     case 501: return "Not Implemented";
+    case 502: return "Bad Gateway";
     case 503: return "Service Unavailable";
+    case 504: return "Gateway Timeout";
     default: return "Status";
     }
 }
@@ -73,33 +73,56 @@ QJsonObject ComoJson(const TPedidoHttp& pedido)
     };
 }
 
+const QList<QPair<QString, TModoResposta::TTipo>>& NomesModos()
+{
+    using T = TModoResposta::TTipo;
+    static const QList<QPair<QString, T>> nomes = {
+        {QStringLiteral("sucesso"), T::Sucesso},
+        {QStringLiteral("falha"), T::Falha},
+        {QStringLiteral("http"), T::ErroHttp},
+        {QStringLiteral("lixo"), T::Lixo},
+        {QStringLiteral("mudo"), T::Mudo},
+        {QStringLiteral("fecha"), T::Fecha},
+        {QStringLiteral("cortada"), T::Cortada},
+        {QStringLiteral("cortada-sem-tamanho"), T::CortadaSemTamanho},
+        {QStringLiteral("cortada-chunked"), T::CortadaChunked},
+        {QStringLiteral("vazia"), T::Vazia},
+        {QStringLiteral("html"), T::Html},
+    };
+    return nomes;
+}
+
+QString NomeModo(TModoResposta::TTipo tipo)
+{
+    for (const auto& [nome, t] : NomesModos())
+        if (t == tipo)
+            return nome;
+    return {};
+}
+
 std::optional<TModoResposta> LeModo(const QUrlQuery& consulta)
 {
     TModoResposta modo;
     const QString resposta = consulta.queryItemValue(QStringLiteral("resposta"));
-    if (resposta == QLatin1String("sucesso"))
-        modo.Tipo = TModoResposta::TTipo::Sucesso;
-    else if (resposta == QLatin1String("falha"))
-        modo.Tipo = TModoResposta::TTipo::Falha;
-    else if (resposta == QLatin1String("http"))
-        modo.Tipo = TModoResposta::TTipo::ErroHttp;
-    else if (resposta == QLatin1String("lixo"))
-        modo.Tipo = TModoResposta::TTipo::Lixo;
-    else if (resposta == QLatin1String("mudo"))
-        modo.Tipo = TModoResposta::TTipo::Mudo;
-    else if (resposta == QLatin1String("cortada"))
-        modo.Tipo = TModoResposta::TTipo::Cortada;
-    else if (resposta == QLatin1String("cortada-sem-tamanho"))
-        modo.Tipo = TModoResposta::TTipo::CortadaSemTamanho;
-    else if (resposta == QLatin1String("html"))
-        modo.Tipo = TModoResposta::TTipo::Html;
-    else
+    bool conhecido = false;
+    for (const auto& [nome, tipo] : NomesModos())
+        if (nome == resposta) {
+            modo.Tipo = tipo;
+            conhecido = true;
+        }
+    if (!conhecido)
         return std::nullopt;
     modo.TextoFalha = consulta.queryItemValue(QStringLiteral("texto"), QUrl::FullyDecoded);
     if (consulta.hasQueryItem(QStringLiteral("status")))
         modo.Status = consulta.queryItemValue(QStringLiteral("status")).toInt();
+    modo.AtrasoMs = qMax(0, consulta.queryItemValue(QStringLiteral("atraso")).toInt());
     return modo;
 }
+
+// A maintenance page, as a web server in front of a service serves it.
+const QByteArray PaginaManutencao =
+    "<!DOCTYPE html>\n<html><head><title>Em manuten&ccedil;&atilde;o</title></head>\n"
+    "<body><h1>Sistema em manuten&ccedil;&atilde;o</h1><p>Voltamos em breve.<br></p></body></html>\n";
 
 } // namespace
 
@@ -194,17 +217,17 @@ void TServidorSoap::AtendeServico(QTcpSocket* conexao, const TPedidoHttp& pedido
     if (pedido.Metodo == "GET") {
         const bool pedeDescricao = consulta.startsWith(QLatin1String("wsdl"))
                                 || pedido.Alvo.endsWith("TipoFioWS.xml");
-        // A site under maintenance answers its descriptions with a web page.
-        if (pedeDescricao && Modo(servico, QStringLiteral("wsdl")).Tipo == TModoResposta::TTipo::Html) {
-            Registra(pedido, servico, {}, QStringLiteral("html"));
-            Responde(conexao, 200, "text/html; charset=utf-8", PaginaManutencao, mantem);
+        if (!pedeDescricao) {
+            Registra(pedido, servico, {}, QStringLiteral("404"));
+            RespondeTexto(conexao, 404, QStringLiteral("Peça a descrição com ?wsdl"), mantem);
             return;
         }
-        Registra(pedido, servico, {}, pedeDescricao ? QStringLiteral("descricao") : QStringLiteral("404"));
-        if (pedeDescricao)
-            Responde(conexao, 200, "text/xml; charset=utf-8", Descricao(servico), mantem);
-        else
-            RespondeTexto(conexao, 404, QStringLiteral("Peça a descrição com ?wsdl"), mantem);
+        const TModoResposta modo = FModosDescricao.value(
+            servico, FModosDescricao.value(QStringLiteral("*")));
+        Registra(pedido, servico, {},
+                 modo.Tipo == TModoResposta::TTipo::Sucesso ? QStringLiteral("descricao")
+                                                            : QStringLiteral("descricao: ") + NomeModo(modo.Tipo));
+        RespondePorModo(conexao, modo, servico, Descricao(servico), mantem);
         return;
     }
     if (pedido.Metodo != "POST") {
@@ -214,50 +237,77 @@ void TServidorSoap::AtendeServico(QTcpSocket* conexao, const TPedidoHttp& pedido
     }
 
     const QString operacao = OperacaoDoPedido(pedido.Corpo);
-    const TModoResposta modo = Modo(servico, operacao);
+    const TModoResposta modo = Modo(servico, operacao, pedido.Corpo);
+    Registra(pedido, servico, operacao,
+             modo.Tipo == TModoResposta::TTipo::Falha      ? QStringLiteral("falha: ") + modo.TextoFalha
+             : modo.Tipo == TModoResposta::TTipo::ErroHttp ? QStringLiteral("HTTP %1").arg(modo.Status)
+                                                           : NomeModo(modo.Tipo));
+    RespondePorModo(conexao, modo, servico, EnvelopeSucesso(operacao), mantem);
+}
+
+void TServidorSoap::RespondePorModo(QTcpSocket* conexao, const TModoResposta& modo, const QString& servico,
+                                    const QByteArray& sucesso, bool mantem)
+{
+    if (modo.AtrasoMs > 0) {
+        // Nothing more is read from the connection until the answer is out.
+        conexao->setProperty("muda", true);
+        TModoResposta semAtraso = modo;
+        semAtraso.AtrasoMs = 0;
+        QTimer::singleShot(modo.AtrasoMs, conexao, [this, conexao, semAtraso, servico, sucesso, mantem] {
+            conexao->setProperty("muda", false);
+            RespondePorModo(conexao, semAtraso, servico, sucesso, mantem);
+        });
+        return;
+    }
+    const QByteArray xml = "text/xml; charset=utf-8";
     switch (modo.Tipo) {
     case TModoResposta::TTipo::Sucesso:
-        Registra(pedido, servico, operacao, QStringLiteral("sucesso"));
-        Responde(conexao, 200, "text/xml; charset=utf-8", EnvelopeSucesso(operacao), mantem);
+        Responde(conexao, 200, xml, sucesso, mantem);
         break;
     case TModoResposta::TTipo::Falha:
-        Registra(pedido, servico, operacao, QStringLiteral("falha: ") + modo.TextoFalha);
-        Responde(conexao, 500, "text/xml; charset=utf-8", EnvelopeFalha(servico, modo.TextoFalha), mantem);
+        Responde(conexao, 500, xml, EnvelopeFalha(servico, modo.TextoFalha), mantem);
         break;
     case TModoResposta::TTipo::ErroHttp:
-        Registra(pedido, servico, operacao, QStringLiteral("HTTP %1").arg(modo.Status));
         RespondeTexto(conexao, modo.Status, QStringLiteral("Erro simulado"), mantem);
         break;
     case TModoResposta::TTipo::Lixo:
-        Registra(pedido, servico, operacao, QStringLiteral("lixo"));
-        Responde(conexao, 200, "text/xml; charset=utf-8", "isto <nao> e' XML &&", mantem);
+        Responde(conexao, 200, xml, "isto <nao> e' XML &&", mantem);
         break;
-    case TModoResposta::TTipo::Mudo:
-        Registra(pedido, servico, operacao, QStringLiteral("mudo"));
-        conexao->setProperty("muda", true);
+    case TModoResposta::TTipo::Vazia:
+        Responde(conexao, 200, xml, {}, mantem);
         break;
-    case TModoResposta::TTipo::Cortada: {
-        Registra(pedido, servico, operacao, QStringLiteral("cortada"));
-        const QByteArray corpo = EnvelopeSucesso(operacao);
-        conexao->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nContent-Length: "
-                       + QByteArray::number(corpo.size()) + "\r\n\r\n" + corpo.left(corpo.size() / 2));
-        conexao->flush();
-        conexao->disconnectFromHost();
-        break;
-    }
-    case TModoResposta::TTipo::CortadaSemTamanho: {
-        Registra(pedido, servico, operacao, QStringLiteral("cortada-sem-tamanho"));
-        const QByteArray corpo = EnvelopeSucesso(operacao);
-        conexao->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nConnection: close\r\n\r\n"
-                       + corpo.left(corpo.size() / 2));
-        conexao->flush();
-        conexao->disconnectFromHost();
-        break;
-    }
     case TModoResposta::TTipo::Html:
-        Registra(pedido, servico, operacao, QStringLiteral("html"));
         Responde(conexao, 200, "text/html; charset=utf-8", PaginaManutencao, mantem);
         break;
+    case TModoResposta::TTipo::Mudo:
+        conexao->setProperty("muda", true);
+        break;
+    case TModoResposta::TTipo::Fecha:
+        conexao->setProperty("muda", true);
+        conexao->disconnectFromHost();
+        break;
+    case TModoResposta::TTipo::Cortada:
+        conexao->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nContent-Length: "
+                       + QByteArray::number(sucesso.size()) + "\r\n\r\n" + sucesso.left(sucesso.size() / 2));
+        conexao->flush();
+        conexao->disconnectFromHost();
+        break;
+    case TModoResposta::TTipo::CortadaSemTamanho:
+        // Without a length the body ends where the connection does: the
+        // client sees half a document.
+        conexao->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nConnection: close\r\n\r\n"
+                       + sucesso.left(sucesso.size() / 2));
+        conexao->flush();
+        conexao->disconnectFromHost();
+        break;
+    case TModoResposta::TTipo::CortadaChunked: {
+        const QByteArray metade = sucesso.left(sucesso.size() / 2);
+        conexao->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nTransfer-Encoding: chunked\r\n\r\n"
+                       + QByteArray::number(metade.size(), 16) + "\r\n" + metade + "\r\n");
+        conexao->flush();
+        conexao->disconnectFromHost();
+        break;
+    }
     }
 }
 
@@ -271,18 +321,29 @@ void TServidorSoap::Controla(QTcpSocket* conexao, const TPedidoHttp& pedido, con
     } else if (caminho == QLatin1String("/controle/limpa") && pedido.Metodo == "POST") {
         FPedidos = {};
         FModos.clear();
+        FModosFiltrados.clear();
+        FModosDescricao.clear();
         RespondeTexto(conexao, 200, QStringLiteral("ok"), mantem);
     } else if (caminho == QLatin1String("/controle/modo") && pedido.Metodo == "POST") {
         const auto modo = LeModo(consulta);
         if (!modo) {
-            RespondeTexto(conexao, 400, QStringLiteral("resposta: sucesso, falha, http, lixo, mudo, cortada, cortada-sem-tamanho ou html"), mantem);
+            QStringList nomes;
+            for (const auto& nome : NomesModos())
+                nomes << nome.first;
+            RespondeTexto(conexao, 400, QStringLiteral("resposta: ") + nomes.join(QStringLiteral(", ")), mantem);
             return;
         }
         const QString servico = consulta.queryItemValue(QStringLiteral("servico"));
         const QString operacao = consulta.queryItemValue(QStringLiteral("operacao"));
-        FModos.insert((servico.isEmpty() ? QStringLiteral("*") : servico) + QLatin1Char('/')
-                          + (operacao.isEmpty() ? QStringLiteral("*") : operacao),
-                      *modo);
+        const QString contem = consulta.queryItemValue(QStringLiteral("contem"), QUrl::FullyDecoded);
+        const QString chaveServico = servico.isEmpty() ? QStringLiteral("*") : servico;
+        const QString chave = chaveServico + QLatin1Char('/') + (operacao.isEmpty() ? QStringLiteral("*") : operacao);
+        if (consulta.queryItemValue(QStringLiteral("descricao")) == QLatin1String("1"))
+            FModosDescricao.insert(chaveServico, *modo);
+        else if (!contem.isEmpty())
+            FModosFiltrados.prepend({chave, contem.toUtf8(), *modo});
+        else
+            FModos.insert(chave, *modo);
         RespondeTexto(conexao, 200, QStringLiteral("ok"), mantem);
     } else {
         RespondeTexto(conexao, 404, QStringLiteral("Controle desconhecido: ") + caminho, mantem);
@@ -306,10 +367,14 @@ void TServidorSoap::Registra(const TPedidoHttp& pedido, const QString& servico,
     }
 }
 
-TModoResposta TServidorSoap::Modo(const QString& servico, const QString& operacao) const
+TModoResposta TServidorSoap::Modo(const QString& servico, const QString& operacao, const QByteArray& corpo) const
 {
     const QString chaves[] = {servico + QLatin1Char('/') + operacao, servico + QStringLiteral("/*"),
                               QStringLiteral("*/") + operacao, QStringLiteral("*/*")};
+    for (const QString& chave : chaves)
+        for (const TModoFiltrado& filtrado : FModosFiltrados)
+            if (filtrado.Chave == chave && corpo.contains(filtrado.Contem))
+                return filtrado.Modo;
     for (const QString& chave : chaves)
         if (FModos.contains(chave))
             return FModos.value(chave);

@@ -41,8 +41,9 @@ int main(int argc, char* argv[])
     QCommandLineParser opcoes;
     opcoes.setApplicationDescription(QStringLiteral(
         "Serviço SOAP de teste com os nove serviços Vapora. Controle: "
-        "POST /controle/modo?servico=S&operacao=O&resposta=sucesso|falha|http|lixo|mudo"
-        "[&texto=T][&status=N], GET /controle/pedidos, POST /controle/limpa."));
+        "POST /controle/modo?servico=S&operacao=O&resposta=sucesso|falha|http|lixo|mudo|fecha|cortada|"
+        "cortada-sem-tamanho|cortada-chunked|vazia|html[&texto=T][&status=N][&contem=X][&atraso=MS]"
+        "[&descricao=1], GET /controle/pedidos, POST /controle/limpa (veja o README)."));
     opcoes.addHelpOption();
     const QCommandLineOption porta(QStringLiteral("porta"),
         QStringLiteral("Porta TCP (0 escolhe uma livre)."), QStringLiteral("porta"), QStringLiteral("3030"));

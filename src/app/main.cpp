@@ -147,7 +147,7 @@ int LeOpcoes(TOpcoes& opcoes)
     const QCommandLineOption ate(QStringLiteral("ate"), QStringLiteral("Com --historico: até esse dia, inclusive."),
                                  QStringLiteral("AAAA-MM-DD"));
     const QCommandLineOption falhas(QStringLiteral("falhas"),
-        QStringLiteral("Com --historico: só registros que falharam ou ficaram pendentes."));
+        QStringLiteral("Com --historico: só registros que falharam, ficaram pendentes ou têm envio incerto."));
     const QCommandLineOption formato(QStringLiteral("formato"), QStringLiteral("Com --historico: texto (padrão), csv ou json."),
                                      QStringLiteral("texto|csv|json"));
     const QCommandLineOption estado(QStringLiteral("estado"),

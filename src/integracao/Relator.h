@@ -11,11 +11,14 @@ struct TRegistroTratado {
     static inline const QString Falhou = QStringLiteral("falhou");
     static inline const QString Ignorado = QStringLiteral("ignorado");
     static inline const QString Pendente = QStringLiteral("pendente");
+    // Sent, and no answer came back: the other side may have it. It waits
+    // and is sent again.
+    static inline const QString Incerto = QStringLiteral("incerto");
 
     QString Direcao;   // Enviado (to the machine side) or Recebido (from it, into the ERP)
     QString Tipo;      // "lote", a master-data type, a queue kind, a host record type
     QString Chave;     // the lot number, ORDEM, the host record number
-    QString Desfecho;  // Enviado (sent, or applied to the ERP), Falhou, Ignorado or Pendente
+    QString Desfecho;  // Enviado (sent, or applied to the ERP), Falhou, Ignorado, Pendente or Incerto
     QString Erro;      // why it failed or waits; empty when it went through
 };
 

@@ -65,7 +65,7 @@ void TAbaHistorico::CriaFiltros()
     CbDesfecho = new QComboBox(this);
     CbDesfecho->setObjectName(QStringLiteral("CbDesfecho"));
     CbDesfecho->addItem(QStringLiteral("Todos"), QString());
-    for (const char* desfecho : {"enviado", "falhou", "ignorado", "pendente"})
+    for (const char* desfecho : {"enviado", "falhou", "ignorado", "pendente", "incerto"})
         CbDesfecho->addItem(QString::fromLatin1(desfecho), QString::fromLatin1(desfecho));
     BtnAtualizar = new QPushButton(QStringLiteral("Atualizar"), this);
     BtnAtualizar->setObjectName(QStringLiteral("BtnAtualizar"));

@@ -29,7 +29,7 @@ public:
     struct TChaveRegistro {
         QString Integracao;
         QString Direcao;   // "enviado" or "recebido"
-        QString Desfecho;  // "enviado", "falhou", "ignorado", "pendente"
+        QString Desfecho;  // "enviado", "falhou", "ignorado", "pendente", "incerto"
         bool operator<(const TChaveRegistro& outra) const
         {
             return std::tie(Integracao, Direcao, Desfecho) < std::tie(outra.Integracao, outra.Direcao, outra.Desfecho);

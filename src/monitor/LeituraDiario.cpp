@@ -44,7 +44,7 @@ TCondicao Condicao(const TFiltroHistorico& filtro, qint64 antesDe)
     if (!filtro.Desfecho.isEmpty())
         junta(QStringLiteral("DESFECHO = ?"), filtro.Desfecho);
     if (filtro.SoFalhas)
-        condicao.Partes << QStringLiteral("DESFECHO IN ('falhou', 'pendente')");
+        condicao.Partes << QStringLiteral("DESFECHO IN ('falhou', 'pendente', 'incerto')");
     return condicao;
 }
 

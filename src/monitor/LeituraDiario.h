@@ -15,7 +15,7 @@ struct TFiltroHistorico {
     QDate Ate;            // up to that day, inclusive
     QString Integracao;
     QString Desfecho;     // one outcome
-    bool SoFalhas = false;  // "falhou" and "pendente" only
+    bool SoFalhas = false;  // "falhou", "pendente" and "incerto" only
 };
 
 // One record of the journal.

@@ -3,6 +3,7 @@
 #include "soap/ChamadaSoap.h"
 #include "soap/DescricaoServico.h"
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <QStringList>
 
@@ -15,9 +16,14 @@
 //     and the SOAP actions are taken from the description, which is read on
 //     the first call and again only after the location has changed;
 //   by endpoint: the address the requests are posted to.
-// Calls are synchronous (see TransporteHttp.h) and raise ESoapFalha for a
-// fault, ESoapTransporte when no SOAP answer came, ESoapDescricao when the
-// description cannot be read or lacks the service or port.
+// Calls are synchronous (see TransporteHttp.h) and end within one limit
+// (LimiteTransferencia.h), the description's fetch included. The operations
+// return nothing: a 2xx status line is the service's confirmation, whatever
+// follows it (a cut, empty or unreadable body is only noted). Otherwise a
+// call raises ESoapFalha for a fault, ESoapRecusa for another error status,
+// ESoapInalcancavel or ESoapIncerto when no status line came (see
+// ErrosSoap.h), ESoapDescricaoInacessivel when the description cannot be had
+// and ESoapDescricao when it lacks the service or the port.
 //
 // One client is used by one thread at a time: it keeps the description it
 // has read and is not safe to share between threads that call at once.
@@ -34,7 +40,13 @@ public:
     // Binds by endpoint address (and forgets the description's location).
     void LigaPorEndereco(const QString& endereco);
 
-    void Chama(const TChamadaSoap& chamada);
+    // The call; returns what was wrong with a confirmed call's answer
+    // (empty when it came whole), which RespostaIncompleta keeps too.
+    QString Chama(const TChamadaSoap& chamada);
+    // Of the last call: what was wrong with its answer although a 2xx status
+    // confirmed it; empty when it came whole, failed, or was forgotten.
+    const QString& RespostaIncompleta() const { return FRespostaIncompleta; }
+    void EsqueceRespostaIncompleta() { FRespostaIncompleta.clear(); }
 
     // Bound by description: reads it (again when its location changed) and
     // gives the names among `operacoes` the port's binding does not declare.
@@ -58,8 +70,8 @@ private:
         QString Espaco;
         QString Acao;
     };
-    TDestino Destino(const TChamadaSoap& chamada);
-    const TDescricaoServico& Descricao();
+    TDestino Destino(const TChamadaSoap& chamada, QDeadlineTimer prazo);
+    const TDescricaoServico& Descricao(QDeadlineTimer prazo);
 
     QString FLocalDescricao;
     QString FServico;
@@ -71,4 +83,5 @@ private:
     QString FLocalLido;
     bool FVerificaCertificado = false;
     TEnvioSimulado FEnvioSimulado;
+    QString FRespostaIncompleta;
 };

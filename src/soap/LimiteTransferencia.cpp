@@ -21,6 +21,11 @@ QString TextoLimiteTransferenciaSoap()
     return QStringLiteral("%1 ms").arg(ms);
 }
 
+QDeadlineTimer PrazoChamadaSoap()
+{
+    return QDeadlineTimer(LimiteTransferenciaSoap());
+}
+
 TLimiteTransferenciaSoap::TLimiteTransferenciaSoap(std::chrono::milliseconds limite)
     : FAnterior(LimiteTransferenciaSoap())
 {

@@ -320,7 +320,7 @@ void TCampanha::Aplica(const TFalhaAplicada& aplicada)
     case TTipoFalha::ServicoHtmlDescricao:
         // The descriptions are read once per process: a monitor started
         // now meets the page.
-        FServico->Modo({}, QStringLiteral("wsdl"), QStringLiteral("html"));
+        FServico->Modo({}, {}, QStringLiteral("html"), QStringLiteral("descricao=1"));
         FMonitores[Vapora]->Termina();
         FMonitores[Vapora]->Inicia();
         break;
@@ -362,7 +362,7 @@ void TCampanha::Desfaz(const TFalhaAplicada& aplicada)
         break;
     }
     case TTipoFalha::ServicoHtmlDescricao:
-        FServico->Modo({}, QStringLiteral("wsdl"), QStringLiteral("sucesso"));
+        FServico->Modo({}, {}, QStringLiteral("sucesso"), QStringLiteral("descricao=1"));
         break;
     case TTipoFalha::HostRecusaMarcas:
         FEas->RecusaMarcas(false);

@@ -7,6 +7,7 @@
 #include "AmbienteTeste.h"
 #include "ApoioMonitor.h"
 #include "AplicacaoTeste.h"
+#include "ApoioSupervisao.h"
 #include "BancoTeste.h"
 #include "dblayer/KoDatabase.h"
 #include "dblayer/KoQuery.h"
@@ -64,18 +65,42 @@ QString LocalServico(const QString& interface)
         .arg(AmbienteTeste::exige("QX_SOAP_PORT"), interface);
 }
 
-// The nine services on the test SOAP service; `artigo`, when given, in
-// place of the article service's location.
-QString SecaoVapora(const QString& artigo)
+// The nine services on the test SOAP service; `artigo` and `cliente`, when
+// given, in place of the article and customer services' locations.
+QString SecaoVapora(const QString& artigo, const QString& cliente = {})
 {
     QString secao = QStringLiteral("[Vapora]\n");
     for (const char* chave : {"Artigo", "Cliente", "Cor", "ClasseProduto", "SubClasseProduto", "Produto",
                               "GerarOP", "Programacao", "TipoFio"}) {
         const QString nome = QString::fromLatin1(chave);
-        const bool trocado = nome == QLatin1String("Artigo") && !artigo.isEmpty();
-        secao += nome + u'=' + (trocado ? artigo : LocalServico(nome + QStringLiteral("WS"))) + u'\n';
+        const QString trocado = nome == QLatin1String("Artigo") ? artigo
+                              : nome == QLatin1String("Cliente") ? cliente : QString();
+        secao += nome + u'=' + (!trocado.isEmpty() ? trocado : LocalServico(nome + QStringLiteral("WS"))) + u'\n';
     }
     return secao;
+}
+
+// The customer service's description as the test service serves it, in a
+// file of `pasta`, without the binding's operations named in `sem`.
+QString DescricaoClienteSem(const QString& pasta, const QStringList& sem)
+{
+    const TRespostaHttp http = HttpGet(quint16(AmbienteTeste::exige("QX_SOAP_PORT").toUInt()),
+                                       "/integracao/ClienteWS?wsdl");
+    EXPECT_EQ(http.Status, 200);
+    QString wsdl = QString::fromUtf8(http.Corpo);
+    for (const QString& operacao : sem) {
+        // The binding's operation holds a soap:operation; the port type's does not.
+        const QRegularExpression ligacao(QStringLiteral("<operation name=\"%1\">\\s*<soap:operation.*?</operation>")
+                                             .arg(operacao),
+                                         QRegularExpression::DotMatchesEverythingOption);
+        EXPECT_TRUE(wsdl.contains(ligacao)) << operacao.toStdString();
+        wsdl.remove(ligacao);
+    }
+    const QString caminho = QDir(pasta).filePath(QStringLiteral("ClienteWS-%1.wsdl").arg(sem.join(u'-')));
+    QFile arquivo(caminho);
+    EXPECT_TRUE(arquivo.open(QIODevice::WriteOnly));
+    arquivo.write(wsdl.toUtf8());
+    return caminho;
 }
 
 TEST(Verifica, BrumaCertoPassaSemGravarNada)
@@ -207,6 +232,26 @@ TEST(Verifica, VaporaLeCadaDescricaoDeServico)
     const QStringList falhas = Linhas(errado, "FALHA");
     ASSERT_EQ(falhas.size(), 1) << errado.saida.toStdString();
     EXPECT_TRUE(falhas.front().startsWith("FALHA: serviço ArtigoWSService (" + inalcancavel + "): ")) << falhas.front().toStdString();
+
+    // The customer's saveByAux and deleteByAux, which the queue never calls,
+    // may be missing: a warning. An operation it calls may not.
+    const QString pasta = PastaComIni(QString());
+    const QString semAux = DescricaoClienteSem(pasta, {QStringLiteral("saveByAux"), QStringLiteral("deleteByAux")});
+    const TSaida avisado = Verifica(PastaComIni(SecaoBanco1(erp) + SecaoVapora({}, semAux) + "[ModeloAtivo]\nModelo=1\n"));
+    EXPECT_EQ(avisado.status, 0) << avisado.saida.toStdString();
+    EXPECT_TRUE(Linhas(avisado, "FALHA").isEmpty()) << avisado.saida.toStdString();
+    EXPECT_EQ(Linhas(avisado, "ok: serviço ").size(), 9) << avisado.saida.toStdString();
+    EXPECT_EQ(Linhas(avisado, "aviso: ").filter(QStringLiteral("ClienteWSService")),
+              QStringList({"aviso: serviço ClienteWSService (" + semAux
+                           + "): operações ausentes que o monitor não chama: saveByAux, deleteByAux"}))
+        << avisado.saida.toStdString();
+
+    const QString semSave = DescricaoClienteSem(pasta, {QStringLiteral("save")});
+    const TSaida semChamada = Verifica(PastaComIni(SecaoBanco1(erp) + SecaoVapora({}, semSave) + "[ModeloAtivo]\nModelo=1\n"));
+    EXPECT_EQ(semChamada.status, 1);
+    EXPECT_EQ(Linhas(semChamada, "FALHA"),
+              QStringList({"FALHA: serviço ClienteWSService (" + semSave + "): operações ausentes: save"}))
+        << semChamada.saida.toStdString();
 }
 
 // The host tables in a schema of their own on PostgreSQL: the catalogue's

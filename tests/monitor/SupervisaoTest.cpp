@@ -193,7 +193,7 @@ TEST_F(Supervisao, SaudeEMetricasRespondemDuranteOCiclo)
     TRespostaHttp metricasNoCiclo;
     roteiro.durante = [&](TContextoIntegracao& contexto) {
         // Records reported one by one, as the integrations report them.
-        for (const char* desfecho : {"enviado", "enviado", "falhou"})
+        for (const char* desfecho : {"enviado", "enviado", "falhou", "incerto"})
             contexto.Relator.RegistraRegistro({QStringLiteral("enviado"), QStringLiteral("lote"), QStringLiteral("1"),
                                                QLatin1String(desfecho), {}});
         // The cycle has run for a measurable time when it is looked at.
@@ -217,6 +217,7 @@ TEST_F(Supervisao, SaudeEMetricasRespondemDuranteOCiclo)
     for (const char* linha : {"quelix_ciclos_total{desfecho=\"com_falhas\"} 1",
                               "quelix_registros_total{integracao=\"Teste\",direcao=\"enviado\",desfecho=\"enviado\"} 2",
                               "quelix_registros_total{integracao=\"Teste\",direcao=\"enviado\",desfecho=\"falhou\"} 1",
+                              "quelix_registros_total{integracao=\"Teste\",direcao=\"enviado\",desfecho=\"incerto\"} 1",
                               "quelix_falhas_total{integracao=\"Teste\"} 1",
                               "quelix_conexao_ativa{conexao=\"KoDatabase1\"} 0",
                               "quelix_ciclo_duracao_segundos_count 1",

@@ -3,7 +3,8 @@
 // order and programme, a status update and commit per row on an embedded
 // Firebird ERP), against the floor: the same statements run bare through Qt
 // SQL, each prepared once (the queue's selection, the lot query of each
-// order and programme, each row's status update and commit), and the very
+// order and programme, the lot looked up for each start permission, each
+// row's status update and commit), and the very
 // requests the service received posted again one after the other by a bare
 // QNetworkAccessManager.
 //
@@ -18,6 +19,7 @@
 #include "dblayer/KoQuery.h"
 #include "dblayer/firebird/DriverFirebird.h"
 #include "integracao/Configuracao.h"
+#include "integracoes/vapora/Consultas.h"
 #include "integracoes/vapora/EnviaOP.h"
 #include "integracoes/vapora/EnviaProgramacao.h"
 #include "integracoes/vapora/Vapora.h"
@@ -127,7 +129,7 @@ void Executa(QSqlQuery& consulta)
 
 // The floor: the pending rows selected, then for each row, in ORDEM order
 // (the order the pass sent them in), the lot query of an order or a
-// programme, its request as the service received it, posted by one network
+// programme, the lot's look-up of a start permission, its request as the service received it, posted by one network
 // manager and answered before the next, its status update (the statement
 // the pass sends, ORDEM bound) and a commit.
 int PisoBruto(const QString& base, const QList<TPedidoRecebido>& pedidos, QSqlDatabase& erp)
@@ -136,6 +138,7 @@ int PisoBruto(const QString& base, const QList<TPedidoRecebido>& pedidos, QSqlDa
     QSqlQuery fila = Prepara(erp, QStringLiteral("SELECT * FROM QX_INTEGRA WHERE STATUS = 0 OR STATUS IS NULL"));
     QSqlQuery lote = Prepara(erp, TextoDoLote(LinhasLote()));
     QSqlQuery consumos = Prepara(erp, TextoDoLote(LinhasConsumos(false)));
+    QSqlQuery existe = Prepara(erp, TextoDoLote(LinhasLoteExiste()));
     QSqlQuery atualiza = Prepara(erp, QStringLiteral("UPDATE QX_INTEGRA SET STATUS = 1 WHERE (STATUS = 0 OR STATUS IS NULL) "
                                                      "AND ORDEM = ?"));
     Executa(fila);
@@ -147,6 +150,9 @@ int PisoBruto(const QString& base, const QList<TPedidoRecebido>& pedidos, QSqlDa
             QSqlQuery& consulta = pedido.Operacao == QLatin1String("gerarOP") ? lote : consumos;
             consulta.bindValue(0, QStringLiteral("4711"));
             Executa(consulta);
+        } else if (pedido.Operacao == QLatin1String("atualizarPodeIniciar")) {
+            existe.bindValue(0, QStringLiteral("4711"));
+            Executa(existe);
         }
         QNetworkRequest requisicao{QUrl(base + pedido.Alvo)};
         requisicao.setRawHeader("Content-Type", pedido.Cabecalho("content-type").toUtf8());

@@ -7,6 +7,22 @@ TComponentesVapora::TComponentesVapora(TKoDatabase& erp) : KoDatabase1(erp)
     KoQuery1.SetDatabase(&KoDatabase1);
     QryExec1.SetDatabase(&KoDatabase1);
     QryAux1.SetDatabase(&KoDatabase1);
+    QryLote1.SetDatabase(&KoDatabase1);
+}
+
+QStringList TComponentesVapora::RespostasIncompletas()
+{
+    QStringList incompletas;
+    for (const TServicoVapora servico : Vapora::ServicosVapora())
+        if (!Cliente(servico).RespostaIncompleta().isEmpty())
+            incompletas << Cliente(servico).RespostaIncompleta();
+    return incompletas;
+}
+
+void TComponentesVapora::EsqueceRespostasIncompletas()
+{
+    for (const TServicoVapora servico : Vapora::ServicosVapora())
+        Cliente(servico).EsqueceRespostaIncompleta();
 }
 
 Vapora::TClienteVapora& TComponentesVapora::Cliente(TServicoVapora servico)

@@ -15,6 +15,7 @@ struct TComponentesVapora {
     TKoQuery KoQuery1;  // the pending queue rows
     TKoQuery QryExec1;  // status updates and the clearing of the queue
     TKoQuery QryAux1;   // the lot of a production order or programme
+    TKoQuery QryLote1;  // whether the ERP has the lot a row names
 
     Vapora::TClienteVapora HTTPArtigo;
     Vapora::TClienteVapora HTTPCliente;
@@ -27,4 +28,9 @@ struct TComponentesVapora {
     Vapora::TClienteVapora HTTPTipoFio;
 
     Vapora::TClienteVapora& Cliente(Vapora::TServicoVapora servico);
+
+    // What was wrong with the answers the clients' last calls had although
+    // a 2xx status confirmed them; forgotten before each row.
+    QStringList RespostasIncompletas();
+    void EsqueceRespostasIncompletas();
 };

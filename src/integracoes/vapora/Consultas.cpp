@@ -24,3 +24,24 @@ void AbreComLote(TKoQuery& consulta, const QStringList& linhas, const QString& n
     consulta.Open();
     consulta.First();
 }
+
+ELoteNaoEncontrado::ELoteNaoEncontrado(const QString& numero)
+    : Exception(QStringLiteral("Lote %1 não encontrado no ERP; nada foi enviado.").arg(numero))
+{
+}
+
+const QStringList& LinhasLoteExiste()
+{
+    static const QStringList linhas = {QStringLiteral("SELECT NUMERO FROM FAL_001 "),
+                                       QStringLiteral("WHERE NUMERO = :NUMERO")};
+    return linhas;
+}
+
+void ExigeLote(TKoQuery& consulta, const QString& numero)
+{
+    AbreComLote(consulta, LinhasLoteExiste(), numero);
+    const bool existe = !consulta.Eof();
+    consulta.Close();
+    if (!existe)
+        throw ELoteNaoEncontrado(numero);
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Erros.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -17,3 +19,15 @@ void AbreComLote(TKoQuery& consulta, const QStringList& linhas, const QString& n
 QString TextoDe(TKoQuery& consulta, const char* coluna);   // empty for NULL
 double NumeroDe(TKoQuery& consulta, const char* coluna);   // 0 for NULL
 qint64 InteiroDe(TKoQuery& consulta, const char* coluna);  // 0 for NULL
+
+// A lot the ERP does not have: nothing is sent for the row that names it.
+class ELoteNaoEncontrado : public Exception {
+public:
+    explicit ELoteNaoEncontrado(const QString& numero);
+};
+
+// The statement that finds a lot by its number (:NUMERO).
+const QStringList& LinhasLoteExiste();
+// Raises ELoteNaoEncontrado unless FAL_001 holds the lot `numero`, looked
+// up with `consulta`.
+void ExigeLote(TKoQuery& consulta, const QString& numero);

@@ -94,6 +94,10 @@ void EnviaOP(TPassoFila& passo, const TTarefaFila& tarefa, Vapora::GerarOPWS& se
 {
     TKoQuery& lote = passo.Dados.QryAux1;
     AbreComLote(lote, LinhasLote(), tarefa.Campo1);
+    // No rows: a lot without items (whose empty order is still sent) or no
+    // lot at all, for which nothing is.
+    if (lote.Eof())
+        ExigeLote(passo.Dados.QryLote1, tarefa.Campo1);
     const bool enviaGrafico =
         passo.Configuracao.LerIni(SecaoVapora, QStringLiteral("EnviarGrafico")) != QLatin1String("N");
     const Vapora::op ordem = MontaOP(lote, passo.Chaves.PorVariante, enviaGrafico);

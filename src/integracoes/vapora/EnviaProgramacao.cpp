@@ -87,6 +87,10 @@ void EnviaProgramacao(TPassoFila& passo, const TTarefaFila& tarefa, Vapora::Prog
 {
     TKoQuery& consumos = passo.Dados.QryAux1;
     AbreComLote(consumos, LinhasConsumos(passo.Chaves.Passo), tarefa.Campo1);
+    // No rows: a lot without consumptions (whose empty programme is still
+    // sent) or no lot at all, for which nothing is.
+    if (consumos.Eof())
+        ExigeLote(passo.Dados.QryLote1, tarefa.Campo1);
     // The permission is sent only when the key exists, whatever its value.
     const bool enviaPodeIniciar = passo.Configuracao.ExisteChaveIni(SecaoVapora, QStringLiteral("podeIniciar"));
     const Vapora::programacao programa = MontaProgramacao(consumos, passo.Chaves, enviaPodeIniciar);

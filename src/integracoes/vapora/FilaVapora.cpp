@@ -2,16 +2,22 @@
 #include "integracoes/vapora/Vapora.h"
 
 #include "base/Erros.h"
+#include "integracao/Configuracao.h"
 #include "integracao/Relator.h"
 #include "integracoes/vapora/Consultas.h"
 #include "integracoes/vapora/PassoFila.h"
 #include "integracoes/vapora/TiposTarefa.h"
 #include "soap/ErrosSoap.h"
 
+#include <QSet>
+
 namespace {
 
 const QString StatusTratada = QStringLiteral("1");
 const QString StatusFalhou = QStringLiteral("2");
+
+// How many times a row refused without a fault is posted before it fails.
+constexpr int TentativasRecusaPadrao = 3;
 
 } // namespace
 
@@ -25,6 +31,8 @@ void TVapora::SelecionaFila()
 void TVapora::ProcessaFila()
 {
     TPassoFila passo{FDados, FRelator, FContexto.Configuracao, LeChavesPasso(FContexto.Configuracao)};
+    const int tentativasRecusa = TentativasRecusa();
+    EsqueceRecusasQueSairamDaFila();
     TKoQuery& fila = FDados.KoQuery1;
     fila.First();
     while (!fila.Eof()) {
@@ -40,25 +48,46 @@ void TVapora::ProcessaFila()
             fila.Next();
             continue;
         }
-        const TResultadoTarefa resultado = ProcessaTarefa(passo, ordem);
+        if (ordem == 0) {
+            RelataSemOrdem(ordem);
+            fila.Next();
+            continue;
+        }
+        const TResultadoTarefa resultado = ProcessaTarefa(passo, ordem, tentativasRecusa);
         if (!resultado.Status) {
             ++FContexto.FalhasNoCiclo;
             FRelator.RegistraRegistro(resultado.Registro);
             return;
         }
+        FRecusas.remove(ordem);
         AtualizaStatusFila(ordem, *resultado.Status);
         FRelator.RegistraRegistro(resultado.Registro);
         fila.Next();
     }
 }
 
+// ORDEM 0 (or NULL, which reads as 0) can never be marked: sending the row
+// would send it again every cycle, for ever. It is said every cycle and
+// counted as failed until the ERP gives it an ORDEM or clears it.
+void TVapora::RelataSemOrdem(qint64 ordem)
+{
+    const TTarefaFila tarefa = LeTarefa(FDados.KoQuery1);
+    const QString linha = QStringLiteral("Tarefa %1 - %2 sem ORDEM: não foi enviada, pois não pode ser marcada sem ORDEM.")
+                              .arg(tarefa.Tipo, tarefa.Campo1);
+    FRelator.AdicionaLinha(linha);
+    ++FContexto.FalhasNoCiclo;
+    FRelator.RegistraRegistro({TRegistroTratado::Enviado, tarefa.Tipo, QString::number(ordem), TRegistroTratado::Falhou,
+                               QStringLiteral("sem ORDEM")});
+}
+
 // The row's branch under its guard: what it raises fails the row alone,
 // which is reported in the log pane and a message box and marked 2. A code
-// of none of the kinds sends nothing and the row is only marked. A service
-// out of reach is no fault of the row: it stays pending, and so do the rows
-// after it (a programme must not overtake its production order), with one
-// line; no status then (the pass ends).
-TVapora::TResultadoTarefa TVapora::ProcessaTarefa(TPassoFila& passo, qint64 ordem)
+// of none of the kinds sends nothing and the row is only marked. A row that
+// must wait (no status then: the pass ends) keeps the rows after it waiting
+// too, in their order (a programme must not overtake its production order):
+// the service out of reach, no knowing whether it got the call, or a
+// refusal without a fault that has not yet reached TentativasRecusa.
+TVapora::TResultadoTarefa TVapora::ProcessaTarefa(TPassoFila& passo, qint64 ordem, int tentativasRecusa)
 {
     const TTarefaFila tarefa = LeTarefa(FDados.KoQuery1);
     TRegistroTratado registro{TRegistroTratado::Enviado, tarefa.Tipo, QString::number(ordem), TRegistroTratado::Enviado, {}};
@@ -68,42 +97,102 @@ TVapora::TResultadoTarefa TVapora::ProcessaTarefa(TPassoFila& passo, qint64 orde
         registro.Erro = QStringLiteral("tipo de tarefa desconhecido");
         return {StatusTratada, registro};
     }
+    const QString aTarefa = QStringLiteral("tarefa %1, ORDEM %2").arg(tarefa.Tipo).arg(ordem);
+    bool motivoNaLinha = !tipo->MensagemComErro;
+    FDados.EsqueceRespostasIncompletas();
     try {
         tipo->Executa(passo, tarefa);
+        // A 2xx status confirmed the call, whatever came after it.
+        for (const QString& incompleta : FDados.RespostasIncompletas())
+            FRelator.AdicionaLinha(QStringLiteral("Resposta incompleta (%1): %2. O status confirmou a chamada: a "
+                                                  "tarefa fica marcada como enviada.")
+                                       .arg(aTarefa, incompleta));
         return {StatusTratada, registro};
-    } catch (const ESoapRespostaIlegivel& e) {
-        registro.Erro = e.Message();
+    } catch (const ESoapIncerto& e) {
+        return Adia(registro, TRegistroTratado::Incerto, e.Message(),
+                    QStringLiteral("Envio incerto (%1): %2 A tarefa fica pendente e será enviada de novo no próximo "
+                                   "ciclo; consulte o serviço se ela já foi registrada. %3")
+                        .arg(aTarefa, e.Message(), Aguardam()));
+    } catch (const ESoapRecusa& e) {
+        const int tentativa = ++FRecusas[ordem];
+        if (tentativa < tentativasRecusa)
+            return Adia(registro, TRegistroTratado::Pendente, e.Message(),
+                        QStringLiteral("Tarefa recusada pelo serviço (%1), tentativa %2 de %3: %4. %5")
+                            .arg(aTarefa).arg(tentativa).arg(tentativasRecusa).arg(e.Message(), Aguardam()));
+        FRecusas.remove(ordem);
+        registro.Erro = QStringLiteral("%1 (%2ª tentativa)").arg(e.Message()).arg(tentativa);
+        motivoNaLinha = true;
     } catch (const ESoapTransporte& e) {
-        return Inalcancavel(tarefa, registro, e.Message());
+        return Adia(registro, TRegistroTratado::Pendente, e.Message(),
+                    QStringLiteral("Serviço inalcançável (tarefa %1): %2 %3").arg(tarefa.Tipo, e.Message(), Aguardam()));
     } catch (const ESoapDescricaoInacessivel& e) {
-        return Inalcancavel(tarefa, registro, e.Message());
+        return Adia(registro, TRegistroTratado::Pendente, e.Message(),
+                    QStringLiteral("Serviço inalcançável (tarefa %1): %2 %3").arg(tarefa.Tipo, e.Message(), Aguardam()));
+    } catch (const ELoteNaoEncontrado& e) {
+        registro.Erro = e.Message();
+        motivoNaLinha = true;
     } catch (const std::exception& e) {
         registro.Erro = MensagemDoErro(e);
     }
-    FRelator.AdicionaLinha(tipo->LinhaDeFalha(tarefa));
-    FRelator.MostraMensagem(tipo->MensagemDeFalha(tarefa, registro.Erro));
+    // The failure line; where the message box is all that would tell why
+    // (the start permission's box shows the line alone) or the reason is the
+    // row's own (a refusal, a lot that does not exist), the line says it.
+    if (motivoNaLinha) {
+        const QString linha = tipo->LinhaDeFalha(tarefa) + u' ' + registro.Erro;
+        FRelator.AdicionaLinha(linha);
+        FRelator.MostraMensagem(linha);
+    } else {
+        FRelator.AdicionaLinha(tipo->LinhaDeFalha(tarefa));
+        FRelator.MostraMensagem(tipo->MensagemDeFalha(tarefa, registro.Erro));
+    }
+    FRecusas.remove(ordem);
     ++FContexto.FalhasNoCiclo;
     registro.Desfecho = TRegistroTratado::Falhou;
     return {StatusFalhou, registro};
 }
 
-TVapora::TResultadoTarefa TVapora::Inalcancavel(const TTarefaFila& tarefa, TRegistroTratado registro,
-                                                const QString& erro)
+TVapora::TResultadoTarefa TVapora::Adia(TRegistroTratado registro, const QString& desfecho, const QString& erro,
+                                        const QString& linha)
 {
-    RelataServicoInalcancavel(tarefa, erro);
-    registro.Desfecho = TRegistroTratado::Pendente;
+    FRelator.AdicionaLinha(linha);
+    registro.Desfecho = desfecho;
     registro.Erro = erro;
     return {std::nullopt, registro};
 }
 
-void TVapora::RelataServicoInalcancavel(const TTarefaFila& tarefa, const QString& erro)
+// "N tarefa(s) pendente(s) aguardam o próximo ciclo.": the row on which the
+// queue stands and those after it.
+QString TVapora::Aguardam() const
 {
     const TKoQuery& fila = FDados.KoQuery1;
-    const int aguardam = fila.RecordCount() - fila.RecNo() + 1;
-    FRelator.AdicionaLinha(QStringLiteral("Serviço inalcançável (tarefa %1): %2 %3 tarefa(s) pendente(s) "
-                                          "aguardam o próximo ciclo.")
-                               .arg(tarefa.Tipo, erro)
-                               .arg(aguardam));
+    return QStringLiteral("%1 tarefa(s) pendente(s) aguardam o próximo ciclo.")
+        .arg(fila.RecordCount() - fila.RecNo() + 1);
+}
+
+// [Vapora] TentativasRecusa: a whole number from 1; empty or anything else
+// gives 3.
+int TVapora::TentativasRecusa() const
+{
+    bool numero = false;
+    const int valor = FContexto.Configuracao.LerIni(SecaoVapora, QStringLiteral("TentativasRecusa")).toInt(&numero);
+    return numero && valor >= 1 ? valor : TentativasRecusaPadrao;
+}
+
+// The count of a row that is no longer pending (cleared, or marked by
+// someone else) is dropped, so the counts do not grow with the queue.
+void TVapora::EsqueceRecusasQueSairamDaFila()
+{
+    if (FRecusas.isEmpty())
+        return;
+    QSet<qint64> pendentes;
+    TKoQuery& fila = FDados.KoQuery1;
+    for (fila.First(); !fila.Eof(); fila.Next()) {
+        try {
+            pendentes.insert(InteiroDe(fila, "ORDEM"));
+        } catch (const Exception&) {
+        }
+    }
+    FRecusas.removeIf([&](const auto& recusa) { return !pendentes.contains(recusa.key()); });
 }
 
 // The condition on the old status keeps a row that is no longer pending
@@ -135,5 +224,6 @@ int TVapora::LimpaFila()
     FDados.QryExec1.TryExecSQL();
     const int limpas = FDados.QryExec1.RowsAffected();
     FDados.KoDatabase1.CommitRetaining();
+    FRecusas.clear();
     return limpas;
 }

@@ -22,4 +22,5 @@ void TVapora::Encerra()
     FDados.KoQuery1.Close();
     FDados.QryExec1.Close();
     FDados.QryAux1.Close();
+    FDados.QryLote1.Close();
 }

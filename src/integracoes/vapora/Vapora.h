@@ -4,6 +4,7 @@
 #include "integracao/Relator.h"
 #include "integracoes/vapora/ComponentesVapora.h"
 
+#include <QHash>
 #include <QString>
 
 #include <optional>
@@ -43,9 +44,13 @@ public:
     // Leaves the pending rows of the queue open in KoQuery1.
     void SelecionaFila();
     // Sends each row open in KoQuery1 and marks it; a row that fails is
-    // reported, marked 2 and counted, and the pass goes on. When a service
-    // cannot be reached, that row and the rest stay pending for the next
-    // cycle, in their order, and the pass ends with one line.
+    // reported, marked 2 and counted, and the pass goes on. A row without
+    // ORDEM is never sent (it could never be marked): a line, counted as
+    // failed, and the pass goes on. When a service cannot be reached, when
+    // it is not known whether it got the call, or when it refused the row
+    // without a fault fewer than TentativasRecusa times, that row and the
+    // rest stay pending for the next cycle, in their order, and the pass
+    // ends with one line.
     void ProcessaFila();
     // Sets the status of the queue rows of that ORDEM that are still
     // pending, and commits; nothing for ORDEM 0.
@@ -60,9 +65,18 @@ private:
         std::optional<QString> Status;
         TRegistroTratado Registro;
     };
-    TResultadoTarefa ProcessaTarefa(TPassoFila& passo, qint64 ordem);
-    TResultadoTarefa Inalcancavel(const TTarefaFila& tarefa, TRegistroTratado registro, const QString& erro);
-    void RelataServicoInalcancavel(const TTarefaFila& tarefa, const QString& erro);
+    TResultadoTarefa ProcessaTarefa(TPassoFila& passo, qint64 ordem, int tentativasRecusa);
+    TResultadoTarefa Adia(TRegistroTratado registro, const QString& desfecho, const QString& erro,
+                          const QString& linha);
+    void RelataSemOrdem(qint64 ordem);
+    int TentativasRecusa() const;
+    void EsqueceRecusasQueSairamDaFila();
+    QString Aguardam() const;
+
+    // The refusals without a fault of each pending row (by ORDEM) so far,
+    // kept from cycle to cycle while the monitor runs; a row is failed at
+    // the TentativasRecusa-th.
+    QHash<qint64, int> FRecusas;
 
     TContextoIntegracao& FContexto;
     TRelator& FRelator;

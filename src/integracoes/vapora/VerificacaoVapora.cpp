@@ -11,11 +11,21 @@ void TVapora::VerificaChaves(TVerificacao& verificacao) const
 {
     for (const char* chave : {"Passo", "PorVariante", "podeIniciar", "EnviarGrafico", "VerificaCertificado"})
         verificacao.ChaveSimNao(FContexto.Configuracao, SecaoVapora, QString::fromLatin1(chave));
+    const QString tentativas = FContexto.Configuracao.LerIni(SecaoVapora, QStringLiteral("TentativasRecusa"));
+    if (!tentativas.isEmpty()) {
+        bool numero = false;
+        const int valor = tentativas.toInt(&numero);
+        verificacao.Confere(QStringLiteral("[Vapora] TentativasRecusa"),
+                            numero && valor >= 1 ? QString()
+                                                 : QStringLiteral("\"%1\" não é um número inteiro a partir de 1 "
+                                                                  "(vale 3)").arg(tentativas));
+    }
 }
 
 // Each description is read as a pass reads it (a client of its own, so the
 // location is fetched now), and its service, port and the operations the
-// interface calls must be there.
+// dispatch calls must be there; an operation of the interface it never calls
+// may be missing, with a warning.
 void TVapora::VerificaServicos(TVerificacao& verificacao)
 {
     const bool verificaCertificado =
@@ -32,6 +42,10 @@ void TVapora::VerificaServicos(TVerificacao& verificacao)
             const QStringList ausentes = cliente.OperacoesAusentes(contrato.Operacoes);
             verificacao.Confere(oQue, ausentes.isEmpty() ? QString()
                                                         : QStringLiteral("operações ausentes: ") + ausentes.join(QStringLiteral(", ")));
+            const QStringList naoChamadas = cliente.OperacoesAusentes(contrato.OperacoesNaoChamadas);
+            if (!naoChamadas.isEmpty())
+                verificacao.Aviso(QStringLiteral("%1: operações ausentes que o monitor não chama: %2")
+                                      .arg(oQue, naoChamadas.join(QStringLiteral(", "))));
         } catch (const std::exception& e) {
             verificacao.Falha(oQue, MensagemDoErro(e));
         }

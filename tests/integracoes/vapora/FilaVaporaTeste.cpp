@@ -114,6 +114,21 @@ void FilaVapora::InsereFila(const QList<TLinhaFila>& linhas)
     FErp.CommitRetaining();
 }
 
+void FilaVapora::InsereLotes(const QStringList& numeros)
+{
+    const TComandosDoTeste doTeste;
+    TKoQuery comando;
+    comando.SetDatabase(&FErp);
+    for (const QString& numero : numeros) {
+        comando.Close();
+        comando.SQL.Clear();
+        comando.SQL.Add(QStringLiteral("INSERT INTO FAL_001 (NUMERO) VALUES (:NUMERO)"));
+        comando.ParamByName(QStringLiteral("NUMERO")).SetAsString(numero);
+        comando.ExecSQL();
+    }
+    FErp.CommitRetaining();
+}
+
 void FilaVapora::RodaPasso()
 {
     FVapora->SelecionaFila();

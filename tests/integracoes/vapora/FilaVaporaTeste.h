@@ -32,15 +32,21 @@ struct TLinhaFila {
 };
 
 // A recorder that can act when a log line is written (another writer
-// touching the queue while a row is handled, say).
+// touching the queue while a row is handled, say), and keeps the records
+// reported to the journal as "key outcome".
 class TRelatorComGancho : public TRelatorGravador {
 public:
     std::function<void(const QString&)> AoAdicionarLinha;
+    QStringList Registros;
     void AdicionaLinha(const QString& linha) override
     {
         TRelatorGravador::AdicionaLinha(linha);
         if (AoAdicionarLinha)
             AoAdicionarLinha(linha);
+    }
+    void RegistraRegistro(const TRegistroTratado& registro) override
+    {
+        Registros << registro.Chave + u' ' + registro.Desfecho;
     }
 };
 
@@ -59,6 +65,8 @@ protected:
     void EscreveIni(const QString& linhasVapora = {});
     // Adds queue rows (values bound, so any text goes in as it is) and commits.
     void InsereFila(const QList<TLinhaFila>& linhas);
+    // Adds lots of these numbers to FAL_001 (bound too) and commits.
+    void InsereLotes(const QStringList& numeros);
     // One pass: SelecionaFila, then ProcessaFila.
     void RodaPasso();
 

@@ -110,7 +110,8 @@ TEST_F(MonitoraVapora, CicloDoMonitorEnviaAFilaEMarcaAsLinhas)
     const QString erp = CriaErp();
     BancoTeste::executaSqlFirebird(erp, InsereFilaSql({{1, "AR", "S", "A1", "Algodao"},
                                                        {2, "CO", "S", "AZ", "Azul", "255"},
-                                                       {3, "PI", "S", "4711", "T"}}));
+                                                       {3, "PI", "S", "4711", "T"}})
+                                            + "INSERT INTO FAL_001 (NUMERO) VALUES ('4711');\n");
     auto m = Inicia(SecaoBanco1(erp) + SecaoVaporaNoServico(Servico()) + "[ModeloAtivo]\nModelo=1\n");
 
     EXPECT_TRUE(m->ExecutaCiclo());
@@ -178,6 +179,33 @@ TEST_F(MonitoraVapora, CicloSemJanelaEnviaAFilaEMarcaAsLinhas)
     }
     EXPECT_EQ(registros, QStringList({"3 OP enviado", "2 CL enviado", "2 CL pendente", "1 AR enviado"}))
         << historico.saida.toStdString();
+}
+
+// A call whose fate is unknown (the service closed the connection after the
+// request) keeps its row pending with a line that says the service may have
+// it; the journal records it as "incerto", which --historico --falhas shows.
+TEST_F(MonitoraVapora, CicloSemJanelaRegistraOEnvioIncerto)
+{
+    Servico().DefineModo(QStringLiteral("ClienteWS"), QStringLiteral("save"), QStringLiteral("fecha"));
+    const QString erp = CriaErp();
+    BancoTeste::executaSqlFirebird(erp, InsereFilaSql({{1, "AR", "S", "A1", "Algodao"}, {2, "CL", "S", "7", "Malharia"}}));
+    const QString pasta = PastaComIni(SecaoBanco1(erp) + SecaoVaporaNoServico(Servico()) + "[ModeloAtivo]\nModelo=1\n");
+
+    const TSaida ciclo = ExecutaCopia(pasta);
+
+    EXPECT_EQ(ciclo.status, 3) << ciclo.erros.toStdString();
+    EXPECT_TRUE(ciclo.saida.contains(S("\nEnvio incerto (tarefa CL, ORDEM 2): ")));
+    EXPECT_TRUE(ciclo.saida.contains(S("o serviço pode ter recebido o pedido"))) << ciclo.saida.toStdString();
+    EXPECT_FALSE(ciclo.erros.contains(QLatin1String("QIODevice"))) << ciclo.erros.toStdString();
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"1", ""}));
+
+    const TSaida falhas = Executa(QDir(pasta).filePath(QStringLiteral("quelix")),
+                                  {QStringLiteral("--historico"), QStringLiteral("--falhas"), QStringLiteral("--formato"),
+                                   QStringLiteral("json")});
+    QStringList registros;
+    for (const QJsonValue& valor : QJsonDocument::fromJson(falhas.saida.toUtf8()).array())
+        registros << valor.toObject()["chave"].toString() + u' ' + valor.toObject()["desfecho"].toString();
+    EXPECT_EQ(registros, QStringList({"2 incerto"})) << falhas.saida.toStdString();
 }
 
 } // namespace

@@ -93,6 +93,7 @@ TEST_F(FilaVapora, CadaTipoEOperacaoChegaComoOContratoDizComSuaLinha)
          S("Atualiza Pode Iniciar FAL - 4715 - ")},
     };
     Prepara();
+    InsereLotes({S("4711"), S(" 4712 "), S("4713"), S("4714"), S("4715")});
     QList<TLinhaFila> linhas;
     QStringList chamadas, linhasLog, status;
     for (const CasoTarefa& caso : casos) {
@@ -147,10 +148,11 @@ TEST_F(FilaVapora, FalhaMarcaDoisRelataEOPassoContinua)
 {
     const QString falhaArtigo = S("Artigo <A1> & \"A2\" já existe — código 🧵");
     Servico().DefineModo(QStringLiteral("ArtigoWS"), QStringLiteral("save"), QStringLiteral("falha"), falhaArtigo);
-    Servico().DefineModo(QStringLiteral("CorWS"), QStringLiteral("save"), QStringLiteral("lixo"));
+    Servico().DefineModo(QStringLiteral("CorWS"), QStringLiteral("save"), QStringLiteral("falha"), S("cor recusada"));
     Servico().DefineModo(QStringLiteral("ProgramacaoWS"), QStringLiteral("atualizarPodeIniciar"),
                          QStringLiteral("falha"), S("lote em uso"));
     Prepara();
+    InsereLotes({S("4711")});
     InsereFila({
         {1, "AR", "S", S("A1-MUITO-LONGO"), S("Algodão")},
         {2, "CO", "S", S("AZ"), S("Azul"), S("255")},
@@ -161,19 +163,20 @@ TEST_F(FilaVapora, FalhaMarcaDoisRelataEOPassoContinua)
 
     RodaPasso();
 
+    // The start permission's line gives its reason; the others' message
+    // boxes do.
     const QStringList linhasFalha = {
         S("Erro no envio do Artigo - A1-MUITO-L - Algodão"),
         S("Erro no envio da Cor - AZ - Azul"),
         S("Erro no envio do TipoFio - 12A - Fio"),
-        S("Erro na atualização do pode iniciar - 4711 - T"),
+        S("Erro na atualização do pode iniciar - 4711 - T lote em uso"),
     };
     EXPECT_EQ(FRelator.Linhas, linhasFalha + QStringList{S("Grava SubClasse Produto - SC1 - Reativos - CL")});
     ASSERT_EQ(FRelator.Mensagens.size(), 4) << FRelator.Mensagens.join(u'\n').toStdString();
     // Line, a blank and the error's own text; the start permission shows
-    // the line alone.
+    // its line, the same text as in the log.
     EXPECT_EQ(FRelator.Mensagens[0], linhasFalha[0] + u' ' + falhaArtigo);
-    EXPECT_TRUE(FRelator.Mensagens[1].startsWith(linhasFalha[1] + S(" Resposta ilegível")))
-        << FRelator.Mensagens[1].toStdString();
+    EXPECT_EQ(FRelator.Mensagens[1], linhasFalha[1] + S(" cor recusada"));
     EXPECT_EQ(FRelator.Mensagens[2], linhasFalha[2] + S(" '12A' is not a valid integer value"));
     EXPECT_EQ(FRelator.Mensagens[3], linhasFalha[3]);
 
@@ -185,27 +188,41 @@ TEST_F(FilaVapora, FalhaMarcaDoisRelataEOPassoContinua)
     EXPECT_FALSE(chamadas.join(u'\n').contains(QLatin1String("TipoFioWS")));
 }
 
-// A service out of reach (a refused connection, a bare HTTP error, no answer
-// within the limit, an answer cut off halfway) fails no row: the row and every row after it stay
-// pending, the pass ends with one line, and the next cycle, with the
-// service back, delivers each row once, in order.
-TEST_F(FilaVapora, ServicoInalcancavelDeixaAsLinhasPendentesParaOProximoCiclo)
+// A service out of reach (a refused connection, a 502, 503 or 504, a
+// description that cannot be had or is an HTML page) and a call whose fate
+// is not known (no status line within the limit, the connection closed
+// before any answer) fail no row: the row and every row after it stay
+// pending, the pass ends with one line, and the next cycle, with the service
+// back, delivers each row once, in order. Not knowing says the service may
+// have the row, and the journal records it as "incerto".
+TEST_F(FilaVapora, ServicoInalcancavelOuEnvioIncertoDeixaAsLinhasPendentesParaOProximoCiclo)
 {
     QTcpServer fechado;
     ASSERT_TRUE(fechado.listen(QHostAddress::LocalHost));
     const QString recusado = QStringLiteral("Cliente=http://127.0.0.1:%1/integracao/ClienteWS?wsdl\n")
                                  .arg(fechado.serverPort());
     fechado.close();
+    const QString inalcancavel = S("Serviço inalcançável (tarefa CL): ");
+    const QString incerto = S("Envio incerto (tarefa CL, ORDEM 2): ");
     const struct {
         const char* nome;
         QString ini;
         const char* modo;
+        int status;
+        bool descricao;
+        QString inicio;
         const char* trecho;
+        const char* desfecho;
     } casos[] = {
-        {"recusado", recusado, "sucesso", "não pôde ser lida"},
-        {"http 503", {}, "http", "HTTP 503"},
-        {"mudo", {}, "mudo", "tempo limite esgotado"},
-        {"cortada", {}, "cortada", "Resposta interrompida"},
+        {"recusado", recusado, "sucesso", 0, false, inalcancavel, "não pôde ser lida", "pendente"},
+        {"http 503", {}, "http", 503, false, inalcancavel, "HTTP 503", "pendente"},
+        {"http 502", {}, "http", 502, false, inalcancavel, "HTTP 502", "pendente"},
+        {"http 504", {}, "http", 504, false, inalcancavel, "HTTP 504", "pendente"},
+        {"descrição html", {}, "html", 0, true, inalcancavel, "não é uma descrição de serviço", "pendente"},
+        {"descrição 404", {}, "http", 404, true, inalcancavel, "HTTP 404", "pendente"},
+        {"mudo", {}, "mudo", 0, false, incerto, "tempo limite esgotado) depois do envio: o serviço pode ter recebido",
+         "incerto"},
+        {"fecha", {}, "fecha", 0, false, incerto, "o serviço pode ter recebido o pedido", "incerto"},
     };
     const TLimiteTransferenciaSoap limite(1s);
     for (const auto& caso : casos) {
@@ -214,7 +231,12 @@ TEST_F(FilaVapora, ServicoInalcancavelDeixaAsLinhasPendentesParaOProximoCiclo)
         SetUp();
         FRelator.Linhas.clear();
         FRelator.Mensagens.clear();
-        Servico().DefineModo(QStringLiteral("ClienteWS"), QStringLiteral("save"), QLatin1String(caso.modo), {}, 503);
+        FRelator.Registros.clear();
+        TServicoSoapTeste::TOpcoesModo opcoes;
+        opcoes.Status = caso.status;
+        opcoes.Descricao = caso.descricao;
+        Servico().DefineModo(QStringLiteral("ClienteWS"), caso.descricao ? QString() : QStringLiteral("save"),
+                             QLatin1String(caso.modo), opcoes);
         EscreveIni(caso.ini);
         Prepara();
         InsereFila({
@@ -229,11 +251,12 @@ TEST_F(FilaVapora, ServicoInalcancavelDeixaAsLinhasPendentesParaOProximoCiclo)
         EXPECT_EQ(StatusFila(), QStringList({"1:1", "2:", "3:", "4:"}));
         ASSERT_EQ(FRelator.Linhas.size(), 2) << FRelator.Linhas.join(u'\n').toStdString();
         const QString& linha = FRelator.Linhas[1];
-        EXPECT_TRUE(linha.startsWith(S("Serviço inalcançável (tarefa CL): "))) << linha.toStdString();
+        EXPECT_TRUE(linha.startsWith(caso.inicio)) << linha.toStdString();
         EXPECT_TRUE(linha.contains(S(caso.trecho))) << linha.toStdString();
         EXPECT_TRUE(linha.endsWith(S(" 3 tarefa(s) pendente(s) aguardam o próximo ciclo."))) << linha.toStdString();
         EXPECT_TRUE(FRelator.Mensagens.isEmpty());
         EXPECT_EQ(FContexto->FalhasNoCiclo, 1);
+        EXPECT_EQ(FRelator.Registros, QStringList({S("1 enviado"), S("2 ") + QLatin1String(caso.desfecho)}));
 
         Servico().Limpa();
         EscreveIni();
@@ -244,6 +267,175 @@ TEST_F(FilaVapora, ServicoInalcancavelDeixaAsLinhasPendentesParaOProximoCiclo)
             enviados << chamada.Servico;
         EXPECT_EQ(enviados, QStringList({"ClienteWS", "CorWS", "ArtigoWS"}));
     }
+}
+
+// A 2xx status line confirms the call whatever follows it: the row is
+// marked 1 at once, its line says the answer came incomplete, and it is
+// never posted again (five cycles, one call), though the monitor could not
+// read the answer.
+TEST_F(FilaVapora, DoisXXConfirmaALinhaMesmoComARespostaIncompleta)
+{
+    const char* const modos[] = {"cortada", "cortada-sem-tamanho", "cortada-chunked", "lixo", "vazia", "html"};
+    for (const char* modo : modos) {
+        SCOPED_TRACE(modo);
+        TearDown();
+        SetUp();
+        FRelator.Limpa();
+        FRelator.Registros.clear();
+        Servico().DefineModo(QStringLiteral("ClienteWS"), QStringLiteral("save"), QLatin1String(modo));
+        Prepara();
+        InsereFila({{1, "CL", "S", S("7"), S("Malharia")}, {2, "AR", "S", S("A1"), S("Algodão")}});
+
+        for (int ciclo = 0; ciclo < 5; ++ciclo)
+            RodaPasso();
+
+        EXPECT_EQ(Chamadas(), QStringList({S("ClienteWS.save(codigo=7, nome=Malharia)"),
+                                           S("ArtigoWS.save(aux=A1, nome=Algodão)")}));
+        EXPECT_EQ(StatusFila(), QStringList({"1:1", "2:1"}));
+        ASSERT_EQ(FRelator.Linhas.size(), 3) << FRelator.Linhas.join(u'\n').toStdString();
+        EXPECT_EQ(FRelator.Linhas[0], S("Grava Cliente - 7 - Malharia"));
+        EXPECT_TRUE(FRelator.Linhas[1].startsWith(S("Resposta incompleta (tarefa CL, ORDEM 1): a resposta de ")
+                                                  + Servico().Endereco(QStringLiteral("ClienteWS"))
+                                                  + S(" (HTTP 200 OK) veio incompleta: ")))
+            << FRelator.Linhas[1].toStdString();
+        EXPECT_TRUE(FRelator.Linhas[1].endsWith(S("O status confirmou a chamada: a tarefa fica marcada como enviada.")))
+            << FRelator.Linhas[1].toStdString();
+        EXPECT_EQ(FRelator.Linhas[2], S("Grava Artigo - A1 - Algodão"));
+        EXPECT_TRUE(FRelator.Mensagens.isEmpty());
+        EXPECT_EQ(FContexto->FalhasNoCiclo, 0);
+        EXPECT_EQ(FRelator.Registros, QStringList({S("1 enviado"), S("2 enviado")}));
+    }
+}
+
+// A service that refuses one row without a fault (a bare 400, a 500 with no
+// fault) holds that row and the rows behind it, in order, for at most
+// TentativasRecusa cycles (3 by default), each with its line; at the last
+// the row fails with the status and the start of the body in its line, and
+// the rows behind go on in the same pass.
+TEST_F(FilaVapora, RecusaSemFalhaEsperaTentativasRecusaCiclosEDepoisFalha)
+{
+    const struct {
+        const char* nome;
+        QString ini;
+        int status;
+        int tentativas;
+    } casos[] = {
+        {"400, padrão", {}, 400, 3},
+        {"500 sem falha, 2 tentativas", S("TentativasRecusa=2\n"), 500, 2},
+        {"404, 1 tentativa", S("TentativasRecusa=1\n"), 404, 1},
+        {"400, valor ilegível vale 3", S("TentativasRecusa=muitas\n"), 400, 3},
+    };
+    for (const auto& caso : casos) {
+        SCOPED_TRACE(caso.nome);
+        TearDown();
+        SetUp();
+        FRelator.Limpa();
+        FRelator.Registros.clear();
+        // Only the row of customer 7 is refused.
+        TServicoSoapTeste::TOpcoesModo recusa;
+        recusa.Status = caso.status;
+        recusa.Contem = S(">7<");
+        Servico().DefineModo(QStringLiteral("ClienteWS"), QStringLiteral("save"), QStringLiteral("http"), recusa);
+        EscreveIni(caso.ini);
+        Prepara();
+        InsereFila({
+            {1, "AR", "S", S("A1"), S("Algodão")},
+            {2, "CL", "S", S("7"), S("Malharia")},
+            {3, "CL", "S", S("8"), S("Tecelagem")},
+        });
+
+        for (int ciclo = 1; ciclo < caso.tentativas; ++ciclo) {
+            FRelator.Limpa();
+            RodaPasso();
+            EXPECT_EQ(StatusFila(), QStringList({"1:1", "2:", "3:"})) << "ciclo " << ciclo;
+            ASSERT_FALSE(FRelator.Linhas.isEmpty());
+            const QString linha = FRelator.Linhas.last();
+            EXPECT_TRUE(linha.startsWith(S("Tarefa recusada pelo serviço (tarefa CL, ORDEM 2), tentativa %1 de %2: ")
+                                             .arg(ciclo).arg(caso.tentativas)))
+                << linha.toStdString();
+            EXPECT_TRUE(linha.contains(S("HTTP %1").arg(caso.status))) << linha.toStdString();
+            EXPECT_TRUE(linha.endsWith(S(" 2 tarefa(s) pendente(s) aguardam o próximo ciclo."))) << linha.toStdString();
+            EXPECT_TRUE(FRelator.Mensagens.isEmpty());
+        }
+        FRelator.Limpa();
+        RodaPasso();
+
+        EXPECT_EQ(StatusFila(), QStringList({"1:1", "2:2", "3:1"}));
+        // The article's line comes first when the first pass is the last.
+        const QStringList linhas = FRelator.Linhas.mid(caso.tentativas == 1 ? 1 : 0);
+        ASSERT_EQ(linhas.size(), 2) << FRelator.Linhas.join(u'\n').toStdString();
+        const QString& falha = linhas[0];
+        EXPECT_TRUE(falha.startsWith(S("Erro no envio do Cliente - 7 - Malharia Recusada por ")
+                                     + Servico().Endereco(QStringLiteral("ClienteWS")) + S(" sem falha SOAP: HTTP %1 ")
+                                           .arg(caso.status)))
+            << falha.toStdString();
+        EXPECT_TRUE(falha.endsWith(S(": Erro simulado (%1ª tentativa)").arg(caso.tentativas))) << falha.toStdString();
+        EXPECT_EQ(FRelator.Mensagens, QStringList({falha}));
+        EXPECT_EQ(linhas[1], S("Grava Cliente - 8 - Tecelagem"));
+        int postados = 0;
+        for (const TPedidoRecebido& chamada : Servico().Chamadas())
+            postados += chamada.Corpo.contains(S(">7<"));
+        EXPECT_EQ(postados, caso.tentativas);
+    }
+}
+
+// A row whose ORDEM is 0 or NULL could never be marked: it is never posted,
+// every cycle says so naming its kind and CAMPO1 and counts it as failed,
+// and the pass goes on with the other rows.
+TEST_F(FilaVapora, LinhaSemOrdemNuncaEhEnviadaEOPassoContinua)
+{
+    Prepara();
+    InsereFila({
+        {0, "AR", "S", S("A0"), S("sem ordem")},
+        {5, "AR", "S", S("A5"), S("com ordem")},
+        {0, "OP", "S", S("4711"), S("nula")},
+    });
+    ExecutaEmOutraConexao(QStringLiteral("UPDATE QX_INTEGRA SET ORDEM = NULL WHERE TIPO = 'OP'"));
+
+    for (int ciclo = 1; ciclo <= 2; ++ciclo) {
+        FRelator.Limpa();
+        FContexto->FalhasNoCiclo = 0;
+        RodaPasso();
+        const QStringList esperadas = {
+            S("Tarefa AR - A0 sem ORDEM: não foi enviada, pois não pode ser marcada sem ORDEM."),
+            S("Tarefa OP - 4711 sem ORDEM: não foi enviada, pois não pode ser marcada sem ORDEM."),
+        };
+        EXPECT_EQ(FRelator.Linhas.filter(S("sem ORDEM")), esperadas) << "ciclo " << ciclo;
+        EXPECT_EQ(FContexto->FalhasNoCiclo, 2);
+    }
+    EXPECT_EQ(Chamadas(), QStringList({S("ArtigoWS.save(aux=A5, nome=com ordem)")}));
+    EXPECT_EQ(StatusFila(), QStringList({"0:", "5:1", ":"}));
+}
+
+// An order, a programme or a start permission for a lot the ERP does not
+// have posts nothing: the row fails, its line saying the lot was not found.
+// A lot that exists without items or consumptions still sends its empty
+// order or programme.
+TEST_F(FilaVapora, LoteQueOErpNaoTemNaoEhEnviadoEFalha)
+{
+    Prepara();
+    InsereLotes({S("4714")});
+    InsereFila({
+        {1, "OP", "S", S("9999"), S("ordem")},
+        {2, "PG", "S", S("9999")},
+        {3, "PI", "S", S("9999"), S("T")},
+        {4, "PG", "S", S("4714")},
+    });
+
+    RodaPasso();
+
+    const QString naoEncontrado = S(" Lote 9999 não encontrado no ERP; nada foi enviado.");
+    const QStringList falhas = {
+        S("Erro na geração da OP - 9999 - ordem") + naoEncontrado,
+        S("Erro na geração da Programação - 9999 - ") + naoEncontrado,
+        S("Erro na atualização do pode iniciar - 9999 - T") + naoEncontrado,
+    };
+    EXPECT_EQ(FRelator.Linhas, falhas + QStringList{S("Grava Programação FAL - ")});
+    EXPECT_EQ(FRelator.Mensagens, falhas);
+    EXPECT_EQ(Chamadas().size(), 1);
+    EXPECT_TRUE(Chamadas().value(0).startsWith(S("ProgramacaoWS.programar("))) << Chamadas().value(0).toStdString();
+    EXPECT_EQ(StatusFila(), QStringList({"1:2", "2:2", "3:2", "4:1"}));
+    EXPECT_EQ(FContexto->FalhasNoCiclo, 3);
 }
 
 TEST_F(FilaVapora, DuasLinhasComAMesmaOrdemSaoTratadasEAPrimeiraMarcaAsDuas)
@@ -283,8 +475,9 @@ TEST_F(FilaVapora, TextoHostilChegaIntactoAoServicoEAoLog)
 {
     const QString codigo = S("<&>\"'🧵ç");
     const QString nome = S("O'B \"Tec\" <b>&amp; ]]> 漢字 Ação");  // 30 characters: sent whole
-    const QString lote = S("O'1 <&> \"x\" 漢字 🧵 DESCENDING");
+    const QString lote = S("O'<&>\"x\"🧵DESCENDING");  // as long as a lot number may be
     Prepara();
+    InsereLotes({lote});
     InsereFila({{1, "AR", "S", codigo, nome}, {2, "PI", "S", lote, S("Yes")}});
 
     RodaPasso();

@@ -64,14 +64,26 @@ QByteArray TServicoSoapTeste::Controle(const QString& caminhoConsulta, bool post
 void TServicoSoapTeste::DefineModo(const QString& servico, const QString& operacao,
                                    const QString& resposta, const QString& texto, int status)
 {
+    DefineModo(servico, operacao, resposta, TOpcoesModo{texto, status});
+}
+
+void TServicoSoapTeste::DefineModo(const QString& servico, const QString& operacao, const QString& resposta,
+                                   const TOpcoesModo& opcoes)
+{
     const auto item = [](const char* nome, const QString& valor) {
         return QString::fromLatin1(nome) + QLatin1Char('=')
              + QString::fromLatin1(QUrl::toPercentEncoding(valor));
     };
     QStringList consulta = {item("servico", servico), item("operacao", operacao),
-                            item("resposta", resposta), item("texto", texto)};
-    if (status)
-        consulta.append(item("status", QString::number(status)));
+                            item("resposta", resposta), item("texto", opcoes.Texto)};
+    if (opcoes.Status)
+        consulta.append(item("status", QString::number(opcoes.Status)));
+    if (!opcoes.Contem.isEmpty())
+        consulta.append(item("contem", opcoes.Contem));
+    if (opcoes.AtrasoMs)
+        consulta.append(item("atraso", QString::number(opcoes.AtrasoMs)));
+    if (opcoes.Descricao)
+        consulta.append(item("descricao", QStringLiteral("1")));
     Controle(QStringLiteral("/controle/modo?") + consulta.join(QLatin1Char('&')), true);
 }
 

@@ -39,9 +39,22 @@ public:
     // The endpoint address of a service.
     QString Endereco(const QString& interface) const;
 
-    // resposta: sucesso, falha, http, lixo, mudo, cortada (see the service's help).
+    // resposta: sucesso, falha, http, lixo, mudo, fecha, cortada, cortada-sem-tamanho,
+    // cortada-chunked, vazia, html (see the service's README).
     void DefineModo(const QString& servico, const QString& operacao, const QString& resposta,
                     const QString& texto = {}, int status = 0);
+    // Further choices of a mode: only the calls whose body holds `contem`,
+    // the answer `atrasoMs` late, the service's description instead of its
+    // calls.
+    struct TOpcoesModo {
+        QString Texto;
+        int Status = 0;
+        QString Contem;
+        int AtrasoMs = 0;
+        bool Descricao = false;
+    };
+    void DefineModo(const QString& servico, const QString& operacao, const QString& resposta,
+                    const TOpcoesModo& opcoes);
     void Limpa();
     QList<TPedidoRecebido> Pedidos() const;
     // The SOAP calls alone (POST requests).

@@ -19,9 +19,9 @@ TInterfaceVapora::TInterfaceVapora(TServicoVapora servico, bool useDescription,
 
 void TInterfaceVapora::Chama(const QString& operacao, std::vector<TElementoSoap> parametros) const
 {
-    // The contract lists every operation its interface calls: quelix
+    // The contract lists every operation of its interface: quelix
     // --verifica looks for them in the service's description.
-    if (!FContrato.Operacoes.contains(operacao))
+    if (!FContrato.Operacoes.contains(operacao) && !FContrato.OperacoesNaoChamadas.contains(operacao))
         throw std::logic_error(QStringLiteral("%1 chama %2, que o contrato não lista")
                                    .arg(FContrato.Interface, operacao).toStdString());
     TChamadaSoap chamada;

@@ -11,12 +11,13 @@ const QString MaquinaLocal = QStringLiteral("http://localhost:3030/integracao/")
 const QString ServidorFios = QStringLiteral("http://servidor-fios:8080/integracao/");
 
 TContratoVapora Contrato(TServicoVapora servico, const QString& chave, const QString& servidor,
-                         TEstiloSoap estilo, const QStringList& operacoes = {QStringLiteral("save"), QStringLiteral("delete")})
+                         TEstiloSoap estilo, const QStringList& operacoes = {QStringLiteral("save"), QStringLiteral("delete")},
+                         const QStringList& naoChamadas = {})
 {
     const QString interface = chave + QStringLiteral("WS");
     return {servico, interface, interface + QStringLiteral("Service"),
             interface + QStringLiteral("Port"), chave,
-            servidor + interface + QStringLiteral("?wsdl"), servidor + interface, estilo, operacoes};
+            servidor + interface + QStringLiteral("?wsdl"), servidor + interface, estilo, operacoes, naoChamadas};
 }
 
 std::array<TContratoVapora, 9> MontaContratos()
@@ -27,8 +28,8 @@ std::array<TContratoVapora, 9> MontaContratos()
     std::array<TContratoVapora, 9> contratos = {
         Contrato(S::Artigo, QStringLiteral("Artigo"), ServidorVapora, Rpc),
         Contrato(S::Cliente, QStringLiteral("Cliente"), ServidorVapora, Rpc,
-                 {QStringLiteral("save"), QStringLiteral("delete"), QStringLiteral("saveByAux"),
-                  QStringLiteral("deleteByAux")}),
+                 {QStringLiteral("save"), QStringLiteral("delete")},
+                 {QStringLiteral("saveByAux"), QStringLiteral("deleteByAux")}),
         Contrato(S::Cor, QStringLiteral("Cor"), ServidorVapora, Rpc),
         Contrato(S::ClasseProduto, QStringLiteral("ClasseProduto"), ServidorVapora, Rpc),
         Contrato(S::SubClasseProduto, QStringLiteral("SubClasseProduto"), ServidorVapora, Rpc),

@@ -30,7 +30,10 @@ struct TContratoVapora {
     QString LocalPadrao;    // default location of the description
     QString EnderecoPadrao; // the same, as a direct endpoint address
     TEstiloSoap Estilo;
-    QStringList Operacoes;  // the operations its interface calls
+    QStringList Operacoes;  // the operations the queue's dispatch calls
+    // Operations of the interface the dispatch never calls (the customer's
+    // saveByAux and deleteByAux): a description may lack them.
+    QStringList OperacoesNaoChamadas = {};
 };
 
 const TContratoVapora& ContratoVapora(TServicoVapora servico);
