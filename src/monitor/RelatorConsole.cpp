@@ -22,7 +22,11 @@ void Escreve(std::FILE* arquivo, const QByteArray& bytes)
 
 void TRelatorConsole::AdicionaLinha(const QString& linha) { Escreve(FSaida, ComQuebrasDeLinha(linha)); }
 
-void TRelatorConsole::MostraMensagem(const QString& texto) { EscreveErro(texto); }
+void TRelatorConsole::MostraMensagem(const QString& texto)
+{
+    if (!FbSemMensagens)
+        EscreveErro(texto);
+}
 
 bool TRelatorConsole::Pergunta(const QString& texto, const QString& /*titulo*/)
 {

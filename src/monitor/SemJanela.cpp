@@ -3,8 +3,12 @@
 #include "integracao/Verificacao.h"
 #include "monitor/SinaisDeParada.h"
 #include "monitor/Supervisao.h"
+#include "monitor/VerificacaoLimitada.h"
 
 #include <QCoreApplication>
+
+#include <cstdio>
+#include <cstdlib>
 
 int ExecutaUmCiclo(TMonitora& monitora)
 {
@@ -28,6 +32,14 @@ int ExecutaVerificacao(TMonitora& monitora, TRelator& relator, const QList<TComa
     monitora.DefineMonitorando(false);
     monitora.Inicia();
     const bool passou = monitora.VerificaConfiguracao(catalogo) && pasta.Passou();
+    // A check left waiting on a server that does not answer cannot be
+    // waited for on the way out: its lines are out, and the servers undo
+    // what the check began (it writes nothing).
+    if (VerificacoesPresas() > 0) {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
     monitora.Encerra();
     return passou ? 0 : 1;
 }
