@@ -242,7 +242,6 @@ int Verifica(const TOpcoes& opcoes)
     TTravaPasta trava(PastaDeTrabalho(opcoes));
     const QString ocupada = trava.Obtem() ? QString() : trava.Motivo();
     TRelatorConsole relator;
-    relator.DefineSemMensagens(true);
     TMonitora monitora(relator, Integracoes(), opcoes.Pasta);
     return ExecutaVerificacao(monitora, relator, CatalogoEmbutido(), ocupada);
 }

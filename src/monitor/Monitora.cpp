@@ -395,9 +395,10 @@ void TMonitora::Limpeza()
         if (!integracao->ConfirmaLimpaFila(FRelatorCiclo))
             return;
     }
-    // The grid is read again when the queue has been cleared, also after an
-    // error (the rows cleared before it are gone).
-    FbTabelaAdiada = true;
+    // A grid in view is read again when the queue has been cleared, also
+    // after an error (the rows cleared before it are gone).
+    if (FbTabelaVisivel)
+        FbTabelaAdiada = true;
     const TTrabalho trabalho(*this, QStringLiteral("Limpando a fila"));
     int limpas = 0;
     NoCiclo([this, indice, &limpas] { limpas = FNucleo->LimpaFila(indice); });

@@ -20,11 +20,15 @@ void Escreve(std::FILE* arquivo, const QByteArray& bytes)
 
 } // namespace
 
-void TRelatorConsole::AdicionaLinha(const QString& linha) { Escreve(FSaida, ComQuebrasDeLinha(linha)); }
+void TRelatorConsole::AdicionaLinha(const QString& linha)
+{
+    if (!FbCalado)
+        Escreve(FSaida, ComQuebrasDeLinha(linha));
+}
 
 void TRelatorConsole::MostraMensagem(const QString& texto)
 {
-    if (!FbSemMensagens)
+    if (!FbCalado)
         EscreveErro(texto);
 }
 

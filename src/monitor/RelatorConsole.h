@@ -13,10 +13,10 @@ public:
     explicit TRelatorConsole(std::FILE* saida = stdout, std::FILE* erros = stderr)
         : FSaida(saida), FErros(erros) {}
 
-    // quelix --verifica: start-up's modal messages (a connection that does
-    // not open) are not written, since each check says its own failure as
-    // one line; nothing is said twice.
-    void DefineSemMensagens(bool sem) { FbSemMensagens = sem; }
+    // quelix --verifica: start-up's lines and modal messages (a connection
+    // that does not open, a key missing) are not written, since each check
+    // says its own failure as one line; nothing is said twice. Errors are.
+    void DefineCalado(bool calado) { FbCalado = calado; }
 
     void AdicionaLinha(const QString& linha) override;
     void MostraMensagem(const QString& texto) override;
@@ -28,5 +28,5 @@ private:
 
     std::FILE* FSaida;
     std::FILE* FErros;
-    bool FbSemMensagens = false;
+    bool FbCalado = false;
 };

@@ -2,6 +2,7 @@
 
 #include "integracao/Verificacao.h"
 #include "monitor/SinaisDeParada.h"
+#include "monitor/RelatorConsole.h"
 #include "monitor/Supervisao.h"
 #include "monitor/VerificacaoLimitada.h"
 
@@ -23,14 +24,18 @@ int ExecutaUmCiclo(TMonitora& monitora)
     return monitora.FalhasNoCiclo() > 0 ? CicloComFalhas : CicloConcluido;
 }
 
-int ExecutaVerificacao(TMonitora& monitora, TRelator& relator, const QList<TComandoCatalogo>& catalogo,
+int ExecutaVerificacao(TMonitora& monitora, TRelatorConsole& relator, const QList<TComandoCatalogo>& catalogo,
                        const QString& pastaOcupada)
 {
     EncerraNaParada();
     TVerificacao pasta(relator);
     pasta.Confere(QStringLiteral("nenhum outro monitor usa a pasta"), pastaOcupada);
     monitora.DefineMonitorando(false);
+    // What start-up would say of a connection or a key, the checks say as
+    // their own lines.
+    relator.DefineCalado(true);
     monitora.Inicia();
+    relator.DefineCalado(false);
     const bool passou = monitora.VerificaConfiguracao(catalogo) && pasta.Passou();
     // A check left waiting on a server that does not answer cannot be
     // waited for on the way out: its lines are out, and the servers undo

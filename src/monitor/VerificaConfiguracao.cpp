@@ -114,7 +114,7 @@ void VerificaIndice(TKoDatabase& banco, const TIndiceCopiado& indice, TVerificac
 // sends on it, then the indexes its passes need there. All of it on a
 // thread of its own: a server that does not answer for the time of a
 // liveness check and its margin is said as such, and the check goes on.
-enum class TConexaoVerificada { Aberta, NaoAbriu, SemResposta };
+enum class TConexaoVerificada { Aberta, NaoAbriu, SemResposta, NaoConfigurada };
 
 TConexaoVerificada VerificaConexao(TKoDatabase& original, const QString& legenda, const QList<TComandoDoSite>& comandos,
                      const QList<TIndiceCopiado>& indices, TVerificacao& verificacao)
@@ -123,7 +123,7 @@ TConexaoVerificada VerificaConexao(TKoDatabase& original, const QString& legenda
     // Nothing configured: the key's own line has said why (an I/O error on
     // a file with no name would say nothing more).
     if (!parametros.Configurada())
-        return TConexaoVerificada::NaoAbriu;
+        return TConexaoVerificada::NaoConfigurada;
     auto abriu = std::make_shared<std::atomic<bool>>(false);
     const int semRespostaMs = LimitesExecucao().ConfereConexaoMs + LimitesExecucao().FolgaSemRespostaMs;
     const bool terminou = VerificaComLimite(
@@ -241,6 +241,7 @@ void VerificaConfiguracao(TNucleoCiclo& nucleo, const TConfiguracao& ini,
         indices = integracao->IndicesNecessarios();
     }
     QSet<QString> ditos;
+    QSet<QString> naoConfiguradas;
     for (const auto& [chave, banco] : bancos) {
         QList<TComandoDoSite> comandos;
         for (const TComandoCatalogo& comando : porBanco.value(chave))
@@ -250,14 +251,20 @@ void VerificaConfiguracao(TNucleoCiclo& nucleo, const TConfiguracao& ini,
             if (indice.Banco == banco)
                 seus << TIndiceCopiado{indice.Tabela, indice.Colunas, indice.Motivo};
         // A server that did not answer has said what it left unchecked.
-        if (VerificaConexao(*banco, integracao ? integracao->Legenda() : QString(), comandos, seus, verificacao)
-            != TConexaoVerificada::NaoAbriu)
+        const TConexaoVerificada resultado =
+            VerificaConexao(*banco, integracao ? integracao->Legenda() : QString(), comandos, seus, verificacao);
+        if (resultado == TConexaoVerificada::Aberta || resultado == TConexaoVerificada::SemResposta)
             ditos.insert(chave);
+        else if (resultado == TConexaoVerificada::NaoConfigurada)
+            naoConfiguradas.insert(chave);
     }
     for (auto grupo = porBanco.cbegin(); grupo != porBanco.cend(); ++grupo)
         if (!ditos.contains(grupo.key()))
             verificacao.Falha(QStringLiteral("comandos de %1 em %2").arg(integracao->Legenda(), grupo.key()),
-                              QStringLiteral("%1 comandos não verificados: a conexão não abriu").arg(grupo.value().size()));
+                              QStringLiteral("%1 comandos não verificados: a conexão %2")
+                                  .arg(grupo.value().size())
+                                  .arg(naoConfiguradas.contains(grupo.key()) ? QStringLiteral("não está configurada")
+                                                                             : QStringLiteral("não abriu")));
     if (integracao)
         integracao->VerificaServicos(verificacao);
     VerificaLogs(verificacao);

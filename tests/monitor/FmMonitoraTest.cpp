@@ -37,6 +37,8 @@
 #include <QTableView>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -489,6 +491,48 @@ TEST_F(Janela, BarraDeEstadoEHistoricoDoCiclo)
     EXPECT_TRUE(j->LbUltimoCiclo->toolTip().contains(QStringLiteral("Servidor caiu. ").repeated(30).trimmed()))
         << j->LbUltimoCiclo->toolTip().toStdString();
     EXPECT_EQ(j->minimumSizeHint().width(), larguraMinima);
+}
+
+// The history tab reads on a thread of its own: with the journal held by
+// another process's exclusive lock, asking for a page returns at once and
+// the window goes on answering; the page comes when the lock is let go.
+TEST_F(Janela, HistoricoLeForaDaThreadDaJanela)
+{
+    tipos[0].primeira = [](TContextoIntegracao& c) {
+        c.Relator.AdicionaLinha("FAL 20 enviada");
+        c.Relator.RegistraRegistro({"recebido", "80", "20", "enviado", {}});
+    };
+    auto j = Cria("[ModeloAtivo]\nModelo=0\n");
+    j->Timer1Timer();
+    const QString arquivo = j->Monitora().ArquivoDiario();
+    j.reset();  // the monitor's own connections to the journal go
+    TAbaHistorico aba(arquivo);
+    aba.show();
+
+    QSqlDatabase trava = QSqlDatabase::addDatabase("QSQLITE", "trava_do_diario");
+    trava.setDatabaseName(arquivo);
+    ASSERT_TRUE(trava.open());
+    ASSERT_TRUE(QSqlQuery(trava).exec("PRAGMA locking_mode=EXCLUSIVE"));
+    ASSERT_TRUE(QSqlQuery(trava).exec("BEGIN EXCLUSIVE"));
+
+    aba.Atualiza();  // asks for the first page
+    EXPECT_TRUE(aba.Modelo().Lendo());
+    int tiques = 0;
+    QTimer relogio;
+    QObject::connect(&relogio, &QTimer::timeout, [&tiques] { ++tiques; });
+    relogio.start(10);
+    QTest::qWaitFor([&tiques] { return tiques >= 5; }, 5000);
+    const bool lendoComATrava = aba.Modelo().Lendo();
+    QSqlQuery(trava).exec("ROLLBACK");
+    trava.close();
+    trava = QSqlDatabase();
+    QSqlDatabase::removeDatabase("trava_do_diario");
+
+    EXPECT_GE(tiques, 5);
+    EXPECT_TRUE(lendoComATrava);
+    ASSERT_TRUE(EsperaHistorico(aba));
+    ASSERT_EQ(aba.Modelo().rowCount(), 1) << aba.LbErro->text().toStdString();
+    EXPECT_EQ(aba.Modelo().index(0, 2).data().toString(), "entrada");
 }
 
 // Picking a machine type start-up did not connect says why nothing
