@@ -34,6 +34,8 @@ TESTE=(
   clang libclang-rt-14-dev
   openssl
   prometheus
+  # scripts/captura-janela.sh: the window's picture on a virtual display
+  xvfb xauth imagemagick
 )
 
 case "${1:-testar}" in
