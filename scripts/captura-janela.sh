@@ -13,8 +13,10 @@ command -v xvfb-run >/dev/null && command -v import >/dev/null \
 # Built first, so that the wait below counts from the window's start.
 QX_SO_COMPILA=1 bash scripts/executa.sh
 
+# Cycles 5 s apart, so that the picture shows the status bar after a cycle
+# (its summary and its connections) and not only "Nenhum ciclo ainda.".
 xvfb-run -a -s "-screen 0 1024x700x24" bash -c '
-  bash scripts/executa.sh >/dev/null 2>&1 &
+  QUELIX_INTERVALO_MS=5000 bash scripts/executa.sh >/dev/null 2>&1 &
   monitor=$!
   sleep "$1"
   import -window root "$2"

@@ -37,6 +37,8 @@ TESTE=(
   openssl
   prometheus
   lintian systemd
+  # scripts/captura-janela.sh: the window's picture on a virtual display
+  xvfb xauth imagemagick
 )
 
 case "${1:-testar}" in

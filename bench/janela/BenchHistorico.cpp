@@ -73,6 +73,14 @@ void EspalhaNoTempo(const QString& arquivo)
     QSqlDatabase::removeDatabase(QStringLiteral("espalha"));
 }
 
+// The page is read on the tab's own thread: the time counts until it is in
+// the grid.
+void EsperaPagina(TAbaHistorico& aba)
+{
+    while (aba.Modelo().Lendo())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -94,6 +102,7 @@ int main(int argc, char** argv)
             QElapsedTimer tempo;
             tempo.start();
             passo();
+            EsperaPagina(aba);
             QApplication::processEvents();  // the grid lays out its first page
             const qint64 ms = tempo.elapsed();
             pior = std::max(pior, ms);
@@ -108,6 +117,7 @@ int main(int argc, char** argv)
         aba->resize(900, 500);
         aba->show();
         aba->Atualiza();
+        EsperaPagina(*aba);
         QApplication::processEvents();
         pior = tempoAbertura.elapsed();
         std::printf("%-45s %5lld ms, %d linhas na grade\n", "abrir a aba", static_cast<long long>(pior),
@@ -132,7 +142,7 @@ int main(int argc, char** argv)
         }, a);
         mede("rolar até o fim de 10 páginas", [&a] {
             for (int i = 0; i < 10; ++i)
-                a.DBGrid2->scrollToBottom(), QApplication::processEvents();
+                a.DBGrid2->scrollToBottom(), QApplication::processEvents(), EsperaPagina(a);
         }, a);
         std::printf("pior tempo: %lld ms (meta < 1000 ms)\n", static_cast<long long>(pior));
         return 0;

@@ -9,6 +9,7 @@ namespace {
 QMutex gMutex;
 std::map<quint64, TChamadaEmCurso> gChamadas;
 quint64 gProximoId = 1;
+thread_local QString tQuem;
 
 } // namespace
 
@@ -16,8 +17,12 @@ TChamadaAoServidor::TChamadaAoServidor(const QString& conexao, const QString& op
 {
     QMutexLocker trava(&gMutex);
     FId = gProximoId++;
-    gChamadas.emplace(FId, TChamadaEmCurso{FId, conexao, operacao, limiteMs, std::chrono::steady_clock::now()});
+    gChamadas.emplace(FId, TChamadaEmCurso{FId, conexao, operacao, limiteMs, std::chrono::steady_clock::now(), tQuem});
 }
+
+TQuemEspera::TQuemEspera(const QString& quem) : FAnterior(tQuem) { tQuem = quem; }
+
+TQuemEspera::~TQuemEspera() { tQuem = FAnterior; }
 
 TChamadaAoServidor::~TChamadaAoServidor()
 {

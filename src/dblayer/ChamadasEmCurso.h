@@ -15,6 +15,21 @@ struct TChamadaEmCurso {
     QString Operacao;           // "comando", "commit", ...
     int LimiteMs = 0;           // how long the call should have taken at most
     std::chrono::steady_clock::time_point Inicio;
+    QString Quem;               // what waits for it (TQuemEspera); empty for the cycle
+};
+
+// Names, for the life of the object, what the calls made on this thread
+// hold up ("a verificação da configuração"), so that a call that stops
+// answering is said with what really waits for it.
+class TQuemEspera {
+public:
+    explicit TQuemEspera(const QString& quem);
+    ~TQuemEspera();
+    TQuemEspera(const TQuemEspera&) = delete;
+    TQuemEspera& operator=(const TQuemEspera&) = delete;
+
+private:
+    QString FAnterior;
 };
 
 // One call, registered for the life of the object.

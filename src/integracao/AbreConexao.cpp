@@ -3,8 +3,11 @@
 #include "base/Erros.h"
 #include "dblayer/ConexaoQt.h"
 #include "dblayer/KoDatabase.h"
+#include "dblayer/LimitesExecucao.h"
 #include "integracao/Configuracao.h"
 #include "integracao/ProtocoloParaDriver.h"
+
+#include <QElapsedTimer>
 
 namespace {
 
@@ -45,12 +48,31 @@ void ConfiguraServidorPostgres(TKoDatabase& banco, const QString& servidor, cons
     banco.Port = porta;
 }
 
+// An opening that gave up at the connection's time limit is said as a time
+// limit: the client library's own words for it ("connection rejected by
+// remote interface", "timeout expired") name some other cause or none.
 std::optional<QString> TentaAbrir(TKoDatabase& banco)
 {
+    QElapsedTimer relogio;
+    relogio.start();
     try {
         banco.Open();
         return std::nullopt;
     } catch (const std::exception& e) {
-        return MensagemDoErro(e);
+        const int limiteMs = LimitesExecucao().OutrosMs;
+        if (relogio.elapsed() + 500 < limiteMs)
+            return MensagemDoErro(e);
+        return QStringLiteral("o servidor não respondeu em %1 s (limite da abertura da conexão): %2")
+            .arg((limiteMs + 999) / 1000)
+            .arg(MensagemDoErro(e).simplified());
     }
+}
+
+QString LinhaConexaoNaoAberta(const TKoDatabase& banco, const TConfiguracao& ini, const QString& secao,
+                              const QString& erro)
+{
+    const QString base = ini.LerIni(secao, QStringLiteral("Base"));
+    return QStringLiteral("Conexão %1 não aberta: [%2] Base = %3 (driver %4): %5")
+        .arg(banco.objectName(), secao, base.isEmpty() ? QStringLiteral("(vazia)") : base, banco.DriverName(),
+             erro.simplified());
 }

@@ -23,3 +23,9 @@ void ConfiguraServidorPostgres(TKoDatabase& banco, const QString& servidor, cons
 // Opens the connection as start-up does: a failure is not raised but comes
 // back as the error's message, for the caller to show and go on.
 std::optional<QString> TentaAbrir(TKoDatabase& banco);
+
+// The log line said just before the modal message of a connection that did
+// not open at start-up: the message keeps the driver's words alone, and the
+// line names the connection, its section and the data source there.
+QString LinhaConexaoNaoAberta(const TKoDatabase& banco, const TConfiguracao& ini, const QString& secao,
+                              const QString& erro);

@@ -5,13 +5,14 @@
 
 void TVerificacao::Ok(const QString& oQue) { FRelator.AdicionaLinha(QStringLiteral("ok: ") + oQue); }
 
+// One line per check: a driver's message of several lines is folded into it.
 void TVerificacao::Falha(const QString& oQue, const QString& motivo)
 {
     ++FFalhas;
-    FRelator.AdicionaLinha(QStringLiteral("FALHA: ") + oQue + QStringLiteral(": ") + motivo);
+    FRelator.AdicionaLinha(QStringLiteral("FALHA: ") + oQue + QStringLiteral(": ") + motivo.simplified());
 }
 
-void TVerificacao::Aviso(const QString& texto) { FRelator.AdicionaLinha(QStringLiteral("aviso: ") + texto); }
+void TVerificacao::Aviso(const QString& texto) { FRelator.AdicionaLinha(QStringLiteral("aviso: ") + texto.simplified()); }
 
 void TVerificacao::Confere(const QString& oQue, const QString& motivo)
 {

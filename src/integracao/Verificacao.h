@@ -21,6 +21,10 @@ public:
     // ok or FALHA by the motive: empty passes.
     void Confere(const QString& oQue, const QString& motivo);
     bool Passou() const { return FFalhas == 0; }
+    // A failure whose lines were written elsewhere (a part checked on a
+    // thread of its own).
+    void ContaFalha() { ++FFalhas; }
+    TRelator& Relator() const { return FRelator; }
 
     // A key that must hold a value.
     void ChavePreenchida(const TConfiguracao& ini, const QString& secao, const QString& chave);

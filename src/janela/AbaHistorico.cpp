@@ -40,6 +40,10 @@ TAbaHistorico::TAbaHistorico(const QString& arquivoDiario, QWidget* pai) : QWidg
     DBGrid2->verticalHeader()->setDefaultSectionSize(18);
     DBGrid2->verticalHeader()->hide();
     DBGrid2->horizontalHeader()->setStretchLastSection(true);
+    // The moment, the direction and the outcome fit their texts; the line
+    // takes the rest.
+    DBGrid2->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    DBGrid2->horizontalHeader()->setSectionResizeMode(FModelo->columnCount() - 1, QHeaderView::Stretch);
     LbErro = new QLabel(this);
     LbErro->setObjectName(QStringLiteral("LbErro"));
     LbErro->hide();
@@ -47,6 +51,7 @@ TAbaHistorico::TAbaHistorico(const QString& arquivoDiario, QWidget* pai) : QWidg
     auto* aba = qobject_cast<QVBoxLayout*>(layout());
     aba->addWidget(LbErro);
     aba->addWidget(DBGrid2, 1);
+    connect(FModelo, &TModeloHistorico::Lido, this, &TAbaHistorico::MostraLeitura);
 }
 
 void TAbaHistorico::CriaFiltros()
@@ -55,6 +60,9 @@ void TAbaHistorico::CriaFiltros()
     EdChave->setObjectName(QStringLiteral("EdChave"));
     EdChave->setPlaceholderText(QStringLiteral("Chave"));
     EdChave->setClearButtonEnabled(true);
+    // Room for a lot number or a queue ORDEM as typed, at the window's
+    // default width too.
+    EdChave->setMinimumWidth(EdChave->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) + 24);
     CbDesde = new QCheckBox(QStringLiteral("Desde"), this);
     DtDesde = CriaData(this);
     CbAte = new QCheckBox(QStringLiteral("Até"), this);
@@ -65,7 +73,7 @@ void TAbaHistorico::CriaFiltros()
     CbDesfecho = new QComboBox(this);
     CbDesfecho->setObjectName(QStringLiteral("CbDesfecho"));
     CbDesfecho->addItem(QStringLiteral("Todos"), QString());
-    for (const char* desfecho : {"enviado", "falhou", "ignorado", "pendente", "incerto"})
+    for (const char* desfecho : {"enviado", "falhou", "ignorado", "pendente", "incerto"})  // the outcome's own words
         CbDesfecho->addItem(QString::fromLatin1(desfecho), QString::fromLatin1(desfecho));
     BtnAtualizar = new QPushButton(QStringLiteral("Atualizar"), this);
     BtnAtualizar->setObjectName(QStringLiteral("BtnAtualizar"));
@@ -102,9 +110,9 @@ void TAbaHistorico::AtualizaIntegracoes()
             CbIntegracao->addItem(integracao, integracao);
 }
 
+// The reading is asked for here and shown when it arrives (MostraLeitura).
 void TAbaHistorico::Atualiza()
 {
-    AtualizaIntegracoes();
     TFiltroHistorico filtro;
     filtro.Chave = EdChave->text().trimmed();
     if (CbDesde->isChecked())
@@ -114,6 +122,11 @@ void TAbaHistorico::Atualiza()
     filtro.Integracao = CbIntegracao->currentData().toString();
     filtro.Desfecho = CbDesfecho->currentData().toString();
     FModelo->DefineFiltro(filtro);
+}
+
+void TAbaHistorico::MostraLeitura()
+{
+    AtualizaIntegracoes();
     LbErro->setText(FModelo->Erro());
     LbErro->setVisible(!FModelo->Erro().isEmpty());
 }

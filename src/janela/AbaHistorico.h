@@ -12,9 +12,9 @@ class QTableView;
 class TModeloHistorico;
 
 // The "Histórico" tab: the monitor's journal, newest first, filtered by a
-// piece of the key, a range of days, the integration and the outcome. It
-// reads the journal through a connection of its own on the window's thread,
-// a page at a time.
+// piece of the key, a range of days, the integration and the outcome. The
+// journal is read a page at a time on a thread of its own; the grid shows
+// each page when it arrives.
 class TAbaHistorico : public QWidget {
     Q_OBJECT
 public:
@@ -39,6 +39,7 @@ public:
 private:
     void CriaFiltros();
     void AtualizaIntegracoes();
+    void MostraLeitura();
 
     TModeloHistorico* FModelo = nullptr;
 };

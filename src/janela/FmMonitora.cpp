@@ -2,6 +2,7 @@
 
 #include "dblayer/GravaLinhaLog.h"
 #include "monitor/BarraEstado.h"
+#include "monitor/SinaisDeParada.h"
 #include "janela/AbaHistorico.h"
 #include "janela/CaixasMensagem.h"
 #include "janela/PainelLog.h"
@@ -12,6 +13,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -73,6 +75,8 @@ TFmMonitora::TFmMonitora(const TFabricaMonitora& fabrica, TRelator* caixas, QWid
     DefineNomeJanelaAtiva(&NomeDaJanelaAtiva);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [] { GuardaNomeDaJanelaAtiva(); });
 
+    PrazoFecharMs = PrazoEncerramentoSegundos * 1000;
+    FechaSemEsperar = [](const QString& linha) { EncerraSemEsperar(linha, 0); };
     FMonitora = fabrica(*this);
     CriaControles();
     CriaMenu();
@@ -175,20 +179,39 @@ void TFmMonitora::CriaBarraEstado()
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
-    LbUltimoCiclo = new QLabel(StatusBar1);
-    LbProximoCiclo = new QLabel(StatusBar1);
-    LbConexoes = new QLabel(StatusBar1);
+    auto* painel = new QWidget(StatusBar1);
+    LbUltimoCiclo = new QLabel(painel);
+    LbUltimoCiclo->setObjectName(QStringLiteral("LbUltimoCiclo"));
+    LbProximoCiclo = new QLabel(painel);
+    LbProximoCiclo->setObjectName(QStringLiteral("LbProximoCiclo"));
+    LbProximoCiclo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LbConexoes = new QLabel(painel);
+    LbConexoes->setObjectName(QStringLiteral("LbConexoes"));
+    LbAviso = new QLabel(painel);
+    LbAviso->setObjectName(QStringLiteral("LbAviso"));
+    LbAviso->setWordWrap(true);
+    LbAviso->setStyleSheet(QStringLiteral("QLabel { background: #fff4c2; color: #000; padding: 2px; }"));
+    LbAviso->hide();
     // Long texts (an error, many connections) are cut at the window's edge,
     // whole in their tips, instead of widening the window.
     for (QLabel* rotulo : {LbUltimoCiclo, LbConexoes})
         rotulo->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    StatusBar1->addPermanentWidget(LbUltimoCiclo, 3);
-    StatusBar1->addPermanentWidget(LbProximoCiclo);
-    StatusBar1->addPermanentWidget(LbConexoes, 4);
+    auto* grade = new QGridLayout(painel);
+    grade->setContentsMargins(2, 0, 2, 0);
+    grade->setVerticalSpacing(0);
+    grade->addWidget(LbUltimoCiclo, 0, 0);
+    grade->addWidget(LbProximoCiclo, 0, 1);
+    grade->addWidget(LbConexoes, 1, 0, 1, 2);
+    grade->addWidget(LbAviso, 2, 0, 1, 2);
+    grade->setColumnStretch(0, 1);
+    StatusBar1->addPermanentWidget(painel, 1);
     FRelogioBarra = new QTimer(this);
     FRelogioBarra->setInterval(1000);
     connect(FRelogioBarra, &QTimer::timeout, this, &TFmMonitora::MostraBarraEstado);
     FRelogioBarra->start();
+    FPrazoFechar = new QTimer(this);
+    FPrazoFechar->setSingleShot(true);
+    connect(FPrazoFechar, &QTimer::timeout, this, &TFmMonitora::PrazoDeFecharEsgotado);
 }
 
 void TFmMonitora::MostraBarraEstado()
@@ -197,7 +220,20 @@ void TFmMonitora::MostraBarraEstado()
     LbUltimoCiclo->setToolTip(LbUltimoCiclo->text());
     LbProximoCiclo->setText(TextoProximoCiclo(*FMonitora));
     LbConexoes->setText(TextoConexoes(*FMonitora));
-    LbConexoes->setToolTip(LbConexoes->text());
+    LbConexoes->setToolTip(DicaConexoes(*FMonitora));
+    MostraAviso();
+}
+
+// The notice that holds now: a close that waits for the work in progress,
+// else the machine type picked that start-up did not connect; none hides
+// the line.
+void TFmMonitora::MostraAviso()
+{
+    const QString aviso = FbFecharAposCiclo ? AvisoFechaAposCiclo(*FMonitora, (PrazoFecharMs + 999) / 1000)
+                                            : AvisoTipoNaoConectado(*FMonitora);
+    if (LbAviso->text() != aviso)
+        LbAviso->setText(aviso);
+    LbAviso->setVisible(!aviso.isEmpty());
 }
 
 // The type selector: one item per integration the core was given, in the
@@ -254,12 +290,13 @@ void TFmMonitora::MostraEstado()
     BtnLimpar->setVisible(monitora.LimparVisivel());
     BtnLimpar->setEnabled(!monitora.Ocupado());
     BtnVerificar->setEnabled(!monitora.Ocupado());
-    MostraBarraEstado();
     // A close asked for during a cycle happens once the cycle has ended.
     if (FbFecharAposCiclo && !monitora.Ocupado()) {
         FbFecharAposCiclo = false;
+        FPrazoFechar->stop();
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     }
+    MostraBarraEstado();
 }
 
 void TFmMonitora::AdicionaLinha(const QString& linha)
@@ -289,11 +326,7 @@ void TFmMonitora::Timer1Timer() { FMonitora->ExecutaCiclo(); }
 void TFmMonitora::RgTipoClick(int indice)
 {
     FMonitora->SelecionaTipo(indice);
-    const QString aviso = AvisoTipoNaoConectado(*FMonitora);
-    if (aviso.isEmpty())
-        StatusBar1->clearMessage();
-    else
-        StatusBar1->showMessage(aviso);
+    MostraAviso();
 }
 
 void TFmMonitora::CbMonitoraClick(bool marcado) { FMonitora->DefineMonitorando(marcado); }
@@ -302,6 +335,7 @@ void TFmMonitora::BtnLimparClick() { FMonitora->LimpaFila(); }
 
 void TFmMonitora::PageControl1Change(int aba)
 {
+    FMonitora->DefineTabelaVisivel(PageControl1->widget(aba) == TabSheet2);
     FMonitora->AtualizaTabela();
     if (PageControl1->widget(aba) == TabSheet3)
         TabSheet3->Atualiza();
@@ -316,6 +350,19 @@ void TFmMonitora::BtnVerificarClick()
     const bool passou = FMonitora->VerificaConfiguracao(FCatalogo);
     AdicionaLinha(passou ? QStringLiteral("Verificação concluída: tudo ok.")
                          : QStringLiteral("Verificação concluída: veja as linhas FALHA acima."));
+}
+
+// The work did not end within the grace (a server that stopped answering
+// holds its call): the window closes anyway, as SIGTERM's shut-down does.
+void TFmMonitora::PrazoDeFecharEsgotado()
+{
+    if (!FbFecharAposCiclo || !FMonitora->Ocupado())
+        return;
+    const QString linha = LinhaFechaSemEsperar(*FMonitora, (PrazoFecharMs + 999) / 1000);
+    AdicionaLinha(linha);
+    hide();
+    if (FechaSemEsperar)
+        FechaSemEsperar(linha);
 }
 
 void TFmMonitora::Restaurar1Click()
@@ -348,8 +395,11 @@ void TFmMonitora::Minimizar1Click()
 void TFmMonitora::closeEvent(QCloseEvent* evento)
 {
     if (FMonitora->Ocupado()) {
-        FbFecharAposCiclo = true;
-        StatusBar1->showMessage(AvisoFechaAposCiclo());
+        if (!FbFecharAposCiclo) {
+            FbFecharAposCiclo = true;
+            FPrazoFechar->start(PrazoFecharMs);
+        }
+        MostraAviso();
         evento->ignore();
         return;
     }

@@ -66,12 +66,22 @@ public:
     QWidget* TabSheet2 = nullptr;
     QTableView* DBGrid1 = nullptr;
     TAbaHistorico* TabSheet3 = nullptr;  // "Histórico"
-    // The status bar: the last cycle, the next one, the connections; hints
-    // as its message.
+    // The status bar, on lines of their own so each fits the window's
+    // default width: the last cycle and what runs now; the connections; and
+    // the notice that holds (a close that waits, a type not connected),
+    // shown only while it holds.
     QStatusBar* StatusBar1 = nullptr;
     QLabel* LbUltimoCiclo = nullptr;
     QLabel* LbProximoCiclo = nullptr;
     QLabel* LbConexoes = nullptr;
+    QLabel* LbAviso = nullptr;
+
+    // A close asked for while work runs waits this long for it (as
+    // SIGTERM's shut-down does) and then calls FechaSemEsperar with the
+    // line to keep, which by default writes it to standard error and the
+    // daily log and ends the process.
+    int PrazoFecharMs = 0;
+    std::function<void(const QString& linha)> FechaSemEsperar;
     QMenu* PopupMenu1 = nullptr;
     QAction* Restaurar1 = nullptr;
     QAction* Minimizar1 = nullptr;
@@ -96,6 +106,8 @@ private:
     void MostraEstado();
     void CriaBarraEstado();
     void MostraBarraEstado();
+    void MostraAviso();
+    void PrazoDeFecharEsgotado();
     void CentraNaTela();
 
     std::unique_ptr<TRelator> FCaixasPadrao;
@@ -105,5 +117,6 @@ private:
     QTimer* FRelogioBarra = nullptr;  // the countdown to the next cycle
     bool FbFechado = false;
     bool FbFecharAposCiclo = false;
+    QTimer* FPrazoFechar = nullptr;
     QList<TComandoCatalogo> FCatalogo;
 };

@@ -10,16 +10,27 @@ class TMonitora;
 // error; "Nenhum ciclo ainda." before the first.
 QString TextoUltimoCiclo(const TMonitora& monitora);
 
-// "Ciclo em andamento", "Próximo ciclo em 42 s" or "pausado".
+// What runs now and for how long ("Ciclo em andamento há 75 s",
+// "Verificando a configuração há 2 s"), else "Próximo ciclo em 42 s" or
+// "pausado, nada em andamento".
 QString TextoProximoCiclo(const TMonitora& monitora);
 
-// Each connection of the last cycle with its state since when:
-// "KoDatabase1: ativa desde 14:00:01; KoDatabase2: inativa desde 14:01:00".
+// Each connection by what it is to a person ("ERP", the machine type's
+// caption) with its state: "ERP: ativa desde 14:00:01; Bruma: inativa desde
+// 14:01:00"; a connection whose call waits past its limit as the log line
+// says it: "ERP: sem resposta do servidor: commit espera há 75 s (limite de
+// 60 s)".
 QString TextoConexoes(const TMonitora& monitora);
+// The same with the components' names, for the tip.
+QString DicaConexoes(const TMonitora& monitora);
 
 // The hint when the selected machine type is not the one start-up
 // connected; empty when it is.
 QString AvisoTipoNaoConectado(const TMonitora& monitora);
 
-// Said while a close waits for the cycle to end.
-QString AvisoFechaAposCiclo();
+// Said while a close waits for the work in progress to end, at most
+// `prazoSegundos`.
+QString AvisoFechaAposCiclo(const TMonitora& monitora, int prazoSegundos);
+// Written to the daily log when the close stopped waiting: the work and
+// the calls it waited for.
+QString LinhaFechaSemEsperar(const TMonitora& monitora, int prazoSegundos);

@@ -1,6 +1,8 @@
 #include "monitor/ModeloHistorico.h"
 
 #include "base/Erros.h"
+#include "integracao/Relator.h"
+#include "monitor/LeitorHistorico.h"
 
 namespace {
 
@@ -11,60 +13,42 @@ const char* const kTitulos[TotalColunas] = {"Momento", "Integração", "Direçã
 
 } // namespace
 
-TModeloHistorico::TModeloHistorico(const QString& arquivo, QObject* pai) : QAbstractTableModel(pai), FArquivo(arquivo) {}
+TModeloHistorico::TModeloHistorico(const QString& arquivo, QObject* pai)
+    : QAbstractTableModel(pai), FLeitor(new TLeitorHistorico(arquivo, this))
+{
+}
 
 TModeloHistorico::~TModeloHistorico() = default;
 
-bool TModeloHistorico::Abre()
+void TModeloHistorico::Pede(qint64 antesDe)
 {
-    if (FLeitura)
-        return true;
-    try {
-        FLeitura = std::make_unique<TLeituraDiario>(FArquivo);
-        return true;
-    } catch (const Exception& e) {
-        FErro = e.Message();
-        return false;
-    }
-}
-
-QList<TLinhaHistorico> TModeloHistorico::LePagina(qint64 antesDe)
-{
-    try {
-        const QList<TLinhaHistorico> pagina = FLeitura->Pagina(FFiltro, antesDe, TamanhoPagina);
-        FbFim = pagina.size() < TamanhoPagina;
-        return pagina;
-    } catch (const Exception& e) {
-        // A file that went away (a restored folder) is opened again next time.
-        FErro = e.Message();
-        FLeitura.reset();
-        FbFim = true;
-        return {};
-    }
+    FPedido = FLeitor->Pede(FFiltro, antesDe, TamanhoPagina, [this](const TLeitorHistorico::TPagina& pagina) {
+        // A page of a request replaced since (another filter) is dropped.
+        if (pagina.Pedido != FPedido)
+            return;
+        FPedido = 0;
+        FErro = pagina.Erro;
+        FbFim = !pagina.Erro.isEmpty() || pagina.Linhas.size() < TamanhoPagina;
+        if (pagina.Primeira) {
+            beginResetModel();
+            FLinhas = pagina.Linhas;
+            if (pagina.Erro.isEmpty())
+                FIntegracoes = pagina.Integracoes;
+            endResetModel();
+        } else if (!pagina.Linhas.isEmpty()) {
+            beginInsertRows({}, int(FLinhas.size()), int(FLinhas.size() + pagina.Linhas.size() - 1));
+            FLinhas += pagina.Linhas;
+            endInsertRows();
+        }
+        emit Lido();
+    });
 }
 
 void TModeloHistorico::DefineFiltro(const TFiltroHistorico& filtro)
 {
-    beginResetModel();
     FFiltro = filtro;
-    FErro.clear();
-    FLinhas.clear();
     FbFim = true;
-    if (Abre())
-        FLinhas = LePagina(0);
-    endResetModel();
-}
-
-QStringList TModeloHistorico::Integracoes()
-{
-    if (!Abre())
-        return {};
-    try {
-        return FLeitura->Integracoes();
-    } catch (const Exception& e) {
-        FErro = e.Message();
-        return {};
-    }
+    Pede(0);
 }
 
 int TModeloHistorico::rowCount(const QModelIndex& pai) const { return pai.isValid() ? 0 : int(FLinhas.size()); }
@@ -77,9 +61,12 @@ QVariant TModeloHistorico::data(const QModelIndex& indice, int papel) const
         return {};
     const TLinhaHistorico& linha = FLinhas[indice.row()];
     switch (indice.column()) {
-    case Momento: return linha.Momento.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+    case Momento:
+        if (papel == Qt::ToolTipRole)
+            return linha.Momento.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+        return TextoMomento(linha.Momento, QDate::currentDate());
     case Integracao: return linha.Integracao;
-    case Direcao: return linha.Direcao;
+    case Direcao: return TextoDirecao(linha.Direcao);
     case Tipo: return linha.Tipo;
     case Chave: return linha.Chave;
     case Desfecho: return linha.Desfecho;
@@ -99,16 +86,29 @@ QVariant TModeloHistorico::headerData(int secao, Qt::Orientation orientacao, int
     return QString::fromUtf8(kTitulos[secao]);
 }
 
-bool TModeloHistorico::canFetchMore(const QModelIndex& pai) const { return !pai.isValid() && !FbFim && FLeitura; }
+bool TModeloHistorico::canFetchMore(const QModelIndex& pai) const
+{
+    return !pai.isValid() && !FbFim && !Lendo() && !FLinhas.isEmpty();
+}
 
 void TModeloHistorico::fetchMore(const QModelIndex& pai)
 {
-    if (!canFetchMore(pai))
-        return;
-    const QList<TLinhaHistorico> pagina = LePagina(FLinhas.back().Id);
-    if (pagina.isEmpty())
-        return;
-    beginInsertRows({}, int(FLinhas.size()), int(FLinhas.size() + pagina.size() - 1));
-    FLinhas += pagina;
-    endInsertRows();
+    if (canFetchMore(pai))
+        Pede(FLinhas.back().Id);
+}
+
+QString TModeloHistorico::TextoDirecao(const QString& direcao)
+{
+    if (direcao == TRegistroTratado::Enviado)
+        return QStringLiteral("saída");
+    if (direcao == TRegistroTratado::Recebido)
+        return QStringLiteral("entrada");
+    return direcao;
+}
+
+QString TModeloHistorico::TextoMomento(const QDateTime& momento, const QDate& hoje)
+{
+    if (momento.date() == hoje)
+        return momento.toString(QStringLiteral("HH:mm:ss"));
+    return momento.toString(QStringLiteral("dd/MM/yy HH:mm"));
 }

@@ -5,13 +5,15 @@
 #include <QAbstractTableModel>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
-#include <memory>
+class TLeitorHistorico;
 
-// The records of a journal for a grid: newest first, through a read
-// connection of the thread that shows them, a page at a time as the grid
-// scrolls (fetchMore), so that a journal of millions of rows opens and
-// filters at once.
+// The records of a journal for a grid: newest first, a page at a time as
+// the grid scrolls (fetchMore), so that a journal of millions of rows opens
+// and filters at once. The pages are read on a thread of their own
+// (TLeitorHistorico) and shown when they arrive; a filter changed
+// meanwhile drops what was asked for the old one.
 class TModeloHistorico : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -20,15 +22,17 @@ public:
     explicit TModeloHistorico(const QString& arquivo, QObject* pai = nullptr);
     ~TModeloHistorico() override;
 
-    // Reads the first page of the records that match; the journal is
-    // opened here the first time it exists.
+    // Asks for the first page of the records that match; the rows shown
+    // go when it arrives.
     void DefineFiltro(const TFiltroHistorico& filtro);
     // The same filter again, from the newest record.
     void Atualiza() { DefineFiltro(FFiltro); }
+    // True from a request until its page arrives.
+    bool Lendo() const { return FPedido != 0; }
     // Why the last reading found nothing to show; empty when it read.
     const QString& Erro() const { return FErro; }
-    // The integrations the journal has records of.
-    QStringList Integracoes();
+    // The integrations the journal had records of at the last first page.
+    const QStringList& Integracoes() const { return FIntegracoes; }
 
     int rowCount(const QModelIndex& pai = {}) const override;
     int columnCount(const QModelIndex& pai = {}) const override;
@@ -37,14 +41,27 @@ public:
     bool canFetchMore(const QModelIndex& pai) const override;
     void fetchMore(const QModelIndex& pai) override;
 
-private:
-    bool Abre();
-    QList<TLinhaHistorico> LePagina(qint64 antesDe);
+    // The direction of a record as the grid shows it: "saída" (to the
+    // machine side), "entrada" (into the ERP); the outcome keeps its own
+    // words.
+    static QString TextoDirecao(const QString& direcao);
+    // The moment as the grid shows it: the time alone for today's records,
+    // the day and the time for older ones.
+    static QString TextoMomento(const QDateTime& momento, const QDate& hoje);
 
-    QString FArquivo;
-    std::unique_ptr<TLeituraDiario> FLeitura;
+signals:
+    // A page arrived (or its error): the rows, Erro() and Integracoes() are
+    // as it left them.
+    void Lido();
+
+private:
+    void Pede(qint64 antesDe);
+
+    TLeitorHistorico* FLeitor = nullptr;
     TFiltroHistorico FFiltro;
     QList<TLinhaHistorico> FLinhas;
-    bool FbFim = true;  // no more rows after those read
+    QStringList FIntegracoes;
+    quint64 FPedido = 0;  // the request whose page is awaited; 0 for none
+    bool FbFim = true;    // no more rows after those read
     QString FErro;
 };

@@ -69,6 +69,21 @@ TMonitora::TOcupacao::~TOcupacao()
         FMonitora.AvisaMudanca();
 }
 
+TMonitora::TTrabalho::TTrabalho(TMonitora& monitora, const QString& nome)
+    : FMonitora(monitora), FAnterior(monitora.FTrabalho), FAnteriorDesde(monitora.FTrabalhoDesde)
+{
+    FMonitora.FTrabalho = nome;
+    FMonitora.FTrabalhoDesde = QDateTime::currentDateTime();
+    FMonitora.AvisaMudanca();
+}
+
+TMonitora::TTrabalho::~TTrabalho()
+{
+    FMonitora.FTrabalho = FAnterior;
+    FMonitora.FTrabalhoDesde = FAnteriorDesde;
+    FMonitora.AvisaMudanca();
+}
+
 // The busy indication (the window's wait cursor) while work actually runs:
 // a handler that has nothing to do shows none.
 TMonitora::TIndicaOcupado::TIndicaOcupado(TRelator& relator) : FRelator(relator)
@@ -130,6 +145,7 @@ bool TMonitora::VerificaConfiguracao(const QList<TComandoCatalogo>& catalogo)
     if (Ocupado())
         return false;
     bool passou = false;
+    const TTrabalho trabalho(*this, QStringLiteral("Verificando a configuração"));
     const bool semErro = Protegido([&] {
         NoCiclo([&] {
             TVerificacao verificacao(FRelatorCiclo);
@@ -145,6 +161,7 @@ bool TMonitora::SimulaCiclo()
     const int indice = FIndiceTipo;
     // A simulated record was not sent: the journal keeps none of them.
     FRelatorIntegracoes.DefineDiario(nullptr);
+    const TTrabalho trabalho(*this, QStringLiteral("Simulando um ciclo"));
     const bool ok = Protegido([this, indice] { NoCiclo([this, indice] { FNucleo->Simula(indice); }); });
     FRelatorIntegracoes.DefineDiario(FDiario.get());
     FFalhasNoCiclo = FNucleo->FalhasNoCiclo();
@@ -201,6 +218,7 @@ bool TMonitora::DefineMonitorando(bool marcado)
 
 void TMonitora::Inicio()
 {
+    const TTrabalho trabalho(*this, QStringLiteral("Iniciando"));
     AvisaArquivoIniAusente();
     if (!FAvisoIntervalo.isEmpty())
         FRelatorCiclo.AdicionaLinha(FAvisoIntervalo);
@@ -305,7 +323,8 @@ void TMonitora::Ciclo()
     RemoveLogsAntigosDoDia();
     DefineTimerAtivo(false);
     const int indice = FIndiceTipo;
-    AvisaMudanca();
+    std::optional<TTrabalho> trabalho;
+    trabalho.emplace(*this, QStringLiteral("Ciclo em andamento"));
     TFimCiclo fim = AvisaInicioCiclo(indice);
     const int diasHistorico = DiasHistorico();
     const int intervalo = FTimer1.interval();
@@ -325,8 +344,13 @@ void TMonitora::Ciclo()
         FDiario->CicloTerminado(fim, TEstadoOperacao::Desfecho(fim), intervalo);
     });
     FFalhasNoCiclo = fim.Falhas;
+    trabalho.reset();
     AvisaFimCiclo(fim);
+    // The rows a cycle sent leave the queue: a grid in view is read again.
+    if (FbTabelaVisivel)
+        FbTabelaAdiada = true;
     if (erro) {
+        DizConexoesFechadas(fim);
         ParaOuContinuaAposErro();
         LeTabelaAdiada();
         std::rethrow_exception(erro);
@@ -385,8 +409,16 @@ void TMonitora::Limpeza()
     } retoma{*this};
     const TOcupacao ocupacao(*this);
     DefineTimerAtivo(false);
-    if (!integracao->ConfirmaLimpaFila(FRelatorCiclo))
-        return;
+    {
+        const TTrabalho pergunta(*this, QStringLiteral("Limpar fila: esperando a resposta"));
+        if (!integracao->ConfirmaLimpaFila(FRelatorCiclo))
+            return;
+    }
+    // A grid in view is read again when the queue has been cleared, also
+    // after an error (the rows cleared before it are gone).
+    if (FbTabelaVisivel)
+        FbTabelaAdiada = true;
+    const TTrabalho trabalho(*this, QStringLiteral("Limpando a fila"));
     int limpas = 0;
     NoCiclo([this, indice, &limpas] { limpas = FNucleo->LimpaFila(indice); });
     FRelatorCiclo.AdicionaLinha(QStringLiteral("Fila limpa: %1 tarefa(s) pendente(s) marcada(s) como limpas.")
@@ -478,6 +510,7 @@ void TMonitora::RecebeLeituraFila(const TLinhasFila& linhas, const QString& erro
 
 void TMonitora::Fechamento()
 {
+    const TTrabalho trabalho(*this, QStringLiteral("Encerrando"));
     DefineTimerAtivo(false);
     FbEncerrado = true;
     NoCiclo([this] { FNucleo->EncerraIntegracoes(); });

@@ -105,6 +105,14 @@ public:
     // True while the cycle's thread works (a cycle, start-up, "Limpar fila"):
     // the controls that would touch the database wait for it.
     bool Ocupado() const { return FOcupacoes > 0; }
+    // What the monitor is busy with for the window ("Ciclo em andamento",
+    // "Verificando a configuração", "Limpando a fila"...) and since when;
+    // empty when nothing runs.
+    const QString& Trabalho() const { return FTrabalho; }
+    const QDateTime& TrabalhoDesde() const { return FTrabalhoDesde; }
+    // The queue tab is shown: its grid is read again after each cycle and
+    // after "Limpar fila", as the rows it lists change.
+    void DefineTabelaVisivel(bool visivel) { FbTabelaVisivel = visivel; }
     // Records that failed in the last cycle.
     int FalhasNoCiclo() const { return FFalhasNoCiclo; }
     // How the last cycle ended, and since when each of its connections has
@@ -162,6 +170,21 @@ private:
         TMonitora& FMonitora;
     };
 
+    // Names the work in progress for its life; the previous name comes
+    // back after it.
+    class TTrabalho {
+    public:
+        TTrabalho(TMonitora& monitora, const QString& nome);
+        ~TTrabalho();
+        TTrabalho(const TTrabalho&) = delete;
+        TTrabalho& operator=(const TTrabalho&) = delete;
+
+    private:
+        TMonitora& FMonitora;
+        QString FAnterior;
+        QDateTime FAnteriorDesde;
+    };
+
     class TIndicaOcupado {
     public:
         explicit TIndicaOcupado(TRelator& relator);
@@ -191,6 +214,7 @@ private:
     TFimCiclo AvisaInicioCiclo(int indice);
     void CompletaFimCiclo(TFimCiclo& fim, std::exception_ptr erro);
     void AvisaFimCiclo(const TFimCiclo& fim);
+    void DizConexoesFechadas(const TFimCiclo& fim);
 
     TConfiguracao FConfiguracao;
     TRelatorEntreThreads FRelatorCiclo;
@@ -222,4 +246,7 @@ private:
     std::optional<TFimCiclo> FUltimoCiclo;
     QHash<QString, std::pair<bool, QDateTime>> FConexoesDesde;
     int FIndiceIniciado = -1;
+    QString FTrabalho;
+    QDateTime FTrabalhoDesde;
+    bool FbTabelaVisivel = false;
 };

@@ -44,3 +44,18 @@ void TMonitora::AvisaFimCiclo(const TFimCiclo& fim)
     if (FObservador)
         FObservador->CicloTerminado(fim);
 }
+
+// Said in the log just before the error box of a cycle, whose text is the
+// error's own ("Erro KoQuery.Open: Conexão fechada"): which connections the
+// cycle found or left closed.
+void TMonitora::DizConexoesFechadas(const TFimCiclo& fim)
+{
+    QStringList fechadas;
+    for (const TEstadoConexao& conexao : fim.Conexoes)
+        if (!conexao.Ativa)
+            fechadas << conexao.Nome;
+    FRelatorCiclo.AdicionaLinha(
+        QStringLiteral("O ciclo de %1 parou: %2 ").arg(fim.Integracao, fim.Erro.simplified())
+        + (fechadas.isEmpty() ? QStringLiteral("(todas as conexões estão abertas).")
+                              : QStringLiteral("(conexão fechada: %1).").arg(fechadas.join(QStringLiteral(", ")))));
+}

@@ -84,6 +84,7 @@ void TNucleoCiclo::ConfiguraBanco1()
     ConfiguraDaSecao(banco, FConfiguracao, secao, base);
     if (const auto erro = TentaAbrir(banco)) {
         FIndisponiveis.insert(&banco);
+        FRelator.AdicionaLinha(LinhaConexaoNaoAberta(banco, FConfiguracao, secao, *erro));
         FRelator.MostraMensagem(QStringLiteral("Erro na Conexão do Banco1!.\r") + *erro);
     }
 }

@@ -20,9 +20,17 @@ void Escreve(std::FILE* arquivo, const QByteArray& bytes)
 
 } // namespace
 
-void TRelatorConsole::AdicionaLinha(const QString& linha) { Escreve(FSaida, ComQuebrasDeLinha(linha)); }
+void TRelatorConsole::AdicionaLinha(const QString& linha)
+{
+    if (!FbCalado)
+        Escreve(FSaida, ComQuebrasDeLinha(linha));
+}
 
-void TRelatorConsole::MostraMensagem(const QString& texto) { EscreveErro(texto); }
+void TRelatorConsole::MostraMensagem(const QString& texto)
+{
+    if (!FbCalado)
+        EscreveErro(texto);
+}
 
 bool TRelatorConsole::Pergunta(const QString& texto, const QString& /*titulo*/)
 {

@@ -13,6 +13,11 @@ public:
     explicit TRelatorConsole(std::FILE* saida = stdout, std::FILE* erros = stderr)
         : FSaida(saida), FErros(erros) {}
 
+    // quelix --verifica: start-up's lines and modal messages (a connection
+    // that does not open, a key missing) are not written, since each check
+    // says its own failure as one line; nothing is said twice. Errors are.
+    void DefineCalado(bool calado) { FbCalado = calado; }
+
     void AdicionaLinha(const QString& linha) override;
     void MostraMensagem(const QString& texto) override;
     bool Pergunta(const QString& texto, const QString& titulo) override;
@@ -23,4 +28,5 @@ private:
 
     std::FILE* FSaida;
     std::FILE* FErros;
+    bool FbCalado = false;
 };

@@ -17,8 +17,18 @@ void TRelatorDoCiclo::AdicionaLinha(const QString& linha)
     FDestino.AdicionaLinha(linha);
 }
 
-void TRelatorDoCiclo::RegistraRegistro(const TRegistroTratado& registro)
+// A record that failed, or waits, has its reason in the journal: the last
+// line it wrote when it gave none; a line that says so when it wrote none.
+void TRelatorDoCiclo::RegistraRegistro(const TRegistroTratado& tratado)
 {
+    TRegistroTratado registro = tratado;
+    const bool falhou = registro.Desfecho == TRegistroTratado::Falhou || registro.Desfecho == TRegistroTratado::Pendente;
+    if (falhou && registro.Erro.trimmed().isEmpty()) {
+        if (FLinhas.isEmpty())
+            AdicionaLinha(QStringLiteral("%1 %2 de %3: %4 sem motivo informado.")
+                              .arg(registro.Tipo, registro.Chave, FIntegracao, registro.Desfecho));
+        registro.Erro = FLinhas.back();
+    }
     ++FRegistros;
     if (registro.Desfecho == TRegistroTratado::Enviado)
         ++FEnviados;

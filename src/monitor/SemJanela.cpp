@@ -2,9 +2,14 @@
 
 #include "integracao/Verificacao.h"
 #include "monitor/SinaisDeParada.h"
+#include "monitor/RelatorConsole.h"
 #include "monitor/Supervisao.h"
+#include "monitor/VerificacaoLimitada.h"
 
 #include <QCoreApplication>
+
+#include <cstdio>
+#include <cstdlib>
 
 int ExecutaUmCiclo(TMonitora& monitora)
 {
@@ -19,15 +24,27 @@ int ExecutaUmCiclo(TMonitora& monitora)
     return monitora.FalhasNoCiclo() > 0 ? CicloComFalhas : CicloConcluido;
 }
 
-int ExecutaVerificacao(TMonitora& monitora, TRelator& relator, const QList<TComandoCatalogo>& catalogo,
+int ExecutaVerificacao(TMonitora& monitora, TRelatorConsole& relator, const QList<TComandoCatalogo>& catalogo,
                        const QString& pastaOcupada)
 {
     EncerraNaParada();
     TVerificacao pasta(relator);
     pasta.Confere(QStringLiteral("nenhum outro monitor usa a pasta"), pastaOcupada);
     monitora.DefineMonitorando(false);
+    // What start-up would say of a connection or a key, the checks say as
+    // their own lines.
+    relator.DefineCalado(true);
     monitora.Inicia();
+    relator.DefineCalado(false);
     const bool passou = monitora.VerificaConfiguracao(catalogo) && pasta.Passou();
+    // A check left waiting on a server that does not answer cannot be
+    // waited for on the way out: its lines are out, and the servers undo
+    // what the check began (it writes nothing).
+    if (VerificacoesPresas() > 0) {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
     monitora.Encerra();
     return passou ? 0 : 1;
 }

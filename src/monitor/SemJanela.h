@@ -2,6 +2,7 @@
 
 #include "monitor/Monitora.h"
 
+class TRelatorConsole;
 class TSupervisao;
 
 // The monitor without a window, on a QCoreApplication that already exists.
@@ -21,7 +22,7 @@ int ExecutaUmCiclo(TMonitora& monitora);
 // model (one line each on standard output) and the shut-down; 0 when all
 // passed, 1 otherwise. `pastaOcupada` says which other monitor holds the
 // folder, empty when none does.
-int ExecutaVerificacao(TMonitora& monitora, TRelator& relator, const QList<TComandoCatalogo>& catalogo,
+int ExecutaVerificacao(TMonitora& monitora, TRelatorConsole& relator, const QList<TComandoCatalogo>& catalogo,
                        const QString& pastaOcupada);
 
 // quelix --simula: start-up without polling, one simulated cycle of the

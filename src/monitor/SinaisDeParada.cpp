@@ -1,5 +1,8 @@
 #include "monitor/SinaisDeParada.h"
 
+#include "dblayer/GravaLinhaLog.h"
+#include "dblayer/Maquina.h"
+
 #include <QSocketNotifier>
 
 #include <atomic>
@@ -38,11 +41,7 @@ void EsperaSinais(std::function<void(int)> aoReceber)
 
 // The ordinary shut-down waits for the cycle in progress; a call that hangs
 // (a server that stopped answering without closing) would hold it for ever.
-// Past the grace the process ends anyway, saying so: the servers undo what
-// was not committed, and a record is marked only after its own send
-// committed, so at most the record in flight is sent again.
-constexpr int PrazoEncerramentoSegundos = 8;
-
+// Past the grace the process ends anyway, saying so.
 void PrazoDoEncerramento(int sinal)
 {
     static std::atomic_flag iniciado = ATOMIC_FLAG_INIT;
@@ -50,12 +49,10 @@ void PrazoDoEncerramento(int sinal)
         return;
     std::thread([sinal] {
         std::this_thread::sleep_for(std::chrono::seconds(PrazoEncerramentoSegundos));
-        std::fprintf(stderr,
-                     "Quelix: o encerramento esperou %d s por uma chamada que não responde; "
-                     "o processo termina agora (o que não foi confirmado é desfeito pelo servidor).\n",
-                     PrazoEncerramentoSegundos);
-        std::fflush(stderr);
-        std::_Exit(128 + sinal);
+        EncerraSemEsperar(QStringLiteral("o encerramento esperou %1 s por uma chamada que não responde; "
+                                         "o processo termina agora (o que não foi confirmado é desfeito pelo servidor).")
+                              .arg(PrazoEncerramentoSegundos),
+                          128 + sinal);
     }).detach();
 }
 
@@ -87,6 +84,19 @@ private:
 };
 
 } // namespace
+
+void EncerraSemEsperar(const QString& motivo, int status)
+{
+    std::fprintf(stderr, "Quelix: %s\n", motivo.toUtf8().constData());
+    std::fflush(stderr);
+    std::fflush(stdout);
+    try {
+        GravaLinhaLog(NomeMaquina(), IPLocal(), QString(), motivo);
+    } catch (...) {
+        // Standard error has it; the process ends all the same.
+    }
+    std::_Exit(status);
+}
 
 void BloqueiaSinaisDeParada()
 {

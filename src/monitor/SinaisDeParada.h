@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 #include <memory>
 
@@ -8,6 +9,16 @@
 // own for them that shuts its attachments down under the program (and then
 // spins in the engine); so the program blocks them in every thread and takes
 // them itself, on a thread that only waits for them.
+
+// How long the ordinary shut-down waits for the work in progress (a call
+// that hangs holds it) before the process ends without it.
+constexpr int PrazoEncerramentoSegundos = 8;
+
+// Ends the process at once with `status`, the work in progress left
+// undone: the servers undo what was not committed, and a record is marked
+// only after its own send committed, so at most the record in flight is
+// sent again. `motivo` goes to standard error and to the daily log.
+[[noreturn]] void EncerraSemEsperar(const QString& motivo, int status);
 
 // Blocks both signals in the calling thread and so in every thread made
 // after it. Called first thing in main, before any thread exists.

@@ -9,6 +9,30 @@ TVigiaChamadas::TVigiaChamadas(TRelator& relator) : FRelator(relator)
     FTimer.start();
 }
 
+QString TVigiaChamadas::TextoEspera(const TChamadaEmCurso& chamada, qint64 decorridos)
+{
+    return QStringLiteral("%1 em %2 espera há %3 s (limite de %4 s)")
+        .arg(chamada.Operacao, chamada.Conexao.isEmpty() ? QStringLiteral("?") : chamada.Conexao)
+        .arg(decorridos)
+        .arg(chamada.LimiteMs / 1000);
+}
+
+QString TVigiaChamadas::LinhaSemResposta(const TChamadaEmCurso& chamada, qint64 decorridos)
+{
+    // The cycle waits for its call; a check gives a call that does not
+    // answer a bound of its own and goes on without it.
+    const QString quem = chamada.Quem.isEmpty()
+                             ? QStringLiteral("o ciclo continua quando o servidor responder ou a conexão cair")
+                             : chamada.Quem + QStringLiteral(" não espera por ela");
+    return QStringLiteral("Sem resposta do servidor: ") + TextoEspera(chamada, decorridos) + QStringLiteral("; ")
+         + quem + u'.';
+}
+
+bool TVigiaChamadas::PassouDoLimite(const TChamadaEmCurso& chamada, std::chrono::steady_clock::time_point agora)
+{
+    return chamada.LimiteMs > 0 && agora - chamada.Inicio >= std::chrono::milliseconds(chamada.LimiteMs);
+}
+
 void TVigiaChamadas::Verifica()
 {
     const auto agora = std::chrono::steady_clock::now();
@@ -19,12 +43,7 @@ void TVigiaChamadas::Verifica()
         if (chamada.LimiteMs <= 0 || decorridos * 1000 < chamada.LimiteMs || FAvisadas.count(chamada.Id))
             continue;
         FAvisadas.insert(chamada.Id);
-        const QString linha = QStringLiteral("Sem resposta do servidor: %1 em %2 espera há %3 s (limite de %4 s); "
-                                             "o ciclo continua quando o servidor responder ou a conexão cair.")
-                                  .arg(chamada.Operacao, chamada.Conexao.isEmpty() ? QStringLiteral("?") : chamada.Conexao)
-                                  .arg(decorridos)
-                                  .arg(chamada.LimiteMs / 1000);
-        FRelator.AdicionaLinha(linha);
+        FRelator.AdicionaLinha(LinhaSemResposta(chamada, decorridos));
     }
     // Calls that ended are forgotten.
     for (auto it = FAvisadas.begin(); it != FAvisadas.end();)

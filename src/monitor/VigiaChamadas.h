@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dblayer/ChamadasEmCurso.h"
 #include "integracao/Relator.h"
 
 #include <QObject>
@@ -20,6 +21,12 @@ public:
 
     // One look now (the timer calls it every second).
     void Verifica();
+
+    // "commit em KoDatabase1 espera há 75 s (limite de 60 s)": the words
+    // of the line, which the status bar shows for the connection too.
+    static QString TextoEspera(const TChamadaEmCurso& chamada, qint64 decorridos);
+    static QString LinhaSemResposta(const TChamadaEmCurso& chamada, qint64 decorridos);
+    static bool PassouDoLimite(const TChamadaEmCurso& chamada, std::chrono::steady_clock::time_point agora);
 
 private:
     TRelator& FRelator;

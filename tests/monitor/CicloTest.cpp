@@ -210,7 +210,15 @@ TEST(Ciclo, IniVazioMostraAsMensagensNoErroPadraoESaiComUm)
     EXPECT_EQ(linhas[0], "Quelix: Erro na Conexão do Banco1!.") << r.erros.toStdString();
     EXPECT_FALSE(r.erros.contains('\r'));
     EXPECT_TRUE(linhas.back().startsWith("Quelix: "));
-    EXPECT_EQ(r.saida, "");
+    // On standard output the line before each of them: the connection with
+    // its section and data source, and the cycle's end with the connection
+    // it found closed.
+    const QStringList saida = r.saida.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(saida.size(), 2) << r.saida.toStdString();
+    EXPECT_TRUE(saida[0].startsWith("Conexão KoDatabase1 não aberta: [Banco1] Base = (vazia) (driver FB): "))
+        << r.saida.toStdString();
+    EXPECT_TRUE(saida[1].startsWith("O ciclo de Bruma parou: ")) << r.saida.toStdString();
+    EXPECT_TRUE(saida[1].endsWith("(conexão fechada: KoDatabase1).")) << r.saida.toStdString();
 }
 
 // A model that names no machine type, or EAS without its host database, is
@@ -381,7 +389,7 @@ TEST(SemJanela, PastaGuardaIniTravaELogs)
     // Without --pasta the executable's own folder and QX.ini.
     const TSaida aoLado = Executa(programa, {"--ciclo"});
     EXPECT_FALSE(aoLado.erros.contains("outro monitor")) << aoLado.erros.toStdString();
-    EXPECT_TRUE(aoLado.saida.startsWith(QStringLiteral("[ModeloAtivo] Modelo \"9\""))) << aoLado.saida.toStdString();
+    EXPECT_TRUE(aoLado.saida.contains(QStringLiteral("\n[ModeloAtivo] Modelo \"9\""))) << aoLado.saida.toStdString();
 
     monitor.terminate();
     ASSERT_TRUE(monitor.waitForFinished(60000));

@@ -299,3 +299,30 @@ TEST(Simula, MostraOQueOCicloGravariaEDesfazTudo)
 }
 
 } // namespace
+
+namespace {
+
+// From the command line: one line per check (the drivers' own line breaks
+// folded into it), nothing said again on standard error, and a machine side
+// with no [Banco3] said by its key alone, with no error of a connection
+// tried with nothing configured.
+TEST(Verifica, UmaLinhaPorVerificacaoENadaDitoDuasVezes)
+{
+    const QString pasta = PastaComIni(QStringLiteral("[Banco1]\nProtocolo=firebird\nBase=%1\nUsuario=SYSDBA\nSenha=\n"
+                                                     "[ModeloAtivo]\nModelo=2\n")
+                                          .arg(QDir(AmbienteTeste::pastaTemporaria()).filePath("nao-existe.fdb")));
+    const TSaida r = Verifica(pasta);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.erros, QString()) << r.erros.toStdString();
+    const QRegularExpression linhaDeVerificacao(QStringLiteral("^(ok|FALHA|aviso): "));
+    for (const QString& linha : r.saida.split(u'\n', Qt::SkipEmptyParts))
+        EXPECT_TRUE(linhaDeVerificacao.match(linha).hasMatch()) << linha.toStdString() << "\n" << r.saida.toStdString();
+    EXPECT_EQ(Linhas(r, "FALHA: conexão KoDatabase1: ").size(), 1) << r.saida.toStdString();
+    EXPECT_EQ(Linhas(r, "FALHA: [Banco3] Base").size(), 1) << r.saida.toStdString();
+    EXPECT_FALSE(r.saida.contains(QStringLiteral("KoDatabase2:"))) << r.saida.toStdString();
+    EXPECT_FALSE(r.saida.contains(QStringLiteral("for file \"\""))) << r.saida.toStdString();
+    EXPECT_EQ(Linhas(r, "FALHA: comandos de EAS em EAS: ").filter(QString::fromUtf8("a conexão não está configurada")).size(), 1)
+        << r.saida.toStdString();
+}
+
+} // namespace

@@ -12,6 +12,7 @@
 #include "janela/PainelLog.h"
 #include "janela/Traducoes.h"
 #include "monitor/BarraEstado.h"
+#include "monitor/ModeloHistorico.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -36,6 +37,9 @@
 #include <QTableView>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -70,6 +74,12 @@ protected:
     }
 
     static QStringList LinhasDoLog(TFmMonitora& j) { return j.Memo1->toPlainText().split('\n'); }
+
+    // The history tab reads on a thread of its own: its page arrives later.
+    static bool EsperaHistorico(TAbaHistorico& aba)
+    {
+        return QTest::qWaitFor([&aba] { return !aba.Modelo().Lendo(); }, 60000);
+    }
 };
 
 // The daily log names the application's window even when it never had the
@@ -138,6 +148,9 @@ TEST_F(Janela, TemOsControlesELegendas)
     EXPECT_TRUE(j->Monitora().TimerAtivo());
     ASSERT_EQ(caixas.Mensagens.size(), 1);  // no ERP configured
     EXPECT_TRUE(caixas.Mensagens[0].startsWith("Erro na Conexão do Banco1!.\r"));
+    // The line before the box names the connection, its section and its data source.
+    EXPECT_TRUE(LinhasDoLog(*j).last().startsWith("Conexão KoDatabase1 não aberta: [Banco1] Base = (vazia) (driver FB): "))
+        << LinhasDoLog(*j).last().toStdString();
 }
 
 TEST_F(Janela, ModeloComFilaMostraLimparFilaEATabelaFiltrada)
@@ -190,6 +203,7 @@ TEST_F(Janela, CicloEscreveNoLogComCursorOcupadoEErroDesmarcaMonitorando)
     tipos[0].segunda = [](TContextoIntegracao& c) { c.Relator.AdicionaLinha("segunda"); };
     tipos[2].primeira = [](TContextoIntegracao&) { throw EDatabaseError("Erro KoQuery.Open: sem conexão"); };
     auto j = Cria("");
+    j->Memo1->clear();  // start-up's line about the ERP not configured
 
     j->Timer1Timer();
     EXPECT_EQ(LinhasDoLog(*j), QStringList({"  primeira linha, sem aparar  ", "segunda"}));
@@ -201,6 +215,8 @@ TEST_F(Janela, CicloEscreveNoLogComCursorOcupadoEErroDesmarcaMonitorando)
     j->CbMonitora->click();
     j->Timer1Timer();
     EXPECT_EQ(caixas.Erros, QStringList({"Erro KoQuery.Open: sem conexão"}));
+    EXPECT_EQ(LinhasDoLog(*j).last(),
+              "O ciclo de EAS parou: Erro KoQuery.Open: sem conexão (conexão fechada: KoDatabase1).");
     EXPECT_FALSE(j->Monitora().TimerAtivo());
     EXPECT_FALSE(j->CbMonitora->isChecked());  // polling stopped, and the switch shows it
     j->CbMonitora->click();
@@ -248,10 +264,12 @@ TEST_F(Janela, JanelaRespondeDuranteCicloBloqueadoEFechaDepoisDele)
         if (tiquesDuranteOCiclo == 5) {
             vistoDuranteOCiclo = LinhasDoLog(*j);
             limparHabilitado = j->BtnLimpar->isEnabled();
-            EXPECT_EQ(j->LbProximoCiclo->text(), "Ciclo em andamento");
-            j->close();  // waits for the cycle, and says so
+            EXPECT_TRUE(j->LbProximoCiclo->text().startsWith(QString::fromUtf8("Ciclo em andamento há ")))
+                << j->LbProximoCiclo->text().toStdString();
+            j->close();  // waits for the cycle, and says so where it is seen
             EXPECT_TRUE(j->isVisible());
-            EXPECT_EQ(j->StatusBar1->currentMessage(), AvisoFechaAposCiclo());
+            EXPECT_TRUE(j->LbAviso->isVisible());
+            EXPECT_EQ(j->LbAviso->text(), AvisoFechaAposCiclo(j->Monitora(), 8));
             outra.RollbackRetaining();  // releases the lock
         }
     });
@@ -274,9 +292,73 @@ TEST_F(Janela, JanelaRespondeDuranteCicloBloqueadoEFechaDepoisDele)
     EXPECT_TRUE(caixas.Erros.isEmpty()) << caixas.Erros.join('\n').toStdString();
 }
 
+// The queue grid in view is read again after "Limpar fila" and after each
+// cycle, as the rows it lists leave the queue; the bar names the work that
+// really runs, or says nothing does.
+TEST_F(Janela, GradeDaFilaRelidaAposLimparEAposCadaCiclo)
+{
+    const QString erp = CriaErp();
+    InsereFila(erp, {"0", "0", "0"});
+    tipos[1].primeira = [](TContextoIntegracao& c) {
+        TKoQuery envia;
+        envia.SetDatabase(&c.KoDatabase1);
+        envia.SQL.Add("UPDATE QX_INTEGRA SET STATUS = 1 WHERE ORDEM = 1");
+        envia.ExecSQL();
+        c.KoDatabase1.CommitRetaining();
+    };
+    tipos[1].limpaFila = [](TContextoIntegracao& c) {
+        TKoQuery limpa;
+        limpa.SetDatabase(&c.KoDatabase1);
+        limpa.SQL.Add("UPDATE QX_INTEGRA SET STATUS = 3 WHERE STATUS = 0");
+        limpa.ExecSQL();
+        c.KoDatabase1.CommitRetaining();
+    };
+    auto j = Cria(SecaoBanco1(erp) + "[ModeloAtivo]\nModelo=1\n");
+    j->PageControl1->setCurrentWidget(j->TabSheet2);
+    ASSERT_TRUE(EsperaLeituraFila(j->Monitora()));
+    ASSERT_EQ(j->DBGrid1->model()->rowCount(), 3);
+
+    j->Timer1Timer();
+    ASSERT_TRUE(EsperaLeituraFila(j->Monitora()));
+    EXPECT_EQ(j->DBGrid1->model()->rowCount(), 2);
+
+    j->BtnLimpar->click();
+    ASSERT_TRUE(EsperaLeituraFila(j->Monitora()));
+    EXPECT_EQ(j->DBGrid1->model()->rowCount(), 0);
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"1", "3", "3"}));
+}
+
+// What the bar says while each kind of work runs: the question of "Limpar
+// fila" is not a cycle, and neither is the check.
+TEST_F(Janela, BarraNomeiaOTrabalhoEmCurso)
+{
+    QStringList vistos;
+    std::function<void()> anota;
+    tipos[1].pergunta = [&anota](TRelator&) {
+        anota();  // while the question is open
+        return false;
+    };
+    auto j = Cria(SecaoBanco1(CriaErp()) + "[ModeloAtivo]\nModelo=1\n");
+    TFmMonitora* janela = j.get();
+    anota = [&vistos, janela] { vistos << janela->LbProximoCiclo->text().section(QString::fromUtf8(" há "), 0, 0); };
+    j->BtnLimpar->click();
+    QTimer relogio;
+    QObject::connect(&relogio, &QTimer::timeout, anota);
+    relogio.start(5);
+    j->BtnVerificar->click();
+    relogio.stop();
+    j->CbMonitoraClick(false);
+    anota();
+    EXPECT_EQ(vistos.front(), QString::fromUtf8("Limpar fila: esperando a resposta"));
+    EXPECT_TRUE(vistos.contains(QString::fromUtf8("Verificando a configuração"))) << vistos.join('|').toStdString();
+    EXPECT_FALSE(vistos.contains(QString::fromUtf8("Ciclo em andamento"))) << vistos.join('|').toStdString();
+    EXPECT_EQ(vistos.back(), "pausado, nada em andamento");
+}
+
 TEST_F(Janela, OLogGuardaTodasAsLinhas)
 {
     auto j = Cria("");
+    j->Memo1->clear();  // start-up's line about the ERP not configured
     QStringList esperadas;
     for (int i = 0; i < 3000; ++i) {
         esperadas << QStringLiteral("linha %1").arg(i);
@@ -353,30 +435,54 @@ TEST_F(Janela, BarraDeEstadoEHistoricoDoCiclo)
         c.Relator.RegistraRegistro({"enviado", "lote", "10", "falhou", "sem programa"});
         c.Relator.AdicionaLinha("FAL 11 enviada");
         c.Relator.RegistraRegistro({"enviado", "lote", "11", "enviado", {}});
+        // A failure reported without its reason keeps the line it wrote as one.
+        c.Relator.AdicionaLinha("FAL 12 recusada pela fila");
+        ++c.FalhasNoCiclo;
+        c.Relator.RegistraRegistro({"enviado", "lote", "12", "falhou", {}});
     };
     auto j = Cria("[ModeloAtivo]\nModelo=0\n");
     EXPECT_EQ(j->LbUltimoCiclo->text(), "Nenhum ciclo ainda.");
     const int larguraMinima = j->minimumSizeHint().width();
     j->Timer1Timer();
-    EXPECT_TRUE(QRegularExpression(QString::fromUtf8("^Último ciclo: \\d\\d:\\d\\d:\\d\\d: 1 enviados, 1 falha$"))
+    EXPECT_TRUE(QRegularExpression(QString::fromUtf8("^Último ciclo: \\d\\d:\\d\\d:\\d\\d: 1 enviados, 2 falhas$"))
                     .match(j->LbUltimoCiclo->text()).hasMatch())
         << j->LbUltimoCiclo->text().toStdString();
     EXPECT_EQ(j->LbProximoCiclo->text(), QString::fromUtf8("Próximo ciclo em 59 s"));
-    EXPECT_TRUE(j->LbConexoes->text().startsWith("KoDatabase1: inativa desde ")) << j->LbConexoes->text().toStdString();
+    // The connection as a person knows it; the component in the tip.
+    EXPECT_TRUE(j->LbConexoes->text().startsWith("ERP: inativa desde ")) << j->LbConexoes->text().toStdString();
+    EXPECT_TRUE(j->LbConexoes->toolTip().startsWith("ERP (KoDatabase1): inativa desde "))
+        << j->LbConexoes->toolTip().toStdString();
+    // At the window's own size every text of the bar is whole.
+    j->show();
+    j->resize(592, j->height());
+    QApplication::processEvents();
+    for (const QLabel* rotulo : {j->LbUltimoCiclo, j->LbProximoCiclo, j->LbConexoes})
+        EXPECT_LE(rotulo->fontMetrics().horizontalAdvance(rotulo->text()), rotulo->contentsRect().width())
+            << rotulo->objectName().toStdString() << ": " << rotulo->text().toStdString();
     j->CbMonitoraClick(false);
-    EXPECT_EQ(j->LbProximoCiclo->text(), "pausado");
+    EXPECT_EQ(j->LbProximoCiclo->text(), "pausado, nada em andamento");
 
     j->PageControl1->setCurrentWidget(j->TabSheet3);
+    ASSERT_TRUE(EsperaHistorico(*j->TabSheet3));
     QAbstractItemModel& historico = *j->TabSheet3->DBGrid2->model();
-    ASSERT_EQ(historico.rowCount(), 2) << j->TabSheet3->LbErro->text().toStdString();
-    EXPECT_EQ(historico.index(0, 4).data().toString(), "11");
-    EXPECT_EQ(historico.index(0, 6).data().toString(), "FAL 11 enviada");
-    EXPECT_EQ(historico.index(1, 5).data().toString(), "falhou");
+    ASSERT_EQ(historico.rowCount(), 3) << j->TabSheet3->LbErro->text().toStdString();
+    EXPECT_EQ(historico.index(1, 4).data().toString(), "11");
+    EXPECT_EQ(historico.index(1, 6).data().toString(), "FAL 11 enviada");
+    EXPECT_EQ(historico.index(2, 5).data().toString(), "falhou");
+    // Today's records show their time; the direction has words of its own.
+    EXPECT_TRUE(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d$").match(historico.index(0, 0).data().toString()).hasMatch())
+        << historico.index(0, 0).data().toString().toStdString();
+    EXPECT_EQ(historico.index(0, 2).data().toString(), QString::fromUtf8("saída"));
+    EXPECT_EQ(historico.index(0, 6).data(Qt::ToolTipRole).toString(), "FAL 12 recusada pela fila\nFAL 12 recusada pela fila");
     j->TabSheet3->CbDesfecho->setCurrentIndex(j->TabSheet3->CbDesfecho->findData("falhou"));
-    ASSERT_EQ(historico.rowCount(), 1);
-    EXPECT_EQ(historico.index(0, 4).data().toString(), "10");
+    ASSERT_TRUE(EsperaHistorico(*j->TabSheet3));
+    ASSERT_EQ(historico.rowCount(), 2);
+    EXPECT_EQ(historico.index(1, 4).data().toString(), "10");
     j->TabSheet3->EdChave->setText("99");
+    ASSERT_TRUE(EsperaHistorico(*j->TabSheet3));
     EXPECT_EQ(historico.rowCount(), 0);
+    // The key field has room for a key at the window's size.
+    EXPECT_GE(j->TabSheet3->EdChave->width(), j->TabSheet3->EdChave->fontMetrics().horizontalAdvance("0000000000"));
 
     // A long error is cut at the window's edge (whole in its tip); the
     // status texts never widen the window.
@@ -385,6 +491,48 @@ TEST_F(Janela, BarraDeEstadoEHistoricoDoCiclo)
     EXPECT_TRUE(j->LbUltimoCiclo->toolTip().contains(QStringLiteral("Servidor caiu. ").repeated(30).trimmed()))
         << j->LbUltimoCiclo->toolTip().toStdString();
     EXPECT_EQ(j->minimumSizeHint().width(), larguraMinima);
+}
+
+// The history tab reads on a thread of its own: with the journal held by
+// another process's exclusive lock, asking for a page returns at once and
+// the window goes on answering; the page comes when the lock is let go.
+TEST_F(Janela, HistoricoLeForaDaThreadDaJanela)
+{
+    tipos[0].primeira = [](TContextoIntegracao& c) {
+        c.Relator.AdicionaLinha("FAL 20 enviada");
+        c.Relator.RegistraRegistro({"recebido", "80", "20", "enviado", {}});
+    };
+    auto j = Cria("[ModeloAtivo]\nModelo=0\n");
+    j->Timer1Timer();
+    const QString arquivo = j->Monitora().ArquivoDiario();
+    j.reset();  // the monitor's own connections to the journal go
+    TAbaHistorico aba(arquivo);
+    aba.show();
+
+    QSqlDatabase trava = QSqlDatabase::addDatabase("QSQLITE", "trava_do_diario");
+    trava.setDatabaseName(arquivo);
+    ASSERT_TRUE(trava.open());
+    ASSERT_TRUE(QSqlQuery(trava).exec("PRAGMA locking_mode=EXCLUSIVE"));
+    ASSERT_TRUE(QSqlQuery(trava).exec("BEGIN EXCLUSIVE"));
+
+    aba.Atualiza();  // asks for the first page
+    EXPECT_TRUE(aba.Modelo().Lendo());
+    int tiques = 0;
+    QTimer relogio;
+    QObject::connect(&relogio, &QTimer::timeout, [&tiques] { ++tiques; });
+    relogio.start(10);
+    QTest::qWaitFor([&tiques] { return tiques >= 5; }, 5000);
+    const bool lendoComATrava = aba.Modelo().Lendo();
+    QSqlQuery(trava).exec("ROLLBACK");
+    trava.close();
+    trava = QSqlDatabase();
+    QSqlDatabase::removeDatabase("trava_do_diario");
+
+    EXPECT_GE(tiques, 5);
+    EXPECT_TRUE(lendoComATrava);
+    ASSERT_TRUE(EsperaHistorico(aba));
+    ASSERT_EQ(aba.Modelo().rowCount(), 1) << aba.LbErro->text().toStdString();
+    EXPECT_EQ(aba.Modelo().index(0, 2).data().toString(), "entrada");
 }
 
 // Picking a machine type start-up did not connect says why nothing
@@ -402,12 +550,16 @@ TEST_F(Janela, TipoNaoConectadoEhDitoEOsControlesNaoPulam)
     QApplication::processEvents();
     EXPECT_FALSE(j->BtnLimpar->isHidden());
     EXPECT_EQ(j->CbMonitora->geometry().x(), xMonitorando);
-    EXPECT_TRUE(j->StatusBar1->currentMessage().startsWith(QString::fromUtf8("Vapora não foi conectado no início")))
-        << j->StatusBar1->currentMessage().toStdString();
-    EXPECT_TRUE(j->StatusBar1->currentMessage().contains("Modelo")) << j->StatusBar1->currentMessage().toStdString();
+    // The notice has a line of its own, seen for as long as it holds.
+    EXPECT_TRUE(j->LbAviso->isVisible());
+    EXPECT_TRUE(j->LbAviso->text().startsWith(QString::fromUtf8("Vapora não foi conectado no início")))
+        << j->LbAviso->text().toStdString();
+    EXPECT_TRUE(j->LbAviso->text().contains("Modelo")) << j->LbAviso->text().toStdString();
+    j->Timer1Timer();
+    EXPECT_TRUE(j->LbAviso->isVisible());
 
     j->RgTipoClick(0);
-    EXPECT_EQ(j->StatusBar1->currentMessage(), "");
+    EXPECT_FALSE(j->LbAviso->isVisible());
 }
 
 // The toolkit's own texts (the questions' buttons, the log pane's menu) in

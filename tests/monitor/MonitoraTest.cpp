@@ -211,9 +211,12 @@ TEST_F(Monitora, IniAusenteENomeadoUmaVezNoInicio)
     QFile::remove(pasta + "/QX.ini");
     TMonitora m(relator, Fabricas(), pasta);
     m.Inicia();
-    ASSERT_EQ(relator.Linhas.size(), 1);
+    ASSERT_EQ(relator.Linhas.size(), 2);
     EXPECT_EQ(relator.Linhas[0], "Arquivo de configuração não encontrado: " + pasta
                                      + "/QX.ini. Todas as chaves são lidas vazias.");
+    // The line before the ERP's box names its section and data source.
+    EXPECT_TRUE(relator.Linhas[1].startsWith("Conexão KoDatabase1 não aberta: [Banco1] Base = (vazia) (driver FB): "))
+        << relator.Linhas[1].toStdString();
     EXPECT_EQ(relator.Mensagens.size(), 1);  // then the ERP's, as without a file
 }
 
@@ -237,9 +240,11 @@ TEST_F(Monitora, ErpQueApareceDepoisDoInicioEAbertoPeloCicloSeguinte)
     EXPECT_TRUE(m->ExecutaCiclo());
 
     EXPECT_EQ(conectadoNoCiclo, QStringList({"não", "sim", "sim"}));
-    ASSERT_EQ(relator.Linhas.size(), 1) << relator.Linhas.join('\n').toStdString();
-    EXPECT_TRUE(relator.Linhas[0].startsWith("Conexão restabelecida: KoDatabase1 (" + erp + ")"))
+    ASSERT_EQ(relator.Linhas.size(), 2) << relator.Linhas.join('\n').toStdString();
+    EXPECT_TRUE(relator.Linhas[0].startsWith("Conexão KoDatabase1 não aberta: [Banco1] Base = " + erp + " (driver FB): "))
         << relator.Linhas[0].toStdString();
+    EXPECT_TRUE(relator.Linhas[1].startsWith("Conexão restabelecida: KoDatabase1 (" + erp + ")"))
+        << relator.Linhas[1].toStdString();
 }
 
 TEST_F(Monitora, FalhaAoAbrirAVisaoDaFilaPulaORestoDoInicioEDesmarcaMonitorando)

@@ -21,11 +21,21 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <thread>
 
 namespace {
 
-TEST(VigiaChamadas, DizUmaVezQualChamadaPassouDoLimiteENadaDasQueTerminam)
+// What waits for the call is named: the cycle, or a check that gives the
+// call a bound of its own and goes on.
+struct TQuem {
+    const char* Quem;
+    const char* Fim;
+};
+
+class VigiaChamadas : public ::testing::TestWithParam<TQuem> {};
+
+TEST_P(VigiaChamadas, DizUmaVezQualChamadaPassouDoLimiteENadaDasQueTerminam)
 {
     const QString base = BancoTeste::criaPostgres(QStringLiteral("vigia"), {QStringLiteral("erp_postgres.sql")});
     BancoTeste::executaSqlPostgres(base, QStringLiteral("INSERT INTO QX_INTEGRA (ORDEM, TIPO, STATUS) VALUES (1, 'CL', 0);"));
@@ -47,6 +57,9 @@ TEST(VigiaChamadas, DizUmaVezQualChamadaPassouDoLimiteENadaDasQueTerminam)
     TVigiaChamadas vigia(relator);
     std::string erroNaThread;
     std::thread ciclo([&] {
+        std::optional<TQuemEspera> quem;
+        if (*GetParam().Quem)
+            quem.emplace(QString::fromUtf8(GetParam().Quem));
         try {
             TKoDatabase banco;
             banco.setObjectName(QStringLiteral("KoDatabase1"));
@@ -79,7 +92,14 @@ TEST(VigiaChamadas, DizUmaVezQualChamadaPassouDoLimiteENadaDasQueTerminam)
     EXPECT_TRUE(relator.Linhas[0].startsWith(
         QStringLiteral("Sem resposta do servidor: execução de comando em KoDatabase1 espera há ")))
         << relator.Linhas[0].toStdString();
-    EXPECT_TRUE(relator.Linhas[0].contains(QStringLiteral("(limite de 2 s)"))) << relator.Linhas[0].toStdString();
+    EXPECT_TRUE(relator.Linhas[0].contains(QStringLiteral("(limite de 2 s); "))) << relator.Linhas[0].toStdString();
+    EXPECT_TRUE(relator.Linhas[0].endsWith(QString::fromUtf8(GetParam().Fim))) << relator.Linhas[0].toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Quem, VigiaChamadas,
+    ::testing::Values(TQuem{"", "o ciclo continua quando o servidor responder ou a conexão cair."},
+                      TQuem{"a verificação da configuração", "a verificação da configuração não espera por ela."}),
+    [](const ::testing::TestParamInfo<TQuem>& caso) { return *caso.param.Quem ? std::string("Verificacao") : std::string("Ciclo"); });
 
 } // namespace

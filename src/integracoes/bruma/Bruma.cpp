@@ -1,5 +1,6 @@
 #include "integracoes/bruma/Bruma.h"
 
+#include "integracao/AbreConexao.h"
 #include "integracao/ConexaoDaSecao.h"
 #include "integracao/Configuracao.h"
 #include "base/Apara.h"
@@ -26,8 +27,10 @@ void TBruma::ConectaBanco2()
 {
     const QString secao = QStringLiteral("Banco2");
     const TConfiguracao& ini = FContexto.Configuracao;
-    if (const auto erro = FBanco2.Conecta(ini, secao, PrefixoOdbc + ini.LerIni(secao, QStringLiteral("Base"))))
+    if (const auto erro = FBanco2.Conecta(ini, secao, PrefixoOdbc + ini.LerIni(secao, QStringLiteral("Base")))) {
+        FRelator.AdicionaLinha(LinhaConexaoNaoAberta(FDados.KoDatabase2, ini, secao, *erro));
         FRelator.MostraMensagem(*erro);
+    }
 }
 
 QList<TKoDatabase*> TBruma::Conexoes() { return FBanco2.Conexoes(); }

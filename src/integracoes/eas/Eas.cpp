@@ -1,5 +1,6 @@
 #include "integracoes/eas/Eas.h"
 
+#include "integracao/AbreConexao.h"
 #include "integracao/Configuracao.h"
 #include "integracoes/eas/EnvioEas.h"
 #include "integracoes/eas/RecebimentoEas.h"
@@ -15,8 +16,10 @@ void TEas::ConectaBanco3()
                                             "configurado, e os passos do EAS não rodam."));
     FDados.sSchema = ini.LerIni(secao, QStringLiteral("Schema"));
     FDados.bGravaEstoque = ini.LerIni(secao, QStringLiteral("Estoque")) == QLatin1String("S");
-    if (const auto erro = FBanco3.Conecta(ini, secao, ini.LerIni(secao, QStringLiteral("Base"))))
+    if (const auto erro = FBanco3.Conecta(ini, secao, ini.LerIni(secao, QStringLiteral("Base")))) {
+        FDados.AdicionaLinha(LinhaConexaoNaoAberta(FDados.KoDatabase2, ini, secao, *erro));
         FDados.MostraMensagem(*erro);
+    }
 }
 
 QList<TKoDatabase*> TEas::Conexoes() { return FBanco3.Conexoes(); }

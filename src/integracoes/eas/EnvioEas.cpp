@@ -10,6 +10,17 @@ void TEnvioEas::EnviaParaEas()
 {
     if (!FDados.KoDatabase1.Connected())
         return;
+    // Without the host connection every record would fail alike: the pass
+    // says why once and counts once, as the inbound pass does.
+    if (!FDados.KoDatabase2.Connected()) {
+        FDados.AdicionaLinha(QStringLiteral("Envio para o EAS não executado: KoDatabase2 (banco do EAS) ")
+                             + (FDados.KoDatabase2.DatabaseName().trimmed().isEmpty()
+                                    ? QStringLiteral("não foi conectado no início (o monitor conecta o EAS com "
+                                                     "Modelo=2 em [ModeloAtivo] e [Banco3] no QX.ini).")
+                                    : QStringLiteral("não está conectado.")));
+        FDados.ContaFalha();
+        return;
+    }
     EnviaMateriais();
     if (FDados.bGravaEstoque)
         EnviaEstoque();

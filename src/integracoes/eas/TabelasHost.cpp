@@ -46,8 +46,14 @@ bool TGravacaoHost::GravaNoHost(const QString& tipo, const QString& operacao, co
                                 bool confirma)
 {
     TKoDatabase& host = FDados.KoDatabase2;
-    if (!host.Connected())
+    if (!host.Connected()) {
+        // Each record that fails says why, here and in the journal.
+        FDados.AdicionaLinha(QStringLiteral("Falha no envio para EAS (") + tipo + QStringLiteral(") - ") + registro
+                             + QStringLiteral(". Erro: KoDatabase2 (banco do EAS) não está conectado."));
+        if (confirma)
+            FDados.Registra(TRegistroTratado::Enviado, tipo, CampoHost(registro, 1), TRegistroTratado::Falhou);
         return false;
+    }
     try {
         FInsere.ParamByName(QStringLiteral("IDTIPO")).SetAsString(tipo);
         FInsere.ParamByName(QStringLiteral("IDOPERACION")).SetAsString(operacao);

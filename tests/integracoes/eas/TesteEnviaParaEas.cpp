@@ -372,9 +372,10 @@ INSERT INTO FAL_001 (NUMERO, TIPO) VALUES ('4711', '1');
 )"));
     FEas->Dados().KoDatabase2.Close();
     RodaCiclo();
-    // The inbound pass that could not run is said and counted.
-    EXPECT_EQ(FRelator.Linhas, QStringList{QString::fromUtf8(
-                                   "Recebimento do EAS não executado: KoDatabase2 (banco do EAS) não está conectado.")});
+    // Each pass that could not run is said and counted, once.
+    EXPECT_EQ(FRelator.Linhas,
+              (QStringList{QString::fromUtf8("Recebimento do EAS não executado: KoDatabase2 (banco do EAS) não está conectado."),
+                           QString::fromUtf8("Envio para o EAS não executado: KoDatabase2 (banco do EAS) não está conectado.")}));
     EXPECT_GE(FContexto.FalhasNoCiclo, 1);
     EXPECT_EQ(ValorErp("SELECT COALESCE(STATUS_EAS33, '-') FROM MATERIAL_001"), "-");
     EXPECT_EQ(ValorErp("SELECT COALESCE(STATUS_EAS30, '-') FROM FAL_001"), "-");
@@ -452,5 +453,44 @@ TEST(MarcacaoEstoque, CondicaoVazioIgualEmCadaDialeto)
         EXPECT_TRUE(traduzido.contains(caso.condicao + QStringLiteral("\r\n"))) << caso.driver << ": " << traduzido.toStdString();
         EXPECT_FALSE(traduzido.contains(QLatin1String("COALESCE"))) << caso.driver;
         EXPECT_FALSE(traduzido.contains(QLatin1String("NVL"))) << caso.driver;
+    }
+}
+
+// Without the host connection (closed, or never made because the monitor
+// was started for another machine type) the export says why once and
+// counts one failure, not one per record; nothing is sent or marked.
+TEST_F(EasTeste, SemOBancoDoHostOEnvioDizUmaVezPorque)
+{
+    Prepara(QStringLiteral(R"(
+INSERT INTO GRUPO_MA_001 (CODIGO, DESP) VALUES ('CO', 'S');
+INSERT INTO MATERIAL_001 (CODIGO, DESCRICAO, GRUPO) VALUES ('M001', 'Um', 'CO');
+INSERT INTO MATERIAL_001 (CODIGO, DESCRICAO, GRUPO) VALUES ('M002', 'Dois', 'CO');
+)"));
+    struct TCaso {
+        const char* nome;
+        std::function<std::unique_ptr<TEas>()> eas;
+        const char* linha;
+    };
+    const TCaso casos[] = {
+        {"fechado",
+         [this] {
+             FEas->Dados().KoDatabase2.Close();
+             return std::move(FEas);
+         },
+         "Envio para o EAS não executado: KoDatabase2 (banco do EAS) não está conectado."},
+        {"nunca conectado", [this] { return std::make_unique<TEas>(FContexto); },
+         "Envio para o EAS não executado: KoDatabase2 (banco do EAS) não foi conectado no início (o monitor "
+         "conecta o EAS com Modelo=2 em [ModeloAtivo] e [Banco3] no QX.ini)."},
+    };
+    for (const TCaso& caso : casos) {
+        SCOPED_TRACE(caso.nome);
+        FRelator.Linhas.clear();
+        FContexto.FalhasNoCiclo = 0;
+        const std::unique_ptr<TEas> eas = caso.eas();
+        eas->EnviaParaEas();
+        EXPECT_EQ(FRelator.Linhas, QStringList{QString::fromUtf8(caso.linha)});
+        EXPECT_EQ(FContexto.FalhasNoCiclo, 1);
+        EXPECT_TRUE(Registros(QStringLiteral("33")).isEmpty());
+        EXPECT_EQ(ValorErp("SELECT COUNT(*) FROM MATERIAL_001 WHERE STATUS_EAS33 IS NULL"), "2");
     }
 }
