@@ -4,8 +4,8 @@
 // under a second.
 
 #include "janela/AbaHistorico.h"
-#include "monitor/Diario.h"
-#include "monitor/ModeloHistorico.h"
+#include "operacao/Diario.h"
+#include "janela/ModeloHistorico.h"
 
 #include <QApplication>
 #include <QCheckBox>

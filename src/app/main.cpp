@@ -6,13 +6,13 @@
 #include "integracao/Configuracao.h"
 #include "janela/FmMonitora.h"
 #include "janela/Traducoes.h"
-#include "monitor/ConsultaHistorico.h"
-#include "monitor/Diario.h"
-#include "monitor/RelatorConsole.h"
-#include "monitor/SemJanela.h"
-#include "monitor/SinaisDeParada.h"
-#include "monitor/Supervisao.h"
-#include "monitor/TravaPasta.h"
+#include "servico/ConsultaHistorico.h"
+#include "operacao/Diario.h"
+#include "servico/RelatorConsole.h"
+#include "servico/SemJanela.h"
+#include "servico/SinaisDeParada.h"
+#include "servico/Supervisao.h"
+#include "servico/TravaPasta.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

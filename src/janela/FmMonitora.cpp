@@ -1,7 +1,7 @@
 #include "janela/FmMonitora.h"
 
 #include "dblayer/GravaLinhaLog.h"
-#include "monitor/BarraEstado.h"
+#include "janela/BarraEstado.h"
 #include "janela/AbaHistorico.h"
 #include "janela/CaixasMensagem.h"
 #include "janela/PainelLog.h"

@@ -4,11 +4,11 @@
 #include "dblayer/GravaLinhaLog.h"
 #include "dblayer/LogsAntigos.h"
 #include "dblayer/Maquina.h"
-#include "monitor/Diario.h"
-#include "monitor/EstadoOperacao.h"
+#include "operacao/Diario.h"
+#include "operacao/EstadoOperacao.h"
 #include "monitor/LeitorFila.h"
 #include "monitor/NucleoCiclo.h"
-#include "monitor/VerificaConfiguracao.h"
+#include "monitor/comissionamento/VerificaConfiguracao.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 
 #include "dblayer/KoDatabase.h"
 #include "integracao/Integracao.h"
-#include "monitor/ObservadorCiclo.h"
+#include "operacao/ObservadorCiclo.h"
 
 #include <map>
 #include <memory>

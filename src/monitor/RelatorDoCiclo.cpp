@@ -1,7 +1,7 @@
 #include "monitor/RelatorDoCiclo.h"
 
-#include "monitor/Diario.h"
-#include "monitor/ObservadorCiclo.h"
+#include "operacao/Diario.h"
+#include "operacao/ObservadorCiclo.h"
 
 void TRelatorDoCiclo::IniciaCiclo(const QString& integracao)
 {

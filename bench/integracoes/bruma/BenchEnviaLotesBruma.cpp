@@ -16,7 +16,7 @@
 #include "base/ListaLinhas.h"
 #include "integracao/Configuracao.h"
 #include "integracao/Integracao.h"
-#include "monitor/Diario.h"
+#include "operacao/Diario.h"
 #include "monitor/RelatorDoCiclo.h"
 
 #include <QCoreApplication>

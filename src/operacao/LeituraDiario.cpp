@@ -1,0 +1,142 @@
+#include "operacao/LeituraDiario.h"
+
+#include "base/Erros.h"
+#include "operacao/Diario.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+
+[[noreturn]] void Falha(const QString& o_que, const QSqlError& erro)
+{
+    throw Exception(QStringLiteral("Histórico: %1: %2").arg(o_que, erro.text()));
+}
+
+// The SQL of a filter, with its values in the order they are bound.
+struct TCondicao {
+    QStringList Partes;
+    QVariantList Valores;
+};
+
+TCondicao Condicao(const TFiltroHistorico& filtro, qint64 antesDe)
+{
+    TCondicao condicao;
+    auto junta = [&condicao](const QString& parte, const QVariant& valor) {
+        condicao.Partes << parte;
+        condicao.Valores << valor;
+    };
+    if (antesDe > 0)
+        junta(QStringLiteral("ID < ?"), antesDe);
+    if (!filtro.Chave.isEmpty())
+        junta(QStringLiteral("instr(CHAVE, ?) > 0"), filtro.Chave);
+    if (filtro.Desde.isValid())
+        junta(QStringLiteral("MOMENTO >= ?"), TDiario::Momento(QDateTime(filtro.Desde, QTime(0, 0))));
+    if (filtro.Ate.isValid())
+        junta(QStringLiteral("MOMENTO < ?"), TDiario::Momento(QDateTime(filtro.Ate.addDays(1), QTime(0, 0))));
+    if (!filtro.Integracao.isEmpty())
+        junta(QStringLiteral("INTEGRACAO = ?"), filtro.Integracao);
+    if (!filtro.Desfecho.isEmpty())
+        junta(QStringLiteral("DESFECHO = ?"), filtro.Desfecho);
+    if (filtro.SoFalhas)
+        condicao.Partes << QStringLiteral("DESFECHO IN ('falhou', 'pendente')");
+    return condicao;
+}
+
+QList<TConexaoHistorico> LeConexoes(const QString& texto)
+{
+    QList<TConexaoHistorico> conexoes;
+    for (const QJsonValue& valor : QJsonDocument::fromJson(texto.toUtf8()).array()) {
+        const QJsonObject objeto = valor.toObject();
+        conexoes << TConexaoHistorico{objeto.value(QStringLiteral("nome")).toString(),
+                                      objeto.value(QStringLiteral("ativa")).toBool(),
+                                      TDiario::LeMomento(objeto.value(QStringLiteral("desde")).toString())};
+    }
+    return conexoes;
+}
+
+} // namespace
+
+TLeituraDiario::TLeituraDiario(const QString& arquivo)
+    : FNomeConexao(QStringLiteral("quelix-leitura-diario-%1").arg(reinterpret_cast<quintptr>(this)))
+{
+    if (!QFileInfo(arquivo).isFile())
+        throw Exception(QStringLiteral("Histórico não encontrado: ") + arquivo);
+    FBanco = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), FNomeConexao);
+    FBanco.setDatabaseName(arquivo);
+    FBanco.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!FBanco.open())
+        Falha(arquivo, FBanco.lastError());
+}
+
+TLeituraDiario::~TLeituraDiario()
+{
+    FBanco.close();
+    FBanco = QSqlDatabase();
+    QSqlDatabase::removeDatabase(FNomeConexao);
+}
+
+QList<TLinhaHistorico> TLeituraDiario::Pagina(const TFiltroHistorico& filtro, qint64 antesDe, int tamanho)
+{
+    const TCondicao condicao = Condicao(filtro, antesDe);
+    QSqlQuery consulta(FBanco);
+    consulta.setForwardOnly(true);
+    consulta.prepare(QStringLiteral("SELECT ID, MOMENTO, INTEGRACAO, DIRECAO, TIPO, CHAVE, DESFECHO, LINHA, ERRO "
+                                    "FROM REGISTROS %1 ORDER BY ID DESC LIMIT ?")
+                         .arg(condicao.Partes.isEmpty() ? QString()
+                                                        : QStringLiteral("WHERE ") + condicao.Partes.join(QStringLiteral(" AND "))));
+    for (const QVariant& valor : condicao.Valores)
+        consulta.addBindValue(valor);
+    consulta.addBindValue(tamanho);
+    if (!consulta.exec())
+        Falha(QStringLiteral("leitura dos registros"), consulta.lastError());
+    QList<TLinhaHistorico> linhas;
+    while (consulta.next()) {
+        linhas << TLinhaHistorico{consulta.value(0).toLongLong(),   TDiario::LeMomento(consulta.value(1).toString()),
+                                  consulta.value(2).toString(),     consulta.value(3).toString(),
+                                  consulta.value(4).toString(),     consulta.value(5).toString(),
+                                  consulta.value(6).toString(),     consulta.value(7).toString(),
+                                  consulta.value(8).toString()};
+    }
+    return linhas;
+}
+
+QStringList TLeituraDiario::Integracoes()
+{
+    QSqlQuery consulta(FBanco);
+    if (!consulta.exec(QStringLiteral("SELECT DISTINCT INTEGRACAO FROM CICLOS WHERE INTEGRACAO IS NOT NULL "
+                                      "ORDER BY INTEGRACAO")))
+        Falha(QStringLiteral("leitura das integrações"), consulta.lastError());
+    QStringList integracoes;
+    while (consulta.next())
+        integracoes << consulta.value(0).toString();
+    return integracoes;
+}
+
+std::optional<TCicloHistorico> TLeituraDiario::UltimoCiclo()
+{
+    QSqlQuery consulta(FBanco);
+    if (!consulta.exec(QStringLiteral("SELECT INICIO, FIM, INTEGRACAO, DESFECHO, ENVIADOS, FALHAS, ERRO, INTERVALO_MS, "
+                                      "CONEXOES FROM CICLOS ORDER BY ID DESC LIMIT 1")))
+        Falha(QStringLiteral("leitura dos ciclos"), consulta.lastError());
+    if (!consulta.next())
+        return std::nullopt;
+    TCicloHistorico ciclo;
+    ciclo.Inicio = TDiario::LeMomento(consulta.value(0).toString());
+    if (!consulta.value(1).isNull())
+        ciclo.Fim = TDiario::LeMomento(consulta.value(1).toString());
+    ciclo.Integracao = consulta.value(2).toString();
+    ciclo.Desfecho = consulta.value(3).toString();
+    if (!consulta.value(4).isNull())
+        ciclo.Enviados = consulta.value(4).toULongLong();
+    ciclo.Falhas = consulta.value(5).toInt();
+    ciclo.Erro = consulta.value(6).toString();
+    ciclo.IntervaloMs = consulta.value(7).toInt();
+    ciclo.Conexoes = LeConexoes(consulta.value(8).toString());
+    return ciclo;
+}

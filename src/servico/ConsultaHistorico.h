@@ -1,0 +1,32 @@
+#pragma once
+
+#include "operacao/LeituraDiario.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+// The journal read from the command line: `quelix --historico` and
+// `quelix --estado`, for people and scripts.
+
+// How --historico writes the records.
+enum class TFormatoHistorico { Texto, Csv, Json };
+
+// The records of the journal that match, newest first, on standard output.
+// Returns the exit status: 0, or 2 when there is no journal to read (said
+// on standard error).
+int ExecutaHistorico(const QString& arquivo, const TFiltroHistorico& filtro, TFormatoHistorico formato);
+
+// What --estado says of a monitor, from its journal.
+struct TEstadoMonitor {
+    enum TStatus { Monitorando = 0, Parado = 1, SemHistorico = 2 };
+    TStatus Status = SemHistorico;
+    QStringList Linhas;
+};
+
+// 0 when the last cycle began within three of its intervals and no error
+// escaped it; 1 when polling stopped or failed; 2 without a journal.
+TEstadoMonitor AvaliaEstado(const QString& arquivo, const QDateTime& agora = QDateTime::currentDateTime());
+
+// --estado: the lines on standard output; the status.
+int ExecutaEstado(const QString& arquivo);

@@ -1,0 +1,65 @@
+#include "servico/SemJanela.h"
+
+#include "integracao/Verificacao.h"
+#include "servico/SinaisDeParada.h"
+#include "servico/Supervisao.h"
+
+#include <QCoreApplication>
+
+int ExecutaUmCiclo(TMonitora& monitora)
+{
+    EncerraNaParada();
+    // A start-up error leaves polling off, as the window would: no cycle.
+    bool ok = monitora.Inicia() && monitora.TimerAtivo();
+    if (ok)
+        ok = monitora.ExecutaCiclo();
+    monitora.Encerra();
+    if (!ok)
+        return CicloInterrompido;
+    return monitora.FalhasNoCiclo() > 0 ? CicloComFalhas : CicloConcluido;
+}
+
+int ExecutaVerificacao(TMonitora& monitora, TRelator& relator, const QList<TComandoCatalogo>& catalogo,
+                       const QString& pastaOcupada)
+{
+    EncerraNaParada();
+    TVerificacao pasta(relator);
+    pasta.Confere(QStringLiteral("nenhum outro monitor usa a pasta"), pastaOcupada);
+    monitora.DefineMonitorando(false);
+    monitora.Inicia();
+    const bool passou = monitora.VerificaConfiguracao(catalogo) && pasta.Passou();
+    monitora.Encerra();
+    return passou ? 0 : 1;
+}
+
+int ExecutaSimulacao(TMonitora& monitora)
+{
+    EncerraNaParada();
+    monitora.DefineMonitorando(false);
+    bool ok = monitora.Inicia();
+    if (ok)
+        ok = monitora.SimulaCiclo();
+    monitora.Encerra();
+    if (!ok)
+        return CicloInterrompido;
+    return monitora.FalhasNoCiclo() > 0 ? CicloComFalhas : CicloConcluido;
+}
+
+int ExecutaSemJanela(TMonitora& monitora, TSupervisao& supervisao)
+{
+    // A signal may come while start-up still runs, before the loop below
+    // exists to be told to quit: it is remembered.
+    bool parar = false;
+    const auto aviso = AvisaParadaNoLaco([&parar] {
+        parar = true;
+        QCoreApplication::quit();
+    });
+    monitora.DefineAposErro(TMonitora::TAposErro::Continua);
+    monitora.Inicia();
+    supervisao.InicioConcluido();
+    if (!parar)
+        QCoreApplication::exec();
+    supervisao.Encerrando();
+    monitora.Encerra();
+    return 0;
+}

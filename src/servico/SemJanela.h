@@ -1,0 +1,38 @@
+#pragma once
+
+#include "monitor/Monitora.h"
+
+class TSupervisao;
+
+// The monitor without a window, on a QCoreApplication that already exists.
+
+// Exit statuses of a run of one cycle.
+enum TStatusCiclo {
+    CicloConcluido = 0,        // the cycle ran and every record went through
+    CicloInterrompido = 1,     // an error escaped start-up or the cycle
+    CicloComFalhas = 3,        // the cycle ran; some records failed and wait for the next one
+};
+
+// Start-up, one polling cycle of the configured machine type at once, then
+// the shut-down. Returns a TStatusCiclo.
+int ExecutaUmCiclo(TMonitora& monitora);
+
+// quelix --verifica: start-up without polling, the checks of the active
+// model (one line each on standard output) and the shut-down; 0 when all
+// passed, 1 otherwise. `pastaOcupada` says which other monitor holds the
+// folder, empty when none does.
+int ExecutaVerificacao(TMonitora& monitora, TRelator& relator, const QList<TComandoCatalogo>& catalogo,
+                       const QString& pastaOcupada);
+
+// quelix --simula: start-up without polling, one simulated cycle of the
+// configured machine type (TMonitora::SimulaCiclo), shut-down. Returns a
+// TStatusCiclo, as the cycle would.
+int ExecutaSimulacao(TMonitora& monitora);
+
+// Start-up, then polling every 59 seconds as the window does, until SIGINT
+// or SIGTERM; then the shut-down. An error that escapes start-up or a cycle
+// is reported and polling goes on. `supervisao`, the site's monitoring
+// ([Monitor] Metricas, systemd's notifications), is told when start-up has
+// ended and when shut-down begins. Returns the exit status (0). Needs
+// BloqueiaSinaisDeParada() first (servico/SinaisDeParada.h).
+int ExecutaSemJanela(TMonitora& monitora, TSupervisao& supervisao);
