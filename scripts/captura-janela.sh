@@ -14,12 +14,13 @@ command -v xvfb-run >/dev/null && command -v import >/dev/null \
 QX_SO_COMPILA=1 bash scripts/executa.sh
 
 xvfb-run -a -s "-screen 0 1024x700x24" bash -c '
+  # executa.sh ends by exec-ing the monitor, so this pid is the monitor this
+  # script started: only it is stopped, never a demo the user runs meanwhile.
   bash scripts/executa.sh >/dev/null 2>&1 &
   monitor=$!
   sleep "$1"
   import -window root "$2"
-  # the bracket keeps the pattern from matching the command line of this shell
-  pkill -TERM -f "[d]emo/quelix" || true
+  kill -TERM "$monitor" 2>/dev/null || true
   wait "$monitor" || true
 ' _ "$ESPERA" "$ARQUIVO"
 echo "captura: $ARQUIVO"
