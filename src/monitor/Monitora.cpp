@@ -348,8 +348,11 @@ void TMonitora::ParaOuContinuaAposErro()
 }
 
 // The question is asked here, on the window's thread, before any work is
-// posted; the timer is off while the queue is cleared, and the switch's
-// state and a tab refresh asked for meanwhile are applied when it ends.
+// posted. The timer keeps its count: a tick that falls while the question
+// is open or the queue is cleared is dropped (the monitor is busy), and the
+// switch's state and a tab refresh asked for meanwhile are applied when it
+// ends. Stopping the timer here would push the next cycle a whole interval
+// back at every click, also on "Não".
 void TMonitora::Limpeza()
 {
     if (Ocupado())
@@ -365,7 +368,6 @@ void TMonitora::Limpeza()
         ~TRetoma() { m.AplicaAdiados(); }
     } retoma{*this};
     const TOcupacao ocupacao(*this);
-    DefineTimerAtivo(false);
     if (!integracao->ConfirmaLimpaFila(FRelatorCiclo))
         return;
     int limpas = 0;
