@@ -267,9 +267,9 @@ int ExecutaSemTela(int argc, char** argv)
     TMonitora monitora(relator, Integracoes(), opcoes.Pasta);
     AplicaIntervaloDeTeste(monitora);
     if (opcoes.Modo == TModo::Ciclo)
-        return ExecutaUmCiclo(monitora);
+        return int(ExecutaUmCiclo(monitora));
     if (opcoes.Modo == TModo::Simula)
-        return ExecutaSimulacao(monitora);
+        return int(ExecutaSimulacao(monitora));
     TSupervisao supervisao(monitora, relator, TConfiguracao(opcoes.Pasta));
     return ExecutaSemJanela(monitora, supervisao);
 }

@@ -22,9 +22,6 @@ public:
     void Status(const QString& status);
     void Parando();
 
-    // The interval of the pings; 0 when the unit has no watchdog.
-    int IntervaloWatchdogMs() const { return FWatchdog.isActive() ? FWatchdog.interval() : 0; }
-
 private:
     static void Notifica(const QString& estado);
 

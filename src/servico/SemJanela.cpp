@@ -6,7 +6,7 @@
 
 #include <QCoreApplication>
 
-int ExecutaUmCiclo(TMonitora& monitora)
+TStatusCiclo ExecutaUmCiclo(TMonitora& monitora)
 {
     EncerraNaParada();
     // A start-up error leaves polling off, as the window would: no cycle.
@@ -15,8 +15,8 @@ int ExecutaUmCiclo(TMonitora& monitora)
         ok = monitora.ExecutaCiclo();
     monitora.Encerra();
     if (!ok)
-        return CicloInterrompido;
-    return monitora.FalhasNoCiclo() > 0 ? CicloComFalhas : CicloConcluido;
+        return TStatusCiclo::Interrompido;
+    return monitora.FalhasNoCiclo() > 0 ? TStatusCiclo::ComFalhas : TStatusCiclo::Concluido;
 }
 
 int ExecutaVerificacao(TMonitora& monitora, TRelator& relator, const QList<TComandoCatalogo>& catalogo,
@@ -32,7 +32,7 @@ int ExecutaVerificacao(TMonitora& monitora, TRelator& relator, const QList<TComa
     return passou ? 0 : 1;
 }
 
-int ExecutaSimulacao(TMonitora& monitora)
+TStatusCiclo ExecutaSimulacao(TMonitora& monitora)
 {
     EncerraNaParada();
     monitora.DefineMonitorando(false);
@@ -41,8 +41,8 @@ int ExecutaSimulacao(TMonitora& monitora)
         ok = monitora.SimulaCiclo();
     monitora.Encerra();
     if (!ok)
-        return CicloInterrompido;
-    return monitora.FalhasNoCiclo() > 0 ? CicloComFalhas : CicloConcluido;
+        return TStatusCiclo::Interrompido;
+    return monitora.FalhasNoCiclo() > 0 ? TStatusCiclo::ComFalhas : TStatusCiclo::Concluido;
 }
 
 int ExecutaSemJanela(TMonitora& monitora, TSupervisao& supervisao)

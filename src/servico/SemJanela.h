@@ -5,17 +5,19 @@
 class TSupervisao;
 
 // The monitor without a window, on a QCoreApplication that already exists.
+// Each mode stops at SIGINT or SIGTERM (servico/SinaisDeParada.h); each needs
+// BloqueiaSinaisDeParada() first.
 
-// Exit statuses of a run of one cycle.
-enum TStatusCiclo {
-    CicloConcluido = 0,        // the cycle ran and every record went through
-    CicloInterrompido = 1,     // an error escaped start-up or the cycle
-    CicloComFalhas = 3,        // the cycle ran; some records failed and wait for the next one
+// Exit statuses of --ciclo and --simula.
+enum class TStatusCiclo {
+    Concluido = 0,      // the cycle ran and every record went through
+    Interrompido = 1,   // an error escaped start-up or the cycle
+    ComFalhas = 3,      // the cycle ran; some records failed and wait for the next one
 };
 
-// Start-up, one polling cycle of the configured machine type at once, then
-// the shut-down. Returns a TStatusCiclo.
-int ExecutaUmCiclo(TMonitora& monitora);
+// --ciclo: start-up, one polling cycle of the configured machine type at
+// once, then the shut-down; a signal ends the process at once.
+TStatusCiclo ExecutaUmCiclo(TMonitora& monitora);
 
 // quelix --verifica: start-up without polling, the checks of the active
 // model (one line each on standard output) and the shut-down; 0 when all
@@ -25,14 +27,12 @@ int ExecutaVerificacao(TMonitora& monitora, TRelator& relator, const QList<TComa
                        const QString& pastaOcupada);
 
 // quelix --simula: start-up without polling, one simulated cycle of the
-// configured machine type (TMonitora::SimulaCiclo), shut-down. Returns a
-// TStatusCiclo, as the cycle would.
-int ExecutaSimulacao(TMonitora& monitora);
+// configured machine type (TMonitora::SimulaCiclo), shut-down.
+TStatusCiclo ExecutaSimulacao(TMonitora& monitora);
 
-// Start-up, then polling every 59 seconds as the window does, until SIGINT
-// or SIGTERM; then the shut-down. An error that escapes start-up or a cycle
-// is reported and polling goes on. `supervisao`, the site's monitoring
-// ([Monitor] Metricas, systemd's notifications), is told when start-up has
-// ended and when shut-down begins. Returns the exit status (0). Needs
-// BloqueiaSinaisDeParada() first (servico/SinaisDeParada.h).
+// --sem-janela: start-up, then polling at the monitor's interval as the
+// window does, until SIGINT or SIGTERM; then the shut-down. An error that
+// escapes start-up or a cycle is reported and polling goes on. `supervisao`
+// (the metrics endpoint, systemd's notifications) is told when start-up has
+// ended and when shut-down begins. Returns the exit status (0).
 int ExecutaSemJanela(TMonitora& monitora, TSupervisao& supervisao);
