@@ -6,8 +6,10 @@
 #include "integracao/Configuracao.h"
 #include "janela/FmMonitora.h"
 #include "janela/Traducoes.h"
-#include "servico/ConsultaHistorico.h"
+#include "operacao/ChavesMonitor.h"
 #include "operacao/Diario.h"
+#include "operacao/RegraSaude.h"
+#include "servico/ConsultaHistorico.h"
 #include "servico/RelatorConsole.h"
 #include "servico/SemJanela.h"
 #include "servico/SinaisDeParada.h"
@@ -259,7 +261,10 @@ int ExecutaSemTela(int argc, char** argv)
     if (opcoes.Modo == TModo::Historico)
         return ExecutaHistorico(TDiario::Arquivo(PastaDeTrabalho(opcoes)), opcoes.Filtro, opcoes.Formato);
     if (opcoes.Modo == TModo::Estado)
-        return ExecutaEstado(TDiario::Arquivo(PastaDeTrabalho(opcoes)));
+        return ExecutaEstado(TDiario::Arquivo(PastaDeTrabalho(opcoes)),
+                             qint64(LeInteiroMonitor(TConfiguracao(opcoes.Pasta), QStringLiteral("LimiteCicloSegundos"),
+                                                     LimiteCicloPadraoSegundos, {}, {}))
+                                 * 1000);
     TTravaPasta trava(PastaDeTrabalho(opcoes));
     if (!ObtemPasta(trava, false))
         return 1;

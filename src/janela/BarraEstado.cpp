@@ -1,6 +1,6 @@
 #include "janela/BarraEstado.h"
 
-#include "operacao/EstadoOperacao.h"
+#include "operacao/TextosCiclo.h"
 #include "monitor/Monitora.h"
 
 #include <QStringList>
@@ -8,11 +8,6 @@
 #include <algorithm>
 
 namespace {
-
-QString Hora(const QDateTime& momento)
-{
-    return momento.toString(QStringLiteral("HH:mm:ss"));
-}
 
 QString Legenda(const TMonitora& monitora, int indice)
 {
@@ -26,10 +21,10 @@ QString Legenda(const TMonitora& monitora, int indice)
 
 QString TextoUltimoCiclo(const TMonitora& monitora)
 {
-    const auto& fim = monitora.UltimoCiclo();
+    const auto fim = monitora.UltimoCiclo();
     if (!fim)
         return QStringLiteral("Nenhum ciclo ainda.");
-    return QStringLiteral("Último ciclo: ") + TEstadoOperacao::Resumo(*fim, fim->Enviados);
+    return QStringLiteral("Último ciclo: ") + Resumo(*fim, QDateTime::currentDateTime());
 }
 
 QString TextoProximoCiclo(const TMonitora& monitora)
@@ -44,15 +39,23 @@ QString TextoProximoCiclo(const TMonitora& monitora)
 
 QString TextoConexoes(const TMonitora& monitora)
 {
-    const auto& fim = monitora.UltimoCiclo();
+    const auto fim = monitora.UltimoCiclo();
     if (!fim)
         return QString();
+    const QDateTime agora = QDateTime::currentDateTime();
     QStringList partes;
     for (const TEstadoConexao& conexao : fim->Conexoes)
-        partes << QStringLiteral("%1: %2 desde %3")
-                      .arg(conexao.Nome, conexao.Ativa ? QStringLiteral("ativa") : QStringLiteral("inativa"),
-                           Hora(monitora.ConexaoDesde(conexao.Nome)));
+        partes << TextoConexao(conexao, agora);
     return partes.join(QStringLiteral("; "));
+}
+
+QString TextoSaude(const TMonitora& monitora)
+{
+    const TSaude saude = monitora.Saude();
+    // A pause is already said by the next cycle's text.
+    if (saude.Saudavel || saude.Falha == TFalhaSaude::Parado)
+        return QString();
+    return QStringLiteral("Falha: ") + saude.Motivo;
 }
 
 QString AvisoTipoNaoConectado(const TMonitora& monitora)

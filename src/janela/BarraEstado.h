@@ -17,6 +17,11 @@ QString TextoProximoCiclo(const TMonitora& monitora);
 // "KoDatabase1: ativa desde 14:00:01; KoDatabase2: inativa desde 14:01:00".
 QString TextoConexoes(const TMonitora& monitora);
 
+// Why the monitor is not healthy, by the same rule as /saude and
+// `quelix --estado` ("Falha: sem resposta do servidor: ..."); empty while it
+// is, and while polling is paused (which the next cycle's text says).
+QString TextoSaude(const TMonitora& monitora);
+
 // The hint when the selected machine type is not the one start-up
 // connected; empty when it is.
 QString AvisoTipoNaoConectado(const TMonitora& monitora);

@@ -178,13 +178,15 @@ void TFmMonitora::CriaBarraEstado()
     LbUltimoCiclo = new QLabel(StatusBar1);
     LbProximoCiclo = new QLabel(StatusBar1);
     LbConexoes = new QLabel(StatusBar1);
+    LbSaude = new QLabel(StatusBar1);
     // Long texts (an error, many connections) are cut at the window's edge,
     // whole in their tips, instead of widening the window.
-    for (QLabel* rotulo : {LbUltimoCiclo, LbConexoes})
+    for (QLabel* rotulo : {LbUltimoCiclo, LbConexoes, LbSaude})
         rotulo->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     StatusBar1->addPermanentWidget(LbUltimoCiclo, 3);
     StatusBar1->addPermanentWidget(LbProximoCiclo);
     StatusBar1->addPermanentWidget(LbConexoes, 4);
+    StatusBar1->addPermanentWidget(LbSaude, 3);
     FRelogioBarra = new QTimer(this);
     FRelogioBarra->setInterval(1000);
     connect(FRelogioBarra, &QTimer::timeout, this, &TFmMonitora::MostraBarraEstado);
@@ -198,6 +200,9 @@ void TFmMonitora::MostraBarraEstado()
     LbProximoCiclo->setText(TextoProximoCiclo(*FMonitora));
     LbConexoes->setText(TextoConexoes(*FMonitora));
     LbConexoes->setToolTip(LbConexoes->text());
+    LbSaude->setText(TextoSaude(*FMonitora));
+    LbSaude->setToolTip(LbSaude->text());
+    LbSaude->setVisible(!LbSaude->text().isEmpty());
 }
 
 // The type selector: one item per integration the core was given, in the

@@ -66,12 +66,13 @@ public:
     QWidget* TabSheet2 = nullptr;
     QTableView* DBGrid1 = nullptr;
     TAbaHistorico* TabSheet3 = nullptr;  // "Histórico"
-    // The status bar: the last cycle, the next one, the connections; hints
-    // as its message.
+    // The status bar: the last cycle, the next one, the connections, and
+    // the health when it fails; hints as its message.
     QStatusBar* StatusBar1 = nullptr;
     QLabel* LbUltimoCiclo = nullptr;
     QLabel* LbProximoCiclo = nullptr;
     QLabel* LbConexoes = nullptr;
+    QLabel* LbSaude = nullptr;  // why the monitor is not healthy; empty while it is
     QMenu* PopupMenu1 = nullptr;
     QAction* Restaurar1 = nullptr;
     QAction* Minimizar1 = nullptr;

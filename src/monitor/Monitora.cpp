@@ -5,7 +5,7 @@
 #include "dblayer/LogsAntigos.h"
 #include "dblayer/Maquina.h"
 #include "operacao/Diario.h"
-#include "operacao/EstadoOperacao.h"
+#include "operacao/ChavesMonitor.h"
 #include "monitor/LeitorFila.h"
 #include "monitor/NucleoCiclo.h"
 #include "monitor/comissionamento/VerificaConfiguracao.h"
@@ -28,6 +28,10 @@ TMonitora::TMonitora(TRelator& relator, const TFabricasIntegracao& fabricas, con
                                             [this](const QString& linha) { FRelatorCiclo.AdicionaLinha(linha); });
     });
     FRelatorIntegracoes.DefineDiario(FDiario.get());
+    FRelatorIntegracoes.DefineObservadores(&FObservadores);
+    FLimiteCicloMs = qint64(LeChaveMonitor(QStringLiteral("LimiteCicloSegundos"), LimiteCicloPadraoSegundos,
+                                           QStringLiteral("o limite do ciclo é de %1 s").arg(LimiteCicloPadraoSegundos)))
+                   * 1000;
     for (const auto& [indice, integracao] : FNucleo->Integracoes())
         FItens << TItemSeletor{indice, integracao->Legenda()};
     if (!FItens.isEmpty())
@@ -49,10 +53,32 @@ TMonitora::~TMonitora()
 
 QString TMonitora::ArquivoDiario() const { return TDiario::Arquivo(FConfiguracao.Pasta()); }
 
-void TMonitora::DefineObservador(TObservadorCiclo* observador)
+void TMonitora::AdicionaObservador(TObservadorCiclo* observador)
 {
-    FObservador = observador;
-    FRelatorIntegracoes.DefineObservador(observador);
+    if (!FObservadores.contains(observador))
+        FObservadores << observador;
+}
+
+void TMonitora::RemoveObservador(TObservadorCiclo* observador) { FObservadores.removeAll(observador); }
+
+TParametrosSaude TMonitora::ParametrosSaude() const
+{
+    return {TimerAtivo() || Ocupado(), FTimer1.interval(), FLimiteCicloMs};
+}
+
+TSaude TMonitora::Saude(const QDateTime& agora) const
+{
+    const TEstadoOperacao::TInstantaneo estado = FEstado.Instantaneo();
+    return AvaliaSaude({ParametrosSaude(), estado.Desde, estado.UltimoCiclo, estado.CicloAtual,
+                        FVigiaChamadas.SemResposta()},
+                       agora);
+}
+
+// [Monitor] keys of whole numbers: one reading, one message for a bad value.
+int TMonitora::LeChaveMonitor(const QString& chave, int padrao, const QString& seInvalida)
+{
+    return LeInteiroMonitor(FConfiguracao, chave, padrao, seInvalida,
+                            [this](const QString& aviso) { FRelatorCiclo.AdicionaLinha(aviso); });
 }
 
 // Busy from construction to destruction: a tick is dropped, "Limpar fila"
@@ -143,10 +169,13 @@ bool TMonitora::VerificaConfiguracao(const QList<TComandoCatalogo>& catalogo)
 bool TMonitora::SimulaCiclo()
 {
     const int indice = FIndiceTipo;
-    // A simulated record was not sent: the journal keeps none of them.
+    // A simulated record was not sent: the journal keeps none of them, and
+    // no counter counts them.
     FRelatorIntegracoes.DefineDiario(nullptr);
+    FRelatorIntegracoes.DefineObservadores(nullptr);
     const bool ok = Protegido([this, indice] { NoCiclo([this, indice] { FNucleo->Simula(indice); }); });
     FRelatorIntegracoes.DefineDiario(FDiario.get());
+    FRelatorIntegracoes.DefineObservadores(&FObservadores);
     FFalhasNoCiclo = FNucleo->FalhasNoCiclo();
     return ok;
 }
@@ -231,16 +260,9 @@ void TMonitora::RemoveLogsAntigosDoDia()
     if (FDiaLogsRemovidos == hoje)
         return;
     FDiaLogsRemovidos = hoje;
-    const QString texto = FConfiguracao.LerIni(QStringLiteral("Monitor"), QStringLiteral("DiasDeLog")).trimmed();
-    if (texto.isEmpty())
+    const int dias = LeChaveMonitor(QStringLiteral("DiasDeLog"), 0, QStringLiteral("nenhum log diário é removido"));
+    if (dias < 1)
         return;
-    bool ok = false;
-    const int dias = texto.toInt(&ok);
-    if (!ok || dias < 1) {
-        FRelatorCiclo.AdicionaLinha(QStringLiteral("[Monitor] DiasDeLog \"%1\" não é um número de dias: "
-                                                   "nenhum log diário é removido.").arg(texto));
-        return;
-    }
     QStringList falhas;
     const int removidos = RemoveLogsAntigos(dias, hoje, falhas);
     if (removidos > 0)
@@ -249,25 +271,22 @@ void TMonitora::RemoveLogsAntigosDoDia()
         FRelatorCiclo.AdicionaLinha(QStringLiteral("Não foi possível remover o log diário ") + falha);
 }
 
-// [Monitor] DiasHistorico: how many days of the journal are kept; a value
-// that is not a number of days is said once and the default holds.
+// [Monitor] DiasHistorico: how many days of the journal are kept; read at
+// each cycle, a value that is not a number of days is said once.
 int TMonitora::DiasHistorico()
 {
-    const QString texto = FConfiguracao.LerIni(QStringLiteral("Monitor"), QStringLiteral("DiasHistorico")).trimmed();
-    if (texto.isEmpty())
-        return TDiario::DiasHistoricoPadrao;
-    bool ok = false;
-    const int dias = texto.toInt(&ok);
-    if (ok && dias >= 1)
-        return dias;
-    if (!FbDiasHistoricoAvisado) {
-        FbDiasHistoricoAvisado = true;
-        FRelatorCiclo.AdicionaLinha(QStringLiteral("[Monitor] DiasHistorico \"%1\" não é um número de dias: "
-                                                   "o histórico guarda %2 dias.")
-                                        .arg(texto)
-                                        .arg(TDiario::DiasHistoricoPadrao));
-    }
-    return TDiario::DiasHistoricoPadrao;
+    const bool avisar = !FbDiasHistoricoAvisado;
+    bool avisado = false;
+    const int dias = LeInteiroMonitor(
+        FConfiguracao, QStringLiteral("DiasHistorico"), TDiario::DiasHistoricoPadrao,
+        QStringLiteral("o histórico guarda %1 dias").arg(TDiario::DiasHistoricoPadrao),
+        [this, avisar, &avisado](const QString& aviso) {
+            avisado = true;
+            if (avisar)
+                FRelatorCiclo.AdicionaLinha(aviso);
+        });
+    FbDiasHistoricoAvisado = FbDiasHistoricoAvisado || avisado;
+    return dias;
 }
 
 void TMonitora::AvisaArquivoIniAusente()
@@ -289,21 +308,21 @@ void TMonitora::Ciclo()
     AvisaMudanca();
     TFimCiclo fim = AvisaInicioCiclo(indice);
     const int diasHistorico = DiasHistorico();
-    const int intervalo = FTimer1.interval();
+    fim.IntervaloMs = FTimer1.interval();
     std::exception_ptr erro;
     // The journal's rows of the cycle are written on its thread, before the
     // cycle counts as ended here.
-    NoCiclo([this, indice, &fim, &erro, diasHistorico, intervalo] {
+    NoCiclo([this, indice, &fim, &erro, diasHistorico] {
         FRelatorIntegracoes.IniciaCiclo(fim.Integracao);
         FDiario->Poda(diasHistorico);
-        FDiario->CicloIniciado(fim.Integracao, fim.Inicio);
+        FDiario->CicloIniciado({fim.Integracao, fim.Inicio});
         try {
             FNucleo->Ciclo(indice);
         } catch (...) {
             erro = std::current_exception();
         }
         CompletaFimCiclo(fim, erro);
-        FDiario->CicloTerminado(fim, TEstadoOperacao::Desfecho(fim), intervalo);
+        FDiario->CicloTerminado(fim);
     });
     FFalhasNoCiclo = fim.Falhas;
     AvisaFimCiclo(fim);

@@ -10,8 +10,8 @@ TFimCiclo TMonitora::AvisaInicioCiclo(int indice)
     const TIntegracao* integracao = Integracao(indice);
     fim.Integracao = integracao ? integracao->Legenda() : QString();
     fim.Inicio = QDateTime::currentDateTime();
-    if (FObservador)
-        FObservador->CicloIniciado(fim.Integracao, fim.Inicio);
+    for (TObservadorCiclo* observador : FObservadores)
+        observador->CicloIniciado({fim.Integracao, fim.Inicio});
     return fim;
 }
 
@@ -31,16 +31,10 @@ void TMonitora::CompletaFimCiclo(TFimCiclo& fim, std::exception_ptr erro)
         fim.Enviados = FRelatorIntegracoes.Enviados();
 }
 
-// Back on the monitor's thread: the state the window shows, and the observer.
+// Back on the monitor's thread: the core's counters (the state the window
+// shows) and the other observers.
 void TMonitora::AvisaFimCiclo(const TFimCiclo& fim)
 {
-    for (const TEstadoConexao& conexao : fim.Conexoes) {
-        auto& [ativa, desde] = FConexoesDesde[conexao.Nome];
-        if (!desde.isValid() || ativa != conexao.Ativa)
-            desde = fim.Fim;
-        ativa = conexao.Ativa;
-    }
-    FUltimoCiclo = fim;
-    if (FObservador)
-        FObservador->CicloTerminado(fim);
+    for (TObservadorCiclo* observador : FObservadores)
+        observador->CicloTerminado(fim);
 }

@@ -72,5 +72,6 @@ private:
     std::map<int, std::unique_ptr<TIntegracao>> FIntegracoes;
     std::set<const TKoDatabase*> FIndisponiveis;  // reported down, not yet back
     QList<TEstadoConexao> FEstadoConexoes;
+    std::map<QString, std::pair<bool, QDateTime>> FConexoesDesde;  // by connection name
     std::optional<qint64> FPendentes;
 };

@@ -22,9 +22,11 @@ void TRelatorDoCiclo::RegistraRegistro(const TRegistroTratado& registro)
     ++FRegistros;
     if (registro.Desfecho == TRegistroTratado::Enviado)
         ++FEnviados;
-    if (FDiario)
-        FDiario->RegistraRegistro(FIntegracao, registro, FLinhas.join(u'\n'));
+    const QString linhas = FLinhas.join(u'\n');
     FLinhas.clear();
-    if (FObservador)
-        FObservador->RegistroTratado(FIntegracao, registro);
+    if (FDiario)
+        FDiario->RegistraRegistro(FIntegracao, registro, linhas);
+    if (FObservadores)
+        for (TObservadorCiclo* observador : *FObservadores)
+            observador->RegistroTratado(FIntegracao, registro, linhas);
 }

@@ -1,5 +1,7 @@
 #include "operacao/Diario.h"
 
+#include "operacao/TextosCiclo.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -133,7 +135,7 @@ void TDiario::Falhou(const QString& onde, const QString& erro)
                .arg(onde, FArquivo, erro));
 }
 
-void TDiario::CicloIniciado(const QString& integracao, const QDateTime& inicio)
+void TDiario::CicloIniciado(const TCicloEmAndamento& ciclo)
 {
     FCiclo = 0;
     if (!Abre())
@@ -142,8 +144,8 @@ void TDiario::CicloIniciado(const QString& integracao, const QDateTime& inicio)
         Confirma();
         QSqlQuery comando(FBanco);
         comando.prepare(QStringLiteral("INSERT INTO CICLOS (INICIO, INTEGRACAO) VALUES (?, ?)"));
-        comando.addBindValue(Momento(inicio));
-        comando.addBindValue(integracao);
+        comando.addBindValue(Momento(ciclo.Inicio));
+        comando.addBindValue(ciclo.Integracao);
         Executa(comando, "INSERT INTO CICLOS");
         FCiclo = comando.lastInsertId().toLongLong();
     } catch (const EDiario& e) {
@@ -180,9 +182,8 @@ void TDiario::RegistraRegistro(const QString& integracao, const TRegistroTratado
     }
 }
 
-void TDiario::CicloTerminado(const TFimCiclo& fim, const QString& desfecho, int intervaloMs)
+void TDiario::CicloTerminado(const TFimCiclo& fim)
 {
-    const QString conexoes = ConexoesComoTexto(fim.Conexoes, fim.Fim);
     if (FCiclo == 0)
         return;
     try {
@@ -191,12 +192,12 @@ void TDiario::CicloTerminado(const TFimCiclo& fim, const QString& desfecho, int 
         comando.prepare(QStringLiteral("UPDATE CICLOS SET FIM = ?, DESFECHO = ?, ENVIADOS = ?, FALHAS = ?, "
                                        "ERRO = ?, INTERVALO_MS = ?, CONEXOES = ? WHERE ID = ?"));
         comando.addBindValue(Momento(fim.Fim));
-        comando.addBindValue(desfecho);
+        comando.addBindValue(Texto(Desfecho(fim)));
         comando.addBindValue(fim.Enviados ? QVariant(*fim.Enviados) : QVariant());
         comando.addBindValue(fim.Falhas);
         comando.addBindValue(fim.Erro.isEmpty() ? QVariant() : QVariant(fim.Erro));
-        comando.addBindValue(intervaloMs);
-        comando.addBindValue(conexoes);
+        comando.addBindValue(fim.IntervaloMs);
+        comando.addBindValue(ConexoesComoTexto(fim.Conexoes));
         comando.addBindValue(FCiclo);
         Executa(comando, "UPDATE CICLOS");
     } catch (const EDiario& e) {
@@ -207,17 +208,13 @@ void TDiario::CicloTerminado(const TFimCiclo& fim, const QString& desfecho, int 
 
 // Each connection with its state and since when it has been in it, as a
 // JSON array: [{"nome": "KoDatabase1", "ativa": true, "desde": "..."}].
-QString TDiario::ConexoesComoTexto(const QList<TEstadoConexao>& conexoes, const QDateTime& agora)
+QString TDiario::ConexoesComoTexto(const QList<TEstadoConexao>& conexoes)
 {
     QJsonArray lista;
-    for (const TEstadoConexao& conexao : conexoes) {
-        auto [it, nova] = FConexoesDesde.try_emplace(conexao.Nome, conexao.Ativa, agora);
-        if (!nova && it->second.first != conexao.Ativa)
-            it->second = {conexao.Ativa, agora};
+    for (const TEstadoConexao& conexao : conexoes)
         lista.append(QJsonObject{{QStringLiteral("nome"), conexao.Nome},
                                  {QStringLiteral("ativa"), conexao.Ativa},
-                                 {QStringLiteral("desde"), Momento(it->second.second)}});
-    }
+                                 {QStringLiteral("desde"), Momento(conexao.Desde)}});
     return QString::fromUtf8(QJsonDocument(lista).toJson(QJsonDocument::Compact));
 }
 

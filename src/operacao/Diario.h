@@ -11,7 +11,6 @@
 #include <QString>
 
 #include <functional>
-#include <map>
 #include <optional>
 
 // The journal of what the monitor did: one SQLite file in Logs/ (WAL, so
@@ -45,24 +44,20 @@ public:
     TDiario(const TDiario&) = delete;
     TDiario& operator=(const TDiario&) = delete;
 
-    void CicloIniciado(const QString& integracao, const QDateTime& inicio);
+    void CicloIniciado(const TCicloEmAndamento& ciclo);
     // `linhas`: the lines of the log pane the record wrote.
     void RegistraRegistro(const QString& integracao, const TRegistroTratado& registro, const QString& linhas);
-    // `intervaloMs`: the polling interval then, which tells a reader when
-    // the next cycle was due.
-    void CicloTerminado(const TFimCiclo& fim, const QString& desfecho, int intervaloMs);
+    void CicloTerminado(const TFimCiclo& fim);
 
     // Rows older than `dias` days go, at most once a day.
     void Poda(int dias, const QDate& hoje = QDate::currentDate());
-
-    bool Aberto() const { return FBanco.isOpen(); }
 
 private:
     bool Abre();
     void Falhou(const QString& onde, const QString& erro);
     void Executa(QSqlQuery& comando, const char* onde);
     void Confirma();
-    QString ConexoesComoTexto(const QList<TEstadoConexao>& conexoes, const QDateTime& agora);
+    static QString ConexoesComoTexto(const QList<TEstadoConexao>& conexoes);
 
     QString FArquivo;
     std::function<void(const QString&)> FAvisa;
@@ -73,6 +68,4 @@ private:
     bool FAvisado = false;
     QElapsedTimer FGrupo;  // valid while records wait for their commit
     QDate FDiaPoda;
-    // Since when each connection has been in its state.
-    std::map<QString, std::pair<bool, QDateTime>> FConexoesDesde;
 };

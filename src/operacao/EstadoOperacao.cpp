@@ -1,20 +1,21 @@
 #include "operacao/EstadoOperacao.h"
 
+#include "integracao/Relator.h"
+
 #include <QMutexLocker>
 
 TEstadoOperacao::TEstadoOperacao(const QDateTime& desde)
 {
     FEstado.Desde = desde;
     // Every outcome is there from the start, so a rate over them is defined.
-    for (const QString& desfecho : {CicloConcluido, CicloComFalhas, CicloComErro})
+    for (const TDesfechoCiclo desfecho : {TDesfechoCiclo::Concluido, TDesfechoCiclo::ComFalhas, TDesfechoCiclo::Erro})
         FEstado.Ciclos[desfecho] = 0;
 }
 
-void TEstadoOperacao::CicloIniciado(const QString& integracao, const QDateTime& inicio)
+void TEstadoOperacao::CicloIniciado(const TCicloEmAndamento& ciclo)
 {
     const QMutexLocker trava(&FMutex);
-    FEstado.InicioCicloAtual = inicio;
-    FEstado.IntegracaoCicloAtual = integracao;
+    FEstado.CicloAtual = ciclo;
 }
 
 void TEstadoOperacao::CicloTerminado(const TFimCiclo& fim)
@@ -36,38 +37,18 @@ void TEstadoOperacao::CicloTerminado(const TFimCiclo& fim)
     for (const TEstadoConexao& conexao : fim.Conexoes)
         FEstado.Conexoes[conexao.Nome] = conexao.Ativa;
     FEstado.UltimoCiclo = fim;
-    FEstado.ResumoUltimoCiclo = Resumo(fim, fim.Enviados);
-    FEstado.InicioCicloAtual.reset();
-    FEstado.IntegracaoCicloAtual.clear();
+    FEstado.CicloAtual.reset();
 }
 
-void TEstadoOperacao::ContaRegistro(const TChaveRegistro& registro)
+void TEstadoOperacao::RegistroTratado(const QString& integracao, const TRegistroTratado& registro,
+                                      const QString& /*linhas*/)
 {
     const QMutexLocker trava(&FMutex);
-    ++FEstado.Registros[registro];
+    ++FEstado.Registros[{integracao, registro.Direcao, registro.Desfecho}];
 }
 
 TEstadoOperacao::TInstantaneo TEstadoOperacao::Instantaneo() const
 {
     const QMutexLocker trava(&FMutex);
     return FEstado;
-}
-
-QString TEstadoOperacao::Desfecho(const TFimCiclo& fim)
-{
-    return !fim.Erro.isEmpty() ? CicloComErro : fim.Falhas > 0 ? CicloComFalhas : CicloConcluido;
-}
-
-QString TEstadoOperacao::Resumo(const TFimCiclo& fim, std::optional<quint64> enviados)
-{
-    const QString hora = fim.Fim.toString(QStringLiteral("HH:mm:ss")) + QStringLiteral(": ");
-    if (!fim.Erro.isEmpty())
-        return hora + fim.Erro;
-    const QString falhas = fim.Falhas == 0 ? QStringLiteral("sem falhas")
-                         : fim.Falhas == 1 ? QStringLiteral("1 falha")
-                                           : QStringLiteral("%1 falhas").arg(fim.Falhas);
-    if (!enviados)
-        return hora + QStringLiteral("concluído, ") + falhas;
-    return hora + QStringLiteral("%1 enviados, ").arg(*enviados)
-         + (fim.Falhas == 0 ? QStringLiteral("0 falhas") : falhas);
 }

@@ -48,12 +48,12 @@ TCondicao Condicao(const TFiltroHistorico& filtro, qint64 antesDe)
     return condicao;
 }
 
-QList<TConexaoHistorico> LeConexoes(const QString& texto)
+QList<TEstadoConexao> LeConexoes(const QString& texto)
 {
-    QList<TConexaoHistorico> conexoes;
+    QList<TEstadoConexao> conexoes;
     for (const QJsonValue& valor : QJsonDocument::fromJson(texto.toUtf8()).array()) {
         const QJsonObject objeto = valor.toObject();
-        conexoes << TConexaoHistorico{objeto.value(QStringLiteral("nome")).toString(),
+        conexoes << TEstadoConexao{objeto.value(QStringLiteral("nome")).toString(),
                                       objeto.value(QStringLiteral("ativa")).toBool(),
                                       TDiario::LeMomento(objeto.value(QStringLiteral("desde")).toString())};
     }
@@ -118,25 +118,36 @@ QStringList TLeituraDiario::Integracoes()
     return integracoes;
 }
 
-std::optional<TCicloHistorico> TLeituraDiario::UltimoCiclo()
+TUltimosCiclos TLeituraDiario::UltimosCiclos()
 {
     QSqlQuery consulta(FBanco);
-    if (!consulta.exec(QStringLiteral("SELECT INICIO, FIM, INTEGRACAO, DESFECHO, ENVIADOS, FALHAS, ERRO, INTERVALO_MS, "
-                                      "CONEXOES FROM CICLOS ORDER BY ID DESC LIMIT 1")))
+    consulta.setForwardOnly(true);
+    // The newest row, and the newest that ended when that one has not.
+    if (!consulta.exec(QStringLiteral("SELECT INICIO, FIM, INTEGRACAO, ENVIADOS, FALHAS, ERRO, INTERVALO_MS, CONEXOES "
+                                      "FROM CICLOS WHERE ID = (SELECT MAX(ID) FROM CICLOS) "
+                                      "OR ID = (SELECT MAX(ID) FROM CICLOS WHERE FIM IS NOT NULL) ORDER BY ID DESC")))
         Falha(QStringLiteral("leitura dos ciclos"), consulta.lastError());
-    if (!consulta.next())
-        return std::nullopt;
-    TCicloHistorico ciclo;
-    ciclo.Inicio = TDiario::LeMomento(consulta.value(0).toString());
-    if (!consulta.value(1).isNull())
-        ciclo.Fim = TDiario::LeMomento(consulta.value(1).toString());
-    ciclo.Integracao = consulta.value(2).toString();
-    ciclo.Desfecho = consulta.value(3).toString();
-    if (!consulta.value(4).isNull())
-        ciclo.Enviados = consulta.value(4).toULongLong();
-    ciclo.Falhas = consulta.value(5).toInt();
-    ciclo.Erro = consulta.value(6).toString();
-    ciclo.IntervaloMs = consulta.value(7).toInt();
-    ciclo.Conexoes = LeConexoes(consulta.value(8).toString());
-    return ciclo;
+    TUltimosCiclos ciclos;
+    while (consulta.next()) {
+        const QDateTime inicio = TDiario::LeMomento(consulta.value(0).toString());
+        const QString integracao = consulta.value(2).toString();
+        if (consulta.value(1).isNull()) {
+            if (!ciclos.Terminado)
+                ciclos.EmAndamento = TCicloEmAndamento{integracao, inicio};
+            continue;
+        }
+        TFimCiclo fim;
+        fim.Integracao = integracao;
+        fim.Inicio = inicio;
+        fim.Fim = TDiario::LeMomento(consulta.value(1).toString());
+        if (!consulta.value(3).isNull())
+            fim.Enviados = consulta.value(3).toULongLong();
+        fim.Falhas = consulta.value(4).toInt();
+        fim.Erro = consulta.value(5).toString();
+        if (consulta.value(6).toInt() > 0)
+            fim.IntervaloMs = consulta.value(6).toInt();
+        fim.Conexoes = LeConexoes(consulta.value(7).toString());
+        ciclos.Terminado = fim;
+    }
+    return ciclos;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "operacao/ObservadorCiclo.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QList>
@@ -31,24 +33,12 @@ struct TLinhaHistorico {
     QString Erro;
 };
 
-// A connection as the last cycle left it, and since when.
-struct TConexaoHistorico {
-    QString Nome;
-    bool Ativa = false;
-    QDateTime Desde;
-};
-
-// One cycle of the journal; no end while it runs.
-struct TCicloHistorico {
-    QDateTime Inicio;
-    std::optional<QDateTime> Fim;
-    QString Integracao;
-    QString Desfecho;
-    std::optional<quint64> Enviados;
-    int Falhas = 0;
-    QString Erro;
-    int IntervaloMs = 0;
-    QList<TConexaoHistorico> Conexoes;
+// The last cycles of the journal: the last that ended, and the one in
+// progress when the newest row has no end yet (or a monitor was ended in
+// the middle of it).
+struct TUltimosCiclos {
+    std::optional<TFimCiclo> Terminado;
+    std::optional<TCicloEmAndamento> EmAndamento;
 };
 
 // Reads a monitor's journal (see TDiario) through a read-only connection of
@@ -69,7 +59,7 @@ public:
     // The integrations that have records, for a reader's filter.
     QStringList Integracoes();
 
-    std::optional<TCicloHistorico> UltimoCiclo();
+    TUltimosCiclos UltimosCiclos();
 
 private:
     QSqlDatabase FBanco;

@@ -1,5 +1,7 @@
 #include "operacao/TextoMetricas.h"
 
+#include "operacao/TextosCiclo.h"
+
 #include <QJsonArray>
 
 namespace {
@@ -51,7 +53,7 @@ QByteArray TextoPrometheus(const TEstadoOperacao::TInstantaneo& estado, const TP
     TExposicao e;
     e.Familia("quelix_ciclos_total", "counter", "Ciclos de monitoramento terminados, por desfecho.");
     for (const auto& [desfecho, total] : estado.Ciclos)
-        e.Amostra("quelix_ciclos_total", QString::number(total), {{"desfecho", desfecho}});
+        e.Amostra("quelix_ciclos_total", QString::number(total), {{"desfecho", Texto(desfecho)}});
 
     e.Familia("quelix_registros_total", "counter", "Registros tratados, por integração, direção e desfecho.");
     for (const auto& [chave, total] : estado.Registros)
@@ -79,7 +81,7 @@ QByteArray TextoPrometheus(const TEstadoOperacao::TInstantaneo& estado, const TP
 
     e.Familia("quelix_ciclo_em_andamento_segundos", "gauge", "Há quanto tempo roda o ciclo em andamento (0: nenhum).");
     e.Amostra("quelix_ciclo_em_andamento_segundos",
-              Numero(estado.InicioCicloAtual ? double(estado.InicioCicloAtual->msecsTo(agora)) / 1000.0 : 0.0));
+              Numero(estado.CicloAtual ? double(estado.CicloAtual->Inicio.msecsTo(agora)) / 1000.0 : 0.0));
 
     e.Familia("quelix_conexao_ativa", "gauge", "Cada conexão ao fim do último ciclo: 1 aberta, 0 fechada ou perdida.");
     for (const auto& [nome, ativa] : estado.Conexoes)
@@ -114,17 +116,17 @@ QJsonObject JsonSaude(const TEstadoOperacao::TInstantaneo& estado, const TParame
             {QStringLiteral("inicio"), ultimo.Inicio.toString(Qt::ISODateWithMs)},
             {QStringLiteral("fim"), ultimo.Fim.toString(Qt::ISODateWithMs)},
             {QStringLiteral("falhas"), ultimo.Falhas},
-            {QStringLiteral("resumo"), estado.ResumoUltimoCiclo},
+            {QStringLiteral("resumo"), Resumo(ultimo, agora)},
         };
         if (!ultimo.Erro.isEmpty())
             ciclo[QStringLiteral("erro")] = ultimo.Erro;
         json[QStringLiteral("ultimoCiclo")] = ciclo;
     }
-    if (estado.InicioCicloAtual)
+    if (estado.CicloAtual)
         json[QStringLiteral("cicloEmAndamento")] = QJsonObject{
-            {QStringLiteral("integracao"), estado.IntegracaoCicloAtual},
-            {QStringLiteral("inicio"), estado.InicioCicloAtual->toString(Qt::ISODateWithMs)},
-            {QStringLiteral("segundos"), double(estado.InicioCicloAtual->msecsTo(agora)) / 1000.0},
+            {QStringLiteral("integracao"), estado.CicloAtual->Integracao},
+            {QStringLiteral("inicio"), estado.CicloAtual->Inicio.toString(Qt::ISODateWithMs)},
+            {QStringLiteral("segundos"), double(estado.CicloAtual->Inicio.msecsTo(agora)) / 1000.0},
         };
     QJsonObject conexoes;
     for (const auto& [nome, ativa] : estado.Conexoes)

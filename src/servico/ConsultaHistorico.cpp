@@ -1,7 +1,8 @@
 #include "servico/ConsultaHistorico.h"
 
 #include "base/Erros.h"
-#include "operacao/EstadoOperacao.h"
+#include "operacao/RegraSaude.h"
+#include "operacao/TextosCiclo.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -65,24 +66,6 @@ void Escreve(const QString& texto)
     std::fputs(texto.toUtf8().constData(), stdout);
 }
 
-QString Hora(const QDateTime& momento)
-{
-    return momento.toString(FormatoMomento);
-}
-
-QString ResumoDoCiclo(const TCicloHistorico& ciclo)
-{
-    if (!ciclo.Fim)
-        return QStringLiteral("em andamento desde ") + Hora(ciclo.Inicio);
-    TFimCiclo fim;
-    fim.Inicio = ciclo.Inicio;
-    fim.Fim = *ciclo.Fim;
-    fim.Falhas = ciclo.Falhas;
-    fim.Erro = ciclo.Erro;
-    fim.Enviados = ciclo.Enviados;
-    return TEstadoOperacao::Resumo(fim, ciclo.Enviados);
-}
-
 } // namespace
 
 int ExecutaHistorico(const QString& arquivo, const TFiltroHistorico& filtro, TFormatoHistorico formato)
@@ -115,41 +98,46 @@ int ExecutaHistorico(const QString& arquivo, const TFiltroHistorico& filtro, TFo
     }
 }
 
-TEstadoMonitor AvaliaEstado(const QString& arquivo, const QDateTime& agora)
+TEstadoMonitor AvaliaEstado(const QString& arquivo, qint64 limiteCicloMs, const QDateTime& agora)
 {
     TEstadoMonitor estado;
-    std::optional<TCicloHistorico> ciclo;
+    TUltimosCiclos ciclos;
     try {
-        ciclo = TLeituraDiario(arquivo).UltimoCiclo();
+        ciclos = TLeituraDiario(arquivo).UltimosCiclos();
     } catch (const Exception& e) {
         estado.Linhas << e.Message();
         return estado;
     }
-    if (!ciclo) {
+    if (!ciclos.Terminado && !ciclos.EmAndamento) {
         estado.Status = TEstadoMonitor::Parado;
         estado.Linhas << QStringLiteral("Nenhum ciclo no histórico ") + arquivo + u'.';
         return estado;
     }
-    const int intervalo = ciclo->IntervaloMs > 0 ? ciclo->IntervaloMs : 59000;
-    const bool recente = ciclo->Inicio.msecsTo(agora) <= 3LL * intervalo;
-    estado.Status = recente && ciclo->Erro.isEmpty() ? TEstadoMonitor::Monitorando : TEstadoMonitor::Parado;
-    estado.Linhas << QStringLiteral("Último ciclo (%1): %2").arg(ciclo->Integracao, ResumoDoCiclo(*ciclo));
-    if (ciclo->Fim) {
-        const QDateTime proximo = ciclo->Fim->addMSecs(intervalo);
-        estado.Linhas << (proximo >= agora ? QStringLiteral("Próximo ciclo: ") + Hora(proximo)
-                                           : QStringLiteral("Próximo ciclo: atrasado desde ") + Hora(proximo)
+    // The journal cannot tell a paused monitor: it shows as cycles that stopped coming.
+    const qint64 intervalo = ciclos.Terminado ? ciclos.Terminado->IntervaloMs : IntervaloCicloPadraoMs;
+    const TSaude saude = AvaliaSaude({{true, intervalo, limiteCicloMs}, {}, ciclos.Terminado, ciclos.EmAndamento, {}}, agora);
+    estado.Status = saude.Saudavel ? TEstadoMonitor::Monitorando : TEstadoMonitor::Parado;
+    if (ciclos.EmAndamento) {
+        estado.Linhas << QStringLiteral("Último ciclo (%1): em andamento desde %2")
+                             .arg(ciclos.EmAndamento->Integracao, Hora(ciclos.EmAndamento->Inicio, agora));
+    } else {
+        const TFimCiclo& fim = *ciclos.Terminado;
+        estado.Linhas << QStringLiteral("Último ciclo (%1): %2").arg(fim.Integracao, Resumo(fim, agora));
+        const QDateTime proximo = fim.Fim.addMSecs(fim.IntervaloMs);
+        estado.Linhas << (proximo >= agora ? QStringLiteral("Próximo ciclo: ") + Hora(proximo, agora)
+                                           : QStringLiteral("Próximo ciclo: atrasado desde ") + Hora(proximo, agora)
                                                  + QStringLiteral(" (monitoramento parado ou pausado)"));
+        for (const TEstadoConexao& conexao : fim.Conexoes)
+            estado.Linhas << TextoConexao(conexao, agora);
     }
-    for (const TConexaoHistorico& conexao : ciclo->Conexoes)
-        estado.Linhas << QStringLiteral("%1: %2 desde %3")
-                             .arg(conexao.Nome, conexao.Ativa ? QStringLiteral("ativa") : QStringLiteral("inativa"),
-                                  Hora(conexao.Desde));
+    if (!saude.Saudavel)
+        estado.Linhas << QStringLiteral("Falha: ") + saude.Motivo;
     return estado;
 }
 
-int ExecutaEstado(const QString& arquivo)
+int ExecutaEstado(const QString& arquivo, qint64 limiteCicloMs)
 {
-    const TEstadoMonitor estado = AvaliaEstado(arquivo);
+    const TEstadoMonitor estado = AvaliaEstado(arquivo, limiteCicloMs);
     for (const QString& linha : estado.Linhas)
         Escreve(linha + u'\n');
     return estado.Status;

@@ -24,9 +24,11 @@ struct TEstadoMonitor {
     QStringList Linhas;
 };
 
-// 0 when the last cycle began within three of its intervals and no error
-// escaped it; 1 when polling stopped or failed; 2 without a journal.
-TEstadoMonitor AvaliaEstado(const QString& arquivo, const QDateTime& agora = QDateTime::currentDateTime());
+// The health rule (AvaliaSaude) over the journal's last cycles: 0 when the
+// monitor is healthy, 1 when it is not (polling stopped, an error escaped
+// the last cycle, a cycle past `limiteCicloMs`), 2 without a journal.
+TEstadoMonitor AvaliaEstado(const QString& arquivo, qint64 limiteCicloMs,
+                            const QDateTime& agora = QDateTime::currentDateTime());
 
 // --estado: the lines on standard output; the status.
-int ExecutaEstado(const QString& arquivo);
+int ExecutaEstado(const QString& arquivo, qint64 limiteCicloMs);

@@ -4,34 +4,29 @@
 #include "integracao/Configuracao.h"
 #include "integracao/Relator.h"
 #include "monitor/Monitora.h"
-#include "servico/ServidorMetricas.h"
 #include "operacao/TextoMetricas.h"
-
-namespace {
-
-const QString SecaoMonitor = QStringLiteral("Monitor");
-
-qint64 LimiteCicloMs(const TConfiguracao& configuracao)
-{
-    bool ok = false;
-    const int segundos = configuracao.LerIni(SecaoMonitor, QStringLiteral("LimiteCicloSegundos")).toInt(&ok);
-    return qint64(ok && segundos > 0 ? segundos : TSupervisao::LimiteCicloPadraoSegundos) * 1000;
-}
-
-} // namespace
+#include "operacao/TextosCiclo.h"
+#include "servico/ServidorMetricas.h"
 
 TSupervisao::TSupervisao(TMonitora& monitora, TRelator& relator, const TConfiguracao& configuracao)
     : FMonitora(monitora)
-    , FLimiteCicloMs(LimiteCicloMs(configuracao))
-    , FSystemd([this] { return CicloDentroDoLimite(); })
+    , FSystemd([this] { return FMonitora.Saude().Falha != TFalhaSaude::CicloAlemDoLimite; })
 {
-    IniciaServidor(relator, configuracao.LerIni(SecaoMonitor, QStringLiteral("Metricas")));
-    FMonitora.DefineObservador(this);
+    IniciaServidor(relator, configuracao.LerIni(QStringLiteral("Monitor"), QStringLiteral("Metricas")));
+    FMonitora.AdicionaObservador(this);
+    // A call that stops answering, or polling that stops, changes the health
+    // between cycles.
+    FRelogioStatus.setInterval(1000);
+    QObject::connect(&FRelogioStatus, &QTimer::timeout, [this] { AtualizaStatus(); });
 }
 
-TSupervisao::~TSupervisao() { FMonitora.DefineObservador(nullptr); }
+TSupervisao::~TSupervisao() { FMonitora.RemoveObservador(this); }
 
-void TSupervisao::Encerrando() { FSystemd.Parando(); }
+void TSupervisao::Encerrando()
+{
+    FRelogioStatus.stop();
+    FSystemd.Parando();
+}
 
 void TSupervisao::IniciaServidor(TRelator& relator, const QString& endereco)
 {
@@ -41,13 +36,15 @@ void TSupervisao::IniciaServidor(TRelator& relator, const QString& endereco)
         auto servidor = std::make_unique<TServidorMetricas>(
             [this] {
                 const QDateTime agora = QDateTime::currentDateTime();
-                return TextoPrometheus(FEstado.Instantaneo(), Parametros(), Saude(), agora);
+                return TextoPrometheus(FMonitora.Estado().Instantaneo(), FMonitora.ParametrosSaude(),
+                                       FMonitora.Saude(agora), agora);
             },
             [this] {
                 const QDateTime agora = QDateTime::currentDateTime();
-                const TSaude saude = Saude();
+                const TSaude saude = FMonitora.Saude(agora);
                 return TServidorMetricas::TRespostaSaude{
-                    JsonSaude(FEstado.Instantaneo(), Parametros(), saude, agora), saude.Saudavel};
+                    JsonSaude(FMonitora.Estado().Instantaneo(), FMonitora.ParametrosSaude(), saude, agora),
+                    saude.Saudavel};
             });
         servidor->Escuta(LeEnderecoMetricas(endereco));
         FServidor = std::move(servidor);
@@ -56,39 +53,41 @@ void TSupervisao::IniciaServidor(TRelator& relator, const QString& endereco)
     }
 }
 
-TParametrosSaude TSupervisao::Parametros() const
-{
-    return {FMonitora.TimerAtivo() || FMonitora.Ocupado(), FMonitora.Timer1().interval(), FLimiteCicloMs};
-}
-
-TSaude TSupervisao::Saude() const
-{
-    return AvaliaSaude(FEstado.Instantaneo(), Parametros(), QDateTime::currentDateTime());
-}
-
-bool TSupervisao::CicloDentroDoLimite() const
-{
-    const auto inicio = FEstado.Instantaneo().InicioCicloAtual;
-    return !inicio || inicio->msecsTo(QDateTime::currentDateTime()) <= FLimiteCicloMs;
-}
-
 void TSupervisao::InicioConcluido()
 {
-    FSystemd.Pronto(QStringLiteral("Monitorando; nenhum ciclo ainda."));
+    FUltimoStatus = QStringLiteral("Monitorando; nenhum ciclo ainda.");
+    FSystemd.Pronto(FUltimoStatus);
+    FbPronto = true;
+    FRelogioStatus.start();
 }
 
-void TSupervisao::CicloIniciado(const QString& integracao, const QDateTime& inicio)
+QString TSupervisao::TextoStatus() const
 {
-    FEstado.CicloIniciado(integracao, inicio);
+    const QDateTime agora = QDateTime::currentDateTime();
+    const TSaude saude = FMonitora.Saude(agora);
+    if (!saude.Saudavel)
+        return QStringLiteral("Falha: ") + saude.Motivo;
+    const auto ultimo = FMonitora.UltimoCiclo();
+    return ultimo ? Resumo(*ultimo, agora) : QStringLiteral("Monitorando; nenhum ciclo ainda.");
 }
 
-void TSupervisao::RegistroTratado(const QString& integracao, const TRegistroTratado& registro)
+void TSupervisao::AtualizaStatus()
 {
-    FEstado.ContaRegistro({integracao, registro.Direcao, registro.Desfecho});
+    if (!FbPronto)
+        return;
+    const QString status = TextoStatus();
+    if (status == FUltimoStatus)
+        return;
+    FUltimoStatus = status;
+    FSystemd.Status(status);
 }
 
-void TSupervisao::CicloTerminado(const TFimCiclo& fim)
+void TSupervisao::CicloIniciado(const TCicloEmAndamento& /*ciclo*/) {}
+
+void TSupervisao::CicloTerminado(const TFimCiclo& /*fim*/)
 {
-    FEstado.CicloTerminado(fim);
-    FSystemd.Status(FEstado.Instantaneo().ResumoUltimoCiclo);
+    // After the core's own counters, which the status reads.
+    const QString status = TextoStatus();
+    FUltimoStatus = status;
+    FSystemd.Status(status);
 }

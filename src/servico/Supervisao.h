@@ -1,9 +1,11 @@
 #pragma once
 
-#include "servico/AvisoSystemd.h"
-#include "operacao/EstadoOperacao.h"
 #include "operacao/ObservadorCiclo.h"
 #include "operacao/RegraSaude.h"
+#include "servico/AvisoSystemd.h"
+
+#include <QString>
+#include <QTimer>
 
 #include <memory>
 
@@ -12,18 +14,17 @@ class TMonitora;
 class TRelator;
 class TServidorMetricas;
 
-// What the site's monitoring sees of one monitor: the counters and state of
-// its cycles (TEstadoOperacao), the HTTP endpoint of [Monitor] Metricas
-// (off when the key is empty or missing), and the notifications of a
-// systemd service. It observes the monitor's cycles and lives, with the
-// monitor, on the thread of the process's main loop.
+// What the site's monitoring sees of one monitor: the HTTP endpoint of
+// [Monitor] Metricas (off when the key is empty or missing) over the
+// monitor's counters and health, and the notifications of a systemd
+// service. It observes the monitor's cycles and lives, with the monitor, on
+// the thread of the process's main loop.
 //
-// [Monitor] LimiteCicloSegundos (default 1800) bounds a cycle: past it the
-// watchdog is no longer fed and the health is "falha".
+// systemd's status is the last cycle's summary while the monitor is
+// healthy, and why it is not otherwise; past [Monitor] LimiteCicloSegundos
+// the watchdog is no longer fed.
 class TSupervisao : public TObservadorCiclo {
 public:
-    static constexpr int LimiteCicloPadraoSegundos = 1800;
-
     // Reads its keys from the monitor's QX.ini and starts the endpoint; an
     // address that is wrong or cannot be listened on is said through
     // `relator` (the log) and the monitor goes on without it.
@@ -37,22 +38,19 @@ public:
     // Shut-down begins: the watchdog stops being fed.
     void Encerrando();
 
-    // Where each record handled is counted.
-    TEstadoOperacao& Estado() { return FEstado; }
-    TParametrosSaude Parametros() const;
-    TSaude Saude() const;
-
-    void CicloIniciado(const QString& integracao, const QDateTime& inicio) override;
+    void CicloIniciado(const TCicloEmAndamento& ciclo) override;
     void CicloTerminado(const TFimCiclo& fim) override;
-    void RegistroTratado(const QString& integracao, const TRegistroTratado& registro) override;
 
 private:
     void IniciaServidor(TRelator& relator, const QString& endereco);
-    bool CicloDentroDoLimite() const;
+    // systemd's status line as the health rule has it now; sent when it changes.
+    QString TextoStatus() const;
+    void AtualizaStatus();
 
     TMonitora& FMonitora;
-    TEstadoOperacao FEstado;
-    qint64 FLimiteCicloMs;
     std::unique_ptr<TServidorMetricas> FServidor;
     TAvisoSystemd FSystemd;
+    QTimer FRelogioStatus;
+    QString FUltimoStatus;
+    bool FbPronto = false;
 };

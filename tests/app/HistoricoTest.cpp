@@ -141,7 +141,7 @@ TEST(Historico, CicloGravaCadaLoteQueHistoricoEEstadoLeem)
 
     // Three intervals later with no cycle, polling has stopped.
     const TEstadoMonitor depois =
-        AvaliaEstado(TDiario::Arquivo(pasta), QDateTime::currentDateTime().addSecs(4 * 59));
+        AvaliaEstado(TDiario::Arquivo(pasta), 1800000, QDateTime::currentDateTime().addSecs(4 * 59));
     EXPECT_EQ(depois.Status, TEstadoMonitor::Parado);
     EXPECT_TRUE(depois.Linhas.join(u'\n').contains(QStringLiteral("atrasado desde")));
 }
@@ -197,11 +197,11 @@ TEST(Historico, PodaUmaVezPorDia)
     const QString arquivo = TDiario::Arquivo(PastaComIni(QString()));
     QStringList avisos;
     TDiario diario(arquivo, [&avisos](const QString& linha) { avisos << linha; });
-    diario.CicloIniciado(QStringLiteral("Bruma"), QDateTime::currentDateTime());
+    diario.CicloIniciado({QStringLiteral("Bruma"), QDateTime::currentDateTime()});
     diario.RegistraRegistro(QStringLiteral("Bruma"), {"enviado", "lote", "novo", "enviado", {}}, QString());
     TFimCiclo fim;
     fim.Fim = QDateTime::currentDateTime();
-    diario.CicloTerminado(fim, QStringLiteral("concluido"), 59000);
+    diario.CicloTerminado(fim);
     auto insereAntigo = [&arquivo](const QString& chave) {
         QSqlDatabase banco = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("teste-poda"));
         banco.setDatabaseName(arquivo);

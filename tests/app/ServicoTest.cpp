@@ -67,7 +67,8 @@ TEST(Servico, UnidadeEhNotifyComWatchdog)
     EXPECT_EQ(ArgumentosDaUnidade(QStringLiteral("X")), (QStringList{"--sem-janela", "--pasta", "X"}));
 }
 
-// With no ERP every cycle fails: the summary systemd shows is the error.
+// With no ERP every cycle fails: systemd's status says the monitor is not
+// healthy, and why.
 TEST(Servico, NotificaOSystemdPeloSocket)
 {
     TSocketNotificacao socket;
@@ -87,7 +88,7 @@ TEST(Servico, NotificaOSystemdPeloSocket)
     const QStringList avisos = socket.Avisos();
     ASSERT_GE(avisos.size(), 3);
     EXPECT_EQ(avisos.front(), QStringLiteral("READY=1\nSTATUS=Monitorando; nenhum ciclo ainda."));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^STATUS=\\d\\d:\\d\\d:\\d\\d: Erro KoQuery.Open: Conexão fechada$"))
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^STATUS=Falha: o último ciclo terminou com erro: Erro KoQuery.Open: Conexão fechada$"))
                     .match(avisos[1])
                     .hasMatch())
         << avisos[1].toStdString();

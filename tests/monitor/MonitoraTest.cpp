@@ -97,7 +97,8 @@ TEST_F(Monitora, DiasDeLogRemoveSoOsLogsDiariosAntigos)
     Inicia(erp + QStringLiteral("[Monitor]\nDiasDeLog=abc\n"));
     EXPECT_TRUE(QFile::exists(diario(31)));
     EXPECT_TRUE(relator.Linhas.contains(
-        QString::fromUtf8("[Monitor] DiasDeLog \"abc\" não é um número de dias: nenhum log diário é removido.")))
+        QString::fromUtf8("[Monitor] DiasDeLog \"abc\" não é um número inteiro maior que zero: nenhum log diário é "
+                         "removido.")))
         << relator.Linhas.join(u'\n').toStdString();
     Inicia(erp + QStringLiteral("[Monitor]\nDiasDeLog=30\n"));
     DefinePastaDoExecutavel({});

@@ -10,7 +10,6 @@
 #include "base/Erros.h"
 #include "integracao/Configuracao.h"
 #include "monitor/Monitora.h"
-#include "operacao/RegraSaude.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
@@ -291,54 +290,6 @@ TEST_F(Supervisao, EnderecoRuimEhDitoEOMonitorSegue)
         monitora->Inicia();
         EXPECT_TRUE(monitora->ExecutaCiclo());
         monitora->Encerra();
-    }
-}
-
-TEST(RegraSaude, Casos)
-{
-    const QDateTime agora = QDateTime::currentDateTime();
-    const TParametrosSaude ligado{true, 59000, 1800000};
-    auto fim = [&](qint64 haMs, const QString& erro = {}) {
-        TFimCiclo ciclo;
-        ciclo.Integracao = QStringLiteral("Bruma");
-        ciclo.Inicio = agora.addMSecs(-haMs - 1000);
-        ciclo.Fim = agora.addMSecs(-haMs);
-        ciclo.Erro = erro;
-        return ciclo;
-    };
-    struct TCaso {
-        const char* nome;
-        TParametrosSaude parametros;
-        QDateTime desde;
-        std::optional<TFimCiclo> ultimo;
-        std::optional<QDateTime> emCiclo;
-        bool saudavel;
-        const char* motivo;
-    };
-    const TCaso casos[] = {
-        {"just started", ligado, agora.addSecs(-10), {}, {}, true, ""},
-        {"no cycle in three intervals since start-up", ligado, agora.addSecs(-178), {}, {}, false,
-         "nenhum ciclo começou nos últimos 178 s (intervalo: 59 s)"},
-        {"last cycle ended within three intervals", ligado, agora.addDays(-1), fim(170000), {}, true, ""},
-        {"last cycle ended longer ago", ligado, agora.addDays(-1), fim(200000), {}, false,
-         "nenhum ciclo começou nos últimos 200 s (intervalo: 59 s)"},
-        {"a long cycle within the bound", ligado, agora.addDays(-1), fim(900000), agora.addSecs(-600), true, ""},
-        {"a cycle past the bound", ligado, agora.addDays(-1), fim(2000000), agora.addSecs(-1801), false,
-         "o ciclo em andamento já dura 1801 s (limite: 1800 s)"},
-        {"an error escaped the last cycle", ligado, agora.addDays(-1), fim(1000, QStringLiteral("Erro X")), {}, false,
-         "o último ciclo terminou com erro: Erro X"},
-        {"polling stopped", TParametrosSaude{false, 59000, 1800000}, agora, fim(1000), {}, false,
-         "o monitoramento está parado"},
-    };
-    for (const TCaso& caso : casos) {
-        SCOPED_TRACE(caso.nome);
-        TEstadoOperacao::TInstantaneo estado;
-        estado.Desde = caso.desde;
-        estado.UltimoCiclo = caso.ultimo;
-        estado.InicioCicloAtual = caso.emCiclo;
-        const TSaude saude = AvaliaSaude(estado, caso.parametros, agora);
-        EXPECT_EQ(saude.Saudavel, caso.saudavel);
-        EXPECT_EQ(saude.Motivo, QString::fromUtf8(caso.motivo));
     }
 }
 
