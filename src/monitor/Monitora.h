@@ -12,7 +12,7 @@
 #include "operacao/RegraSaude.h"
 #include "monitor/RelatorDoCiclo.h"
 #include "monitor/RelatorEntreThreads.h"
-#include "monitor/ThreadCiclo.h"
+#include "monitor/ThreadTrabalho.h"
 #include "monitor/VigiaChamadas.h"
 
 #include <QDate>
@@ -35,7 +35,7 @@ class TNucleoCiclo;
 // It holds the state of the window's controls (the type selector,
 // "Monitorando", the visibility of "Limpar fila"), the polling timer and the
 // rows of the queue tab, and runs start-up, cycles, "Limpar fila" and
-// shut-down on the cycle's thread (TThreadCiclo), which owns the ERP
+// shut-down on the cycle's thread (TThreadTrabalho), which owns the ERP
 // connection and the integrations. The queue tab is read on a thread of its
 // own with a connection of its own (TLeitorFila). It knows the integrations
 // only through TIntegracao.
@@ -204,12 +204,12 @@ private:
     // What the integrations report through, on the cycle's thread.
     TRelatorDoCiclo FRelatorIntegracoes{FRelatorCiclo};
     TVigiaChamadas FVigiaChamadas;
-    TThreadCiclo FThread;
+    TThreadTrabalho FThread;
     std::unique_ptr<TNucleoCiclo> FNucleo;
     std::unique_ptr<TDiario> FDiario;  // made, used and freed on FThread
     QList<TItemSeletor> FItens;
     QTimer FTimer1;
-    TThreadCiclo FThreadFila{QStringLiteral("fila")};
+    TThreadTrabalho FThreadFila{QStringLiteral("fila")};
     std::unique_ptr<TLeitorFila> FLeitorFila;  // made, used and freed on FThreadFila
     TModeloFila FModeloFila;
     bool FbLendoFila = false;

@@ -1,4 +1,4 @@
-#include "monitor/ThreadCiclo.h"
+#include "monitor/ThreadTrabalho.h"
 
 #include "AplicacaoTeste.h"
 
@@ -27,10 +27,10 @@ struct TDadoDaThread {
 
 // The process may end right after the monitor: by then the cycle's thread
 // must have ended entirely, its thread-local data freed.
-TEST(ThreadCiclo, AcabaDepoisDeLiberarOsDadosLocaisDaThread)
+TEST(ThreadTrabalho, AcabaDepoisDeLiberarOsDadosLocaisDaThread)
 {
     {
-        TThreadCiclo thread;
+        TThreadTrabalho thread;
         QThread* naThread = nullptr;
         thread.Executa([&naThread] {
             thread_local TDadoDaThread dado;
@@ -43,9 +43,9 @@ TEST(ThreadCiclo, AcabaDepoisDeLiberarOsDadosLocaisDaThread)
     EXPECT_TRUE(DestrutorLocalRodou);
 }
 
-TEST(ThreadCiclo, ErroDoTrabalhoChegaAQuemEspera)
+TEST(ThreadTrabalho, ErroDoTrabalhoChegaAQuemEspera)
 {
-    TThreadCiclo thread;
+    TThreadTrabalho thread;
     EXPECT_THROW(thread.Executa([] { throw std::runtime_error("falhou"); }), std::runtime_error);
     int vezes = 0;
     thread.Executa([&vezes] { ++vezes; });

@@ -19,14 +19,14 @@ class QEventLoop;
 // libraries' among them). Ending the process right after raced the Firebird
 // client's own shut-down against them and now and then corrupted the heap
 // on the way out.
-class TThreadCiclo {
+class TThreadTrabalho {
 public:
     // `nome` names the thread (as a debugger or `top -H` shows it).
-    explicit TThreadCiclo(const QString& nome = QStringLiteral("ciclo"));
+    explicit TThreadTrabalho(const QString& nome = QStringLiteral("ciclo"));
     // Ends the thread's event loop and waits until the thread has ended.
-    ~TThreadCiclo();
-    TThreadCiclo(const TThreadCiclo&) = delete;
-    TThreadCiclo& operator=(const TThreadCiclo&) = delete;
+    ~TThreadTrabalho();
+    TThreadTrabalho(const TThreadTrabalho&) = delete;
+    TThreadTrabalho& operator=(const TThreadTrabalho&) = delete;
 
     // Runs the work on the cycle's thread and returns when it is done. The
     // calling thread keeps handling its events meanwhile, so a window stays

@@ -1,4 +1,4 @@
-#include "monitor/ThreadCiclo.h"
+#include "monitor/ThreadTrabalho.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -8,7 +8,7 @@
 #include <future>
 #include <memory>
 
-TThreadCiclo::TThreadCiclo(const QString& nome)
+TThreadTrabalho::TThreadTrabalho(const QString& nome)
 {
     std::promise<void> pronto;
     FThread = std::thread([this, &pronto, nome] {
@@ -23,14 +23,14 @@ TThreadCiclo::TThreadCiclo(const QString& nome)
     pronto.get_future().wait();
 }
 
-TThreadCiclo::~TThreadCiclo()
+TThreadTrabalho::~TThreadTrabalho()
 {
     QEventLoop* const laco = FLaco;
     QMetaObject::invokeMethod(FContexto, [laco] { laco->quit(); }, Qt::QueuedConnection);
     FThread.join();
 }
 
-void TThreadCiclo::Executa(const std::function<void()>& trabalho)
+void TThreadTrabalho::Executa(const std::function<void()>& trabalho)
 {
     if (std::this_thread::get_id() == FThread.get_id()) {
         trabalho();
@@ -70,7 +70,7 @@ void TThreadCiclo::Executa(const std::function<void()>& trabalho)
         std::rethrow_exception(resultado->erro);
 }
 
-void TThreadCiclo::Posta(const std::function<void()>& trabalho)
+void TThreadTrabalho::Posta(const std::function<void()>& trabalho)
 {
     QMetaObject::invokeMethod(FContexto, trabalho, Qt::QueuedConnection);
 }
