@@ -306,6 +306,9 @@ void TMonitora::Ciclo()
     DefineTimerAtivo(false);
     const int indice = FIndiceTipo;
     AvisaMudanca();
+    // Busy until the observers have been told of the end: the health they
+    // read then is that of a monitor in the middle of its polling.
+    std::optional<TOcupacao> ocupacao(std::in_place, *this);
     TFimCiclo fim = AvisaInicioCiclo(indice);
     const int diasHistorico = DiasHistorico();
     fim.IntervaloMs = FTimer1.interval();
@@ -326,6 +329,7 @@ void TMonitora::Ciclo()
     });
     FFalhasNoCiclo = fim.Falhas;
     AvisaFimCiclo(fim);
+    ocupacao.reset();
     if (erro) {
         ParaOuContinuaAposErro();
         LeTabelaAdiada();
