@@ -16,12 +16,13 @@ QX_SO_COMPILA=1 bash scripts/executa.sh
 # Cycles 5 s apart, so that the picture shows the status bar after a cycle
 # (its summary and its connections) and not only "Nenhum ciclo ainda.".
 xvfb-run -a -s "-screen 0 1024x700x24" bash -c '
+  # executa.sh ends by exec-ing the monitor, so this pid is the monitor this
+  # script started: only it is stopped, never a demo the user runs meanwhile.
   QUELIX_INTERVALO_MS=5000 bash scripts/executa.sh >/dev/null 2>&1 &
   monitor=$!
   sleep "$1"
   import -window root "$2"
-  # the bracket keeps the pattern from matching the command line of this shell
-  pkill -TERM -f "[d]emo/quelix" || true
+  kill -TERM "$monitor" 2>/dev/null || true
   wait "$monitor" || true
 ' _ "$ESPERA" "$ARQUIVO"
 echo "captura: $ARQUIVO"

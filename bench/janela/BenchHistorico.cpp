@@ -4,8 +4,8 @@
 // under a second.
 
 #include "janela/AbaHistorico.h"
-#include "monitor/Diario.h"
-#include "monitor/ModeloHistorico.h"
+#include "operacao/Diario.h"
+#include "janela/ModeloHistorico.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -40,7 +40,7 @@ void EscreveDiario(const QString& arquivo)
                                  : i % 10 < 3   ? QStringLiteral("Vapora")
                                                 : QStringLiteral("Bruma");
         if (i % RegistrosPorCiclo == 0)
-            diario.CicloIniciado(integracao, QDateTime::currentDateTime());
+            diario.CicloIniciado({integracao, QDateTime::currentDateTime()});
         const bool falhou = i % 20 == 0;
         diario.RegistraRegistro(
             integracao,
@@ -51,7 +51,7 @@ void EscreveDiario(const QString& arquivo)
         if (i % RegistrosPorCiclo == RegistrosPorCiclo - 1) {
             TFimCiclo fim;
             fim.Fim = QDateTime::currentDateTime();
-            diario.CicloTerminado(fim, QStringLiteral("concluido"), 59000);
+            diario.CicloTerminado(fim);
         }
     }
 }

@@ -6,13 +6,15 @@
 #include "integracao/Configuracao.h"
 #include "janela/FmMonitora.h"
 #include "janela/Traducoes.h"
-#include "monitor/ConsultaHistorico.h"
-#include "monitor/Diario.h"
-#include "monitor/RelatorConsole.h"
-#include "monitor/SemJanela.h"
-#include "monitor/SinaisDeParada.h"
-#include "monitor/Supervisao.h"
-#include "monitor/TravaPasta.h"
+#include "operacao/ChavesMonitor.h"
+#include "operacao/Diario.h"
+#include "operacao/RegraSaude.h"
+#include "servico/ConsultaHistorico.h"
+#include "servico/RelatorConsole.h"
+#include "servico/SemJanela.h"
+#include "servico/SinaisDeParada.h"
+#include "servico/Supervisao.h"
+#include "servico/TravaPasta.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -266,7 +268,10 @@ int ExecutaSemTela(int argc, char** argv)
     if (opcoes.Modo == TModo::Historico)
         return ExecutaHistorico(TDiario::Arquivo(PastaDeTrabalho(opcoes)), opcoes.Filtro, opcoes.Formato);
     if (opcoes.Modo == TModo::Estado)
-        return ExecutaEstado(TDiario::Arquivo(PastaDeTrabalho(opcoes)));
+        return ExecutaEstado(TDiario::Arquivo(PastaDeTrabalho(opcoes)),
+                             qint64(LeInteiroMonitor(TConfiguracao(opcoes.Pasta), QStringLiteral("LimiteCicloSegundos"),
+                                                     LimiteCicloPadraoSegundos, {}, {}))
+                                 * 1000);
     TTravaPasta trava(PastaDeTrabalho(opcoes));
     if (!ObtemPasta(trava, false))
         return 1;
@@ -274,9 +279,9 @@ int ExecutaSemTela(int argc, char** argv)
     TMonitora monitora(relator, Integracoes(), opcoes.Pasta);
     AplicaIntervaloDeTeste(monitora);
     if (opcoes.Modo == TModo::Ciclo)
-        return ExecutaUmCiclo(monitora);
+        return int(ExecutaUmCiclo(monitora));
     if (opcoes.Modo == TModo::Simula)
-        return ExecutaSimulacao(monitora);
+        return int(ExecutaSimulacao(monitora));
     TSupervisao supervisao(monitora, relator, TConfiguracao(opcoes.Pasta));
     return ExecutaSemJanela(monitora, supervisao);
 }

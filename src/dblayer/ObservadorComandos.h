@@ -18,7 +18,9 @@ struct TComandoEnviado {
 
 // Told of every statement the query components send, on the thread that
 // sends it: a catalogue of what the system really sends can be kept without
-// a copy of its texts. Install it before any statement runs; none by default.
+// a copy of its texts, and a simulated cycle shows its writes. None by
+// default. It may be installed or removed while statements run on other
+// threads: each statement sees the observer installed when it was sent.
 using TObservadorComandos = std::function<void(const TComandoEnviado&)>;
 void DefineObservadorComandos(TObservadorComandos observador);
 

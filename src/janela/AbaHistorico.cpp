@@ -1,6 +1,6 @@
 #include "janela/AbaHistorico.h"
 
-#include "monitor/ModeloHistorico.h"
+#include "janela/ModeloHistorico.h"
 
 #include <QCheckBox>
 #include <QComboBox>

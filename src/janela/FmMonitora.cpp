@@ -1,8 +1,8 @@
 #include "janela/FmMonitora.h"
 
 #include "dblayer/GravaLinhaLog.h"
-#include "monitor/BarraEstado.h"
-#include "monitor/SinaisDeParada.h"
+#include "janela/BarraEstado.h"
+#include "monitor/Encerramento.h"
 #include "janela/AbaHistorico.h"
 #include "janela/CaixasMensagem.h"
 #include "janela/PainelLog.h"
@@ -187,6 +187,9 @@ void TFmMonitora::CriaBarraEstado()
     LbProximoCiclo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     LbConexoes = new QLabel(painel);
     LbConexoes->setObjectName(QStringLiteral("LbConexoes"));
+    LbSaude = new QLabel(painel);
+    LbSaude->setObjectName(QStringLiteral("LbSaude"));
+    LbSaude->hide();
     LbAviso = new QLabel(painel);
     LbAviso->setObjectName(QStringLiteral("LbAviso"));
     LbAviso->setWordWrap(true);
@@ -194,7 +197,7 @@ void TFmMonitora::CriaBarraEstado()
     LbAviso->hide();
     // Long texts (an error, many connections) are cut at the window's edge,
     // whole in their tips, instead of widening the window.
-    for (QLabel* rotulo : {LbUltimoCiclo, LbConexoes})
+    for (QLabel* rotulo : {LbUltimoCiclo, LbConexoes, LbSaude})
         rotulo->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* grade = new QGridLayout(painel);
     grade->setContentsMargins(2, 0, 2, 0);
@@ -202,7 +205,8 @@ void TFmMonitora::CriaBarraEstado()
     grade->addWidget(LbUltimoCiclo, 0, 0);
     grade->addWidget(LbProximoCiclo, 0, 1);
     grade->addWidget(LbConexoes, 1, 0, 1, 2);
-    grade->addWidget(LbAviso, 2, 0, 1, 2);
+    grade->addWidget(LbSaude, 2, 0, 1, 2);
+    grade->addWidget(LbAviso, 3, 0, 1, 2);
     grade->setColumnStretch(0, 1);
     StatusBar1->addPermanentWidget(painel, 1);
     FRelogioBarra = new QTimer(this);
@@ -221,6 +225,9 @@ void TFmMonitora::MostraBarraEstado()
     LbProximoCiclo->setText(TextoProximoCiclo(*FMonitora));
     LbConexoes->setText(TextoConexoes(*FMonitora));
     LbConexoes->setToolTip(DicaConexoes(*FMonitora));
+    LbSaude->setText(TextoSaude(*FMonitora));
+    LbSaude->setToolTip(LbSaude->text());
+    LbSaude->setVisible(!LbSaude->text().isEmpty());
     MostraAviso();
 }
 

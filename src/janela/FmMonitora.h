@@ -68,12 +68,13 @@ public:
     TAbaHistorico* TabSheet3 = nullptr;  // "Histórico"
     // The status bar, on lines of their own so each fits the window's
     // default width: the last cycle and what runs now; the connections; and
-    // the notice that holds (a close that waits, a type not connected),
+    // the health when it fails; the notice that holds (a close that waits, a type not connected),
     // shown only while it holds.
     QStatusBar* StatusBar1 = nullptr;
     QLabel* LbUltimoCiclo = nullptr;
     QLabel* LbProximoCiclo = nullptr;
     QLabel* LbConexoes = nullptr;
+    QLabel* LbSaude = nullptr;  // why the monitor is not healthy; empty while it is
     QLabel* LbAviso = nullptr;
 
     // A close asked for while work runs waits this long for it (as

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "monitor/LeituraDiario.h"
-#include "monitor/ThreadCiclo.h"
+#include "operacao/LeituraDiario.h"
+#include "monitor/ThreadTrabalho.h"
 
 #include <QObject>
 
@@ -35,7 +35,7 @@ public:
 
 private:
     QString FArquivo;
-    TThreadCiclo FThread{QStringLiteral("historico")};
+    TThreadTrabalho FThread{QStringLiteral("historico")};
     std::unique_ptr<TLeituraDiario> FLeitura;  // made, used and freed on FThread
     std::shared_ptr<std::atomic<quint64>> FUltimaPrimeira = std::make_shared<std::atomic<quint64>>(0);
     quint64 FPedidos = 0;

@@ -4,11 +4,11 @@
 #include "dblayer/GravaLinhaLog.h"
 #include "dblayer/LogsAntigos.h"
 #include "dblayer/Maquina.h"
-#include "monitor/Diario.h"
-#include "monitor/EstadoOperacao.h"
+#include "operacao/Diario.h"
+#include "operacao/ChavesMonitor.h"
 #include "monitor/LeitorFila.h"
 #include "monitor/NucleoCiclo.h"
-#include "monitor/VerificaConfiguracao.h"
+#include "monitor/comissionamento/VerificaConfiguracao.h"
 
 #include <algorithm>
 
@@ -28,6 +28,10 @@ TMonitora::TMonitora(TRelator& relator, const TFabricasIntegracao& fabricas, con
                                             [this](const QString& linha) { FRelatorCiclo.AdicionaLinha(linha); });
     });
     FRelatorIntegracoes.DefineDiario(FDiario.get());
+    FRelatorIntegracoes.DefineObservadores(&FObservadores);
+    FLimiteCicloMs = qint64(LeChaveMonitor(QStringLiteral("LimiteCicloSegundos"), LimiteCicloPadraoSegundos,
+                                           QStringLiteral("o limite do ciclo é de %1 s").arg(LimiteCicloPadraoSegundos)))
+                   * 1000;
     for (const auto& [indice, integracao] : FNucleo->Integracoes())
         FItens << TItemSeletor{indice, integracao->Legenda()};
     if (!FItens.isEmpty())
@@ -49,10 +53,32 @@ TMonitora::~TMonitora()
 
 QString TMonitora::ArquivoDiario() const { return TDiario::Arquivo(FConfiguracao.Pasta()); }
 
-void TMonitora::DefineObservador(TObservadorCiclo* observador)
+void TMonitora::AdicionaObservador(TObservadorCiclo* observador)
 {
-    FObservador = observador;
-    FRelatorIntegracoes.DefineObservador(observador);
+    if (!FObservadores.contains(observador))
+        FObservadores << observador;
+}
+
+void TMonitora::RemoveObservador(TObservadorCiclo* observador) { FObservadores.removeAll(observador); }
+
+TParametrosSaude TMonitora::ParametrosSaude() const
+{
+    return {TimerAtivo() || Ocupado(), FTimer1.interval(), FLimiteCicloMs};
+}
+
+TSaude TMonitora::Saude(const QDateTime& agora) const
+{
+    const TEstadoOperacao::TInstantaneo estado = FEstado.Instantaneo();
+    return AvaliaSaude({ParametrosSaude(), estado.Desde, estado.UltimoCiclo, estado.CicloAtual,
+                        FVigiaChamadas.SemResposta()},
+                       agora);
+}
+
+// [Monitor] keys of whole numbers: one reading, one message for a bad value.
+int TMonitora::LeChaveMonitor(const QString& chave, int padrao, const QString& seInvalida)
+{
+    return LeInteiroMonitor(FConfiguracao, chave, padrao, seInvalida,
+                            [this](const QString& aviso) { FRelatorCiclo.AdicionaLinha(aviso); });
 }
 
 // Busy from construction to destruction: a tick is dropped, "Limpar fila"
@@ -159,11 +185,14 @@ bool TMonitora::VerificaConfiguracao(const QList<TComandoCatalogo>& catalogo)
 bool TMonitora::SimulaCiclo()
 {
     const int indice = FIndiceTipo;
-    // A simulated record was not sent: the journal keeps none of them.
+    // A simulated record was not sent: the journal keeps none of them, and
+    // no counter counts them.
     FRelatorIntegracoes.DefineDiario(nullptr);
     const TTrabalho trabalho(*this, QStringLiteral("Simulando um ciclo"));
+    FRelatorIntegracoes.DefineObservadores(nullptr);
     const bool ok = Protegido([this, indice] { NoCiclo([this, indice] { FNucleo->Simula(indice); }); });
     FRelatorIntegracoes.DefineDiario(FDiario.get());
+    FRelatorIntegracoes.DefineObservadores(&FObservadores);
     FFalhasNoCiclo = FNucleo->FalhasNoCiclo();
     return ok;
 }
@@ -251,16 +280,9 @@ void TMonitora::RemoveLogsAntigosDoDia()
     if (FDiaLogsRemovidos == hoje)
         return;
     FDiaLogsRemovidos = hoje;
-    const QString texto = FConfiguracao.LerIni(QStringLiteral("Monitor"), QStringLiteral("DiasDeLog")).trimmed();
-    if (texto.isEmpty())
+    const int dias = LeChaveMonitor(QStringLiteral("DiasDeLog"), 0, QStringLiteral("nenhum log diário é removido"));
+    if (dias < 1)
         return;
-    bool ok = false;
-    const int dias = texto.toInt(&ok);
-    if (!ok || dias < 1) {
-        FRelatorCiclo.AdicionaLinha(QStringLiteral("[Monitor] DiasDeLog \"%1\" não é um número de dias: "
-                                                   "nenhum log diário é removido.").arg(texto));
-        return;
-    }
     QStringList falhas;
     const int removidos = RemoveLogsAntigos(dias, hoje, falhas);
     if (removidos > 0)
@@ -269,25 +291,22 @@ void TMonitora::RemoveLogsAntigosDoDia()
         FRelatorCiclo.AdicionaLinha(QStringLiteral("Não foi possível remover o log diário ") + falha);
 }
 
-// [Monitor] DiasHistorico: how many days of the journal are kept; a value
-// that is not a number of days is said once and the default holds.
+// [Monitor] DiasHistorico: how many days of the journal are kept; read at
+// each cycle, a value that is not a number of days is said once.
 int TMonitora::DiasHistorico()
 {
-    const QString texto = FConfiguracao.LerIni(QStringLiteral("Monitor"), QStringLiteral("DiasHistorico")).trimmed();
-    if (texto.isEmpty())
-        return TDiario::DiasHistoricoPadrao;
-    bool ok = false;
-    const int dias = texto.toInt(&ok);
-    if (ok && dias >= 1)
-        return dias;
-    if (!FbDiasHistoricoAvisado) {
-        FbDiasHistoricoAvisado = true;
-        FRelatorCiclo.AdicionaLinha(QStringLiteral("[Monitor] DiasHistorico \"%1\" não é um número de dias: "
-                                                   "o histórico guarda %2 dias.")
-                                        .arg(texto)
-                                        .arg(TDiario::DiasHistoricoPadrao));
-    }
-    return TDiario::DiasHistoricoPadrao;
+    const bool avisar = !FbDiasHistoricoAvisado;
+    bool avisado = false;
+    const int dias = LeInteiroMonitor(
+        FConfiguracao, QStringLiteral("DiasHistorico"), TDiario::DiasHistoricoPadrao,
+        QStringLiteral("o histórico guarda %1 dias").arg(TDiario::DiasHistoricoPadrao),
+        [this, avisar, &avisado](const QString& aviso) {
+            avisado = true;
+            if (avisar)
+                FRelatorCiclo.AdicionaLinha(aviso);
+        });
+    FbDiasHistoricoAvisado = FbDiasHistoricoAvisado || avisado;
+    return dias;
 }
 
 void TMonitora::DefineIntervaloDoAmbiente(const QString& valor)
@@ -325,27 +344,32 @@ void TMonitora::Ciclo()
     const int indice = FIndiceTipo;
     std::optional<TTrabalho> trabalho;
     trabalho.emplace(*this, QStringLiteral("Ciclo em andamento"));
+    AvisaMudanca();
+    // Busy until the observers have been told of the end: the health they
+    // read then is that of a monitor in the middle of its polling.
+    std::optional<TOcupacao> ocupacao(std::in_place, *this);
     TFimCiclo fim = AvisaInicioCiclo(indice);
     const int diasHistorico = DiasHistorico();
-    const int intervalo = FTimer1.interval();
+    fim.IntervaloMs = FTimer1.interval();
     std::exception_ptr erro;
     // The journal's rows of the cycle are written on its thread, before the
     // cycle counts as ended here.
-    NoCiclo([this, indice, &fim, &erro, diasHistorico, intervalo] {
+    NoCiclo([this, indice, &fim, &erro, diasHistorico] {
         FRelatorIntegracoes.IniciaCiclo(fim.Integracao);
         FDiario->Poda(diasHistorico);
-        FDiario->CicloIniciado(fim.Integracao, fim.Inicio);
+        FDiario->CicloIniciado({fim.Integracao, fim.Inicio});
         try {
             FNucleo->Ciclo(indice);
         } catch (...) {
             erro = std::current_exception();
         }
         CompletaFimCiclo(fim, erro);
-        FDiario->CicloTerminado(fim, TEstadoOperacao::Desfecho(fim), intervalo);
+        FDiario->CicloTerminado(fim);
     });
     FFalhasNoCiclo = fim.Falhas;
     trabalho.reset();
     AvisaFimCiclo(fim);
+    ocupacao.reset();
     // The rows a cycle sent leave the queue: a grid in view is read again.
     if (FbTabelaVisivel)
         FbTabelaAdiada = true;
@@ -391,8 +415,11 @@ void TMonitora::ParaOuContinuaAposErro()
 }
 
 // The question is asked here, on the window's thread, before any work is
-// posted; the timer is off while the queue is cleared, and the switch's
-// state and a tab refresh asked for meanwhile are applied when it ends.
+// posted. The timer keeps its count: a tick that falls while the question
+// is open or the queue is cleared is dropped (the monitor is busy), and the
+// switch's state and a tab refresh asked for meanwhile are applied when it
+// ends. Stopping the timer here would push the next cycle a whole interval
+// back at every click, also on "Não".
 void TMonitora::Limpeza()
 {
     if (Ocupado())
@@ -408,7 +435,6 @@ void TMonitora::Limpeza()
         ~TRetoma() { m.AplicaAdiados(); }
     } retoma{*this};
     const TOcupacao ocupacao(*this);
-    DefineTimerAtivo(false);
     {
         const TTrabalho pergunta(*this, QStringLiteral("Limpar fila: esperando a resposta"));
         if (!integracao->ConfirmaLimpaFila(FRelatorCiclo))
@@ -549,4 +575,55 @@ void TMonitora::AvisaMudanca()
 {
     if (EstadoMudou)
         EstadoMudou();
+}
+
+// The observers of each polling cycle: the core's own counters first.
+TFimCiclo TMonitora::AvisaInicioCiclo(int indice)
+{
+    TFimCiclo fim;
+    const TIntegracao* integracao = Integracao(indice);
+    fim.Integracao = integracao ? integracao->Legenda() : QString();
+    fim.Inicio = QDateTime::currentDateTime();
+    for (TObservadorCiclo* observador : FObservadores)
+        observador->CicloIniciado({fim.Integracao, fim.Inicio});
+    return fim;
+}
+
+// On the cycle's thread, when its work is done: what it left. `erro` is
+// what escaped the cycle, null when nothing did.
+void TMonitora::CompletaFimCiclo(TFimCiclo& fim, std::exception_ptr erro)
+{
+    fim.Fim = QDateTime::currentDateTime();
+    fim.Falhas = FNucleo->FalhasNoCiclo();
+    if (erro) {
+        const QString mensagem = MensagemDoErro(erro);
+        fim.Erro = mensagem.isEmpty() ? QStringLiteral("Ciclo interrompido.") : mensagem;
+    }
+    fim.Conexoes = FNucleo->EstadoConexoes();
+    fim.Pendentes = FNucleo->Pendentes();
+    if (FRelatorIntegracoes.Registros() > 0)
+        fim.Enviados = FRelatorIntegracoes.Enviados();
+}
+
+// Back on the monitor's thread: the core's counters (the state the window
+// shows) and the other observers.
+void TMonitora::AvisaFimCiclo(const TFimCiclo& fim)
+{
+    for (TObservadorCiclo* observador : FObservadores)
+        observador->CicloTerminado(fim);
+}
+
+// Said in the log just before the error box of a cycle, whose text is the
+// error's own ("Erro KoQuery.Open: Conexão fechada"): which connections the
+// cycle found or left closed.
+void TMonitora::DizConexoesFechadas(const TFimCiclo& fim)
+{
+    QStringList fechadas;
+    for (const TEstadoConexao& conexao : fim.Conexoes)
+        if (!conexao.Ativa)
+            fechadas << conexao.Nome;
+    FRelatorCiclo.AdicionaLinha(
+        QStringLiteral("O ciclo de %1 parou: %2 ").arg(fim.Integracao, fim.Erro.simplified())
+        + (fechadas.isEmpty() ? QStringLiteral("(todas as conexões estão abertas).")
+                              : QStringLiteral("(conexão fechada: %1).").arg(fechadas.join(QStringLiteral(", ")))));
 }

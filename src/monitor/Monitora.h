@@ -5,12 +5,14 @@
 #include "integracao/Configuracao.h"
 #include "integracao/Integracao.h"
 #include "integracao/Relator.h"
-#include "monitor/CatalogoComandos.h"
+#include "monitor/comissionamento/CatalogoComandos.h"
 #include "monitor/ModeloFila.h"
-#include "monitor/ObservadorCiclo.h"
+#include "operacao/EstadoOperacao.h"
+#include "operacao/ObservadorCiclo.h"
+#include "operacao/RegraSaude.h"
 #include "monitor/RelatorDoCiclo.h"
 #include "monitor/RelatorEntreThreads.h"
-#include "monitor/ThreadCiclo.h"
+#include "monitor/ThreadTrabalho.h"
 #include "monitor/VigiaChamadas.h"
 
 #include <QDate>
@@ -33,7 +35,7 @@ class TNucleoCiclo;
 // It holds the state of the window's controls (the type selector,
 // "Monitorando", the visibility of "Limpar fila"), the polling timer and the
 // rows of the queue tab, and runs start-up, cycles, "Limpar fila" and
-// shut-down on the cycle's thread (TThreadCiclo), which owns the ERP
+// shut-down on the cycle's thread (TThreadTrabalho), which owns the ERP
 // connection and the integrations. The queue tab is read on a thread of its
 // own with a connection of its own (TLeitorFila). It knows the integrations
 // only through TIntegracao.
@@ -48,7 +50,7 @@ class TMonitora : public QObject {
     Q_OBJECT
 public:
     // Interval of Timer1: a cycle starts 59 s after the end of the previous one.
-    static constexpr int IntervaloTimer = 59000;
+    static constexpr int IntervaloTimer = IntervaloCicloPadraoMs;
 
     // What polling does after an error escaped a cycle: the window stops
     // (and unchecks "Monitorando"); the service goes on 59 s later.
@@ -115,10 +117,17 @@ public:
     void DefineTabelaVisivel(bool visivel) { FbTabelaVisivel = visivel; }
     // Records that failed in the last cycle.
     int FalhasNoCiclo() const { return FFalhasNoCiclo; }
-    // How the last cycle ended, and since when each of its connections has
-    // been in the state it left them in; none before the first cycle.
-    const std::optional<TFimCiclo>& UltimoCiclo() const { return FUltimoCiclo; }
-    QDateTime ConexaoDesde(const QString& nome) const { return FConexoesDesde.value(nome).second; }
+    // How the last cycle ended, with each of its connections and since when
+    // it has been in that state; none before the first cycle.
+    std::optional<TFimCiclo> UltimoCiclo() const { return FEstado.Instantaneo().UltimoCiclo; }
+    // The counters and state of the cycles, as the site's monitoring reads
+    // them.
+    const TEstadoOperacao& Estado() const { return FEstado; }
+    // Whether the monitor is doing its work (the one rule, AvaliaSaude):
+    // polling on, the cycles in time and within [Monitor] LimiteCicloSegundos
+    // (default 1800), no call waiting past its limit.
+    TParametrosSaude ParametrosSaude() const;
+    TSaude Saude(const QDateTime& agora = QDateTime::currentDateTime()) const;
     // The selector index of the integration start-up connected (the model
     // QX.ini names); -1 when none was.
     int IndiceIniciado() const { return FIndiceIniciado; }
@@ -143,8 +152,11 @@ public:
     // Called after every change of the state above, so a window can show it.
     std::function<void()> EstadoMudou;
 
-    // Told of the start and the end of every polling cycle; none by default.
-    void DefineObservador(TObservadorCiclo* observador);
+    // Told of the start and the end of every polling cycle and of each
+    // record, besides the core's own counters. Added before the first cycle
+    // and removed after the last.
+    void AdicionaObservador(TObservadorCiclo* observador);
+    void RemoveObservador(TObservadorCiclo* observador);
 
     // The journal of the folder (Logs/historico.sqlite), which the monitor
     // writes on the cycle's thread; [Monitor] DiasHistorico (default 90)
@@ -211,6 +223,7 @@ private:
     QString FAvisoIntervalo;  // said at start-up; empty when the 59 s hold unasked
     void RemoveLogsAntigosDoDia();
     int DiasHistorico();
+    int LeChaveMonitor(const QString& chave, int padrao, const QString& seInvalida);
     TFimCiclo AvisaInicioCiclo(int indice);
     void CompletaFimCiclo(TFimCiclo& fim, std::exception_ptr erro);
     void AvisaFimCiclo(const TFimCiclo& fim);
@@ -221,12 +234,12 @@ private:
     // What the integrations report through, on the cycle's thread.
     TRelatorDoCiclo FRelatorIntegracoes{FRelatorCiclo};
     TVigiaChamadas FVigiaChamadas;
-    TThreadCiclo FThread;
+    TThreadTrabalho FThread;
     std::unique_ptr<TNucleoCiclo> FNucleo;
     std::unique_ptr<TDiario> FDiario;  // made, used and freed on FThread
     QList<TItemSeletor> FItens;
     QTimer FTimer1;
-    TThreadCiclo FThreadFila{QStringLiteral("fila")};
+    TThreadTrabalho FThreadFila{QStringLiteral("fila")};
     std::unique_ptr<TLeitorFila> FLeitorFila;  // made, used and freed on FThreadFila
     TModeloFila FModeloFila;
     bool FbLendoFila = false;
@@ -242,9 +255,9 @@ private:
     int FOcupacoes = 0;
     QDate FDiaLogsRemovidos;
     bool FbDiasHistoricoAvisado = false;
-    TObservadorCiclo* FObservador = nullptr;
-    std::optional<TFimCiclo> FUltimoCiclo;
-    QHash<QString, std::pair<bool, QDateTime>> FConexoesDesde;
+    TEstadoOperacao FEstado;
+    QList<TObservadorCiclo*> FObservadores{&FEstado};
+    qint64 FLimiteCicloMs = qint64(LimiteCicloPadraoSegundos) * 1000;
     int FIndiceIniciado = -1;
     QString FTrabalho;
     QDateTime FTrabalhoDesde;

@@ -177,11 +177,19 @@ std::optional<qint64> TNucleoCiclo::ContaPendentes(TIntegracao* integracao)
     }
 }
 
+// Each connection with its state, and since when it has been in it: the
+// end of the first cycle that found it so.
 void TNucleoCiclo::AnotaConexoes(const QList<TKoDatabase*>& conexoes)
 {
+    const QDateTime agora = QDateTime::currentDateTime();
     FEstadoConexoes.clear();
-    for (const TKoDatabase* banco : conexoes)
-        FEstadoConexoes << TEstadoConexao{banco->objectName(), banco->Connected() && !banco->Perdida()};
+    for (const TKoDatabase* banco : conexoes) {
+        const bool ativa = banco->Connected() && !banco->Perdida();
+        auto [it, nova] = FConexoesDesde.try_emplace(banco->objectName(), ativa, agora);
+        if (!nova && it->second.first != ativa)
+            it->second = {ativa, agora};
+        FEstadoConexoes << TEstadoConexao{banco->objectName(), ativa, it->second.second};
+    }
 }
 
 int TNucleoCiclo::LimpaFila(int indice)

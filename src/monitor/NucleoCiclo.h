@@ -2,7 +2,7 @@
 
 #include "dblayer/KoDatabase.h"
 #include "integracao/Integracao.h"
-#include "monitor/ObservadorCiclo.h"
+#include "operacao/ObservadorCiclo.h"
 
 #include <map>
 #include <memory>
@@ -14,7 +14,7 @@ class TRelator;
 
 // What lives on the cycle's thread: the ERP connection (KoDatabase1) and the
 // integrations with their own connections. Every operation here runs on that
-// thread (TThreadCiclo), called by the monitor.
+// thread (TThreadTrabalho), called by the monitor.
 class TNucleoCiclo {
 public:
     TNucleoCiclo(TRelator& relator, const TConfiguracao& configuracao,
@@ -38,7 +38,7 @@ public:
     // transaction left open after it, whatever happened.
     void Ciclo(int indice);
 
-    // The same cycle simulated (SimulaCiclo.cpp): each write and each
+    // The same cycle simulated (comissionamento/NucleoCicloSimulado.cpp): each write and each
     // service call shown as it goes out, nothing committed, every
     // connection's work rolled back at the end, no service called.
     void Simula(int indice);
@@ -72,5 +72,6 @@ private:
     std::map<int, std::unique_ptr<TIntegracao>> FIntegracoes;
     std::set<const TKoDatabase*> FIndisponiveis;  // reported down, not yet back
     QList<TEstadoConexao> FEstadoConexoes;
+    std::map<QString, std::pair<bool, QDateTime>> FConexoesDesde;  // by connection name
     std::optional<qint64> FPendentes;
 };

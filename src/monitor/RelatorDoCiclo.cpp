@@ -1,7 +1,7 @@
 #include "monitor/RelatorDoCiclo.h"
 
-#include "monitor/Diario.h"
-#include "monitor/ObservadorCiclo.h"
+#include "operacao/Diario.h"
+#include "operacao/ObservadorCiclo.h"
 
 void TRelatorDoCiclo::IniciaCiclo(const QString& integracao)
 {
@@ -32,9 +32,11 @@ void TRelatorDoCiclo::RegistraRegistro(const TRegistroTratado& tratado)
     ++FRegistros;
     if (registro.Desfecho == TRegistroTratado::Enviado)
         ++FEnviados;
-    if (FDiario)
-        FDiario->RegistraRegistro(FIntegracao, registro, FLinhas.join(u'\n'));
+    const QString linhas = FLinhas.join(u'\n');
     FLinhas.clear();
-    if (FObservador)
-        FObservador->RegistroTratado(FIntegracao, registro);
+    if (FDiario)
+        FDiario->RegistraRegistro(FIntegracao, registro, linhas);
+    if (FObservadores)
+        for (TObservadorCiclo* observador : *FObservadores)
+            observador->RegistroTratado(FIntegracao, registro, linhas);
 }

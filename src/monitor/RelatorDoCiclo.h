@@ -15,9 +15,11 @@ class TRelatorDoCiclo : public TRelator {
 public:
     explicit TRelatorDoCiclo(TRelator& destino) : FDestino(destino) {}
 
-    // Set before the first cycle; either may be absent.
+    // Set before the first cycle; the journal may be absent. The list of
+    // observers is the monitor's, read on the cycle's thread: it changes
+    // only between cycles.
     void DefineDiario(TDiario* diario) { FDiario = diario; }
-    void DefineObservador(TObservadorCiclo* observador) { FObservador = observador; }
+    void DefineObservadores(const QList<TObservadorCiclo*>* observadores) { FObservadores = observadores; }
 
     // A cycle of that integration begins: the counts start again.
     void IniciaCiclo(const QString& integracao);
@@ -35,7 +37,7 @@ public:
 private:
     TRelator& FDestino;
     TDiario* FDiario = nullptr;
-    TObservadorCiclo* FObservador = nullptr;
+    const QList<TObservadorCiclo*>* FObservadores = nullptr;
     QString FIntegracao;
     QStringList FLinhas;  // written since the last record
     quint64 FRegistros = 0;

@@ -2,6 +2,8 @@
 
 #include "dblayer/ChamadasEmCurso.h"
 
+#include <set>
+
 TVigiaChamadas::TVigiaChamadas(TRelator& relator) : FRelator(relator)
 {
     FTimer.setInterval(1000);
@@ -42,10 +44,23 @@ void TVigiaChamadas::Verifica()
         const auto decorridos = std::chrono::duration_cast<std::chrono::seconds>(agora - chamada.Inicio).count();
         if (chamada.LimiteMs <= 0 || decorridos * 1000 < chamada.LimiteMs || FAvisadas.count(chamada.Id))
             continue;
-        FAvisadas.insert(chamada.Id);
+        const QString conexao = chamada.Conexao.isEmpty() ? QStringLiteral("?") : chamada.Conexao;
+        FAvisadas[chamada.Id] = TAvisada{chamada.Operacao, conexao, chamada.Inicio, chamada.LimiteMs};
         FRelator.AdicionaLinha(LinhaSemResposta(chamada, decorridos));
     }
     // Calls that ended are forgotten.
     for (auto it = FAvisadas.begin(); it != FAvisadas.end();)
-        it = emCurso.count(*it) ? std::next(it) : FAvisadas.erase(it);
+        it = emCurso.count(it->first) ? std::next(it) : FAvisadas.erase(it);
+}
+
+QStringList TVigiaChamadas::SemResposta() const
+{
+    const auto agora = std::chrono::steady_clock::now();
+    QStringList chamadas;
+    for (const auto& [id, chamada] : FAvisadas)
+        chamadas << QStringLiteral("%1 em %2 há %3 s (limite de %4 s)")
+                        .arg(chamada.Operacao, chamada.Conexao)
+                        .arg(std::chrono::duration_cast<std::chrono::seconds>(agora - chamada.Inicio).count())
+                        .arg(chamada.LimiteMs / 1000);
+    return chamadas;
 }

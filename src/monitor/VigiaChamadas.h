@@ -4,16 +4,19 @@
 #include "integracao/Relator.h"
 
 #include <QObject>
+#include <QStringList>
 #include <QTimer>
 
-#include <set>
+#include <chrono>
+#include <map>
 
 // Looks, every second on the thread that owns it, at the database calls in
 // progress, and says once of each that has run past its limit which call it
 // is and on which connection: a server that stops answering without closing
 // (frozen, or a network that drops packets) can hold a call longer than any
 // limit the client library keeps. The cycle's thread is the one waiting, so
-// this runs on the monitor's own.
+// this runs on the monitor's own. Until such a call ends, the health rule
+// names it (SemResposta).
 class TVigiaChamadas : public QObject {
     Q_OBJECT
 public:
@@ -28,8 +31,19 @@ public:
     static QString LinhaSemResposta(const TChamadaEmCurso& chamada, qint64 decorridos);
     static bool PassouDoLimite(const TChamadaEmCurso& chamada, std::chrono::steady_clock::time_point agora);
 
+    // The calls past their limits at the last look, each as "SELECT em
+    // KoDatabase2 há 40 s (limite de 30 s)"; empty when there are none.
+    QStringList SemResposta() const;
+
 private:
+    struct TAvisada {
+        QString Operacao;
+        QString Conexao;
+        std::chrono::steady_clock::time_point Inicio;
+        int LimiteMs = 0;
+    };
+
     TRelator& FRelator;
     QTimer FTimer;
-    std::set<quint64> FAvisadas;
+    std::map<quint64, TAvisada> FAvisadas;
 };

@@ -7,7 +7,7 @@
 #include "AmbienteTeste.h"
 
 #include "dblayer/GravaLinhaLog.h"
-#include "monitor/SinaisDeParada.h"
+#include "monitor/Encerramento.h"
 
 #include <QDate>
 #include <QDir>

@@ -97,7 +97,8 @@ TEST_F(Monitora, DiasDeLogRemoveSoOsLogsDiariosAntigos)
     Inicia(erp + QStringLiteral("[Monitor]\nDiasDeLog=abc\n"));
     EXPECT_TRUE(QFile::exists(diario(31)));
     EXPECT_TRUE(relator.Linhas.contains(
-        QString::fromUtf8("[Monitor] DiasDeLog \"abc\" não é um número de dias: nenhum log diário é removido.")))
+        QString::fromUtf8("[Monitor] DiasDeLog \"abc\" não é um número inteiro maior que zero: nenhum log diário é "
+                         "removido.")))
         << relator.Linhas.join(u'\n').toStdString();
     Inicia(erp + QStringLiteral("[Monitor]\nDiasDeLog=30\n"));
     DefinePastaDoExecutavel({});
@@ -512,6 +513,36 @@ TEST_F(Monitora, TiqueDuranteAPerguntaDeLimparFilaNaoTrava)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_GE(ciclos, 1);
     EXPECT_TRUE(m->Encerra());
+}
+
+// "Limpar fila" leaves the count to the next cycle alone, whatever the
+// answer: the timer runs through the question and is not started again.
+TEST_F(Monitora, LimparFilaNaoAdiaOProximoCiclo)
+{
+    for (const bool resposta : {false, true}) {
+        SCOPED_TRACE(testing::Message() << "resposta: " << (resposta ? "Sim" : "Não"));
+        TMonitora* monitora = nullptr;
+        bool timerDuranteAPergunta = false;
+        tipos[1].pergunta = [&](TRelator&) {
+            timerDuranteAPergunta = monitora->TimerAtivo();
+            return resposta;
+        };
+        tipos[1].limpaFila = [](TContextoIntegracao&) {};
+        auto m = Inicia(SecaoBanco1(CriaErp()) + "[ModeloAtivo]\nModelo=1\n");
+        monitora = m.get();
+        ASSERT_TRUE(m->TimerAtivo());
+        // Some of the interval has gone, so a restarted count would show.
+        while (m->Timer1().remainingTime() >= TMonitora::IntervaloTimer)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        const int antes = m->Timer1().remainingTime();
+
+        EXPECT_TRUE(m->LimpaFila());
+
+        EXPECT_TRUE(timerDuranteAPergunta);
+        EXPECT_TRUE(m->TimerAtivo());
+        EXPECT_LE(m->Timer1().remainingTime(), antes);
+        EXPECT_TRUE(m->Encerra());
+    }
 }
 
 // "Monitorando" toggled and the tab switched while busy work runs ("Limpar

@@ -13,7 +13,7 @@
 #include "dblayer/KoDatabase.h"
 #include "dblayer/KoQuery.h"
 #include "dblayer/ObservadorComandos.h"
-#include "monitor/EscritaSimulada.h"
+#include "monitor/comissionamento/EscritaSimulada.h"
 #include "monitor/Monitora.h"
 
 #include <QDir>

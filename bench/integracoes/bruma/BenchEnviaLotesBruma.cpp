@@ -16,7 +16,7 @@
 #include "base/ListaLinhas.h"
 #include "integracao/Configuracao.h"
 #include "integracao/Integracao.h"
-#include "monitor/Diario.h"
+#include "operacao/Diario.h"
 #include "monitor/RelatorDoCiclo.h"
 
 #include <QCoreApplication>
@@ -260,7 +260,7 @@ int main(int argc, char** argv)
             QElapsedTimer relogio;
             relogio.start();
             if (comDiario)
-                diario.CicloIniciado(QStringLiteral("Bruma"), QDateTime::currentDateTime());
+                diario.CicloIniciado({QStringLiteral("Bruma"), QDateTime::currentDateTime()});
             bruma.ConsultaLotesBruma();
             bruma.EnviaLotesBruma();
             const qint64 tempo = relogio.elapsed();
@@ -299,7 +299,7 @@ int main(int argc, char** argv)
         // The journal alone: as many records as the pass writes.
         QElapsedTimer relogio;
         relogio.start();
-        diario.CicloIniciado(QStringLiteral("Bruma"), QDateTime::currentDateTime());
+        diario.CicloIniciado({QStringLiteral("Bruma"), QDateTime::currentDateTime()});
         for (int i = 0; i < TotalLotes; ++i)
             diario.RegistraRegistro(QStringLiteral("Bruma"),
                                     {TRegistroTratado::Enviado, QStringLiteral("lote"), QString::number(100000 + i),

@@ -10,11 +10,6 @@ std::atomic<int> FEsperaMs = 2000;
 
 } // namespace
 
-int EsperaConsumoMs()
-{
-    return FEsperaMs;
-}
-
 void EsperaAntesDosConsumos()
 {
     const int ms = FEsperaMs;

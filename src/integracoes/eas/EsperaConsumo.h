@@ -3,7 +3,6 @@
 // The pause each consumption pass makes after reading its rows and before
 // applying the first one: 2 seconds, slept on the cycle's thread. Tests
 // shorten it with TEsperaConsumoCurta instead of sleeping.
-int EsperaConsumoMs();
 void EsperaAntesDosConsumos();
 
 // Shortens the pause for as long as it lives, then puts it back.

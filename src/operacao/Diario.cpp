@@ -1,0 +1,273 @@
+#include "operacao/Diario.h"
+
+#include "operacao/TextosCiclo.h"
+
+#include "base/DonoDaPasta.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlError>
+#include <QVariant>
+
+#include <stdexcept>
+
+namespace {
+
+const char* const kEsquema[] = {
+    "CREATE TABLE IF NOT EXISTS CICLOS (ID INTEGER PRIMARY KEY, INICIO TEXT NOT NULL, FIM TEXT, "
+    "INTEGRACAO TEXT, DESFECHO TEXT, ENVIADOS INTEGER, FALHAS INTEGER, ERRO TEXT, INTERVALO_MS INTEGER, "
+    "CONEXOES TEXT)",
+    "CREATE TABLE IF NOT EXISTS REGISTROS (ID INTEGER PRIMARY KEY, CICLO INTEGER, MOMENTO TEXT NOT NULL, "
+    "INTEGRACAO TEXT, DIRECAO TEXT, TIPO TEXT, CHAVE TEXT, DESFECHO TEXT, LINHA TEXT, ERRO TEXT)",
+    "CREATE INDEX IF NOT EXISTS REGISTROS_MOMENTO ON REGISTROS (MOMENTO)",
+    "CREATE INDEX IF NOT EXISTS REGISTROS_CHAVE ON REGISTROS (CHAVE)",
+    "CREATE INDEX IF NOT EXISTS CICLOS_INICIO ON CICLOS (INICIO)",
+};
+
+// A statement of the journal's that failed.
+class EDiario : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+} // namespace
+
+QString TDiario::Arquivo(const QString& pasta)
+{
+    return QDir(pasta).filePath(QStringLiteral("Logs/historico.sqlite"));
+}
+
+QString TDiario::Momento(const QDateTime& momento)
+{
+    return momento.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"));
+}
+
+QDateTime TDiario::LeMomento(const QString& texto)
+{
+    return QDateTime::fromString(texto, Qt::ISODateWithMs).toLocalTime();
+}
+
+TDiario::TDiario(const QString& arquivo, std::function<void(const QString&)> avisa)
+    : FArquivo(arquivo)
+    , FAvisa(std::move(avisa))
+    , FNomeConexao(QStringLiteral("quelix-diario-%1").arg(reinterpret_cast<quintptr>(this)))
+{
+}
+
+TDiario::~TDiario()
+{
+    if (FBanco.isOpen())
+        Confirma();
+    FInsereRegistro.reset();
+    FBanco.close();
+    FBanco = QSqlDatabase();
+    QSqlDatabase::removeDatabase(FNomeConexao);
+}
+
+// The folder and the file, when missing, made as the folder owner's: the
+// file is made empty (an empty database) before SQLite opens it, so that
+// the files SQLite makes beside it, made as root, are given that owner too.
+void TDiario::CriaArquivo()
+{
+    const QString pasta = QFileInfo(FArquivo).absolutePath();
+    const bool pastaExistia = QFileInfo::exists(pasta);
+    if (!QDir().mkpath(pasta))
+        throw EDiario("a pasta " + pasta.toStdString() + " não pode ser criada");
+    if (!pastaExistia)
+        DaAoDonoDaPasta(pasta);
+    QFile arquivo(FArquivo);
+    if (arquivo.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        arquivo.close();
+        DaAoDonoDaPasta(FArquivo);
+    }
+}
+
+// Opens the file, and makes its tables the first time. WAL lets readers in
+// other processes read while this connection writes; NORMAL synchronous
+// mode syncs at checkpoints, not at every record.
+bool TDiario::Abre()
+{
+    if (FBanco.isOpen())
+        return true;
+    FUltimaAbertura.start();
+    try {
+        CriaArquivo();
+        if (!FBanco.isValid())
+            FBanco = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), FNomeConexao);
+        FBanco.setDatabaseName(FArquivo);
+        FBanco.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        if (!FBanco.open())
+            throw EDiario(FBanco.lastError().text().toStdString());
+        QSqlQuery comando(FBanco);
+        for (const char* texto : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"}) {
+            comando.prepare(QString::fromLatin1(texto));
+            Executa(comando, texto);
+        }
+        for (const char* texto : kEsquema) {
+            comando.prepare(QString::fromLatin1(texto));
+            Executa(comando, "CREATE");
+        }
+        FInsereRegistro.emplace(FBanco);
+        FInsereRegistro->prepare(QStringLiteral(
+            "INSERT INTO REGISTROS (CICLO, MOMENTO, INTEGRACAO, DIRECAO, TIPO, CHAVE, DESFECHO, LINHA, ERRO) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    } catch (const EDiario& e) {
+        Falhou(QStringLiteral("aberto"), QString::fromStdString(e.what()));
+        return false;
+    }
+    return true;
+}
+
+// A write went through to the file: a failure said before is over. Opening
+// proves nothing: on a full disk SQLite opens, and fails at the first write.
+void TDiario::Gravou()
+{
+    if (!FAvisado)
+        return;
+    FAvisado = false;
+    FAvisa(QStringLiteral("Histórico voltou a ser gravado em ") + FArquivo + u'.');
+}
+
+void TDiario::Executa(QSqlQuery& comando, const char* onde)
+{
+    if (!comando.exec())
+        throw EDiario(std::string(onde) + ": " + comando.lastError().text().toStdString());
+}
+
+// The records of the group become visible to readers.
+void TDiario::Confirma()
+{
+    if (!FGrupo.isValid())
+        return;
+    FGrupo.invalidate();
+    if (!FBanco.commit())
+        throw EDiario("COMMIT: " + FBanco.lastError().text().toStdString());
+    Gravou();
+}
+
+// Said once until the journal is written again; the monitor goes on.
+void TDiario::Falhou(const QString& onde, const QString& erro)
+{
+    FGrupo.invalidate();
+    FInsereRegistro.reset();
+    FBanco.close();
+    FCiclo = 0;
+    if (FAvisado)
+        return;
+    FAvisado = true;
+    FAvisa(QStringLiteral("Histórico não pôde ser %1 (%2): %3. O monitoramento continua sem ele.")
+               .arg(onde, FArquivo, erro));
+}
+
+void TDiario::CicloIniciado(const TCicloEmAndamento& ciclo)
+{
+    FCiclo = 0;
+    if (!Abre())
+        return;
+    try {
+        Confirma();
+        QSqlQuery comando(FBanco);
+        comando.prepare(QStringLiteral("INSERT INTO CICLOS (INICIO, INTEGRACAO) VALUES (?, ?)"));
+        comando.addBindValue(Momento(ciclo.Inicio));
+        comando.addBindValue(ciclo.Integracao);
+        Executa(comando, "INSERT INTO CICLOS");
+        FCiclo = comando.lastInsertId().toLongLong();
+        Gravou();
+    } catch (const EDiario& e) {
+        Falhou(QStringLiteral("gravado"), QString::fromStdString(e.what()));
+    }
+}
+
+void TDiario::RegistraRegistro(const QString& integracao, const TRegistroTratado& registro, const QString& linhas)
+{
+    // A journal that failed is opened again, at most once in a group's
+    // time, so that a long pass is recorded as soon as there is room again.
+    if (!FInsereRegistro) {
+        if (FUltimaAbertura.isValid() && FUltimaAbertura.elapsed() < MaximoSemConfirmarMs)
+            return;
+        if (!Abre())
+            return;
+    }
+    QSqlQuery& insere = *FInsereRegistro;
+    insere.bindValue(0, FCiclo == 0 ? QVariant() : QVariant(FCiclo));
+    insere.bindValue(1, Momento(QDateTime::currentDateTime()));
+    insere.bindValue(2, integracao);
+    insere.bindValue(3, registro.Direcao);
+    insere.bindValue(4, registro.Tipo);
+    insere.bindValue(5, registro.Chave);
+    insere.bindValue(6, registro.Desfecho);
+    insere.bindValue(7, linhas);
+    insere.bindValue(8, registro.Erro.isEmpty() ? QVariant() : QVariant(registro.Erro));
+    try {
+        if (!FGrupo.isValid()) {
+            if (!FBanco.transaction())
+                throw EDiario("BEGIN: " + FBanco.lastError().text().toStdString());
+            FGrupo.start();
+        }
+        Executa(insere, "INSERT INTO REGISTROS");
+        if (FGrupo.elapsed() >= MaximoSemConfirmarMs)
+            Confirma();
+    } catch (const EDiario& e) {
+        Falhou(QStringLiteral("gravado"), QString::fromStdString(e.what()));
+    }
+}
+
+void TDiario::CicloTerminado(const TFimCiclo& fim)
+{
+    if (FCiclo == 0)
+        return;
+    try {
+        Confirma();
+        QSqlQuery comando(FBanco);
+        comando.prepare(QStringLiteral("UPDATE CICLOS SET FIM = ?, DESFECHO = ?, ENVIADOS = ?, FALHAS = ?, "
+                                       "ERRO = ?, INTERVALO_MS = ?, CONEXOES = ? WHERE ID = ?"));
+        comando.addBindValue(Momento(fim.Fim));
+        comando.addBindValue(Texto(Desfecho(fim)));
+        comando.addBindValue(fim.Enviados ? QVariant(*fim.Enviados) : QVariant());
+        comando.addBindValue(fim.Falhas);
+        comando.addBindValue(fim.Erro.isEmpty() ? QVariant() : QVariant(fim.Erro));
+        comando.addBindValue(fim.IntervaloMs);
+        comando.addBindValue(ConexoesComoTexto(fim.Conexoes));
+        comando.addBindValue(FCiclo);
+        Executa(comando, "UPDATE CICLOS");
+        Gravou();
+    } catch (const EDiario& e) {
+        Falhou(QStringLiteral("gravado"), QString::fromStdString(e.what()));
+    }
+    FCiclo = 0;
+}
+
+// Each connection with its state and since when it has been in it, as a
+// JSON array: [{"nome": "KoDatabase1", "ativa": true, "desde": "..."}].
+QString TDiario::ConexoesComoTexto(const QList<TEstadoConexao>& conexoes)
+{
+    QJsonArray lista;
+    for (const TEstadoConexao& conexao : conexoes)
+        lista.append(QJsonObject{{QStringLiteral("nome"), conexao.Nome},
+                                 {QStringLiteral("ativa"), conexao.Ativa},
+                                 {QStringLiteral("desde"), Momento(conexao.Desde)}});
+    return QString::fromUtf8(QJsonDocument(lista).toJson(QJsonDocument::Compact));
+}
+
+void TDiario::Poda(int dias, const QDate& hoje)
+{
+    if (FDiaPoda == hoje || dias < 1 || !Abre())
+        return;
+    FDiaPoda = hoje;
+    const QString limite = Momento(QDateTime(hoje.addDays(-dias), QTime(0, 0)));
+    try {
+        QSqlQuery comando(FBanco);
+        comando.prepare(QStringLiteral("DELETE FROM REGISTROS WHERE MOMENTO < ?"));
+        comando.addBindValue(limite);
+        Executa(comando, "DELETE FROM REGISTROS");
+        comando.prepare(QStringLiteral("DELETE FROM CICLOS WHERE INICIO < ?"));
+        comando.addBindValue(limite);
+        Executa(comando, "DELETE FROM CICLOS");
+    } catch (const EDiario& e) {
+        Falhou(QStringLiteral("podado"), QString::fromStdString(e.what()));
+    }
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "integracao/Relator.h"
+#include "operacao/ObservadorCiclo.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// The journal of what the monitor did: one SQLite file in Logs/ (WAL, so
+// that the window's history and `quelix --historico` read it while the
+// monitor writes), with one row per cycle (CICLOS) and one per record an
+// integration handled (REGISTROS). Moments are kept in UTC, as ISO text that
+// sorts as time does.
+//
+// It is written on the cycle's thread, through a connection of its own.
+// Writing it never fails a cycle: an error is said once through `avisa`,
+// the journal is closed, and it is opened again at the next cycle (or the
+// next record, at most every MaximoSemConfirmarMs). That it is written
+// again is said once, when a write has gone through: on a full disk SQLite
+// opens the file and fails only when it writes.
+//
+// Records are committed in groups: with the first record written
+// MaximoSemConfirmarMs or more after the group began, and at the cycle's
+// end, so that a record costs the pass little. A process killed in a cycle
+// loses the journal's records of the group in progress, never a record
+// already committed.
+class TDiario {
+public:
+    static constexpr int DiasHistoricoPadrao = 90;
+    static constexpr int MaximoSemConfirmarMs = 500;
+
+    // The journal of a monitor's folder.
+    static QString Arquivo(const QString& pasta);
+    // A moment as the journal keeps it, and back (local time).
+    static QString Momento(const QDateTime& momento);
+    static QDateTime LeMomento(const QString& texto);
+
+    TDiario(const QString& arquivo, std::function<void(const QString&)> avisa);
+    ~TDiario();
+    TDiario(const TDiario&) = delete;
+    TDiario& operator=(const TDiario&) = delete;
+
+    void CicloIniciado(const TCicloEmAndamento& ciclo);
+    // `linhas`: the lines of the log pane the record wrote.
+    void RegistraRegistro(const QString& integracao, const TRegistroTratado& registro, const QString& linhas);
+    void CicloTerminado(const TFimCiclo& fim);
+
+    // Rows older than `dias` days go, at most once a day.
+    void Poda(int dias, const QDate& hoje = QDate::currentDate());
+
+private:
+    bool Abre();
+    void CriaArquivo();
+    void Falhou(const QString& onde, const QString& erro);
+    void Gravou();
+    void Executa(QSqlQuery& comando, const char* onde);
+    void Confirma();
+    static QString ConexoesComoTexto(const QList<TEstadoConexao>& conexoes);
+
+    QString FArquivo;
+    std::function<void(const QString&)> FAvisa;
+    QString FNomeConexao;
+    QSqlDatabase FBanco;
+    std::optional<QSqlQuery> FInsereRegistro;
+    qint64 FCiclo = 0;   // the row of the cycle in progress; 0 outside one
+    bool FAvisado = false;
+    QElapsedTimer FGrupo;  // valid while records wait for their commit
+    QElapsedTimer FUltimaAbertura;
+    QDate FDiaPoda;
+};

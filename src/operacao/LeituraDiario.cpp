@@ -1,0 +1,153 @@
+#include "operacao/LeituraDiario.h"
+
+#include "base/Erros.h"
+#include "operacao/Diario.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+
+[[noreturn]] void Falha(const QString& o_que, const QSqlError& erro)
+{
+    throw Exception(QStringLiteral("Histórico: %1: %2").arg(o_que, erro.text()));
+}
+
+// The SQL of a filter, with its values in the order they are bound.
+struct TCondicao {
+    QStringList Partes;
+    QVariantList Valores;
+};
+
+TCondicao Condicao(const TFiltroHistorico& filtro, qint64 antesDe)
+{
+    TCondicao condicao;
+    auto junta = [&condicao](const QString& parte, const QVariant& valor) {
+        condicao.Partes << parte;
+        condicao.Valores << valor;
+    };
+    if (antesDe > 0)
+        junta(QStringLiteral("ID < ?"), antesDe);
+    if (!filtro.Chave.isEmpty())
+        junta(QStringLiteral("instr(CHAVE, ?) > 0"), filtro.Chave);
+    if (filtro.Desde.isValid())
+        junta(QStringLiteral("MOMENTO >= ?"), TDiario::Momento(QDateTime(filtro.Desde, QTime(0, 0))));
+    if (filtro.Ate.isValid())
+        junta(QStringLiteral("MOMENTO < ?"), TDiario::Momento(QDateTime(filtro.Ate.addDays(1), QTime(0, 0))));
+    if (!filtro.Integracao.isEmpty())
+        junta(QStringLiteral("INTEGRACAO = ?"), filtro.Integracao);
+    if (!filtro.Desfecho.isEmpty())
+        junta(QStringLiteral("DESFECHO = ?"), filtro.Desfecho);
+    if (filtro.SoFalhas)
+        condicao.Partes << QStringLiteral("DESFECHO IN ('falhou', 'pendente', 'incerto')");
+    return condicao;
+}
+
+QList<TEstadoConexao> LeConexoes(const QString& texto)
+{
+    QList<TEstadoConexao> conexoes;
+    for (const QJsonValue& valor : QJsonDocument::fromJson(texto.toUtf8()).array()) {
+        const QJsonObject objeto = valor.toObject();
+        conexoes << TEstadoConexao{objeto.value(QStringLiteral("nome")).toString(),
+                                      objeto.value(QStringLiteral("ativa")).toBool(),
+                                      TDiario::LeMomento(objeto.value(QStringLiteral("desde")).toString())};
+    }
+    return conexoes;
+}
+
+} // namespace
+
+TLeituraDiario::TLeituraDiario(const QString& arquivo)
+    : FNomeConexao(QStringLiteral("quelix-leitura-diario-%1").arg(reinterpret_cast<quintptr>(this)))
+{
+    if (!QFileInfo(arquivo).isFile())
+        throw Exception(QStringLiteral("Histórico não encontrado: ") + arquivo);
+    FBanco = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), FNomeConexao);
+    FBanco.setDatabaseName(arquivo);
+    FBanco.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!FBanco.open())
+        Falha(arquivo, FBanco.lastError());
+}
+
+TLeituraDiario::~TLeituraDiario()
+{
+    FBanco.close();
+    FBanco = QSqlDatabase();
+    QSqlDatabase::removeDatabase(FNomeConexao);
+}
+
+QList<TLinhaHistorico> TLeituraDiario::Pagina(const TFiltroHistorico& filtro, qint64 antesDe, int tamanho)
+{
+    const TCondicao condicao = Condicao(filtro, antesDe);
+    QSqlQuery consulta(FBanco);
+    consulta.setForwardOnly(true);
+    consulta.prepare(QStringLiteral("SELECT ID, MOMENTO, INTEGRACAO, DIRECAO, TIPO, CHAVE, DESFECHO, LINHA, ERRO "
+                                    "FROM REGISTROS %1 ORDER BY ID DESC LIMIT ?")
+                         .arg(condicao.Partes.isEmpty() ? QString()
+                                                        : QStringLiteral("WHERE ") + condicao.Partes.join(QStringLiteral(" AND "))));
+    for (const QVariant& valor : condicao.Valores)
+        consulta.addBindValue(valor);
+    consulta.addBindValue(tamanho);
+    if (!consulta.exec())
+        Falha(QStringLiteral("leitura dos registros"), consulta.lastError());
+    QList<TLinhaHistorico> linhas;
+    while (consulta.next()) {
+        linhas << TLinhaHistorico{consulta.value(0).toLongLong(),   TDiario::LeMomento(consulta.value(1).toString()),
+                                  consulta.value(2).toString(),     consulta.value(3).toString(),
+                                  consulta.value(4).toString(),     consulta.value(5).toString(),
+                                  consulta.value(6).toString(),     consulta.value(7).toString(),
+                                  consulta.value(8).toString()};
+    }
+    return linhas;
+}
+
+QStringList TLeituraDiario::Integracoes()
+{
+    QSqlQuery consulta(FBanco);
+    if (!consulta.exec(QStringLiteral("SELECT DISTINCT INTEGRACAO FROM CICLOS WHERE INTEGRACAO IS NOT NULL "
+                                      "ORDER BY INTEGRACAO")))
+        Falha(QStringLiteral("leitura das integrações"), consulta.lastError());
+    QStringList integracoes;
+    while (consulta.next())
+        integracoes << consulta.value(0).toString();
+    return integracoes;
+}
+
+TUltimosCiclos TLeituraDiario::UltimosCiclos()
+{
+    QSqlQuery consulta(FBanco);
+    consulta.setForwardOnly(true);
+    // The newest row, and the newest that ended when that one has not.
+    if (!consulta.exec(QStringLiteral("SELECT INICIO, FIM, INTEGRACAO, ENVIADOS, FALHAS, ERRO, INTERVALO_MS, CONEXOES "
+                                      "FROM CICLOS WHERE ID = (SELECT MAX(ID) FROM CICLOS) "
+                                      "OR ID = (SELECT MAX(ID) FROM CICLOS WHERE FIM IS NOT NULL) ORDER BY ID DESC")))
+        Falha(QStringLiteral("leitura dos ciclos"), consulta.lastError());
+    TUltimosCiclos ciclos;
+    while (consulta.next()) {
+        const QDateTime inicio = TDiario::LeMomento(consulta.value(0).toString());
+        const QString integracao = consulta.value(2).toString();
+        if (consulta.value(1).isNull()) {
+            if (!ciclos.Terminado)
+                ciclos.EmAndamento = TCicloEmAndamento{integracao, inicio};
+            continue;
+        }
+        TFimCiclo fim;
+        fim.Integracao = integracao;
+        fim.Inicio = inicio;
+        fim.Fim = TDiario::LeMomento(consulta.value(1).toString());
+        if (!consulta.value(3).isNull())
+            fim.Enviados = consulta.value(3).toULongLong();
+        fim.Falhas = consulta.value(4).toInt();
+        fim.Erro = consulta.value(5).toString();
+        if (consulta.value(6).toInt() > 0)
+            fim.IntervaloMs = consulta.value(6).toInt();
+        fim.Conexoes = LeConexoes(consulta.value(7).toString());
+        ciclos.Terminado = fim;
+    }
+    return ciclos;
+}

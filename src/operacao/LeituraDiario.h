@@ -1,0 +1,67 @@
+#pragma once
+
+#include "operacao/ObservadorCiclo.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+
+#include <optional>
+
+// What a reader asks of the journal's records. Empty fields do not filter.
+struct TFiltroHistorico {
+    QString Chave;        // a piece of the key
+    QDate Desde;          // from that day on (local time)
+    QDate Ate;            // up to that day, inclusive
+    QString Integracao;
+    QString Desfecho;     // one outcome
+    bool SoFalhas = false;  // "falhou", "pendente" and "incerto" only
+};
+
+// One record of the journal.
+struct TLinhaHistorico {
+    qint64 Id = 0;
+    QDateTime Momento;  // local time
+    QString Integracao;
+    QString Direcao;
+    QString Tipo;
+    QString Chave;
+    QString Desfecho;
+    QString Linha;
+    QString Erro;
+};
+
+// The last cycles of the journal: the last that ended, and the one in
+// progress when the newest row has no end yet (or a monitor was ended in
+// the middle of it).
+struct TUltimosCiclos {
+    std::optional<TFimCiclo> Terminado;
+    std::optional<TCicloEmAndamento> EmAndamento;
+};
+
+// Reads a monitor's journal (see TDiario) through a read-only connection of
+// its own, also while the monitor writes it. The thread that makes it is the
+// only one that may use it.
+class TLeituraDiario {
+public:
+    // Raises Exception when the file does not exist or cannot be read.
+    explicit TLeituraDiario(const QString& arquivo);
+    ~TLeituraDiario();
+    TLeituraDiario(const TLeituraDiario&) = delete;
+    TLeituraDiario& operator=(const TLeituraDiario&) = delete;
+
+    // Newest first: up to `tamanho` records older than the record `antesDe`
+    // (0: from the newest), so that a reader pages by the last one it got.
+    QList<TLinhaHistorico> Pagina(const TFiltroHistorico& filtro, qint64 antesDe, int tamanho);
+
+    // The integrations that have records, for a reader's filter.
+    QStringList Integracoes();
+
+    TUltimosCiclos UltimosCiclos();
+
+private:
+    QSqlDatabase FBanco;
+    QString FNomeConexao;
+};

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+struct TRegistroTratado;
+
+// The polling interval, from the end of one cycle to the start of the next,
+// unless a test shortens it.
+inline constexpr int IntervaloCicloPadraoMs = 59000;
+
+// One connection a cycle used, as it stood when the cycle ended: open and
+// not lost, or not, and since when it has been so (the end of the first
+// cycle that found it in that state).
+struct TEstadoConexao {
+    QString Nome;  // "KoDatabase1", "KoDatabase2"
+    bool Ativa = false;
+    QDateTime Desde;
+};
+
+// A polling cycle that has begun and not ended.
+struct TCicloEmAndamento {
+    QString Integracao;  // the caption of the machine type it runs
+    QDateTime Inicio;
+};
+
+// How a polling cycle went.
+struct TFimCiclo {
+    QString Integracao;  // the caption of the machine type it ran
+    QDateTime Inicio;
+    QDateTime Fim;
+    int Falhas = 0;      // records that failed and wait for the next cycle
+    QString Erro;        // what escaped and ended it; empty when nothing did
+    QList<TEstadoConexao> Conexoes;
+    // Records the integration reported one by one, and how many went
+    // through; none when it reported none.
+    std::optional<quint64> Enviados;
+    // Pending rows of its queue at the cycle's end, where counting them is
+    // cheap; none otherwise.
+    std::optional<qint64> Pendentes;
+    // The polling interval when it ended: the next cycle was due that long
+    // after its end.
+    int IntervaloMs = IntervaloCicloPadraoMs;
+};
+
+// Told of every polling cycle of the monitor core: the cycle's start and end
+// on the core's thread, each record on the cycle's thread. What the site's
+// monitoring (the journal, the counters, systemd) is made of.
+class TObservadorCiclo {
+public:
+    virtual ~TObservadorCiclo() = default;
+    virtual void CicloIniciado(const TCicloEmAndamento& ciclo) = 0;
+    virtual void CicloTerminado(const TFimCiclo& fim) = 0;
+    // One record handled, with the lines of the log pane it wrote, on the
+    // cycle's thread (not the observer's).
+    virtual void RegistroTratado(const QString& /*integracao*/, const TRegistroTratado& /*registro*/,
+                                 const QString& /*linhas*/) {}
+};

@@ -1,0 +1,283 @@
+// The journal of Logs/historico.sqlite end to end: what a Bruma cycle of the
+// built executable writes in it, what --historico and --estado read back,
+// that a journal that cannot be written never fails the cycle, and its
+// retention.
+#include "AmbienteTeste.h"
+#include "ApoioMonitor.h"
+#include "AplicacaoTeste.h"
+#include "BancoTeste.h"
+#include "MonitorEmExecucao.h"
+#include "servico/ConsultaHistorico.h"
+#include "operacao/Diario.h"
+#include "operacao/LeituraDiario.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+using namespace ApoioMonitor;
+
+namespace {
+
+const auto* const Aplicacao =
+    ::testing::AddGlobalTestEnvironment(new TAplicacaoTeste<QCoreApplication>);
+
+const QString Quelix = QStringLiteral(QUELIX_EXECUTAVEL);
+
+// A folder holding the QX.ini of a Bruma site with lots 1 (it fails) and 2.
+QString PastaBrumaRuimEBom(QString* erp = nullptr)
+{
+    const QString banco = CriaErp();
+    BancoTeste::executaSqlFirebird(banco, ErpLoteRuimEBom);
+    if (erp)
+        *erp = banco;
+    return PastaComIni(SecaoBanco1(banco) + SecaoBanco2(CriaFilaBruma(FilaLoteRuimEBom))
+                       + QStringLiteral("[ModeloAtivo]\nModelo=0\n"));
+}
+
+TSaida Quelix_(const QString& pasta, QStringList argumentos)
+{
+    argumentos << QStringLiteral("--pasta") << pasta;
+    return Executa(Quelix, argumentos);
+}
+
+QJsonArray Json(const TSaida& saida)
+{
+    QJsonParseError erro{};
+    const QJsonDocument documento = QJsonDocument::fromJson(saida.saida.toUtf8(), &erro);
+    EXPECT_EQ(erro.error, QJsonParseError::NoError) << saida.saida.toStdString();
+    return documento.array();
+}
+
+// A tmpfs mounted on a folder for the life of the object: a read-only
+// folder (root writes through any mode bits) or one with no room left.
+class TMontagem {
+public:
+    TMontagem(const QString& pasta, const QString& opcoes) : FPasta(pasta)
+    {
+        QDir().mkpath(pasta);
+        QProcess mount;
+        mount.start(QStringLiteral("mount"), {"-t", "tmpfs", "-o", opcoes, "tmpfs", pasta});
+        mount.waitForFinished(30000);
+        if (mount.exitStatus() != QProcess::NormalExit || mount.exitCode() != 0)
+            throw std::runtime_error("não foi possível montar um tmpfs em " + pasta.toStdString() + " (o teste "
+                                     "precisa de root): " + mount.readAllStandardError().toStdString());
+    }
+    ~TMontagem() { QProcess::execute(QStringLiteral("umount"), {FPasta}); }
+    TMontagem(const TMontagem&) = delete;
+    TMontagem& operator=(const TMontagem&) = delete;
+
+private:
+    QString FPasta;
+};
+
+void Enche(const QString& pasta)
+{
+    QFile enchimento(QDir(pasta).filePath(QStringLiteral("enchimento")));
+    ASSERT_TRUE(enchimento.open(QIODevice::WriteOnly));
+    const QByteArray bloco(4096, 'x');
+    while (enchimento.write(bloco) == bloco.size() && enchimento.flush()) {
+    }
+}
+
+} // namespace
+
+TEST(Historico, CicloGravaCadaLoteQueHistoricoEEstadoLeem)
+{
+    QString erp;
+    const QString pasta = PastaBrumaRuimEBom(&erp);
+    ASSERT_EQ(Quelix_(pasta, {"--ciclo"}).status, 3);
+
+    const QJsonArray registros = Json(Quelix_(pasta, {"--historico", "--formato", "json"}));
+    ASSERT_EQ(registros.size(), 2);
+    // Newest first: lot 2 went after lot 1 failed.
+    const QJsonObject bom = registros[0].toObject();
+    const QJsonObject ruim = registros[1].toObject();
+    EXPECT_EQ(bom["chave"], "2");
+    EXPECT_EQ(bom["integracao"], "Bruma");
+    EXPECT_EQ(bom["direcao"], "enviado");
+    EXPECT_EQ(bom["tipo"], "lote");
+    EXPECT_EQ(bom["desfecho"], "enviado");
+    EXPECT_TRUE(bom["linha"].toString().startsWith(QString::fromUtf8("Concluído. FAL 2 "))) << bom["linha"].toString().toStdString();
+    EXPECT_EQ(bom["erro"], "");
+    EXPECT_EQ(ruim["chave"], "1");
+    EXPECT_EQ(ruim["desfecho"], "falhou");
+    EXPECT_FALSE(ruim["erro"].toString().isEmpty());
+    // Both pane lines of the failure.
+    EXPECT_TRUE(ruim["linha"].toString().startsWith(QString::fromUtf8("Erro. Execução de envio mal sucedida na FAL 1")));
+    EXPECT_TRUE(ruim["linha"].toString().contains(QStringLiteral("\nErro: ")));
+
+    const TSaida csv = Quelix_(pasta, {"--historico", "--falhas", "--formato", "csv"});
+    EXPECT_EQ(csv.status, 0);
+    const QStringList linhasCsv = csv.saida.split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(linhasCsv.value(0), "momento,integracao,direcao,tipo,chave,desfecho,linha,erro");
+    EXPECT_TRUE(linhasCsv.value(1).contains(",Bruma,enviado,lote,1,falhou,\"Erro. Exec")) << csv.saida.toStdString();
+
+    const QString hoje = QDate::currentDate().toString(Qt::ISODate);
+    const QString amanha = QDate::currentDate().addDays(1).toString(Qt::ISODate);
+    EXPECT_EQ(Json(Quelix_(pasta, {"--historico", "--chave", "2", "--desde", hoje, "--ate", hoje, "--formato", "json"})).size(), 1);
+    EXPECT_EQ(Json(Quelix_(pasta, {"--historico", "--desde", amanha, "--formato", "json"})).size(), 0);
+    const TSaida texto = Quelix_(pasta, {"--historico", "--chave", "2"});
+    EXPECT_TRUE(texto.saida.contains(QString::fromUtf8("  Bruma  enviado  lote  2  enviado\n    Concluído. FAL 2")))
+        << texto.saida.toStdString();
+    EXPECT_EQ(Quelix_(pasta, {"--historico", "--desde", "11/12/2026"}).status, 2);
+    EXPECT_EQ(Quelix_(pasta, {"--historico", "--formato", "xml"}).status, 2);
+    EXPECT_EQ(Quelix_(pasta, {"--chave", "2"}).status, 2);
+
+    const TSaida estado = Quelix_(pasta, {"--estado"});
+    EXPECT_EQ(estado.status, 0) << estado.saida.toStdString();
+    EXPECT_TRUE(estado.saida.contains(QRegularExpression(
+        QString::fromUtf8("^Último ciclo \\(Bruma\\): \\d\\d:\\d\\d:\\d\\d: 1 enviados, 1 falha\n"))))
+        << estado.saida.toStdString();
+    EXPECT_TRUE(estado.saida.contains(QString::fromUtf8("\nPróximo ciclo: "))) << estado.saida.toStdString();
+    EXPECT_TRUE(estado.saida.contains("KoDatabase1: ativa desde ")) << estado.saida.toStdString();
+    EXPECT_TRUE(estado.saida.contains("KoDatabase2: ativa desde ")) << estado.saida.toStdString();
+
+    // Three intervals later with no cycle, polling has stopped.
+    const TEstadoMonitor depois =
+        AvaliaEstado(TDiario::Arquivo(pasta), 1800000, QDateTime::currentDateTime().addSecs(4 * 59));
+    EXPECT_EQ(depois.Status, TEstadoMonitor::Parado);
+    EXPECT_TRUE(depois.Linhas.join(u'\n').contains(QStringLiteral("atrasado desde")));
+}
+
+TEST(Historico, SemHistoricoEstadoSaiComDoisECicloComErroComUm)
+{
+    const QString vazia = PastaComIni(QString());
+    const TSaida semHistorico = Quelix_(vazia, {"--estado"});
+    EXPECT_EQ(semHistorico.status, 2);
+    EXPECT_TRUE(semHistorico.saida.contains(QString::fromUtf8("Histórico não encontrado: "))) << semHistorico.saida.toStdString();
+    EXPECT_EQ(Quelix_(vazia, {"--historico"}).status, 2);
+
+    // A Bruma site whose machine queue does not answer: the cycle's error
+    // escapes it.
+    const QString erp = CriaErp();
+    const QString pasta = PastaComIni(SecaoBanco1(erp) + QStringLiteral("[Banco2]\nProtocolo=ODBC\nBase=naoexiste\n"
+                                                                        "[ModeloAtivo]\nModelo=0\n"));
+    EXPECT_EQ(Quelix_(pasta, {"--ciclo"}).status, 1);
+    const TSaida estado = Quelix_(pasta, {"--estado"});
+    EXPECT_EQ(estado.status, 1) << estado.saida.toStdString();
+    EXPECT_TRUE(estado.saida.contains("KoDatabase2: inativa desde ")) << estado.saida.toStdString();
+}
+
+// Writing the journal never fails a cycle: the lot still goes, and the
+// failure is said once.
+TEST(Historico, PastaSomenteLeituraOuCheiaNaoImpedeOCiclo)
+{
+    struct TCaso {
+        const char* nome;
+        const char* opcoes;
+        bool enche;
+    };
+    for (const TCaso& caso : {TCaso{"somente leitura", "ro,size=1m", false}, TCaso{"cheia", "size=64k", true}}) {
+        SCOPED_TRACE(caso.nome);
+        QString erp;
+        const QString pasta = PastaBrumaRuimEBom(&erp);
+        const QString logs = QDir(pasta).filePath(QStringLiteral("Logs"));
+        const TMontagem montagem(logs, QString::fromLatin1(caso.opcoes));
+        if (caso.enche)
+            Enche(logs);
+
+        const TSaida r = Quelix_(pasta, {"--ciclo"});
+        EXPECT_EQ(r.status, 3) << r.saida.toStdString() << r.erros.toStdString();
+        EXPECT_EQ(StatusDoLote(erp, QStringLiteral("2")), "E");
+        EXPECT_EQ(r.saida.count(QString::fromUtf8("Histórico não pôde ser")), 1) << r.saida.toStdString();
+        EXPECT_TRUE(r.saida.contains(QString::fromUtf8("O monitoramento continua sem ele."))) << r.saida.toStdString();
+    }
+}
+
+// Logs/ fills up under a running monitor, or is full when it starts, and
+// room is made again later: the failure is said once, the recovery once,
+// and only when the journal has really been written again; the cycles
+// after it are in the journal.
+TEST(Historico, DiscoCheioDizFalhaUmaVezEVoltaSoQuandoGrava)
+{
+    const QString falha = QString::fromUtf8("Histórico não pôde ser");
+    const QString voltou = QString::fromUtf8("Histórico voltou a ser gravado");
+    // Lot 1 fails in every cycle: its line marks a cycle's end, and every
+    // cycle has a record to write.
+    const QString fimDeCiclo = QString::fromUtf8("Erro. Execução de envio mal sucedida na FAL 1");
+    for (const bool cheiaAoIniciar : {false, true}) {
+        SCOPED_TRACE(cheiaAoIniciar ? "cheia ao iniciar" : "enche durante a execução");
+        const QString pasta = PastaBrumaRuimEBom();
+        const QString logs = QDir(pasta).filePath(QStringLiteral("Logs"));
+        const TMontagem montagem(logs, QStringLiteral("size=1m"));
+        if (cheiaAoIniciar)
+            Enche(logs);
+        TMonitorEmExecucao monitor(Quelix, {QStringLiteral("--sem-janela"), QStringLiteral("--pasta"), pasta},
+                                   {{QStringLiteral("QUELIX_INTERVALO_MS"), QStringLiteral("300")}});
+        const auto saida = [&monitor] { return (monitor.Linhas().join(u'\n') + u'\n' + monitor.Erros()).toStdString(); };
+        int ciclos = 1;
+        ASSERT_TRUE(monitor.EsperaLinhas(fimDeCiclo, ciclos, 120000)) << saida();
+        if (!cheiaAoIniciar) {
+            EXPECT_EQ(monitor.Conta(falha), 0) << saida();
+            Enche(logs);
+        }
+        ciclos += 3;
+        ASSERT_TRUE(monitor.EsperaLinhas(fimDeCiclo, ciclos, 120000)) << saida();
+        EXPECT_EQ(monitor.Conta(falha), 1) << saida();
+        EXPECT_EQ(monitor.Conta(voltou), 0) << saida();
+        // Full from the start, nothing could be written.
+        const qsizetype registrosAntes =
+            cheiaAoIniciar ? 0 : Json(Quelix_(pasta, {"--historico", "--chave", "1", "--formato", "json"})).size();
+
+        ASSERT_TRUE(QFile::remove(QDir(logs).filePath(QStringLiteral("enchimento"))));
+        ciclos += 3;
+        ASSERT_TRUE(monitor.EsperaLinhas(fimDeCiclo, ciclos, 120000)) << saida();
+        monitor.PedeTermino();
+        EXPECT_EQ(monitor.Fim(60000), 0) << saida();
+        EXPECT_EQ(monitor.Conta(falha), 1) << saida();
+        EXPECT_EQ(monitor.Conta(voltou), 1) << saida();
+        // At least the two cycles after the one that wrote again.
+        EXPECT_GE(Json(Quelix_(pasta, {"--historico", "--chave", "1", "--formato", "json"})).size(), registrosAntes + 2)
+            << saida();
+    }
+}
+
+// [Monitor] DiasHistorico: older rows go, once a day.
+TEST(Historico, PodaUmaVezPorDia)
+{
+    const QString arquivo = TDiario::Arquivo(PastaComIni(QString()));
+    QStringList avisos;
+    TDiario diario(arquivo, [&avisos](const QString& linha) { avisos << linha; });
+    diario.CicloIniciado({QStringLiteral("Bruma"), QDateTime::currentDateTime()});
+    diario.RegistraRegistro(QStringLiteral("Bruma"), {"enviado", "lote", "novo", "enviado", {}}, QString());
+    TFimCiclo fim;
+    fim.Fim = QDateTime::currentDateTime();
+    diario.CicloTerminado(fim);
+    auto insereAntigo = [&arquivo](const QString& chave) {
+        QSqlDatabase banco = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("teste-poda"));
+        banco.setDatabaseName(arquivo);
+        ASSERT_TRUE(banco.open());
+        QSqlQuery insere(banco);
+        insere.prepare(QStringLiteral("INSERT INTO REGISTROS (MOMENTO, CHAVE) VALUES (?, ?)"));
+        insere.addBindValue(TDiario::Momento(QDateTime::currentDateTime().addDays(-91)));
+        insere.addBindValue(chave);
+        ASSERT_TRUE(insere.exec());
+        banco.close();
+        banco = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("teste-poda"));
+    };
+    auto chaves = [&arquivo] {
+        QStringList lidas;
+        for (const TLinhaHistorico& linha : TLeituraDiario(arquivo).Pagina({}, 0, 10))
+            lidas << linha.Chave;
+        return lidas;
+    };
+    const QDate hoje = QDate::currentDate();
+    insereAntigo(QStringLiteral("antigo1"));
+    diario.Poda(90, hoje);
+    EXPECT_EQ(chaves(), QStringList{"novo"});
+    insereAntigo(QStringLiteral("antigo2"));
+    diario.Poda(90, hoje);
+    EXPECT_EQ(chaves(), (QStringList{"antigo2", "novo"}));
+    diario.Poda(90, hoje.addDays(1));
+    EXPECT_EQ(chaves(), QStringList{"novo"});
+    EXPECT_TRUE(avisos.isEmpty()) << avisos.join(u'\n').toStdString();
+}
