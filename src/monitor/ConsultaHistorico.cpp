@@ -63,7 +63,8 @@ private:
     }
 
     // Seconds since 1970 of a moment written as TDiario::Momento writes it
-    // (from 1970 to 9998); none for any other text.
+    // (from 1971 to 9998, so that the local day is never before 1970); none
+    // for any other text.
     static std::optional<qint64> Segundos(const QString& utc)
     {
         static const QString forma = QStringLiteral("0000-00-00T00:00:00.000Z");
@@ -80,7 +81,7 @@ private:
         };
         const QDate dia(numero(0, 4), numero(5, 2), numero(8, 2));
         const int hora = numero(11, 2), minuto = numero(14, 2), segundo = numero(17, 2);
-        if (!dia.isValid() || dia.year() < 1970 || dia.year() > 9998 || hora > 23 || minuto > 59 || segundo > 59)
+        if (!dia.isValid() || dia.year() < 1971 || dia.year() > 9998 || hora > 23 || minuto > 59 || segundo > 59)
             return std::nullopt;
         return (dia.toJulianDay() - DiaJulianoDe1970) * 86400 + hora * 3600 + minuto * 60 + segundo;
     }
