@@ -283,6 +283,7 @@ int ExecutaSemTela(int argc, char** argv)
     if (opcoes.Modo == TModo::Simula)
         return int(ExecutaSimulacao(monitora));
     TSupervisao supervisao(monitora, relator, TConfiguracao(opcoes.Pasta));
+    monitora.AnotaExecucaoNoDiario();
     return ExecutaSemJanela(monitora, supervisao);
 }
 
@@ -305,6 +306,7 @@ int ExecutaComJanela(int argc, char** argv)
         AplicaIntervaloDeTeste(*monitora);
         return monitora;
     });
+    FmMonitora.Monitora().AnotaExecucaoNoDiario();
     FmMonitora.DefineCatalogoComandos(CatalogoEmbutido());
     // The window's cycles are watched as the service's are ([Monitor] Metricas).
     TSupervisao supervisao(FmMonitora.Monitora(), FmMonitora, TConfiguracao(opcoes.Pasta));

@@ -534,12 +534,22 @@ void TMonitora::RecebeLeituraFila(const TLinhasFila& linhas, const QString& erro
     }
 }
 
+void TMonitora::AnotaExecucaoNoDiario()
+{
+    NoCiclo([this] { FDiario->ExecucaoIniciada(QDateTime::currentDateTime()); });
+}
+
 void TMonitora::Fechamento()
 {
     const TTrabalho trabalho(*this, QStringLiteral("Encerrando"));
     DefineTimerAtivo(false);
     FbEncerrado = true;
-    NoCiclo([this] { FNucleo->EncerraIntegracoes(); });
+    // Noted before the connections close: a close that fails still ends
+    // the run.
+    NoCiclo([this] {
+        FDiario->ExecucaoParada(QDateTime::currentDateTime());
+        FNucleo->EncerraIntegracoes();
+    });
     // The queue view reads a copy of the ERP connection: it goes first,
     // after a reading still running.
     {

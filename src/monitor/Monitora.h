@@ -91,6 +91,12 @@ public:
     // it, simulated (TNucleoCiclo::Simula); false when an error escaped.
     bool SimulaCiclo();
 
+    // For a monitor that polls until it is stopped (the window, quelix
+    // --sem-janela): the journal notes its run now, and Encerra notes its
+    // clean stop, so that quelix --estado says it stopped rather than that
+    // its next cycle is due.
+    void AnotaExecucaoNoDiario();
+
     // State of the window's controls.
     int IndiceTipo() const { return FIndiceTipo; }
     bool Monitorando() const { return FbMonitorando; }

@@ -23,6 +23,7 @@ const char* const kEsquema[] = {
     "CONEXOES TEXT)",
     "CREATE TABLE IF NOT EXISTS REGISTROS (ID INTEGER PRIMARY KEY, CICLO INTEGER, MOMENTO TEXT NOT NULL, "
     "INTEGRACAO TEXT, DIRECAO TEXT, TIPO TEXT, CHAVE TEXT, DESFECHO TEXT, LINHA TEXT, ERRO TEXT)",
+    "CREATE TABLE IF NOT EXISTS EXECUCOES (ID INTEGER PRIMARY KEY, INICIO TEXT NOT NULL, PARADA TEXT)",
     "CREATE INDEX IF NOT EXISTS REGISTROS_MOMENTO ON REGISTROS (MOMENTO)",
     "CREATE INDEX IF NOT EXISTS REGISTROS_CHAVE ON REGISTROS (CHAVE)",
     "CREATE INDEX IF NOT EXISTS CICLOS_INICIO ON CICLOS (INICIO)",
@@ -241,6 +242,42 @@ void TDiario::CicloTerminado(const TFimCiclo& fim)
     FCiclo = 0;
 }
 
+void TDiario::ExecucaoIniciada(const QDateTime& inicio)
+{
+    FExecucao = 0;
+    if (!Abre())
+        return;
+    try {
+        Confirma();
+        QSqlQuery comando(FBanco);
+        comando.prepare(QStringLiteral("INSERT INTO EXECUCOES (INICIO) VALUES (?)"));
+        comando.addBindValue(Momento(inicio));
+        Executa(comando, "INSERT INTO EXECUCOES");
+        FExecucao = comando.lastInsertId().toLongLong();
+    } catch (const EDiario& e) {
+        Falhou(QStringLiteral("gravado"), QString::fromStdString(e.what()));
+    }
+}
+
+void TDiario::ExecucaoParada(const QDateTime& parada)
+{
+    // A run whose start could not be noted leaves its stop unsaid: a reader
+    // then judges it by its cycles, as before.
+    if (FExecucao == 0 || !Abre())
+        return;
+    try {
+        Confirma();
+        QSqlQuery comando(FBanco);
+        comando.prepare(QStringLiteral("UPDATE EXECUCOES SET PARADA = ? WHERE ID = ?"));
+        comando.addBindValue(Momento(parada));
+        comando.addBindValue(FExecucao);
+        Executa(comando, "UPDATE EXECUCOES");
+    } catch (const EDiario& e) {
+        Falhou(QStringLiteral("gravado"), QString::fromStdString(e.what()));
+    }
+    FExecucao = 0;
+}
+
 // Each connection with its state and since when it has been in it, as a
 // JSON array: [{"nome": "KoDatabase1", "ativa": true, "desde": "..."}].
 QString TDiario::ConexoesComoTexto(const QList<TEstadoConexao>& conexoes)
@@ -267,6 +304,11 @@ void TDiario::Poda(int dias, const QDate& hoje)
         comando.prepare(QStringLiteral("DELETE FROM CICLOS WHERE INICIO < ?"));
         comando.addBindValue(limite);
         Executa(comando, "DELETE FROM CICLOS");
+        // The run in progress stays however long it has run.
+        comando.prepare(QStringLiteral("DELETE FROM EXECUCOES WHERE INICIO < ? AND ID <> ?"));
+        comando.addBindValue(limite);
+        comando.addBindValue(FExecucao);
+        Executa(comando, "DELETE FROM EXECUCOES");
     } catch (const EDiario& e) {
         Falhou(QStringLiteral("podado"), QString::fromStdString(e.what()));
     }

@@ -20,6 +20,10 @@
 // sorts as time does.
 //
 // It is written on the cycle's thread, through a connection of its own.
+// A monitor that polls until it is stopped also notes its run (EXECUCOES):
+// when it started and when it stopped cleanly, so that a reader tells a
+// stopped monitor from one waiting for its next cycle.
+//
 // Writing it never fails a cycle: an error is said once through `avisa`,
 // the journal is closed, and it is opened again at the next cycle (or the
 // next record, at most every MaximoSemConfirmarMs). That it is written
@@ -52,6 +56,10 @@ public:
     void RegistraRegistro(const QString& integracao, const TRegistroTratado& registro, const QString& linhas);
     void CicloTerminado(const TFimCiclo& fim);
 
+    // The run of a polling monitor: its start, and its clean stop.
+    void ExecucaoIniciada(const QDateTime& inicio);
+    void ExecucaoParada(const QDateTime& parada);
+
     // Rows older than `dias` days go, at most once a day.
     void Poda(int dias, const QDate& hoje = QDate::currentDate());
 
@@ -70,6 +78,7 @@ private:
     QSqlDatabase FBanco;
     std::optional<QSqlQuery> FInsereRegistro;
     qint64 FCiclo = 0;   // the row of the cycle in progress; 0 outside one
+    qint64 FExecucao = 0;  // the row of this run; 0 when none was noted
     bool FAvisado = false;
     QElapsedTimer FGrupo;  // valid while records wait for their commit
     QElapsedTimer FUltimaAbertura;

@@ -83,6 +83,16 @@ TLeituraDiario::~TLeituraDiario()
 
 QList<TLinhaHistorico> TLeituraDiario::Pagina(const TFiltroHistorico& filtro, qint64 antesDe, int tamanho)
 {
+    return Le(filtro, antesDe, tamanho, true);
+}
+
+QList<TLinhaHistorico> TLeituraDiario::PaginaSemMomento(const TFiltroHistorico& filtro, qint64 antesDe, int tamanho)
+{
+    return Le(filtro, antesDe, tamanho, false);
+}
+
+QList<TLinhaHistorico> TLeituraDiario::Le(const TFiltroHistorico& filtro, qint64 antesDe, int tamanho, bool comMomento)
+{
     const TCondicao condicao = Condicao(filtro, antesDe);
     QSqlQuery consulta(FBanco);
     consulta.setForwardOnly(true);
@@ -96,11 +106,18 @@ QList<TLinhaHistorico> TLeituraDiario::Pagina(const TFiltroHistorico& filtro, qi
     if (!consulta.exec())
         Falha(QStringLiteral("leitura dos registros"), consulta.lastError());
     QList<TLinhaHistorico> linhas;
+    linhas.reserve(tamanho);
     while (consulta.next()) {
-        linhas << TLinhaHistorico{consulta.value(0).toLongLong(),   TDiario::LeMomento(consulta.value(1).toString()),
-                                  consulta.value(2).toString(),     consulta.value(3).toString(),
-                                  consulta.value(4).toString(),     consulta.value(5).toString(),
-                                  consulta.value(6).toString(),     consulta.value(7).toString(),
+        const QString momento = consulta.value(1).toString();
+        linhas << TLinhaHistorico{consulta.value(0).toLongLong(),
+                                  comMomento ? TDiario::LeMomento(momento) : QDateTime(),
+                                  momento,
+                                  consulta.value(2).toString(),
+                                  consulta.value(3).toString(),
+                                  consulta.value(4).toString(),
+                                  consulta.value(5).toString(),
+                                  consulta.value(6).toString(),
+                                  consulta.value(7).toString(),
                                   consulta.value(8).toString()};
     }
     return linhas;
@@ -149,5 +166,25 @@ TUltimosCiclos TLeituraDiario::UltimosCiclos()
         fim.Conexoes = LeConexoes(consulta.value(7).toString());
         ciclos.Terminado = fim;
     }
+    if (ciclos.Terminado || ciclos.EmAndamento)
+        ciclos.Parada = ParadaApos(ciclos.EmAndamento ? ciclos.EmAndamento->Inicio : ciclos.Terminado->Fim);
     return ciclos;
+}
+
+// The stop of the last run, when it came after the cycle: a run whose start
+// was not noted may have cycled since. A journal of a version without runs
+// has none.
+std::optional<QDateTime> TLeituraDiario::ParadaApos(const QDateTime& ultimoCiclo)
+{
+    if (!FBanco.tables().contains(QStringLiteral("EXECUCOES")))
+        return std::nullopt;
+    QSqlQuery consulta(FBanco);
+    if (!consulta.exec(QStringLiteral("SELECT PARADA FROM EXECUCOES ORDER BY ID DESC LIMIT 1")))
+        Falha(QStringLiteral("leitura das execuções"), consulta.lastError());
+    if (!consulta.next() || consulta.value(0).isNull())
+        return std::nullopt;
+    const QDateTime parada = TDiario::LeMomento(consulta.value(0).toString());
+    if (parada < ultimoCiclo)
+        return std::nullopt;
+    return parada;
 }

@@ -24,6 +24,7 @@ struct TFiltroHistorico {
 struct TLinhaHistorico {
     qint64 Id = 0;
     QDateTime Momento;  // local time
+    QString MomentoTexto;  // as the journal keeps it (UTC, see TDiario::Momento)
     QString Integracao;
     QString Direcao;
     QString Tipo;
@@ -39,6 +40,9 @@ struct TLinhaHistorico {
 struct TUltimosCiclos {
     std::optional<TFimCiclo> Terminado;
     std::optional<TCicloEmAndamento> EmAndamento;
+    // When the monitor stopped cleanly after these cycles; none while it
+    // runs (or when it ended otherwise: killed, or never noted its run).
+    std::optional<QDateTime> Parada;
 };
 
 // Reads a monitor's journal (see TDiario) through a read-only connection of
@@ -55,6 +59,9 @@ public:
     // Newest first: up to `tamanho` records older than the record `antesDe`
     // (0: from the newest), so that a reader pages by the last one it got.
     QList<TLinhaHistorico> Pagina(const TFiltroHistorico& filtro, qint64 antesDe, int tamanho);
+    // The same with Momento left empty, for an export that writes a million
+    // of them from MomentoTexto (local time costs a system call per moment).
+    QList<TLinhaHistorico> PaginaSemMomento(const TFiltroHistorico& filtro, qint64 antesDe, int tamanho);
 
     // The integrations that have records, for a reader's filter.
     QStringList Integracoes();
@@ -62,6 +69,9 @@ public:
     TUltimosCiclos UltimosCiclos();
 
 private:
+    QList<TLinhaHistorico> Le(const TFiltroHistorico& filtro, qint64 antesDe, int tamanho, bool comMomento);
+    std::optional<QDateTime> ParadaApos(const QDateTime& ultimoCiclo);
+
     QSqlDatabase FBanco;
     QString FNomeConexao;
 };

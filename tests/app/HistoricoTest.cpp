@@ -20,6 +20,7 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace ApoioMonitor;
@@ -164,6 +165,106 @@ TEST(Historico, SemHistoricoEstadoSaiComDoisECicloComErroComUm)
     const TSaida estado = Quelix_(pasta, {"--estado"});
     EXPECT_EQ(estado.status, 1) << estado.saida.toStdString();
     EXPECT_TRUE(estado.saida.contains("KoDatabase2: inativa desde ")) << estado.saida.toStdString();
+}
+
+// Keys as a spreadsheet would read them: a cell that begins as a formula
+// does is kept text in CSV; JSON carries every value as it is, control
+// characters too.
+TEST(Historico, CsvGuardaFormulasEJsonLevaOsValoresComoSao)
+{
+    struct TCaso {
+        QString chave;
+        QString celula;  // as the CSV line carries it
+    };
+    const QList<TCaso> casos = {
+        {"=1+1", "'=1+1"},           {"+55 11", "'+55 11"},   {"-3", "'-3"},
+        {"@SOMA(A1)", "'@SOMA(A1)"}, {"\tx", "'\tx"},        {"\rx", "\"'\rx\""},
+        {"=A1,B1", "\"'=A1,B1\""},  {"4711", "4711"},        {"a=b", "a=b"},
+        {"x\"y", "\"x\"\"y\""},     {"", ""},
+    };
+    const QString pasta = PastaComIni(QString());
+    {
+        TDiario diario(TDiario::Arquivo(pasta), [](const QString& aviso) { ADD_FAILURE() << aviso.toStdString(); });
+        diario.CicloIniciado(QStringLiteral("Bruma"), QDateTime::currentDateTime());
+        for (const TCaso& caso : casos)
+            diario.RegistraRegistro(QStringLiteral("Bruma"), {"enviado", "lote", caso.chave, "enviado", {}},
+                                    QStringLiteral("linha"));
+        TFimCiclo fim;
+        fim.Fim = QDateTime::currentDateTime();
+        diario.CicloTerminado(fim, QStringLiteral("concluido"), 59000);
+    }
+
+    // Newest first: the cases in reverse.
+    const TSaida csv = Quelix_(pasta, {"--historico", "--formato", "csv"});
+    ASSERT_EQ(csv.status, 0) << csv.erros.toStdString();
+    const QString linhas = csv.saida.section(u'\n', 1);
+    qsizetype de = 0;
+    for (qsizetype i = casos.size() - 1; i >= 0; --i) {
+        SCOPED_TRACE(casos[i].chave.toStdString());
+        const QString esperada = QStringLiteral(",Bruma,enviado,lote,%1,enviado,linha,\n").arg(casos[i].celula);
+        const qsizetype achada = linhas.indexOf(esperada, de);
+        ASSERT_GE(achada, 0) << linhas.mid(de, 200).toStdString();
+        EXPECT_EQ(linhas.mid(de, achada - de).size(), 19) << linhas.mid(de, achada - de).toStdString();
+        de = achada + esperada.size();
+    }
+    EXPECT_EQ(de, linhas.size());
+
+    const QString controles = QString::fromUtf8("\x01\x1f\b\f\n\r\t\"\\/ \x7f ção €");
+    {
+        TDiario diario(TDiario::Arquivo(pasta), [](const QString& aviso) { ADD_FAILURE() << aviso.toStdString(); });
+        diario.CicloIniciado(QStringLiteral("Bruma"), QDateTime::currentDateTime());
+        diario.RegistraRegistro(QStringLiteral("Bruma"), {"enviado", "lote", controles, "falhou", controles}, controles);
+        TFimCiclo fim;
+        fim.Fim = QDateTime::currentDateTime();
+        diario.CicloTerminado(fim, QStringLiteral("com_falhas"), 59000);
+    }
+    const QJsonArray registros = Json(Quelix_(pasta, {"--historico", "--formato", "json"}));
+    ASSERT_EQ(registros.size(), casos.size() + 1);
+    EXPECT_EQ(registros[0].toObject()["chave"].toString(), controles);
+    EXPECT_EQ(registros[0].toObject()["erro"].toString(), controles);
+    EXPECT_EQ(registros[0].toObject()["linha"].toString(), controles);
+    for (qsizetype i = 0; i < casos.size(); ++i)
+        EXPECT_EQ(registros[i + 1].toObject()["chave"].toString(), casos[casos.size() - 1 - i].chave);
+}
+
+// A monitor stopped as a service is (SIGTERM) is a stopped monitor at once,
+// not one whose next cycle is due; started again, it no longer is.
+TEST(Historico, ParadaLimpaEEstadoDoMonitorParado)
+{
+    const QString pasta = PastaBrumaRuimEBom();
+    {
+        TMonitorEmExecucao monitor(Quelix, {"--sem-janela", "--pasta", pasta}, {{"QUELIX_INTERVALO_MS", "300"}});
+        ASSERT_TRUE(monitor.EsperaLinhas(QString::fromUtf8("Concluído. FAL 2"), 1, 60000))
+            << monitor.Linhas().join(u'\n').toStdString() << monitor.Erros().toStdString();
+        monitor.PedeTermino();
+        ASSERT_EQ(monitor.Fim(60000), 0) << monitor.Erros().toStdString();
+    }
+    const TSaida parado = Quelix_(pasta, {"--estado"});
+    EXPECT_EQ(parado.status, 1) << parado.saida.toStdString();
+    EXPECT_TRUE(parado.saida.contains(QRegularExpression(QString::fromUtf8(
+        "^Monitor parado em \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\nÚltimo ciclo \\(Bruma\\): "))))
+        << parado.saida.toStdString();
+    EXPECT_TRUE(parado.saida.contains("KoDatabase1: inativa desde ")) << parado.saida.toStdString();
+    EXPECT_TRUE(parado.saida.contains("KoDatabase2: inativa desde ")) << parado.saida.toStdString();
+    EXPECT_FALSE(parado.saida.contains(QString::fromUtf8("Próximo ciclo"))) << parado.saida.toStdString();
+    // However recent its last cycle, a stopped monitor stays stopped.
+    EXPECT_EQ(AvaliaEstado(TDiario::Arquivo(pasta), QDateTime::currentDateTime()).Status, TEstadoMonitor::Parado);
+
+    // Started again (its first cycle far off): no longer stopped once its
+    // run is noted.
+    TMonitorEmExecucao denovo(Quelix, {"--sem-janela", "--pasta", pasta}, {{"QUELIX_INTERVALO_MS", "600000"}});
+    TSaida estado;
+    for (int tentativa = 0; tentativa < 300; ++tentativa) {
+        estado = Quelix_(pasta, {"--estado"});
+        if (!estado.saida.contains(QStringLiteral("Monitor parado em")))
+            break;
+        QThread::msleep(100);
+    }
+    EXPECT_FALSE(estado.saida.contains(QStringLiteral("Monitor parado em"))) << estado.saida.toStdString();
+    EXPECT_TRUE(estado.saida.contains(QString::fromUtf8("Último ciclo (Bruma): "))) << estado.saida.toStdString();
+    denovo.PedeTermino();
+    EXPECT_EQ(denovo.Fim(60000), 0) << denovo.Erros().toStdString();
+    EXPECT_EQ(Quelix_(pasta, {"--estado"}).status, 1);
 }
 
 // Writing the journal never fails a cycle: the lot still goes, and the

@@ -4,6 +4,11 @@
 // through its ODBC data source). The pass also runs with the monitor's
 // journal (one SQLite row per lot) behind its reporting interface, against
 // the same pass without it.
+//
+// Then the queue as shipped, SQLite through its ODBC driver: the same pass
+// over a queue with 100 000 finished rows (months of a site's lots, 10 000
+// per machine) against the empty queue, per lot and in peak resident
+// memory, and a cycle with nothing pending over each.
 #include "AmbienteTeste.h"
 #include "BancoTeste.h"
 #include "RelatorGravador.h"
@@ -30,6 +35,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -148,7 +154,7 @@ int PisoQtSql(QSqlDatabase& erp, QSqlDatabase& fila)
     }
     QSqlQuery q(fila);
     q.setForwardOnly(true);
-    Executa(q, QStringLiteral("SELECT * FROM OB \r\n"));
+    Executa(q, QStringLiteral("SELECT * FROM OB WHERE 1 = 0\r\n"));
     while (q.next()) {
     }
     QSqlQuery emAndamento(fila), encadeamentos(fila), posicao(fila), apaga(fila), insere(fila), marca(erp);
@@ -182,8 +188,6 @@ int PisoQtSql(QSqlDatabase& erp, QSqlDatabase& fila)
             receitas[size_t(i)] = encadeamentos.value(QStringLiteral("RECEITA%1").arg(i + 1)).toString();
         const TEncadeamento encadeamento{receitas};
         const int p1 = Posicao(posicao, maquina);
-        if (p1 != Posicao(posicao, maquina))
-            continue;
 
         const QDateTime agora = QDateTime::currentDateTime();
         const QVariantList valores{
@@ -202,6 +206,133 @@ int PisoQtSql(QSqlDatabase& erp, QSqlDatabase& fila)
         ++enviados;
     }
     return enviados;
+}
+
+// The process's resident memory (VmRSS) and its peak since the last reset
+// (VmHWM), in kB.
+qint64 MemoriaKb(const char* campo)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        throw std::runtime_error("/proc/self/status não pôde ser lido");
+    for (const QByteArray& linha : status.readAll().split('\n'))
+        if (linha.startsWith(campo))
+            return linha.mid(qsizetype(std::strlen(campo))).trimmed().split(' ').front().toLongLong();
+    throw std::runtime_error(std::string("sem ") + campo + " em /proc/self/status");
+}
+
+void ZeraPicoMemoria()
+{
+    QFile limpa(QStringLiteral("/proc/self/clear_refs"));
+    if (!limpa.open(QIODevice::WriteOnly) || limpa.write("5") != 1)
+        throw std::runtime_error("/proc/self/clear_refs não aceitou 5: o pico de memória não pode ser zerado");
+}
+
+// 100 000 lots the machines finished long ago, 10 000 per machine, with
+// their columns filled as a real queue's are.
+QString SqlFilaAntiga()
+{
+    return QStringLiteral(
+        "WITH RECURSIVE N(I) AS (SELECT 0 UNION ALL SELECT I + 1 FROM N WHERE I < 99999) "
+        "INSERT INTO OB (NUMEROOB, PECAS, MAQUINA, CLIENTE, PESO, ENCADEAMENTO, COR, RGB, STATUSTERMINO, POSICAO, "
+        "DATAPROG, DATAINICIO, DATAFIM, TOTALRECEITAS, RECEITA01, RECEITA02, RECEITA03, RECEITA04, RECEITA05, "
+        "TEMPOTOTAL, TEMPOPROG) "
+        "SELECT 500000 + I, '22', 'M' || (I % %1), 'Malharia e Tinturaria Cliente Antigo ' || (I % 97), '220.75', "
+        "'COR' || (I % 5 + 1), 'COR' || (I % 5 + 1), 16711680, '2', I / %1 + 1, '2025-01-02 08:00:00', "
+        "'2025-01-02 08:00:00', '2025-01-02 09:30:00', 3, 'PRE', 'TINGE', 'LAVA', '', '', 0, 90 FROM N")
+        .arg(TotalMaquinas);
+}
+
+struct TMedidaFila {
+    double UsPorLote = 0;
+    qint64 PicoKb = 0;       // peak resident memory above the start of the pass
+    double MsSemPendentes = 0;  // one cycle once every lot went
+};
+
+// As the monitor ends a cycle: no transaction left open on either side
+// (on SQLite an open one would lock the writers out).
+void FimDoCiclo(TBruma& bruma)
+{
+    bruma.Dados().KoQuery1.Close();
+    bruma.Dados().KoQuery2.Close();
+    bruma.Dados().KoDatabase2.FinalizaTransacao();
+    bruma.Dados().KoDatabase1.FinalizaTransacao();
+}
+
+// The Bruma pass over the queue on SQLite, the best of `Rodadas`.
+TMedidaFila MedeFilaSqlite(TBruma& bruma, TRelatorGravador& relator, QSqlDatabase& erp, QSqlDatabase& fila)
+{
+    TMedidaFila medida{-1, 0, -1};
+    for (int rodada = 0; rodada < Rodadas; ++rodada) {
+        QSqlQuery e(erp);
+        Executa(e, QStringLiteral("UPDATE FAL_001 SET STATUS_QX = NULL"));
+        Confirma(erp);
+        QSqlQuery f(fila);
+        Executa(f, QStringLiteral("DELETE FROM OB WHERE STATUSTERMINO = '0'"));
+        relator.Limpa();
+        const qint64 antes = MemoriaKb("VmRSS:");
+        ZeraPicoMemoria();
+        QElapsedTimer relogio;
+        relogio.start();
+        bruma.ConsultaLotesBruma();
+        bruma.EnviaLotesBruma();
+        const double us = double(relogio.nsecsElapsed()) / 1e3 / TotalLotes;
+        FimDoCiclo(bruma);
+        const qint64 pico = MemoriaKb("VmHWM:") - antes;
+        if (relator.Linhas.size() != TotalLotes)
+            throw std::runtime_error("nem todos os lotes foram enviados à fila SQLite:\n"
+                                     + relator.Linhas.mid(0, 5).join('\n').toStdString());
+        relogio.restart();
+        bruma.ConsultaLotesBruma();
+        bruma.EnviaLotesBruma();
+        const double semPendentes = double(relogio.nsecsElapsed()) / 1e6;
+        FimDoCiclo(bruma);
+        medida.UsPorLote = medida.UsPorLote < 0 ? us : std::min(medida.UsPorLote, us);
+        medida.PicoKb = std::max(medida.PicoKb, pico);
+        medida.MsSemPendentes = medida.MsSemPendentes < 0 ? semPendentes : std::min(medida.MsSemPendentes, semPendentes);
+    }
+    return medida;
+}
+
+void MedeFilaAntiga(TKoDatabase& erpBruma, QSqlDatabase& erp)
+{
+    const QString dsn = AmbienteTeste::nomeUnico(QStringLiteral("bench_bruma_sqlite"));
+    BancoTeste::criaSqliteOdbc(dsn, {QStringLiteral("bruma_sqlite.sql")});
+    QSqlDatabase fila = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), QStringLiteral("fila_sqlite"));
+    fila.setDatabaseName(dsn);
+    if (!fila.open())
+        throw std::runtime_error(fila.lastError().text().toStdString());
+    {
+        QSqlQuery f(fila);
+        for (int c = 1; c <= 5; ++c)
+            Executa(f, QStringLiteral("INSERT INTO ENCADEAMENTO (NOME, RECEITA1, RECEITA2, RECEITA3, RECEITA4, RECEITA5) "
+                                      "VALUES ('COR%1', 'PRE', 'TINGE', 'LAVA', '', '')").arg(c));
+    }
+
+    TRelatorGravador relator;
+    const TConfiguracao configuracao;
+    TContextoIntegracao contexto{erpBruma, relator, configuracao};
+    TBruma bruma(contexto);
+    TKoDatabase& filaBruma = bruma.Dados().KoDatabase2;
+    filaBruma.SetDriverName(QStringLiteral("FB"));
+    filaBruma.SetDatabaseName(PrefixoOdbc + dsn);
+    filaBruma.Open();
+
+    const TMedidaFila vazia = MedeFilaSqlite(bruma, relator, erp, fila);
+    {
+        QSqlQuery f(fila);
+        Executa(f, SqlFilaAntiga());
+    }
+    const TMedidaFila antiga = MedeFilaSqlite(bruma, relator, erp, fila);
+    std::printf("fila SQLite vazia: %.0f us por lote, pico de memória +%lld kB; ciclo sem lotes pendentes %.1f ms\n",
+                vazia.UsPorLote, static_cast<long long>(vazia.PicoKb), vazia.MsSemPendentes);
+    std::printf("fila SQLite com 100 000 lotes terminados: %.0f us por lote, pico de memória +%lld kB; ciclo sem "
+                "lotes pendentes %.1f ms\n",
+                antiga.UsPorLote, static_cast<long long>(antiga.PicoKb), antiga.MsSemPendentes);
+    std::printf("fila SQLite antiga / vazia: %.2f por lote (meta <= 1.20), memória %+lld kB (meta: plana)\n",
+                antiga.UsPorLote / vazia.UsPorLote, static_cast<long long>(antiga.PicoKb - vazia.PicoKb));
+    bruma.Encerra();
+    fila.close();
 }
 
 } // namespace
@@ -250,6 +381,12 @@ int main(int argc, char** argv)
             throw std::runtime_error(fila.lastError().text().toStdString());
         erp.transaction();
         fila.transaction();
+        // `bench_bruma sqlite`: only the queue on SQLite.
+        if (argc > 1 && QByteArray(argv[1]) == "sqlite") {
+            fila.close();
+            MedeFilaAntiga(erpBruma, erp);
+            return 0;
+        }
 
         // One pass of the integration; its time.
         auto passo = [&](bool comDiario) {
@@ -311,6 +448,8 @@ int main(int argc, char** argv)
                     TotalLotes, msDiario, msDiario * 1000.0 / TotalLotes,
                     (double(melhorBruma) + msDiario) / double(std::max<qint64>(melhorBruma, 1)));
         fila.close();
+
+        MedeFilaAntiga(erpBruma, erp);
         return 0;
     } catch (const Exception& e) {
         std::fprintf(stderr, "bench_bruma: %s\n", e.what());

@@ -56,11 +56,13 @@ void TBruma::ConsultaLotesBruma()
                         QStringLiteral("GROUP BY FAL.NUMERO, FAL.MAQUINA, ENTIDADE.NOME, FAL.COR, CADCORTIN.COR_SIS, GRAFICO.TEMPO ")});
     lotes.Open();
 
-    // Nothing reads this result; it proves the queue table answers before
-    // any lot is touched, without bringing the whole queue over the link.
+    // Proves the queue table exists and answers before any lot is touched.
+    // The condition that no row meets keeps its rows where they are: an
+    // ODBC driver that fetches a whole result on execution (SQLite's) would
+    // otherwise read the entire queue, finished lots and all, every cycle.
     TKoQuery& fila = FDados.KoQuery2;
-    fila.DefineLinhas({QStringLiteral("SELECT * FROM OB ")});
-    fila.Open(1);
+    fila.DefineLinhas({QStringLiteral("SELECT * FROM OB WHERE 1 = 0")});
+    fila.Open();
 }
 
 void TBruma::EnviaLotesBruma()
@@ -129,18 +131,10 @@ void TBruma::EnviaLoteNaFila(const QString& numeroLote, const QString& nrOB)
         return;
     }
 
-    // Two readings of the count: if the machine side changed the queue in
-    // between, the position is not trusted and the lot waits a cycle.
+    // Counted once: a second reading a moment later would not protect the
+    // position (the delete and the insert below are separate statements
+    // anyway), and over a long queue it doubled the cost of every lot.
     const int posicao = LePosicao(maquina);
-    const int posicaoConferida = LePosicao(maquina);
-    if (posicao != posicaoConferida) {
-        FRelator.AdicionaLinha(QStringLiteral("Erro. Posição esperada %1 posição encontrada %2.")
-                                   .arg(posicaoConferida)
-                                   .arg(posicao));
-        ++FContexto.FalhasNoCiclo;
-        RegistraLote(numeroLote, TRegistroTratado::Pendente, QStringLiteral("a fila da máquina mudou durante a leitura"));
-        return;
-    }
 
     // The row is built (and a bad colour value or programme time found)
     // before the old row is deleted, so no message box waits while the
