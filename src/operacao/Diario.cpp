@@ -130,7 +130,12 @@ void TDiario::Gravou()
     if (!FAvisado)
         return;
     FAvisado = false;
-    FAvisa(QStringLiteral("Histórico voltou a ser gravado em ") + FArquivo + u'.');
+    QString aviso = QStringLiteral("Histórico voltou a ser gravado em ") + FArquivo + u'.';
+    if (FDescartados > 0)
+        aviso += QStringLiteral(" %1 registro(s) mais antigo(s) não couberam na memória enquanto isso e não estão nele.")
+                     .arg(FDescartados);
+    FDescartados = 0;
+    FAvisa(aviso);
 }
 
 void TDiario::Executa(QSqlQuery& comando, const char* onde)
@@ -147,12 +152,17 @@ void TDiario::Confirma()
     FGrupo.invalidate();
     if (!FBanco.commit())
         throw EDiario("COMMIT: " + FBanco.lastError().text().toStdString());
+    FNoGrupo.clear();
     Gravou();
 }
 
 // Said once until the journal is written again; the monitor goes on.
 void TDiario::Falhou(const QString& onde, const QString& erro)
 {
+    // The open group is rolled back with the connection: its records wait
+    // again, before the ones that came after them.
+    FNaoGravados = FNoGrupo + FNaoGravados;
+    FNoGrupo.clear();
     FGrupo.invalidate();
     FInsereRegistro.reset();
     FBanco.close();
@@ -160,7 +170,8 @@ void TDiario::Falhou(const QString& onde, const QString& erro)
     if (FAvisado)
         return;
     FAvisado = true;
-    FAvisa(QStringLiteral("Histórico não pôde ser %1 (%2): %3. O monitoramento continua sem ele.")
+    FAvisa(QStringLiteral("Histórico não pôde ser %1 (%2): %3. O monitoramento continua sem ele; "
+                          "os registros esperam na memória até que ele volte.")
                .arg(onde, FArquivo, erro));
 }
 
@@ -185,35 +196,75 @@ void TDiario::CicloIniciado(const TCicloEmAndamento& ciclo)
 
 void TDiario::RegistraRegistro(const QString& integracao, const TRegistroTratado& registro, const QString& linhas)
 {
+    TLinhaRegistro linha{FCiclo == 0 ? QVariant() : QVariant(FCiclo),
+                         Momento(QDateTime::currentDateTime()),
+                         integracao,
+                         registro.Direcao,
+                         registro.Tipo,
+                         registro.Chave,
+                         registro.Desfecho,
+                         linhas,
+                         registro.Erro.isEmpty() ? QVariant() : QVariant(registro.Erro)};
     // A journal that failed is opened again, at most once in a group's
-    // time, so that a long pass is recorded as soon as there is room again.
+    // time, so that a long pass is recorded as soon as there is room again;
+    // meanwhile its records wait in memory.
     if (!FInsereRegistro) {
-        if (FUltimaAbertura.isValid() && FUltimaAbertura.elapsed() < MaximoSemConfirmarMs)
+        if ((FUltimaAbertura.isValid() && FUltimaAbertura.elapsed() < MaximoSemConfirmarMs) || !Abre()) {
+            GuardaNaoGravado(std::move(linha));
             return;
-        if (!Abre())
-            return;
-    }
-    QSqlQuery& insere = *FInsereRegistro;
-    insere.bindValue(0, FCiclo == 0 ? QVariant() : QVariant(FCiclo));
-    insere.bindValue(1, Momento(QDateTime::currentDateTime()));
-    insere.bindValue(2, integracao);
-    insere.bindValue(3, registro.Direcao);
-    insere.bindValue(4, registro.Tipo);
-    insere.bindValue(5, registro.Chave);
-    insere.bindValue(6, registro.Desfecho);
-    insere.bindValue(7, linhas);
-    insere.bindValue(8, registro.Erro.isEmpty() ? QVariant() : QVariant(registro.Erro));
-    try {
-        if (!FGrupo.isValid()) {
-            if (!FBanco.transaction())
-                throw EDiario("BEGIN: " + FBanco.lastError().text().toStdString());
-            FGrupo.start();
         }
-        Executa(insere, "INSERT INTO REGISTROS");
+    }
+    bool noGrupo = false;
+    try {
+        GravaNaoGravados();
+        FNoGrupo << linha;
+        noGrupo = true;
+        Insere(linha);
         if (FGrupo.elapsed() >= MaximoSemConfirmarMs)
             Confirma();
     } catch (const EDiario& e) {
+        if (!noGrupo)
+            GuardaNaoGravado(std::move(linha));
         Falhou(QStringLiteral("gravado"), QString::fromStdString(e.what()));
+    }
+}
+
+// One record into the open group (begun here when none is open).
+void TDiario::Insere(const TLinhaRegistro& linha)
+{
+    if (!FGrupo.isValid()) {
+        if (!FBanco.transaction())
+            throw EDiario("BEGIN: " + FBanco.lastError().text().toStdString());
+        FGrupo.start();
+    }
+    QSqlQuery& insere = *FInsereRegistro;
+    insere.bindValue(0, linha.Ciclo);
+    insere.bindValue(1, linha.Momento);
+    insere.bindValue(2, linha.Integracao);
+    insere.bindValue(3, linha.Direcao);
+    insere.bindValue(4, linha.Tipo);
+    insere.bindValue(5, linha.Chave);
+    insere.bindValue(6, linha.Desfecho);
+    insere.bindValue(7, linha.Linhas);
+    insere.bindValue(8, linha.Erro);
+    Executa(insere, "INSERT INTO REGISTROS");
+}
+
+// The records that waited in memory go first, in their order.
+void TDiario::GravaNaoGravados()
+{
+    while (!FNaoGravados.isEmpty()) {
+        FNoGrupo << FNaoGravados.takeFirst();
+        Insere(FNoGrupo.back());
+    }
+}
+
+void TDiario::GuardaNaoGravado(TLinhaRegistro linha)
+{
+    FNaoGravados << std::move(linha);
+    if (FNaoGravados.size() > MaximoNaoGravados) {
+        FNaoGravados.removeFirst();
+        ++FDescartados;
     }
 }
 
@@ -222,6 +273,8 @@ void TDiario::CicloTerminado(const TFimCiclo& fim)
     if (FCiclo == 0)
         return;
     try {
+        if (FInsereRegistro)
+            GravaNaoGravados();
         Confirma();
         QSqlQuery comando(FBanco);
         comando.prepare(QStringLiteral("UPDATE CICLOS SET FIM = ?, DESFECHO = ?, ENVIADOS = ?, FALHAS = ?, "

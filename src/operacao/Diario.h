@@ -9,6 +9,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QVariant>
 
 #include <functional>
 #include <optional>
@@ -28,7 +29,9 @@
 // the journal is closed, and it is opened again at the next cycle (or the
 // next record, at most every MaximoSemConfirmarMs). That it is written
 // again is said once, when a write has gone through: on a full disk SQLite
-// opens the file and fails only when it writes.
+// opens the file and fails only when it writes. Meanwhile the records wait
+// in memory (at most MaximoNaoGravados) and are written, in their order,
+// when the file takes writes again.
 //
 // Records are committed in groups: with the first record written
 // MaximoSemConfirmarMs or more after the group began, and at the cycle's
@@ -39,6 +42,9 @@ class TDiario {
 public:
     static constexpr int DiasHistoricoPadrao = 90;
     static constexpr int MaximoSemConfirmarMs = 500;
+    // Records kept in memory while the file cannot be written (a full
+    // disk, a folder the monitor may not write); past this the oldest go.
+    static constexpr int MaximoNaoGravados = 100000;
 
     // The journal of a monitor's folder.
     static QString Arquivo(const QString& pasta);
@@ -64,7 +70,17 @@ public:
     void Poda(int dias, const QDate& hoje = QDate::currentDate());
 
 private:
+    // A record as it goes into REGISTROS, kept until its group commits.
+    struct TLinhaRegistro {
+        QVariant Ciclo;
+        QString Momento, Integracao, Direcao, Tipo, Chave, Desfecho, Linhas;
+        QVariant Erro;
+    };
+
     bool Abre();
+    void Insere(const TLinhaRegistro& linha);
+    void GravaNaoGravados();
+    void GuardaNaoGravado(TLinhaRegistro linha);
     void CriaArquivo();
     void Falhou(const QString& onde, const QString& erro);
     void Gravou();
@@ -77,6 +93,11 @@ private:
     QString FNomeConexao;
     QSqlDatabase FBanco;
     std::optional<QSqlQuery> FInsereRegistro;
+    // Records written in the open group (lost with it if its commit fails)
+    // and records that wait for the file to take writes again, oldest first.
+    QList<TLinhaRegistro> FNoGrupo;
+    QList<TLinhaRegistro> FNaoGravados;
+    qint64 FDescartados = 0;
     qint64 FCiclo = 0;   // the row of the cycle in progress; 0 outside one
     qint64 FExecucao = 0;  // the row of this run; 0 when none was noted
     bool FAvisado = false;

@@ -10,6 +10,7 @@
 #include "servico/ConsultaHistorico.h"
 #include "operacao/Diario.h"
 #include "operacao/LeituraDiario.h"
+#include "operacao/RegraSaude.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -185,13 +186,14 @@ TEST(Historico, CsvGuardaFormulasEJsonLevaOsValoresComoSao)
     const QString pasta = PastaComIni(QString());
     {
         TDiario diario(TDiario::Arquivo(pasta), [](const QString& aviso) { ADD_FAILURE() << aviso.toStdString(); });
-        diario.CicloIniciado(QStringLiteral("Bruma"), QDateTime::currentDateTime());
+        diario.CicloIniciado({QStringLiteral("Bruma"), QDateTime::currentDateTime()});
         for (const TCaso& caso : casos)
             diario.RegistraRegistro(QStringLiteral("Bruma"), {"enviado", "lote", caso.chave, "enviado", {}},
                                     QStringLiteral("linha"));
         TFimCiclo fim;
+        fim.Integracao = QStringLiteral("Bruma");
         fim.Fim = QDateTime::currentDateTime();
-        diario.CicloTerminado(fim, QStringLiteral("concluido"), 59000);
+        diario.CicloTerminado(fim);
     }
 
     // Newest first: the cases in reverse.
@@ -212,11 +214,13 @@ TEST(Historico, CsvGuardaFormulasEJsonLevaOsValoresComoSao)
     const QString controles = QString::fromUtf8("\x01\x1f\b\f\n\r\t\"\\/ \x7f ção €");
     {
         TDiario diario(TDiario::Arquivo(pasta), [](const QString& aviso) { ADD_FAILURE() << aviso.toStdString(); });
-        diario.CicloIniciado(QStringLiteral("Bruma"), QDateTime::currentDateTime());
+        diario.CicloIniciado({QStringLiteral("Bruma"), QDateTime::currentDateTime()});
         diario.RegistraRegistro(QStringLiteral("Bruma"), {"enviado", "lote", controles, "falhou", controles}, controles);
         TFimCiclo fim;
+        fim.Integracao = QStringLiteral("Bruma");
         fim.Fim = QDateTime::currentDateTime();
-        diario.CicloTerminado(fim, QStringLiteral("com_falhas"), 59000);
+        fim.Falhas = 1;
+        diario.CicloTerminado(fim);
     }
     const QJsonArray registros = Json(Quelix_(pasta, {"--historico", "--formato", "json"}));
     ASSERT_EQ(registros.size(), casos.size() + 1);
@@ -242,13 +246,13 @@ TEST(Historico, ParadaLimpaEEstadoDoMonitorParado)
     const TSaida parado = Quelix_(pasta, {"--estado"});
     EXPECT_EQ(parado.status, 1) << parado.saida.toStdString();
     EXPECT_TRUE(parado.saida.contains(QRegularExpression(QString::fromUtf8(
-        "^Monitor parado em \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\nÚltimo ciclo \\(Bruma\\): "))))
+        "^Monitor parado em (\\d{4}-\\d\\d-\\d\\d )?\\d\\d:\\d\\d:\\d\\d\\.\nÚltimo ciclo \\(Bruma\\): "))))
         << parado.saida.toStdString();
     EXPECT_TRUE(parado.saida.contains("KoDatabase1: inativa desde ")) << parado.saida.toStdString();
     EXPECT_TRUE(parado.saida.contains("KoDatabase2: inativa desde ")) << parado.saida.toStdString();
     EXPECT_FALSE(parado.saida.contains(QString::fromUtf8("Próximo ciclo"))) << parado.saida.toStdString();
     // However recent its last cycle, a stopped monitor stays stopped.
-    EXPECT_EQ(AvaliaEstado(TDiario::Arquivo(pasta), QDateTime::currentDateTime()).Status, TEstadoMonitor::Parado);
+    EXPECT_EQ(AvaliaEstado(TDiario::Arquivo(pasta), LimiteCicloPadraoSegundos * 1000LL, QDateTime::currentDateTime()).Status, TEstadoMonitor::Parado);
 
     // Started again (its first cycle far off): no longer stopped once its
     // run is noted.
@@ -289,7 +293,8 @@ TEST(Historico, PastaSomenteLeituraOuCheiaNaoImpedeOCiclo)
         EXPECT_EQ(r.status, 3) << r.saida.toStdString() << r.erros.toStdString();
         EXPECT_EQ(StatusDoLote(erp, QStringLiteral("2")), "E");
         EXPECT_EQ(r.saida.count(QString::fromUtf8("Histórico não pôde ser")), 1) << r.saida.toStdString();
-        EXPECT_TRUE(r.saida.contains(QString::fromUtf8("O monitoramento continua sem ele."))) << r.saida.toStdString();
+        EXPECT_TRUE(r.saida.contains(QString::fromUtf8("O monitoramento continua sem ele; "
+                                                       "os registros esperam na memória até que ele volte."))) << r.saida.toStdString();
     }
 }
 
