@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class TDadosEas;
 
 // A marking of exported ERP rows: the flag STATUS_EAS + type set to "N" on
@@ -73,6 +75,8 @@ public:
 
 private:
     void EnviaCadastro(const TPassoCadastro& passo);
+    // Sends the rows of one key; true when all of them are committed.
+    bool EnviaDaChave(const QString& tipo, const QStringList& registros);
     bool Liberada(TKoQuery& processos, const QString& numeroFal);
     // Commits what was written to the host; false, with a line, on failure.
     bool ConfirmaNoHost();
@@ -81,6 +85,8 @@ private:
 
     TDadosEas& FDados;
     TGravacaoHost FHost;
+    std::unique_ptr<TKoQuery> FMarca;
+    QStringList FLinhasMarca;
 };
 
 // True when the text can stand in a column name: ASCII letters, digits and

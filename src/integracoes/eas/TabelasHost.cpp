@@ -111,8 +111,7 @@ QString TLeituraHost::Campo(int n)
 
 void TLeituraHost::DeixaPendente()
 {
-    FDados.Registra(TRegistroTratado::Recebido, FSelecao.FieldByName(QStringLiteral("IDTIPO")).AsString(), NrRecno(),
-                    TRegistroTratado::Pendente);
+    FDados.Registra(TRegistroTratado::Recebido, Tipo(), NrRecno(), TRegistroTratado::Pendente);
 }
 
 QString TLeituraHost::NrRecno()
@@ -120,12 +119,22 @@ QString TLeituraHost::NrRecno()
     return FSelecao.FieldByName(QStringLiteral("NRECNO")).AsString();
 }
 
-void TLeituraHost::MarcaLidoHost(bool comRegistro, const QString& desfecho)
+qint64 TLeituraHost::NumeroRecno()
 {
-    const QString tipo = FSelecao.FieldByName(QStringLiteral("IDTIPO")).AsString();
+    return FSelecao.FieldByName(QStringLiteral("NRECNO")).AsInteger();
+}
+
+QString TLeituraHost::Tipo()
+{
+    return FSelecao.FieldByName(QStringLiteral("IDTIPO")).AsString();
+}
+
+bool TLeituraHost::MarcaLidoHost(bool comRegistro, const QString& desfecho)
+{
+    const QString tipo = Tipo();
     const QString nrecno = NrRecno();
     try {
-        FMarca.ParamByName(QStringLiteral("NRECNO")).SetAsInteger(FSelecao.FieldByName(QStringLiteral("NRECNO")).AsInteger());
+        FMarca.ParamByName(QStringLiteral("NRECNO")).SetAsInteger(NumeroRecno());
         FMarca.TryExecSQL();
         FDados.KoDatabase2.CommitRetaining();
     } catch (const std::exception& erro) {
@@ -137,8 +146,9 @@ void TLeituraHost::MarcaLidoHost(bool comRegistro, const QString& desfecho)
             linha += QStringLiteral(" Informação do Registro:") + Datos();
         FDados.AdicionaLinha(linha);
         FDados.Registra(TRegistroTratado::Recebido, tipo, nrecno, TRegistroTratado::Falhou);
-        return;
+        return false;
     }
     FDados.AdicionaLinha(QStringLiteral("Grava Lido no FTOHOST (") + tipo + QStringLiteral(") - ") + nrecno);
     FDados.Registra(TRegistroTratado::Recebido, tipo, nrecno, desfecho);
+    return true;
 }
