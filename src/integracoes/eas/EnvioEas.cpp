@@ -57,33 +57,51 @@ void TEnvioEas::EnviaCadastro(const TPassoCadastro& passo)
         return;
 
     // The rows grouped by key, in the order their first row came.
+    QList<int> colunasChave;
+    for (const QString& coluna : passo.ColunasChave) {
+        int indice = 0;
+        while (consulta.Fields(indice).FieldName().compare(coluna, Qt::CaseInsensitive) != 0)
+            if (++indice == consulta.FieldCount())
+                throw EDatabaseError(QStringLiteral("Campo inexistente na consulta: ") + coluna);
+        colunasChave << indice;
+    }
     QList<QStringList> chaves;
-    QHash<QStringList, QStringList> registros;
+    QList<QStringList> grupos;
+    QHash<QStringList, qsizetype> grupoDaChave;
     for (consulta.First(); !consulta.Eof(); consulta.Next()) {
         QStringList chave;
-        for (const QString& coluna : passo.ColunasChave)
-            chave << consulta.FieldByName(coluna).AsString();
-        auto grupo = registros.find(chave);
-        if (grupo == registros.end()) {
-            chaves << chave;
-            grupo = registros.insert(chave, {});
+        for (const int indice : colunasChave)
+            chave << consulta.Fields(indice).AsString();
+        const auto achado = grupoDaChave.constFind(chave);
+        if (achado != grupoDaChave.cend()) {
+            grupos[*achado] << MontaRegistroHost(consulta);
+            continue;
         }
-        grupo->append(MontaRegistroHost(consulta));
+        grupoDaChave.insert(chave, grupos.size());
+        chaves << chave;
+        grupos << QStringList{MontaRegistroHost(consulta)};
     }
 
     TMarcacaoErp marcacao{passo.Tabela, passo.Tipo, passo.Descricao, QString(), passo.Chaves,
                           passo.ColunasChave, {}};
-    FMarca.reset();
+    // One marking statement for the step, prepared once.
+    const QString flag = QStringLiteral("STATUS_EAS") + passo.Tipo;
+    TKoQuery marca;
+    marca.SetDatabase(&FDados.KoDatabase1);
+    marca.SQL.Add(QStringLiteral("UPDATE ") + passo.Tabela + QStringLiteral(" SET"));
+    marca.SQL.Add(flag + QStringLiteral(" = 'N'"));
+    marca.SQL.Add(QStringLiteral("WHERE ((") + flag + QStringLiteral(" <> 'N') OR (") + flag + QStringLiteral(" IS NULL))"));
+    for (const QString& condicao : passo.Chaves)
+        marca.SQL.Add(condicao);
     int marcados = 0;
-    for (const QStringList& chave : chaves) {
-        if (!EnviaDaChave(passo.Tipo, registros.value(chave)))
+    for (qsizetype i = 0; i < chaves.size(); ++i) {
+        if (!EnviaDaChave(passo.Tipo, grupos[i]))
             continue;
-        marcacao.Valores = {chave};
-        if (!Marca(marcacao, false))
+        marcacao.Valores = {chaves[i]};
+        if (!Marca(marca, marcacao, false))
             break;
         ++marcados;
     }
-    FMarca.reset();
     if (marcados > 0)
         RelataMarcacao(marcacao);
 }
@@ -136,27 +154,31 @@ bool TEnvioEas::MarcaEnviadoErp(const QString& tabela, const QString& numeroFal,
 bool TEnvioEas::Marca(const TMarcacaoErp& marcacao, bool relataSucesso)
 {
     const QString flag = QStringLiteral("STATUS_EAS") + marcacao.Tipo;
-    QStringList linhas{QStringLiteral("UPDATE ") + marcacao.Tabela + QStringLiteral(" SET"),
-                       flag + QStringLiteral(" = 'N'"),
-                       QStringLiteral("WHERE ((") + flag + QStringLiteral(" <> 'N') OR (") + flag
-                           + QStringLiteral(" IS NULL))")};
-    linhas += marcacao.Condicoes;
-    // A step marks row by row with one statement: prepared once.
-    if (!FMarca || FLinhasMarca != linhas) {
-        FMarca = std::make_unique<TKoQuery>();
-        FMarca->SetDatabase(&FDados.KoDatabase1);
-        for (const QString& linha : linhas)
-            FMarca->SQL.Add(linha);
-        FLinhasMarca = linhas;
-    }
-    TKoQuery& comando = *FMarca;
+    TKoQuery comando;
+    comando.SetDatabase(&FDados.KoDatabase1);
+    comando.SQL.Add(QStringLiteral("UPDATE ") + marcacao.Tabela + QStringLiteral(" SET"));
+    comando.SQL.Add(flag + QStringLiteral(" = 'N'"));
+    comando.SQL.Add(QStringLiteral("WHERE ((") + flag + QStringLiteral(" <> 'N') OR (") + flag
+                    + QStringLiteral(" IS NULL))"));
+    for (const QString& condicao : marcacao.Condicoes)
+        comando.SQL.Add(condicao);
+    return Marca(comando, marcacao, relataSucesso);
+}
+
+bool TEnvioEas::Marca(TKoQuery& comando, const TMarcacaoErp& marcacao, bool relataSucesso)
+{
     try {
+        // The parameters that say whether their value is empty (CondicaoVazioIgual).
+        QStringList vazios;
+        const QString condicoes = marcacao.Condicoes.join(u' ');
+        for (const QString& parametro : marcacao.Parametros)
+            vazios << (condicoes.contains(u':' + parametro + QStringLiteral("_VAZIO")) ? parametro + QStringLiteral("_VAZIO")
+                                                                                        : QString());
         for (const QStringList& valores : marcacao.Valores) {
             for (qsizetype i = 0; i < marcacao.Parametros.size(); ++i) {
-                const QString& parametro = marcacao.Parametros[i];
-                comando.ParamByName(parametro).SetAsString(valores.value(i));
-                if (marcacao.Condicoes.join(u' ').contains(u':' + parametro + QStringLiteral("_VAZIO")))
-                    comando.ParamByName(parametro + QStringLiteral("_VAZIO")).SetAsInteger(valores.value(i).isEmpty() ? 1 : 0);
+                comando.ParamByName(marcacao.Parametros[i]).SetAsString(valores.value(i));
+                if (!vazios[i].isEmpty())
+                    comando.ParamByName(vazios[i]).SetAsInteger(valores.value(i).isEmpty() ? 1 : 0);
             }
             comando.TryExecSQL();
         }

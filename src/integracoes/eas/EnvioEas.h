@@ -6,8 +6,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <memory>
-
 class TDadosEas;
 
 // A marking of exported ERP rows: the flag STATUS_EAS + type set to "N" on
@@ -65,6 +63,9 @@ public:
     // Runs the marking and commits; the success line only when asked (a
     // master-data step marks row by row and says it once).
     bool Marca(const TMarcacaoErp& marcacao, bool relataSucesso = true);
+    // The same with the marking statement already filled (a step runs one
+    // statement for every row it marks).
+    bool Marca(TKoQuery& comando, const TMarcacaoErp& marcacao, bool relataSucesso);
     void RelataMarcacao(const TMarcacaoErp& marcacao);
 
     static const TPassoCadastro& PassoMateriais();
@@ -85,8 +86,6 @@ private:
 
     TDadosEas& FDados;
     TGravacaoHost FHost;
-    std::unique_ptr<TKoQuery> FMarca;
-    QStringList FLinhasMarca;
 };
 
 // True when the text can stand in a column name: ASCII letters, digits and

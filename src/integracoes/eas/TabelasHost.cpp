@@ -2,7 +2,6 @@
 
 #include "base/Erros.h"
 #include "base/Apara.h"
-#include "base/TextoAscii.h"
 #include "integracoes/eas/DadosEas.h"
 #include "integracoes/eas/campos/CamposHost.h"
 
@@ -15,6 +14,26 @@ QString NomeTabelaHost(const QString& sSchema, const QString& tabela)
     return sSchema + u'.' + tabela;
 }
 
+namespace {
+
+// The name equals the capitals `alvo` with its ASCII letters in either case
+// (compared in place: this runs for every column of every record).
+bool MesmoNomeAscii(const QString& nome, QLatin1StringView alvo)
+{
+    if (nome.size() != alvo.size())
+        return false;
+    for (qsizetype i = 0; i < nome.size(); ++i) {
+        char16_t c = nome[i].unicode();
+        if (c >= u'a' && c <= u'z')
+            c = char16_t(c - u'a' + u'A');
+        if (c != alvo[i].unicode())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 QString MontaRegistroHost(TKoQuery& consulta)
 {
     // Column names compared in capitals: servers that fold unquoted names
@@ -22,10 +41,10 @@ QString MontaRegistroHost(TKoQuery& consulta)
     QString registro;
     for (int i = 0; i < consulta.FieldCount(); ++i) {
         TKoField& campo = consulta.Fields(i);
-        const QString nome = MaiusculasAscii(campo.FieldName());
-        if (nome == QLatin1String("NR_SEQUENCIA"))
+        const QString& nome = campo.FieldName();
+        if (MesmoNomeAscii(nome, QLatin1StringView("NR_SEQUENCIA")))
             registro += QString::number(consulta.RecNo()) + u'|';
-        else if (nome == QLatin1String("OBS"))
+        else if (MesmoNomeAscii(nome, QLatin1StringView("OBS")))
             registro += AjustaObs(Apara(campo.AsString()), registro.size());
         else
             registro += Apara(campo.AsString()) + u'|';
