@@ -165,6 +165,9 @@ CREATE TABLE PROCESSO_TIN_001 (
   TEMPO         VARCHAR(12),
   GRAFICO       VARCHAR(10)
 );
+-- The kitchen's lot start and end events update a lot's process rows by
+-- FAL: without this index each event reads the whole table.
+CREATE INDEX PROCESSO_TIN_001_FAL ON PROCESSO_TIN_001 (FAL);
 
 -- DIA: 1 = Sunday .. 7 = Saturday; a night shift has ENTRADA later than SAIDA
 CREATE TABLE TURNO_HORARIOS_001 (
@@ -209,6 +212,9 @@ CREATE TABLE TNG_PROG_001 (
   FAL           VARCHAR(20) NOT NULL,
   MAQUINA       VARCHAR(10)
 );
+-- The kitchen's machine change and queue events update a lot's programme
+-- by FAL: without this index each event reads the whole table.
+CREATE INDEX TNG_PROG_001_FAL ON TNG_PROG_001 (FAL);
 
 -- Recipes by colour and variant, and the process graphs they use
 CREATE TABLE GRAFICO_001 (
@@ -238,3 +244,14 @@ CREATE TABLE QX_INTEGRA (
 -- Each status update picks its row by ORDEM: without this index every update
 -- reads the whole queue, which only grows.
 CREATE INDEX QX_INTEGRA_ORDEM ON QX_INTEGRA (ORDEM);
+
+-- The monitor's own: the number (NRECNO) of each kitchen event of FTOHOST
+-- whose effects were applied to this ERP, written in the same transaction as
+-- those effects. An event whose number is here is not applied again, only
+-- marked read, so a run cut between the ERP's commit and the host's mark
+-- books nothing twice.
+CREATE TABLE QX_EAS_APLICADOS (
+  NRECNO        BIGINT NOT NULL PRIMARY KEY,
+  IDTIPO        VARCHAR(2),
+  APLICADO      TIMESTAMP DEFAULT CURRENT_TIMESTAMP
+);

@@ -132,10 +132,19 @@ void TAdaptadorPostgres::RollbackRetaining(QSqlDatabase& conexao)
 
 void TAdaptadorPostgres::EncerraTransacao(QSqlDatabase& conexao, bool confirma)
 {
-    FTimeoutAtual = -1;
+    // A SET made in the transaction outlives its commit, not a rollback:
+    // after a commit the limit need not be set again before the next
+    // statement (one round trip less for each record a pass commits).
+    if (!confirma)
+        FTimeoutAtual = -1;
     FbSavepointPendente = false;
-    SobVigia(conexao, LimiteDoDriver(QStringLiteral("PG")),
-             [&] { TAdaptadorConexao::EncerraTransacao(conexao, confirma); });
+    try {
+        SobVigia(conexao, LimiteDoDriver(QStringLiteral("PG")),
+                 [&] { TAdaptadorConexao::EncerraTransacao(conexao, confirma); });
+    } catch (...) {
+        FTimeoutAtual = -1;  // the commit failed and was rolled back
+        throw;
+    }
 }
 
 void TAdaptadorPostgres::DefineLimite(QSqlDatabase& conexao, int limiteMs)

@@ -26,7 +26,7 @@ std::pair<QString, int> HostEPorta(const QString& servidor)
 } // namespace
 
 void ConfiguraDaSecao(TKoDatabase& banco, const TConfiguracao& ini, const QString& secao,
-                      const QString& databaseName)
+                      const QString& databaseName, TServidorPostgres servidor)
 {
     if (banco.Connected())
         banco.Close();
@@ -34,8 +34,12 @@ void ConfiguraDaSecao(TKoDatabase& banco, const TConfiguracao& ini, const QStrin
     banco.SetDatabaseName(databaseName);
     banco.Password = ini.LerIni(secao, QStringLiteral("Senha"));
     banco.User = ini.LerIni(secao, QStringLiteral("Usuario"));
-    if (banco.DriverName() == QLatin1String("PG") && ConexaoQt::FonteOdbc(databaseName).isEmpty())
+    if (banco.DriverName() != QLatin1String("PG") || !ConexaoQt::FonteOdbc(databaseName).isEmpty())
+        return;
+    if (servidor == TServidorPostgres::SempreLido || ini.ExisteChaveIni(secao, QStringLiteral("servidor")))
         ConfiguraServidorPostgres(banco, ini.LerIni(secao, QStringLiteral("servidor")), databaseName);
+    else
+        banco.Port = 0;  // the host and database split from Base above; the driver's port
 }
 
 void ConfiguraServidorPostgres(TKoDatabase& banco, const QString& servidor, const QString& base)

@@ -3,9 +3,9 @@
 #include "integracao/AbreConexao.h"
 
 std::optional<QString> TConexaoDaSecao::Conecta(const TConfiguracao& ini, const QString& secao,
-                                                const QString& databaseName)
+                                                const QString& databaseName, TServidorPostgres servidor)
 {
-    ConfiguraDaSecao(FBanco, ini, secao, databaseName);
+    ConfiguraDaSecao(FBanco, ini, secao, databaseName, servidor);
     FbConfigurado = true;
     return TentaAbrir(FBanco);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dblayer/KoDatabase.h"
+#include "integracao/AbreConexao.h"
 
 #include <QList>
 #include <QString>
@@ -19,7 +20,8 @@ public:
 
     // Configures it from the section as start-up does (ConfiguraDaSecao) and
     // tries to open it; a failure comes back as its message, to be shown.
-    std::optional<QString> Conecta(const TConfiguracao& ini, const QString& secao, const QString& databaseName);
+    std::optional<QString> Conecta(const TConfiguracao& ini, const QString& secao, const QString& databaseName,
+                                   TServidorPostgres servidor = TServidorPostgres::SempreLido);
 
     QList<TKoDatabase*> Conexoes() const;
     void Encerra();

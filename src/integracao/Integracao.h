@@ -89,6 +89,8 @@ public:
     virtual QString ComandoDoSite(const QString& texto) const { return texto; }
     // Indexes its passes need on tables it does not own.
     virtual QList<TIndiceNecessario> IndicesNecessarios() { return {}; }
+    // Tables of its own that it needs in databases it does not own.
+    virtual QList<TTabelaPropria> TabelasProprias() { return {}; }
 
     // A simulated cycle (quelix --simula) starts (true) or ends: calls it
     // makes outside the databases (the services) are reported through the

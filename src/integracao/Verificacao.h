@@ -45,3 +45,12 @@ struct TIndiceNecessario {
     QStringList Colunas;
     QString Motivo;  // which pass slows down without it
 };
+
+// A table of the monitor's own in a database it does not own, which the
+// schema scripts create: --verifica fails when it is not there, and the
+// statements that name it are then not prepared one by one.
+struct TTabelaPropria {
+    TKoDatabase* Banco;
+    QString Tabela;
+    QString Motivo;  // what goes wrong without it
+};

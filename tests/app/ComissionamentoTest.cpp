@@ -279,6 +279,40 @@ TEST(Verifica, EasQualificaAsTabelasDoHostPeloSchema)
         << semSchema.saida.toStdString();
 }
 
+// The ERP of an EAS site: the monitor's own table of applied events, whose
+// absence fails the check once (its statements are not tried one by one),
+// and the indexes the kitchen's events need, whose absence is a warning.
+TEST(Verifica, EasConfereATabelaDeAplicadosEOsIndicesDoErp)
+{
+    const QString host = BancoTeste::criaFirebirdLocal(QStringLiteral("eas_host"), {QStringLiteral("eas_host_firebird.sql")});
+    const auto site = [&](const QString& sqlErp) {
+        const QString erp = CriaErp();
+        if (!sqlErp.isEmpty())
+            BancoTeste::executaSqlFirebird(erp, sqlErp);
+        return SecaoBanco1(erp) + QStringLiteral("[Banco3]\nProtocolo=firebird\nBase=%1\nUsuario=SYSDBA\nEstoque=S\n").arg(host)
+             + QStringLiteral("[ModeloAtivo]\nModelo=2\n");
+    };
+    const TSaida certo = Verifica(PastaComIni(site({})));
+    EXPECT_EQ(certo.status, 0) << certo.saida.toStdString() << certo.erros.toStdString();
+    for (const QString& esperada : {QStringLiteral("ok: tabela QX_EAS_APLICADOS em KoDatabase1"),
+                                    QStringLiteral("ok: índice de PROCESSO_TIN_001 (FAL) em KoDatabase1"),
+                                    QStringLiteral("ok: índice de TNG_PROG_001 (FAL) em KoDatabase1")})
+        EXPECT_EQ(Linhas(certo, esperada).size(), 1) << qPrintable(esperada) << "\n" << certo.saida.toStdString();
+
+    const TSaida sem = Verifica(PastaComIni(site(QStringLiteral("DROP TABLE QX_EAS_APLICADOS;\n"
+                                                                 "DROP INDEX PROCESSO_TIN_001_FAL;\n"
+                                                                 "DROP INDEX TNG_PROG_001_FAL;\n"))));
+    EXPECT_EQ(sem.status, 1) << sem.saida.toStdString();
+    const QStringList falhas = Linhas(sem, "FALHA");
+    ASSERT_EQ(falhas.size(), 1) << sem.saida.toStdString();
+    EXPECT_TRUE(falhas[0].startsWith("FALHA: tabela QX_EAS_APLICADOS em KoDatabase1: ausente (")) << falhas[0].toStdString();
+    EXPECT_EQ(Linhas(sem, "aviso: índice de PROCESSO_TIN_001 (FAL) em KoDatabase1 ausente (").size(), 1)
+        << sem.saida.toStdString();
+    EXPECT_EQ(Linhas(sem, "aviso: índice de TNG_PROG_001 (FAL) em KoDatabase1 ausente (").size(), 1)
+        << sem.saida.toStdString();
+    EXPECT_TRUE(sem.saida.contains("CREATE INDEX TNG_PROG_001_FAL ON TNG_PROG_001 (FAL)")) << sem.saida.toStdString();
+}
+
 TEST(Simula, MostraOQueOCicloGravariaEDesfazTudo)
 {
     const TSiteBruma site = SiteBruma();

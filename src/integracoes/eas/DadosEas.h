@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <exception>
+#include <optional>
 
 // What every EAS step works with: the ERP connection (KoDatabase1, the
 // monitor's), the host database of the exchange tables (KoDatabase2, from
@@ -20,6 +21,11 @@ public:
     TKoDatabase KoDatabase2;
     QString sSchema;             // schema of FFROMHOST and FTOHOST; blank for none
     bool bGravaEstoque = false;  // stock entries out, consumptions in
+    // Whether the ERP has the monitor's table of applied events
+    // (AplicadosErp.h): unknown until looked up; and whether its absence
+    // has been said.
+    std::optional<bool> bTemAplicados;
+    bool bAusenciaAplicadosDita = false;
 
     void AdicionaLinha(const QString& linha);
     void MostraMensagem(const QString& texto);

@@ -2,6 +2,7 @@
 
 #include "integracao/AbreConexao.h"
 #include "integracao/Configuracao.h"
+#include "integracoes/eas/AplicadosErp.h"
 #include "integracoes/eas/EnvioEas.h"
 #include "integracoes/eas/RecebimentoEas.h"
 
@@ -16,10 +17,13 @@ void TEas::ConectaBanco3()
                                             "configurado, e os passos do EAS não rodam."));
     FDados.sSchema = ini.LerIni(secao, QStringLiteral("Schema"));
     FDados.bGravaEstoque = ini.LerIni(secao, QStringLiteral("Estoque")) == QLatin1String("S");
-    if (const auto erro = FBanco3.Conecta(ini, secao, ini.LerIni(secao, QStringLiteral("Base")))) {
+    // A PostgreSQL host named without `servidor` is written Base=host:database.
+    if (const auto erro = FBanco3.Conecta(ini, secao, ini.LerIni(secao, QStringLiteral("Base")),
+                                          TServidorPostgres::SoSePresente)) {
         FDados.AdicionaLinha(LinhaConexaoNaoAberta(FDados.KoDatabase2, ini, secao, *erro));
         FDados.MostraMensagem(*erro);
     }
+    ConfereTabelaAplicados(FDados);
 }
 
 QList<TKoDatabase*> TEas::Conexoes() { return FBanco3.Conexoes(); }

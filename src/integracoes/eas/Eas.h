@@ -22,6 +22,8 @@ public:
     void Encerra() override;
     void VerificaChaves(TVerificacao& verificacao) const override;
     QString ComandoDoSite(const QString& texto) const override;
+    QList<TIndiceNecessario> IndicesNecessarios() override;
+    QList<TTabelaPropria> TabelasProprias() override;
 
     // Configures and opens KoDatabase2 from [Banco3] and reads the schema of
     // the host tables and the stock switch; a failure to open is shown in a

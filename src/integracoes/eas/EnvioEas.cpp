@@ -3,6 +3,9 @@
 #include "base/Erros.h"
 #include "base/Apara.h"
 #include "integracoes/eas/DadosEas.h"
+#include "integracoes/eas/campos/CamposHost.h"
+
+#include <QHash>
 
 TEnvioEas::TEnvioEas(TDadosEas& dados) : FDados(dados), FHost(dados) {}
 
@@ -38,10 +41,16 @@ void TEnvioEas::EnviaClientes() { EnviaCadastro(PassoClientes()); }
 void TEnvioEas::EnviaCores() { EnviaCadastro(PassoCores()); }
 
 // Every selected row is sent and, right after its send committed, marked by
-// its key: a row that failed, or a stop in the middle, sends again at most
-// the row in flight, and a row the step did not select (or that became
-// pending after its query) is never marked without having been sent. A
-// marking that fails ends the step: what it did not reach stays pending.
+// its key, so a row that failed, or a stop in the middle, sends again at
+// most the rows in flight. The marking names rows by key, and a key need not
+// name one row alone: two lines of one invoice for one material and supplier
+// are two stock movements with one key. The rows that share a key are
+// therefore sent in one commit and marked together, and when the host
+// refuses one of them none is marked. Where the key is the table's own (a
+// code), a row is never marked without having been sent; for stock
+// movements, a movement the query did not select (another deposit) or that
+// arrived after it is marked with the rows of its key. A marking that fails
+// ends the step: what it did not reach stays pending.
 void TEnvioEas::EnviaCadastro(const TPassoCadastro& passo)
 {
     TKoQuery consulta;
@@ -58,24 +67,86 @@ void TEnvioEas::EnviaCadastro(const TPassoCadastro& passo)
     if (consulta.Eof())
         return;
 
-    TMarcacaoErp marcacao{passo.Tabela, passo.Tipo, passo.Descricao, QString(), passo.Chaves,
-                          passo.ColunasChave, {}};
-    int marcados = 0;
+    // The rows grouped by key, in the order their first row came.
+    QList<int> colunasChave;
+    for (const QString& coluna : passo.ColunasChave) {
+        int indice = 0;
+        while (consulta.Fields(indice).FieldName().compare(coluna, Qt::CaseInsensitive) != 0)
+            if (++indice == consulta.FieldCount())
+                throw EDatabaseError(QStringLiteral("Campo inexistente na consulta: ") + coluna);
+        colunasChave << indice;
+    }
+    QList<QStringList> chaves;
+    QList<QStringList> grupos;
+    QHash<QStringList, qsizetype> grupoDaChave;
     for (consulta.First(); !consulta.Eof(); consulta.Next()) {
-        if (!FHost.GravaNoHost(passo.Tipo, QStringLiteral("X"), MontaRegistroHost(consulta))) {
-            FDados.ContaFalha();
+        QStringList chave;
+        for (const int indice : colunasChave)
+            chave << consulta.Fields(indice).AsString();
+        const auto achado = grupoDaChave.constFind(chave);
+        if (achado != grupoDaChave.cend()) {
+            grupos[*achado] << MontaRegistroHost(consulta);
             continue;
         }
-        QStringList chave;
-        for (const QString& coluna : passo.ColunasChave)
-            chave << consulta.FieldByName(coluna).AsString();
-        marcacao.Valores = {chave};
-        if (!Marca(marcacao, false))
-            return;
+        grupoDaChave.insert(chave, grupos.size());
+        chaves << chave;
+        grupos << QStringList{MontaRegistroHost(consulta)};
+    }
+
+    TMarcacaoErp marcacao{passo.Tabela, passo.Tipo, passo.Descricao, QString(), passo.Chaves,
+                          passo.ColunasChave, {}};
+    // One marking statement for the step, prepared once.
+    const QString flag = QStringLiteral("STATUS_EAS") + passo.Tipo;
+    TKoQuery marca;
+    marca.SetDatabase(&FDados.KoDatabase1);
+    marca.SQL.Add(QStringLiteral("UPDATE ") + passo.Tabela + QStringLiteral(" SET"));
+    marca.SQL.Add(flag + QStringLiteral(" = 'N'"));
+    marca.SQL.Add(QStringLiteral("WHERE ((") + flag + QStringLiteral(" <> 'N') OR (") + flag + QStringLiteral(" IS NULL))"));
+    for (const QString& condicao : passo.Chaves)
+        marca.SQL.Add(condicao);
+    int marcados = 0;
+    for (qsizetype i = 0; i < chaves.size(); ++i) {
+        if (!EnviaDaChave(passo.Tipo, grupos[i]))
+            continue;
+        marcacao.Valores = {chaves[i]};
+        if (!Marca(marca, marcacao, false))
+            break;
         ++marcados;
     }
     if (marcados > 0)
         RelataMarcacao(marcacao);
+}
+
+// One row alone is committed with its send, as every record is; rows that
+// share a key are committed together, or undone together.
+bool TEnvioEas::EnviaDaChave(const QString& tipo, const QStringList& registros)
+{
+    if (registros.size() == 1) {
+        if (FHost.GravaNoHost(tipo, QStringLiteral("X"), registros.front()))
+            return true;
+        FDados.ContaFalha();
+        return false;
+    }
+    bool enviados = true;
+    for (const QString& registro : registros)
+        if (!FHost.GravaNoHost(tipo, QStringLiteral("X"), registro, false)) {
+            enviados = false;
+            break;
+        }
+    if (enviados && ConfirmaNoHost()) {
+        for (const QString& registro : registros)
+            FDados.Registra(TRegistroTratado::Enviado, tipo, CampoHost(registro, 1), TRegistroTratado::Enviado);
+        return true;
+    }
+    DesfazPendentes({&FDados.KoDatabase2});
+    FDados.AdicionaLinha(QStringLiteral("Envio de %1 registros (%2) de mesma chave desfeito no EAS; ficam pendentes "
+                                        "para o próximo ciclo.")
+                             .arg(registros.size())
+                             .arg(tipo));
+    FDados.ContaFalha();
+    for (const QString& registro : registros)
+        FDados.Registra(TRegistroTratado::Enviado, tipo, CampoHost(registro, 1), TRegistroTratado::Falhou);
+    return false;
 }
 
 bool TEnvioEas::MarcaEnviadoErp(const QString& tabela, const QString& numeroFal, const QString& tipo,
@@ -102,13 +173,23 @@ bool TEnvioEas::Marca(const TMarcacaoErp& marcacao, bool relataSucesso)
                     + QStringLiteral(" IS NULL))"));
     for (const QString& condicao : marcacao.Condicoes)
         comando.SQL.Add(condicao);
+    return Marca(comando, marcacao, relataSucesso);
+}
+
+bool TEnvioEas::Marca(TKoQuery& comando, const TMarcacaoErp& marcacao, bool relataSucesso)
+{
     try {
+        // The parameters that say whether their value is empty (CondicaoVazioIgual).
+        QStringList vazios;
+        const QString condicoes = marcacao.Condicoes.join(u' ');
+        for (const QString& parametro : marcacao.Parametros)
+            vazios << (condicoes.contains(u':' + parametro + QStringLiteral("_VAZIO")) ? parametro + QStringLiteral("_VAZIO")
+                                                                                        : QString());
         for (const QStringList& valores : marcacao.Valores) {
             for (qsizetype i = 0; i < marcacao.Parametros.size(); ++i) {
-                const QString& parametro = marcacao.Parametros[i];
-                comando.ParamByName(parametro).SetAsString(valores.value(i));
-                if (marcacao.Condicoes.join(u' ').contains(u':' + parametro + QStringLiteral("_VAZIO")))
-                    comando.ParamByName(parametro + QStringLiteral("_VAZIO")).SetAsInteger(valores.value(i).isEmpty() ? 1 : 0);
+                comando.ParamByName(marcacao.Parametros[i]).SetAsString(valores.value(i));
+                if (!vazios[i].isEmpty())
+                    comando.ParamByName(vazios[i]).SetAsInteger(valores.value(i).isEmpty() ? 1 : 0);
             }
             comando.TryExecSQL();
         }

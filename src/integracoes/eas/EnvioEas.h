@@ -63,6 +63,9 @@ public:
     // Runs the marking and commits; the success line only when asked (a
     // master-data step marks row by row and says it once).
     bool Marca(const TMarcacaoErp& marcacao, bool relataSucesso = true);
+    // The same with the marking statement already filled (a step runs one
+    // statement for every row it marks).
+    bool Marca(TKoQuery& comando, const TMarcacaoErp& marcacao, bool relataSucesso);
     void RelataMarcacao(const TMarcacaoErp& marcacao);
 
     static const TPassoCadastro& PassoMateriais();
@@ -73,6 +76,8 @@ public:
 
 private:
     void EnviaCadastro(const TPassoCadastro& passo);
+    // Sends the rows of one key; true when all of them are committed.
+    bool EnviaDaChave(const QString& tipo, const QStringList& registros);
     bool Liberada(TKoQuery& processos, const QString& numeroFal);
     // Commits what was written to the host; false, with a line, on failure.
     bool ConfirmaNoHost();

@@ -38,22 +38,37 @@ void TRecebimentoEas::PassoConsumo(const QString& tipo)
     for (selecao.First(); !selecao.Eof(); selecao.Next()) {
         // A row of the other class is marked read without being applied.
         if (EhClasse82(FHost.Campo(14)) != passo82) {
-            FHost.MarcaLidoHost(false, TRegistroTratado::Ignorado);
+            Marca(false, TRegistroTratado::Ignorado);
             continue;
         }
-        const bool aplicado = AplicaConsumo(tipo);
-        ++FContador;
-        if (aplicado)
-            FHost.MarcaLidoHost(false);
-        else
+        switch (AplicaConsumo(tipo)) {
+        case TAplicacao::Aplicada:
+            // Only a movement written takes a number.
+            ++FContador;
+            Marca(false);
+            break;
+        case TAplicacao::JaAplicada:
+        case TAplicacao::Recusada:
+            Marca(false);
+            break;
+        case TAplicacao::Pendente:
             FHost.DeixaPendente();
+            break;
+        }
     }
 }
 
-bool TRecebimentoEas::AplicaConsumo(const QString& tipo)
+// The decrement, the movement and the row's number are committed together:
+// a consumption is booked whole or not at all, and once only.
+TAplicacao TRecebimentoEas::AplicaConsumo(const QString& tipo)
 {
     if (tipo == QLatin1String("82"))
         FDados.AdicionaLinha(QStringLiteral("Processando 82: ") + FHost.Datos());
+    const std::optional<bool> jaAplicada = JaAplicada();
+    if (!jaAplicada)
+        return TAplicacao::Pendente;
+    if (*jaAplicada)
+        return TAplicacao::JaAplicada;
     const QString nrecno = FHost.NrRecno();
     const QString material = FHost.Campo(4);
     const QString documento = DocumentoHost(FHost.Campo(1));
@@ -101,26 +116,25 @@ bool TRecebimentoEas::AplicaConsumo(const QString& tipo)
                              + QStringLiteral(" : ") + MensagemDoErro(erro)
                              + QStringLiteral(" (o registro fica para o próximo ciclo)"));
         FDados.ContaFalha();
-        return false;
+        ConfereConexoes();
+        return TAplicacao::Pendente;
     }
-    ExecutaConsumo(FBaixa, tipo, QStringLiteral("Item"), identificacao, nrecno);
-    ExecutaConsumo(FMovimento, tipo, QStringLiteral("Movimento"), identificacao, nrecno);
-    return true;
-}
-
-// Each statement is committed on its own: a movement insert that fails
-// keeps the committed decrement.
-void TRecebimentoEas::ExecutaConsumo(TKoQuery& comando, const QString& tipo, const QString& parte,
-                                     const QString& identificacao, const QString& nrecno)
-{
+    // A failure undoes the row's statements and leaves the row unread: an
+    // ERP that is out drops no consumption.
+    QString parte = QStringLiteral("Item");
     try {
-        comando.TryExecSQL();
-        FDados.KoDatabase1.CommitRetaining();
+        FBaixa.TryExecSQL();
+        parte = QStringLiteral("Movimento");
+        FMovimento.TryExecSQL();
+        ConfirmaAplicacao();
     } catch (const std::exception& erro) {
         DesfazPendentes({&FDados.KoDatabase1});
         FDados.AdicionaLinha(LinhaErroConsumo(tipo, parte, identificacao, nrecno, erro));
         FDados.ContaFalha();
-        return;
+        ConfereConexoes();
+        return TAplicacao::Pendente;
     }
-    FDados.AdicionaLinha(QStringLiteral("Grava ") + AcaoConsumo(tipo, parte, identificacao));
+    FDados.AdicionaLinha(QStringLiteral("Grava ") + AcaoConsumo(tipo, QStringLiteral("Item"), identificacao));
+    FDados.AdicionaLinha(QStringLiteral("Grava ") + AcaoConsumo(tipo, QStringLiteral("Movimento"), identificacao));
+    return TAplicacao::Aplicada;
 }

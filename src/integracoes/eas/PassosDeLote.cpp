@@ -21,41 +21,59 @@ void TRecebimentoEas::PassoDeLote(const TPassoDeLote& passo)
         const qint64 numero = NumeroFalHost(campo1);
         if (numero == 0 || (passo.ExigeCampo2 && Apara(FHost.Campo(2)).isEmpty())) {
             FDados.AdicionaLinha(LinhaIgnorado(passo.Tipo, datos));
-            FHost.MarcaLidoHost(passo.RegistroNoErro, TRegistroTratado::Ignorado);
-        } else if (AplicaNoLote(passo, QString::number(numero), FHost.Campo(passo.CampoMaquina))) {
-            FHost.MarcaLidoHost(passo.RegistroNoErro);
-        } else {
-            FHost.DeixaPendente();
+            Marca(passo.RegistroNoErro, TRegistroTratado::Ignorado);
+            continue;
         }
+        if (AplicaNoLote(passo, QString::number(numero), FHost.Campo(passo.CampoMaquina)) == TAplicacao::Pendente)
+            FHost.DeixaPendente();
+        else
+            Marca(passo.RegistroNoErro);
     }
 }
 
-// Whatever fails, a field that does not convert included, undoes this row's
-// statements and is reported with the row's error line.
-bool TRecebimentoEas::AplicaNoLote(const TPassoDeLote& passo, const QString& fal, const QString& maquina)
+// The row's statements and its number are committed together. A field
+// that does not convert can never apply: it is reported and the row marked
+// read. A statement that fails (an ERP out of reach, a refused write) leaves
+// the row unread for the next cycle, so no lot start or machine change is
+// dropped. Either way the row's statements are undone.
+TAplicacao TRecebimentoEas::AplicaNoLote(const TPassoDeLote& passo, const QString& fal, const QString& maquina)
 {
+    const std::optional<bool> jaAplicada = JaAplicada();
+    if (!jaAplicada)
+        return TAplicacao::Pendente;
+    if (*jaAplicada)
+        return TAplicacao::JaAplicada;
     const QString descricao = QStringLiteral("Movimentos do FTOHOST (") + passo.Tipo + QStringLiteral(") - FAL: ") + fal
                             + QStringLiteral(" MAQUINA ") + maquina;
-    try {
-        passo.Aplica(fal, maquina);
-        FDados.KoDatabase1.CommitRetaining();
-    } catch (const ERegistroAdiado& erro) {
-        DesfazPendentes({&FDados.KoDatabase1});
-        FDados.AdicionaLinha(QStringLiteral("ERRO na preparação ") + descricao + QStringLiteral(" Nr. Reg no ")
-                             + passo.Tipo + QStringLiteral(" : ") + FHost.NrRecno() + QStringLiteral(" : ")
-                             + erro.Message() + QStringLiteral(" (o registro fica para o próximo ciclo)"));
-        FDados.ContaFalha();
-        return false;
-    } catch (const std::exception& erro) {
-        DesfazPendentes({&FDados.KoDatabase1});
+    const auto linhaErro = [&](const std::exception& erro) {
         QString linha = QStringLiteral("ERRO na Gravação ") + descricao + QStringLiteral(" Nr. Reg no ") + passo.Tipo
                       + QStringLiteral(" : ") + FHost.NrRecno() + QStringLiteral(" : ") + MensagemDoErro(erro);
         if (passo.RegistroNoErro)
             linha += QStringLiteral("Informação do Registro:") + FHost.Datos();
         FDados.AdicionaLinha(linha);
         FDados.ContaFalha();
-        return true;
+    };
+    try {
+        passo.Aplica(fal, maquina);
+        ConfirmaAplicacao();
+    } catch (const ERegistroAdiado& erro) {
+        DesfazPendentes({&FDados.KoDatabase1});
+        FDados.AdicionaLinha(QStringLiteral("ERRO na preparação ") + descricao + QStringLiteral(" Nr. Reg no ")
+                             + passo.Tipo + QStringLiteral(" : ") + FHost.NrRecno() + QStringLiteral(" : ")
+                             + erro.Message() + QStringLiteral(" (o registro fica para o próximo ciclo)"));
+        FDados.ContaFalha();
+        ConfereConexoes();
+        return TAplicacao::Pendente;
+    } catch (const EDatabaseError& erro) {
+        DesfazPendentes({&FDados.KoDatabase1});
+        linhaErro(erro);
+        ConfereConexoes();
+        return TAplicacao::Pendente;
+    } catch (const std::exception& erro) {
+        DesfazPendentes({&FDados.KoDatabase1});
+        linhaErro(erro);
+        return TAplicacao::Recusada;
     }
     FDados.AdicionaLinha(QStringLiteral("Grava ") + descricao);
-    return true;
+    return TAplicacao::Aplicada;
 }

@@ -38,6 +38,13 @@ void TRecebimentoEas::Passo95()
             FDados.Registra(TRegistroTratado::Recebido, QStringLiteral("95"), FHost.NrRecno(), TRegistroTratado::Ignorado);
             continue;
         }
+        const std::optional<bool> jaAplicada = JaAplicada();
+        if (!jaAplicada)
+            continue;
+        if (*jaAplicada) {
+            Marca(true);
+            continue;
+        }
         const QString descricao = QStringLiteral(" - FAL: ") + fal + QStringLiteral(" ORDEM ") + posicao
                                 + QStringLiteral("MAQUINA ") + maquina;
         try {
@@ -48,7 +55,7 @@ void TRecebimentoEas::Passo95()
             FMaquinaProg.ParamByName(QStringLiteral("FAL")).SetAsString(fal);
             FMaquinaProg.ParamByName(QStringLiteral("MAQUINA")).SetAsString(maquina);
             FMaquinaProg.TryExecSQL();
-            FDados.KoDatabase1.CommitRetaining();
+            ConfirmaAplicacao();
         } catch (const std::exception& erro) {
             DesfazPendentes({&FDados.KoDatabase1});
             FDados.ContaFalha();
@@ -56,9 +63,10 @@ void TRecebimentoEas::Passo95()
                                  + QStringLiteral(" Nr. Reg no 95 : ") + FHost.NrRecno() + QStringLiteral(" : ")
                                  + MensagemDoErro(erro) + QStringLiteral("Informação do Registro:") + datos);
             FDados.Registra(TRegistroTratado::Recebido, QStringLiteral("95"), FHost.NrRecno(), TRegistroTratado::Falhou);
+            ConfereConexoes();
             continue;
         }
         FDados.AdicionaLinha(QStringLiteral("Grava Movimentos do FTOHOST (95)") + descricao);
-        FHost.MarcaLidoHost(true);
+        Marca(true);
     }
 }

@@ -15,7 +15,7 @@ void Preenche(TKoQuery& comando, TKoDatabase& banco, const QStringList& linhas)
 } // namespace
 
 TRecebimentoEas::TRecebimentoEas(TDadosEas& dados)
-    : FDados(dados), FHost(dados), FTurno(dados.KoDatabase1)
+    : FDados(dados), FHost(dados), FAplicados(dados), FTurno(dados.KoDatabase1)
 {
     PreparaComandos();
 }
@@ -83,6 +83,16 @@ void TRecebimentoEas::RecebeDoEas()
         FDados.ContaFalha();
         return;
     }
+    ConfereTabelaAplicados(FDados);
+    try {
+        Passos();
+    } catch (const TFimDoRecebimento& fim) {
+        FDados.AdicionaLinha(fim.Linha);
+    }
+}
+
+void TRecebimentoEas::Passos()
+{
     if (FDados.bGravaEstoque && PreparaConsumos()) {
         PassoConsumo(QStringLiteral("89"));
         // The first movement of pass 82 takes the number after next.
@@ -93,6 +103,52 @@ void TRecebimentoEas::RecebeDoEas()
     Passo81();
     Passo92();
     Passo95();
+}
+
+void TRecebimentoEas::ConfereConexoes()
+{
+    for (TKoDatabase* banco : {&FDados.KoDatabase2, &FDados.KoDatabase1})
+        if (banco->Perdida())
+            throw TFimDoRecebimento{QStringLiteral("Recebimento do EAS interrompido: conexão ") + banco->objectName()
+                                    + QStringLiteral(" perdida; os eventos restantes ficam para o próximo ciclo.")};
+}
+
+// Had the run gone on, every later row would be applied to the ERP and then
+// fail its mark as well.
+void TRecebimentoEas::Marca(bool comRegistro, const QString& desfecho)
+{
+    if (FHost.MarcaLidoHost(comRegistro, desfecho))
+        return;
+    ConfereConexoes();
+    throw TFimDoRecebimento{QStringLiteral("Recebimento do EAS interrompido: a marcação de lido no FTOHOST falhou; os "
+                                           "eventos restantes ficam para o próximo ciclo.")};
+}
+
+std::optional<bool> TRecebimentoEas::JaAplicada()
+{
+    const QString tipo = FHost.Tipo();
+    const QString nrecno = FHost.NrRecno();
+    try {
+        if (!FAplicados.JaAplicado(FHost.NumeroRecno()))
+            return false;
+    } catch (const std::exception& erro) {
+        FDados.AdicionaLinha(QStringLiteral("ERRO na consulta de ") + TabelaAplicados() + QStringLiteral(" (") + tipo
+                             + QStringLiteral(") - ") + nrecno + QStringLiteral(" : ") + MensagemDoErro(erro)
+                             + QStringLiteral(" (o registro fica para o próximo ciclo)"));
+        FDados.ContaFalha();
+        FHost.DeixaPendente();
+        ConfereConexoes();
+        return std::nullopt;
+    }
+    FDados.AdicionaLinha(QStringLiteral("Registro ") + nrecno + QStringLiteral(" do FTOHOST (") + tipo
+                         + QStringLiteral(") já aplicado no ERP: só é marcado como lido"));
+    return true;
+}
+
+void TRecebimentoEas::ConfirmaAplicacao()
+{
+    FAplicados.Registra(FHost.NumeroRecno(), FHost.Tipo());
+    FDados.KoDatabase1.CommitRetaining();
 }
 
 // The deposit of every consumption of the run and the first movement
@@ -112,6 +168,7 @@ bool TRecebimentoEas::PreparaConsumos()
     } catch (const std::exception& erro) {
         FDados.AdicionaLinha(QStringLiteral("ERRO na preparação dos consumos do FTOHOST: ") + MensagemDoErro(erro));
         FDados.ContaFalha();
+        ConfereConexoes();
         return false;
     }
     return true;
@@ -125,6 +182,7 @@ bool TRecebimentoEas::Seleciona(const QString& tipo)
         FDados.AdicionaLinha(QStringLiteral("ERRO na leitura do FTOHOST (") + tipo + QStringLiteral("): ")
                              + MensagemDoErro(erro));
         FDados.ContaFalha();
+        ConfereConexoes();
         return false;
     }
     return true;

@@ -2,12 +2,14 @@
 
 #include "base/Erros.h"
 #include "dblayer/KoQuery.h"
+#include "integracoes/eas/AplicadosErp.h"
 #include "integracoes/eas/TabelasHost.h"
 #include "integracoes/eas/TurnoEas.h"
 
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class TDadosEas;
 
@@ -28,12 +30,30 @@ struct TPassoDeLote {
     std::function<void(const QString& fal, const QString& maquina)> Aplica;
 };
 
+// The end of an inbound run before its last row: a mark that failed, or a
+// lost connection. Not a std::exception, so that no row's guard takes it.
+struct TFimDoRecebimento {
+    QString Linha;
+};
+
+// How a row's ERP work ended.
+enum class TAplicacao {
+    Aplicada,    // committed with its number: mark it read
+    JaAplicada,  // its number was there: mark it read, apply nothing
+    Recusada,    // data that can never apply (a date that is no date): mark it read
+    Pendente,    // nothing written: leave it unread for the next cycle
+};
+
 // RecebeDoEas: the kitchen's unread events in FTOHOST applied to the ERP one
 // record type at a time (consumptions 89 and 82 when stock is on, then lot
 // start 80, lot end 81, machine change 92, queue position 95), each row
-// marked read as its type says. A row that fails is reported with its
-// pass's error line and the run goes on with the next row, the later passes
-// and the export; a pass whose rows cannot be read is reported and skipped.
+// marked read as its type says. A row's effects on the ERP and its number
+// (AplicadosErp.h) are committed in one ERP transaction before the row is
+// marked, and a row whose number is there already is only marked. A row
+// that fails is reported with its pass's error line and the run goes on with
+// the next row and the later passes; a failed ERP statement leaves the row
+// unread. A mark that fails, or a lost connection, ends the run there with a
+// line: the rows left are read again in the next cycle.
 class TRecebimentoEas {
 public:
     explicit TRecebimentoEas(TDadosEas& dados);
@@ -42,16 +62,23 @@ public:
 
 private:
     void PreparaComandos();
+    void Passos();
     bool PreparaConsumos();
     bool Seleciona(const QString& tipo);
+    // Marks the current row read; a mark that fails ends the run.
+    void Marca(bool comRegistro, const QString& desfecho = {});
+    // Ends the run when either connection has been lost.
+    void ConfereConexoes();
+    // Whether the current row's number is in the ERP already; none, with a
+    // line, when that cannot be read (the row stays unread).
+    std::optional<bool> JaAplicada();
+    // Records the current row's number and commits the ERP transaction
+    // that holds its effects.
+    void ConfirmaAplicacao();
     void PassoConsumo(const QString& tipo);
-    // False when the row could not be prepared (it stays unread).
-    bool AplicaConsumo(const QString& tipo);
-    void ExecutaConsumo(TKoQuery& comando, const QString& tipo, const QString& parte,
-                        const QString& identificacao, const QString& nrecno);
+    TAplicacao AplicaConsumo(const QString& tipo);
     void PassoDeLote(const TPassoDeLote& passo);
-    // False when the row is to stay unread (ERegistroAdiado).
-    bool AplicaNoLote(const TPassoDeLote& passo, const QString& fal, const QString& maquina);
+    TAplicacao AplicaNoLote(const TPassoDeLote& passo, const QString& fal, const QString& maquina);
     void Passo80();
     void Passo81();
     void AplicaFim(const QString& fal, const QString& maquina);
@@ -60,6 +87,7 @@ private:
 
     TDadosEas& FDados;
     TLeituraHost FHost;
+    TAplicadosErp FAplicados;
     TKoQuery FBaixa;         // stock decrement
     TKoQuery FMovimento;     // movement insert
     TKoQuery FCusto;         // cost lookup

@@ -2,7 +2,6 @@
 
 #include "base/Erros.h"
 #include "base/Apara.h"
-#include "base/TextoAscii.h"
 #include "integracoes/eas/DadosEas.h"
 #include "integracoes/eas/campos/CamposHost.h"
 
@@ -15,6 +14,26 @@ QString NomeTabelaHost(const QString& sSchema, const QString& tabela)
     return sSchema + u'.' + tabela;
 }
 
+namespace {
+
+// The name equals the capitals `alvo` with its ASCII letters in either case
+// (compared in place: this runs for every column of every record).
+bool MesmoNomeAscii(const QString& nome, QLatin1StringView alvo)
+{
+    if (nome.size() != alvo.size())
+        return false;
+    for (qsizetype i = 0; i < nome.size(); ++i) {
+        char16_t c = nome[i].unicode();
+        if (c >= u'a' && c <= u'z')
+            c = char16_t(c - u'a' + u'A');
+        if (c != alvo[i].unicode())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 QString MontaRegistroHost(TKoQuery& consulta)
 {
     // Column names compared in capitals: servers that fold unquoted names
@@ -22,10 +41,10 @@ QString MontaRegistroHost(TKoQuery& consulta)
     QString registro;
     for (int i = 0; i < consulta.FieldCount(); ++i) {
         TKoField& campo = consulta.Fields(i);
-        const QString nome = MaiusculasAscii(campo.FieldName());
-        if (nome == QLatin1String("NR_SEQUENCIA"))
+        const QString& nome = campo.FieldName();
+        if (MesmoNomeAscii(nome, QLatin1StringView("NR_SEQUENCIA")))
             registro += QString::number(consulta.RecNo()) + u'|';
-        else if (nome == QLatin1String("OBS"))
+        else if (MesmoNomeAscii(nome, QLatin1StringView("OBS")))
             registro += AjustaObs(Apara(campo.AsString()), registro.size());
         else
             registro += Apara(campo.AsString()) + u'|';
@@ -117,8 +136,7 @@ QString TLeituraHost::Campo(int n)
 
 void TLeituraHost::DeixaPendente()
 {
-    FDados.Registra(TRegistroTratado::Recebido, FSelecao.FieldByName(QStringLiteral("IDTIPO")).AsString(), NrRecno(),
-                    TRegistroTratado::Pendente);
+    FDados.Registra(TRegistroTratado::Recebido, Tipo(), NrRecno(), TRegistroTratado::Pendente);
 }
 
 QString TLeituraHost::NrRecno()
@@ -126,12 +144,22 @@ QString TLeituraHost::NrRecno()
     return FSelecao.FieldByName(QStringLiteral("NRECNO")).AsString();
 }
 
-void TLeituraHost::MarcaLidoHost(bool comRegistro, const QString& desfecho)
+qint64 TLeituraHost::NumeroRecno()
 {
-    const QString tipo = FSelecao.FieldByName(QStringLiteral("IDTIPO")).AsString();
+    return FSelecao.FieldByName(QStringLiteral("NRECNO")).AsInteger();
+}
+
+QString TLeituraHost::Tipo()
+{
+    return FSelecao.FieldByName(QStringLiteral("IDTIPO")).AsString();
+}
+
+bool TLeituraHost::MarcaLidoHost(bool comRegistro, const QString& desfecho)
+{
+    const QString tipo = Tipo();
     const QString nrecno = NrRecno();
     try {
-        FMarca.ParamByName(QStringLiteral("NRECNO")).SetAsInteger(FSelecao.FieldByName(QStringLiteral("NRECNO")).AsInteger());
+        FMarca.ParamByName(QStringLiteral("NRECNO")).SetAsInteger(NumeroRecno());
         FMarca.TryExecSQL();
         FDados.KoDatabase2.CommitRetaining();
     } catch (const std::exception& erro) {
@@ -143,8 +171,9 @@ void TLeituraHost::MarcaLidoHost(bool comRegistro, const QString& desfecho)
             linha += QStringLiteral(" Informação do Registro:") + Datos();
         FDados.AdicionaLinha(linha);
         FDados.Registra(TRegistroTratado::Recebido, tipo, nrecno, TRegistroTratado::Falhou);
-        return;
+        return false;
     }
     FDados.AdicionaLinha(QStringLiteral("Grava Lido no FTOHOST (") + tipo + QStringLiteral(") - ") + nrecno);
     FDados.Registra(TRegistroTratado::Recebido, tipo, nrecno, desfecho);
+    return true;
 }

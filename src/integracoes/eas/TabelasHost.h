@@ -50,10 +50,10 @@ public:
 
     // Marks the selection's current row read and logs the outcome; with
     // `comRegistro` a failure line also carries the row's DATOS. A row that
-    // cannot be marked stays unread for the next cycle.
+    // cannot be marked stays unread for the next cycle (false).
     // The row is then reported to the journal with `desfecho`, or as failed
     // when a failure was counted while it was applied.
-    void MarcaLidoHost(bool comRegistro, const QString& desfecho = {});
+    bool MarcaLidoHost(bool comRegistro, const QString& desfecho = {});
     // A row left unread for the next cycle, reported to the journal.
     void DeixaPendente();
 
@@ -61,6 +61,8 @@ public:
     QString Datos();
     QString Campo(int n);
     QString NrRecno();
+    qint64 NumeroRecno();
+    QString Tipo();
 
 private:
     TDadosEas& FDados;

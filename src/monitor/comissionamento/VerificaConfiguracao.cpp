@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QMap>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 
 #include <atomic>
@@ -106,9 +107,16 @@ struct TIndiceCopiado {
     QStringList Colunas;
     QString Motivo;
 };
+// A table of the monitor's own that the connection should hold.
+struct TTabelaCopiada {
+    QString Tabela;
+    QString Motivo;
+};
 
 void VerificaComandos(TKoDatabase& banco, const QString& legenda, const QList<TComandoDoSite>& comandos,
-                      TVerificacao& verificacao, const std::function<bool()>& passo);
+                      const QStringList& tabelasAusentes, TVerificacao& verificacao,
+                      const std::function<bool()>& passo);
+bool VerificaTabelaPropria(TKoDatabase& banco, const TTabelaCopiada& tabela, TVerificacao& verificacao);
 void VerificaIndice(TKoDatabase& banco, const TIndiceCopiado& indice, TVerificacao& verificacao);
 
 // One connection: opened anew from the settings start-up gave it (the
@@ -119,7 +127,8 @@ void VerificaIndice(TKoDatabase& banco, const TIndiceCopiado& indice, TVerificac
 enum class TConexaoVerificada { Aberta, NaoAbriu, SemResposta, NaoConfigurada };
 
 TConexaoVerificada VerificaConexao(TKoDatabase& original, const QString& legenda, const QList<TComandoDoSite>& comandos,
-                     const QList<TIndiceCopiado>& indices, TVerificacao& verificacao)
+                     const QList<TIndiceCopiado>& indices, const QList<TTabelaCopiada>& tabelas,
+                     TVerificacao& verificacao)
 {
     const TParametrosConexao parametros(original);
     // Nothing configured: the key's own line has said why (an I/O error on
@@ -130,7 +139,8 @@ TConexaoVerificada VerificaConexao(TKoDatabase& original, const QString& legenda
     const int semRespostaMs = LimitesExecucao().ConfereConexaoMs + LimitesExecucao().FolgaSemRespostaMs;
     const bool terminou = VerificaComLimite(
         verificacao, verificacao.Relator(), semRespostaMs,
-        [parametros, legenda, comandos, indices, abriu](TVerificacao& parte, const std::function<bool()>& passo) {
+        [parametros, legenda, comandos, indices, tabelas, abriu](TVerificacao& parte,
+                                                                 const std::function<bool()>& passo) {
             TKoDatabase banco;
             parametros.Aplica(banco);
             if (const auto erro = TentaAbrir(banco)) {
@@ -141,8 +151,12 @@ TConexaoVerificada VerificaConexao(TKoDatabase& original, const QString& legenda
             parte.Ok(QStringLiteral("conexão ") + parametros.Nome + QStringLiteral(" aberta"));
             if (!passo())
                 return;
+            QStringList ausentes;
+            for (const TTabelaCopiada& tabela : tabelas)
+                if (!VerificaTabelaPropria(banco, tabela, parte))
+                    ausentes << tabela.Tabela;
             if (!comandos.isEmpty())
-                VerificaComandos(banco, legenda, comandos, parte, passo);
+                VerificaComandos(banco, legenda, comandos, ausentes, parte, passo);
             for (const TIndiceCopiado& indice : indices) {
                 if (!passo())
                     return;
@@ -159,16 +173,47 @@ TConexaoVerificada VerificaConexao(TKoDatabase& original, const QString& legenda
     return TConexaoVerificada::SemResposta;
 }
 
+// True when the statement names one of the tables.
+bool NomeiaTabela(const QString& texto, const QStringList& tabelas)
+{
+    for (const QString& tabela : tabelas)
+        if (texto.contains(QRegularExpression(QStringLiteral("\\b%1\\b").arg(QRegularExpression::escape(tabela)),
+                                              QRegularExpression::CaseInsensitiveOption)))
+            return true;
+    return false;
+}
+
+// The table is there when a statement that reads it prepares.
+bool VerificaTabelaPropria(TKoDatabase& banco, const TTabelaCopiada& tabela, TVerificacao& verificacao)
+{
+    const QString oQue = QStringLiteral("tabela %1 em %2").arg(tabela.Tabela, banco.objectName());
+    const QString erro = ErroAoPreparar(banco, QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(tabela.Tabela));
+    if (erro.isEmpty()) {
+        verificacao.Ok(oQue);
+        return true;
+    }
+    verificacao.Falha(oQue, QStringLiteral("ausente (%1): %2; crie-a com o script do ERP em sql/")
+                                .arg(erro.simplified(), tabela.Motivo));
+    return false;
+}
+
 // Each statement that fails has its line with the server's message (which
 // names the table or column) and its text; when all prepare, one line says
-// how many.
+// how many. The statements on a table of the monitor's own that is missing
+// are left out: its own line has said so once.
 void VerificaComandos(TKoDatabase& banco, const QString& legenda, const QList<TComandoDoSite>& comandos,
-                      TVerificacao& verificacao, const std::function<bool()>& passo)
+                      const QStringList& tabelasAusentes, TVerificacao& verificacao,
+                      const std::function<bool()>& passo)
 {
     int preparados = 0;
+    int deixados = 0;
     for (const TComandoDoSite& comando : comandos) {
         if (!passo())
             return;
+        if (NomeiaTabela(comando.Texto, tabelasAusentes)) {
+            ++deixados;
+            continue;
+        }
         const QString erro = ErroAoPreparar(banco, comando.Texto);
         if (erro.isEmpty())
             ++preparados;
@@ -176,9 +221,9 @@ void VerificaComandos(TKoDatabase& banco, const QString& legenda, const QList<TC
             verificacao.Falha(QStringLiteral("comando em ") + banco.objectName(),
                               erro.simplified() + QStringLiteral(" [") + comando.Texto.simplified() + u']');
     }
-    if (preparados == comandos.size())
+    if (preparados + deixados == comandos.size())
         verificacao.Ok(QStringLiteral("%1 de %2 comandos de %3 preparados em %4")
-                           .arg(preparados).arg(comandos.size()).arg(legenda, banco.objectName()));
+                           .arg(preparados).arg(comandos.size() - deixados).arg(legenda, banco.objectName()));
 }
 
 QString CriaIndice(const TIndiceCopiado& indice)
@@ -240,6 +285,7 @@ void VerificaConfiguracao(TNucleoCiclo& nucleo, const TConfiguracao& ini,
     QList<std::pair<QString, TKoDatabase*>> bancos{{QStringLiteral("ERP"), &nucleo.KoDatabase1}};
     QMap<QString, QList<TComandoCatalogo>> porBanco;
     QList<TIndiceNecessario> indices;
+    QList<TTabelaPropria> tabelas;
     if (integracao) {
         for (TKoDatabase* banco : integracao->Conexoes())
             bancos << std::pair{integracao->Legenda(), banco};
@@ -247,6 +293,7 @@ void VerificaConfiguracao(TNucleoCiclo& nucleo, const TConfiguracao& ini,
             if (comando.Modelo == integracao->Legenda())
                 porBanco[comando.Banco] << comando;
         indices = integracao->IndicesNecessarios();
+        tabelas = integracao->TabelasProprias();
     }
     QSet<QString> ditos;
     QSet<QString> naoConfiguradas;
@@ -258,9 +305,13 @@ void VerificaConfiguracao(TNucleoCiclo& nucleo, const TConfiguracao& ini,
         for (const TIndiceNecessario& indice : indices)
             if (indice.Banco == banco)
                 seus << TIndiceCopiado{indice.Tabela, indice.Colunas, indice.Motivo};
+        QList<TTabelaCopiada> proprias;
+        for (const TTabelaPropria& tabela : tabelas)
+            if (tabela.Banco == banco)
+                proprias << TTabelaCopiada{tabela.Tabela, tabela.Motivo};
         // A server that did not answer has said what it left unchecked.
         const TConexaoVerificada resultado =
-            VerificaConexao(*banco, integracao ? integracao->Legenda() : QString(), comandos, seus, verificacao);
+            VerificaConexao(*banco, integracao ? integracao->Legenda() : QString(), comandos, seus, proprias, verificacao);
         if (resultado == TConexaoVerificada::Aberta || resultado == TConexaoVerificada::SemResposta)
             ditos.insert(chave);
         else if (resultado == TConexaoVerificada::NaoConfigurada)

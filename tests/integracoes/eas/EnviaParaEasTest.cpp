@@ -494,3 +494,40 @@ INSERT INTO MATERIAL_001 (CODIGO, DESCRICAO, GRUPO) VALUES ('M002', 'Dois', 'CO'
         EXPECT_EQ(ValorErp("SELECT COUNT(*) FROM MATERIAL_001 WHERE STATUS_EAS33 IS NULL"), "2");
     }
 }
+
+// Two lines of one invoice for one material and supplier: two stock
+// movements with the one key by which they are marked. They reach the host
+// in one commit and are marked together: when the kitchen refuses the
+// second, neither is sent nor marked; once it takes them, both arrive once.
+TEST_P(EasEmCadaHost, DuasLinhasDeUmaNotaVaoJuntasOuFicamPendentes)
+{
+    Prepara(QStringLiteral(R"(
+INSERT INTO MATERIAL_001 (CODIGO, DESCRICAO) VALUES ('M001', 'Um');
+INSERT INTO MAT_TIN_001 (CODIGO, UNIDADE) VALUES ('M001', 'KG');
+INSERT INTO DEPOSITO_001 (CODIGO, PRIORIDADE) VALUES ('0001', '1');
+INSERT INTO MAT_MOV_001 (CODIGO, QTDE, DEPOSITO, OPERACAO, CODCRE, NUM_DOCTO) VALUES ('M001', 5, '0001', 'E', 'F1', 'NF9');
+INSERT INTO MAT_MOV_001 (CODIGO, QTDE, DEPOSITO, OPERACAO, CODCRE, NUM_DOCTO) VALUES ('M001', 7, '0001', 'E', 'F1', 'NF9');
+INSERT INTO MAT_MOV_001 (CODIGO, QTDE, DEPOSITO, OPERACAO, CODCRE, NUM_DOCTO) VALUES ('M001', 2, '0001', 'E', 'F1', 'NF8');
+)"),
+            GetParam());
+    const QString ffromhost = Tabela(QStringLiteral("FFROMHOST"));
+    ExecutaNoHost(QStringLiteral("ALTER TABLE %1 ADD CONSTRAINT SEM_700 CHECK (DATOS NOT LIKE '%|700|%')").arg(ffromhost));
+
+    FEas->EnviaParaEas();
+
+    EXPECT_EQ(Registros(QStringLiteral("34")), QStringList{QStringLiteral("M001|Um|200|1|000000|F1|NF8|")});
+    EXPECT_EQ(LinhasErp("SELECT QTDE, COALESCE(STATUS_EAS34, '-') FROM MAT_MOV_001 ORDER BY QTDE"),
+              (QList<QStringList>{{"2", "N"}, {"5", "-"}, {"7", "-"}}));
+    EXPECT_TRUE(FRelator.Linhas.contains(
+        QStringLiteral("Envio de 2 registros (34) de mesma chave desfeito no EAS; ficam pendentes para o próximo ciclo.")))
+        << FRelator.Linhas.join('\n').toStdString();
+    EXPECT_EQ(FContexto.FalhasNoCiclo, 1);
+
+    ExecutaNoHost(QStringLiteral("ALTER TABLE %1 DROP CONSTRAINT SEM_700").arg(ffromhost));
+    FEas->EnviaParaEas();
+    FEas->EnviaParaEas();
+    EXPECT_EQ(Registros(QStringLiteral("34")),
+              (QStringList{QStringLiteral("M001|Um|200|1|000000|F1|NF8|"), QStringLiteral("M001|Um|500|1|000000|F1|NF9|"),
+                           QStringLiteral("M001|Um|700|1|000000|F1|NF9|")}));
+    EXPECT_EQ(ValorErp("SELECT COUNT(*) FROM MAT_MOV_001 WHERE STATUS_EAS34 = 'N'"), "3");
+}

@@ -79,23 +79,60 @@ INSTANTIATE_TEST_SUITE_P(Casos, EstoqueDoBanco3, ::testing::Values(
     CasoEstoque{"S", true}, CasoEstoque{"s", false}, CasoEstoque{"", false}, CasoEstoque{"SIM", false}));
 
 // A PostgreSQL host database takes its server and port from [Banco3]
-// servidor, as [Banco1] does.
-TEST_F(InicioEas, HostPostgresComServidorEPortaConecta)
+// servidor when the key is there, as [Banco1] does; without it, Base is
+// host:database (the server's port then comes from libpq's PGPORT, as a
+// site without a port of its own would take 5432).
+TEST_F(InicioEas, HostPostgresComServidorOuComBaseHostDoisPontosBase)
 {
     const QString host = BancoTeste::criaPostgres(AmbienteTeste::nomeUnico("eas_host"), {"eas_host_postgres.sql"});
-    auto m = Inicia(SecaoBanco1(CriaErp())
-                    + QStringLiteral("[Banco3]\nProtocolo=Postgres\nBase=%1\nservidor=%2:%3\nUsuario=%4\nSenha=\"%5\"\n"
-                                     "[ModeloAtivo]\nModelo=2\n")
-                          .arg(host, AmbienteTeste::pgHost())
-                          .arg(AmbienteTeste::pgPorta())
-                          .arg(AmbienteTeste::pgUsuario(), AmbienteTeste::pgSenha()));
+    const QString usuario = QStringLiteral("Usuario=%1\nSenha=\"%2\"\n").arg(AmbienteTeste::pgUsuario(), AmbienteTeste::pgSenha());
+    struct TCaso {
+        const char* Nome;
+        QString Banco3;
+    };
+    const QList<TCaso> casos = {
+        {"servidor", QStringLiteral("Base=%1\nservidor=%2:%3\n").arg(host, AmbienteTeste::pgHost()).arg(AmbienteTeste::pgPorta())},
+        {"Base host:base", QStringLiteral("Base=%1:%2\n").arg(AmbienteTeste::pgHost(), host)},
+    };
+    const QByteArray portaAntes = qgetenv("PGPORT");
+    qputenv("PGPORT", QByteArray::number(AmbienteTeste::pgPorta()));
+    for (const TCaso& caso : casos) {
+        SCOPED_TRACE(caso.Nome);
+        relator.Limpa();
+        auto m = Inicia(SecaoBanco1(CriaErp()) + QStringLiteral("[Banco3]\nProtocolo=Postgres\n") + caso.Banco3 + usuario
+                        + QStringLiteral("[ModeloAtivo]\nModelo=2\n"));
+        EXPECT_TRUE(relator.Mensagens.isEmpty()) << relator.Mensagens.join('\n').toStdString();
+        const TKoDatabase& banco = Eas(*m).Dados().KoDatabase2;
+        EXPECT_TRUE(banco.Connected());
+        EXPECT_EQ(banco.HostName, AmbienteTeste::pgHost());
+        EXPECT_EQ(banco.Database, host);
+        m->Encerra();
+    }
+    if (portaAntes.isNull())
+        qunsetenv("PGPORT");
+    else
+        qputenv("PGPORT", portaAntes);
+}
 
-    EXPECT_TRUE(relator.Mensagens.isEmpty()) << relator.Mensagens.join('\n').toStdString();
-    const TKoDatabase& banco = Eas(*m).Dados().KoDatabase2;
-    EXPECT_TRUE(banco.Connected());
-    EXPECT_EQ(banco.HostName, AmbienteTeste::pgHost());
-    EXPECT_EQ(banco.Port, AmbienteTeste::pgPorta());
-    EXPECT_EQ(banco.Database, host);
+// The ERP without the monitor's table of applied events: said once at
+// start-up, and the cycle runs without it.
+TEST_F(InicioEas, ErpSemATabelaDeAplicadosDizUmaVezEFuncionaSemEla)
+{
+    const QString erp = CriaErp();
+    BancoTeste::executaSqlFirebird(erp, QStringLiteral("DROP TABLE QX_EAS_APLICADOS;\n"
+                                                        "INSERT INTO PROCESSO_TIN_001 (FAL, FASE) VALUES ('4711', '01');"));
+    const QString host = BancoTeste::criaFirebirdLocal(QStringLiteral("eas_host"), {QStringLiteral("eas_host_firebird.sql")});
+    BancoTeste::executaSqlFirebird(host, QStringLiteral("INSERT INTO FTOHOST (IDTIPO, IDOPERACION, DATOS, LEIDO) "
+                                                         "VALUES ('80', 'X', '0004711|X||M1|20240315|0730|', 'F');"));
+    auto m = Inicia(SecaoBanco1(erp) + SecaoBanco3(host, QString()));
+    EXPECT_TRUE(m->ExecutaCiclo());
+    EXPECT_TRUE(m->ExecutaCiclo());
+    const QStringList ditas = relator.Linhas.filter(QStringLiteral("Tabela QX_EAS_APLICADOS ausente no ERP (KoDatabase1)"));
+    EXPECT_EQ(ditas.size(), 1) << relator.Linhas.join('\n').toStdString();
+    EXPECT_TRUE(relator.Linhas.indexOf(ditas.value(0)) < relator.Linhas.indexOf(QStringLiteral("Grava Lido no FTOHOST (80) - 1")))
+        << relator.Linhas.join('\n').toStdString();
+    EXPECT_TRUE(relator.Linhas.contains(QStringLiteral("Grava Movimentos do FTOHOST (80) - FAL: 4711 MAQUINA M1")));
+    m->Encerra();
 }
 
 TEST_F(InicioEas, HostInalcancavelDaUmaMensagemEMonitoraMesmoAssim)

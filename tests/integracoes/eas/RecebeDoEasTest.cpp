@@ -2,6 +2,8 @@
 // embedded Firebird file) applied to the ERP (embedded Firebird).
 #include "EasTeste.h"
 
+#include "BancoTeste.h"
+
 #include "dblayer/Localidade.h"
 #include "integracoes/eas/TabelasHost.h"
 
@@ -252,14 +254,15 @@ ALTER TABLE TNG_PROG_001 ADD CONSTRAINT SEM_RUIM CHECK (MAQUINA <> 'RUIM');
     FEas->RecebeDoEas();
 
     // The failed row's first update was undone, and the next row's commit
-    // did not write it.
+    // did not write it; the refused row stays unread, for the next cycle.
     EXPECT_EQ(LinhasErp("SELECT FAL.NUMERO, FAL.MAQUINA, PROG.MAQUINA FROM FAL_001 FAL "
                         "JOIN TNG_PROG_001 PROG ON PROG.FAL = FAL.NUMERO ORDER BY 1"),
               (QList<QStringList>{{"4711", QString::fromUtf8("D'Ávila"), QString::fromUtf8("D'Ávila")},
                                   {"4712", "M1", "M1"},
                                   {"4713", "M3", "M3"}}));
-    for (const QString& n : {troca, falha, depois, zero})
+    for (const QString& n : {troca, depois, zero})
         EXPECT_EQ(Leido(n), "T") << n.toStdString();
+    EXPECT_EQ(Leido(falha), "F");
     const QStringList erros = FRelator.Linhas.filter("ERRO na Gravação Movimentos do FTOHOST (92)");
     ASSERT_EQ(erros.size(), 1);
     EXPECT_TRUE(erros[0].startsWith("ERRO na Gravação Movimentos do FTOHOST (92) - FAL: 4712 MAQUINA RUIM Nr. Reg no 92 : "
@@ -314,11 +317,17 @@ ALTER TABLE TNG_PROG_001 ADD CONSTRAINT SEM_RUIM CHECK (MAQUINA <> 'RUI');
     EXPECT_EQ(FRelator.Linhas.filter("ERRO na Gravação Movimentos do FTOHOST (95)").size(), 2);
 }
 
+// A row applied to the ERP whose mark fails ends the run there; in the
+// next run its number in the ERP keeps it from being applied again.
 TEST_F(EasTeste, LinhaQueNaoPodeSerMarcadaFicaParaOProximoCiclo)
 {
-    Prepara(QStringLiteral("INSERT INTO PROCESSO_TIN_001 (FAL, FASE) VALUES ('4711', '01');"));
+    Prepara(QStringLiteral(R"(
+INSERT INTO PROCESSO_TIN_001 (FAL, FASE) VALUES ('4711', '01');
+INSERT INTO FAL_001 (NUMERO, MAQUINA) VALUES ('4711', 'M1');
+)"));
     ExecutaNoHost(QStringLiteral("ALTER TABLE FTOHOST ADD CONSTRAINT NAO_MARCA CHECK (LEIDO = 'F' OR DATOS NOT LIKE '%TRAVA%')"));
     const QString nr = PostaEvento("80", QStringLiteral("0004711|TRAVA||M1|20240315|0730|"));
+    const QString depois = PostaEvento("92", QStringLiteral("0004711||M2|"));
 
     FEas->RecebeDoEas();
 
@@ -327,7 +336,103 @@ TEST_F(EasTeste, LinhaQueNaoPodeSerMarcadaFicaParaOProximoCiclo)
     const QStringList erros = FRelator.Linhas.filter("ERRO na Gravação Lido no FTOHOST (80) - " + nr + " : ");
     ASSERT_EQ(erros.size(), 1) << FRelator.Linhas.join('\n').toStdString();
     EXPECT_TRUE(erros[0].endsWith(" Informação do Registro:0004711|TRAVA||M1|20240315|0730|"));
+    EXPECT_EQ(FRelator.Linhas.last(), "Recebimento do EAS interrompido: a marcação de lido no FTOHOST falhou; os "
+                                      "eventos restantes ficam para o próximo ciclo.");
     EXPECT_EQ(FContexto.FalhasNoCiclo, 1);
+    // The later pass did not run.
+    EXPECT_EQ(Leido(depois), "F");
+    EXPECT_EQ(ValorErp("SELECT MAQUINA FROM FAL_001"), "M1");
+
+    // The host takes the mark again; the ERP changed meanwhile.
+    ExecutaNoHost(QStringLiteral("ALTER TABLE FTOHOST DROP CONSTRAINT NAO_MARCA"));
+    ExecutaNoErp(QStringLiteral("UPDATE PROCESSO_TIN_001 SET MAQUINA = 'OUTRA'"));
+    FRelator.Limpa();
+    FEas->RecebeDoEas();
+    EXPECT_EQ(ValorErp("SELECT MAQUINA FROM PROCESSO_TIN_001"), "OUTRA");
+    EXPECT_TRUE(FRelator.Linhas.contains("Registro " + nr + " do FTOHOST (80) já aplicado no ERP: só é marcado como lido"))
+        << FRelator.Linhas.join('\n').toStdString();
+    EXPECT_EQ(Leido(nr), "T");
+    EXPECT_EQ(Leido(depois), "T");
+    EXPECT_EQ(ValorErp("SELECT MAQUINA FROM FAL_001"), "M2");
+    EXPECT_EQ(LinhasErp("SELECT NRECNO, IDTIPO FROM QX_EAS_APLICADOS ORDER BY NRECNO"),
+              (QList<QStringList>{{nr, "80"}, {depois, "92"}}));
+}
+
+// The host stops taking writes after the first consumption's mark: by a
+// refusal (a trigger that raises), or by dropping the monitor's connection.
+// The run ends at the first mark that fails; the consumption applied whose
+// mark failed is not applied again, and stock and movements come out exact.
+TEST_F(EasTeste, HostQueDeixaDeAceitarGravacoesNaoDobraConsumos)
+{
+    struct TCaso {
+        const char* Nome;
+        const char* Acao;  // what the host's trigger does after the first row read
+        QString Linha;
+    };
+    const QList<TCaso> casos = {
+        {"recusa", "RAISE EXCEPTION 'o EAS não aceita gravações'",
+         QStringLiteral("Recebimento do EAS interrompido: a marcação de lido no FTOHOST falhou; os eventos restantes "
+                        "ficam para o próximo ciclo.")},
+        {"conexão perdida", "PERFORM pg_terminate_backend(pg_backend_pid())",
+         QStringLiteral("Recebimento do EAS interrompido: conexão KoDatabase2 perdida; os eventos restantes ficam "
+                        "para o próximo ciclo.")},
+    };
+    for (const TCaso& caso : casos) {
+        SCOPED_TRACE(caso.Nome);
+        Prepara(QStringLiteral(R"(
+INSERT INTO DEPOSITO_001 (CODIGO, PRIORIDADE) VALUES ('0001', '1');
+INSERT INTO MAT_ITEN_001 (CODIGO, COR, LOTE, DEPOSITO, QTDE) VALUES ('M001', '0', '000000', '0001', 100);
+INSERT INTO PROCESSO_TIN_001 (FAL, FASE) VALUES ('4711', '01');
+)"),
+                THostTeste::Postgres);
+        QStringList consumos;
+        for (const char* documento : {"ABC0000001", "ABC0000002", "ABC0000003"})
+            consumos << PostaEvento("89", Consumo(QLatin1String(documento), "M001", "100000000", "", "9"));
+        const QString inicio = PostaEvento("80", QStringLiteral("0004711|X||M1|20240315|0730|"));
+        BancoTeste::executaSqlPostgres(FBancoHost, QStringLiteral(R"(
+CREATE FUNCTION eas.recusa_marca() RETURNS trigger LANGUAGE plpgsql AS $$
+BEGIN
+  IF (SELECT COUNT(*) FROM eas.ftohost WHERE leido = 'T') >= 1 THEN
+    %1;
+  END IF;
+  RETURN NEW;
+END $$;
+CREATE TRIGGER recusa_marca BEFORE UPDATE ON eas.ftohost FOR EACH ROW EXECUTE FUNCTION eas.recusa_marca();
+)").arg(QLatin1String(caso.Acao)));
+
+        FEas->RecebeDoEas();
+
+        EXPECT_EQ(FRelator.Linhas.last(), caso.Linha) << FRelator.Linhas.join('\n').toStdString();
+        const QList<QStringList> leidos = LinhasHost(
+            QStringLiteral("SELECT LEIDO FROM %1 ORDER BY NRECNO").arg(Tabela(QStringLiteral("FTOHOST"))));
+        EXPECT_EQ(leidos, (QList<QStringList>{{"T"}, {"F"}, {"F"}, {"F"}}));
+        EXPECT_EQ(ValorErp("SELECT QTDE FROM MAT_ITEN_001"), "98");
+        EXPECT_EQ(ValorErp("SELECT MAQUINA FROM PROCESSO_TIN_001"), "<NULL>");
+
+        BancoTeste::executaSqlPostgres(FBancoHost, QStringLiteral("DROP TRIGGER recusa_marca ON eas.ftohost;"));
+        // A lost connection is opened again before the next cycle, as the
+        // monitor's cycle does.
+        if (FEas->Dados().KoDatabase2.Perdida()) {
+            FEas->Dados().KoDatabase2.Close();
+            FEas->Dados().KoDatabase2.Open();
+        }
+        FRelator.Limpa();
+        FEas->RecebeDoEas();
+
+        EXPECT_EQ(ValorErp("SELECT QTDE FROM MAT_ITEN_001"), "97");
+        EXPECT_EQ(LinhasErp("SELECT NUM_DOCTO, ORDEM FROM MAT_MOV_001 ORDER BY ORDEM"),
+                  (QList<QStringList>{{"0000001", "1"}, {"0000002", "2"}, {"0000003", "3"}}));
+        EXPECT_TRUE(FRelator.Linhas.contains("Registro " + consumos[1] + " do FTOHOST (89) já aplicado no ERP: só é "
+                                             "marcado como lido"))
+            << FRelator.Linhas.join('\n').toStdString();
+        for (const QString& n : consumos + QStringList{inicio})
+            EXPECT_EQ(Leido(n), "T") << n.toStdString();
+        EXPECT_EQ(ValorErp("SELECT MAQUINA FROM PROCESSO_TIN_001"), "M1");
+        FEas->Encerra();
+        FEas.reset();
+        FErp.Close();
+        FRelator.Limpa();
+    }
 }
 
 // A blank schema names the host tables alone.
