@@ -51,8 +51,16 @@ void TKoQuery::ConverteSQL()
     const auto colunas = [&banco](const QString& tabela) {
         return ListaColunasPelaConexao(banco.Conexao(), tabela);
     };
-    SQL.SetText(::ConverteSQL(SQL.Text(), banco.DriverName(), FCache, colunas));
-    FTextoEnviado = SQL.Text();
+    const QString texto = SQL.Text();
+    const QString traduzido = ::ConverteSQL(texto, banco.DriverName(), FCache, colunas);
+    // Run again unchanged (a prepared statement with new values, or a text
+    // the dialect leaves as it is), the lines need not be rebuilt.
+    if (traduzido != texto) {
+        SQL.SetText(traduzido);
+        FTextoEnviado = SQL.Text();
+    } else {
+        FTextoEnviado = texto;
+    }
     if (HaObservadorComandos())
         AvisaObservador();
     if (banco.GravaLog() && banco.DadosGravaLog())
