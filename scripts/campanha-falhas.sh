@@ -16,7 +16,9 @@
 # them at the end; the monitors' lines, journals and daily logs and the
 # report stay in /var/tmp/quelix-campanha/execucao-SEMENTE/. Runs as root
 # (each monitor's Logs/ is a small tmpfs that a fault fills).
-# QX_BUILD names the build folder (build by default).
+# QX_BUILD names the build folder (build by default); QX_CAMPANHA_ESTADO,
+# QX_CAMPANHA_PORTA_PG, QX_CAMPANHA_PORTA_FB and QX_CAMPANHA_PORTA_SOAP give
+# a run its own folder and ports (to run beside the suite's short run).
 set -euo pipefail
 
 [ $# -eq 2 ] || { echo "uso: $0 SEMENTE MINUTOS" >&2; exit 2; }

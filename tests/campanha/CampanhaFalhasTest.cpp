@@ -36,12 +36,6 @@ namespace {
 
 const auto* const Aplicacao = ::testing::AddGlobalTestEnvironment(new TAplicacaoTeste<QCoreApplication>);
 
-// The campaign's own servers and service, below the ephemeral range, apart
-// from every other test's.
-const QString Estado = QStringLiteral("/var/tmp/quelix-campanha");
-constexpr int PortaPg = 29462;
-constexpr int PortaFb = 29070;
-constexpr int PortaSoap = 29041;
 
 constexpr int IntervaloMs = 1500;
 constexpr int PassoFluxoMs = 1000;
@@ -76,6 +70,14 @@ QString Ambiente(const char* nome, const QString& padrao)
     const QString valor = qEnvironmentVariable(nome);
     return valor.isEmpty() ? padrao : valor;
 }
+
+// The campaign's own servers and service, below the ephemeral range, apart
+// from every other test's; a second campaign (a long run beside the suite)
+// takes others from the environment.
+const QString Estado = Ambiente("QX_CAMPANHA_ESTADO", QStringLiteral("/var/tmp/quelix-campanha"));
+const int PortaPg = Ambiente("QX_CAMPANHA_PORTA_PG", QStringLiteral("29462")).toInt();
+const int PortaFb = Ambiente("QX_CAMPANHA_PORTA_FB", QStringLiteral("29070")).toInt();
+const int PortaSoap = Ambiente("QX_CAMPANHA_PORTA_SOAP", QStringLiteral("29041")).toInt();
 
 // A fault as it was applied, with the moments it really began and ended.
 struct TFalhaAplicada {
