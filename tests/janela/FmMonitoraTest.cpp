@@ -342,11 +342,14 @@ TEST_F(Janela, BarraNomeiaOTrabalhoEmCurso)
     TFmMonitora* janela = j.get();
     anota = [&vistos, janela] { vistos << janela->LbProximoCiclo->text().section(QString::fromUtf8(" há "), 0, 0); };
     j->BtnLimpar->click();
-    QTimer relogio;
-    QObject::connect(&relogio, &QTimer::timeout, anota);
-    relogio.start(5);
+    // Each change of the work in progress, as the window shows it.
+    const std::function<void()> mostra = j->Monitora().EstadoMudou;
+    j->Monitora().EstadoMudou = [&mostra, &anota] {
+        mostra();
+        anota();
+    };
     j->BtnVerificar->click();
-    relogio.stop();
+    j->Monitora().EstadoMudou = mostra;
     j->CbMonitoraClick(false);
     anota();
     EXPECT_EQ(vistos.front(), QString::fromUtf8("Limpar fila: esperando a resposta"));

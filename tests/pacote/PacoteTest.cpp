@@ -190,8 +190,12 @@ TEST_F(Pacote, InstaladoPeloDpkg)
     ASSERT_EQ(::geteuid(), 0u) << "installing the package in an overlay of this machine needs root";
     const QString raiz = QDir(AmbienteTeste::pastaTemporaria()).filePath(AmbienteTeste::nomeUnico("sobreposicao"));
     QDir().mkpath(raiz);
+    // Mounts made here must not reach the machine: the namespace's mounts are
+    // made private first. In a chroot whose root is no mount point that
+    // fails; its own namespace already keeps them in.
     const QString roteiro = QStringLiteral(R"sh(set -e
 R=$1; DEB=$2
+mount --make-rprivate / 2>/dev/null || true
 mount -t tmpfs tmpfs "$R"
 mkdir -p "$R/acima" "$R/trabalho" "$R/raiz"
 mount -t overlay overlay -o lowerdir=/,upperdir="$R/acima",workdir="$R/trabalho" "$R/raiz"
@@ -209,7 +213,7 @@ echo "historico: $(na stat -c '%U' /var/lib/quelix/Logs/historico.sqlite)"
 na dpkg --purge quelix >/dev/null
 echo "purge: $(na test -e /var/lib/quelix && echo ficou || echo removida)"
 )sh");
-    const TSaida r = Executa(QStringLiteral("unshare"), {"-m", "--propagation", "private", "sh", "-c", roteiro, "sh", raiz, FDeb});
+    const TSaida r = Executa(QStringLiteral("unshare"), {"-m", "--propagation", "unchanged", "sh", "-c", roteiro, "sh", raiz, FDeb});
     EXPECT_EQ(r.status, 0) << r.saida.toStdString() << r.erros.toStdString();
     EXPECT_TRUE(r.saida.contains(QStringLiteral("instalado: quelix:quelix 750 quelix:quelix 750 root:quelix 640\n")))
         << r.saida.toStdString() << r.erros.toStdString();

@@ -235,7 +235,9 @@ TEST_F(ClienteSoap, DoisXXConfirmaAChamadaComQualquerCorpo)
     } casos[] = {
         {"cortada", "o corpo foi interrompido"},
         {"cortada-sem-tamanho", "corpo ilegível"},
-        {"cortada-chunked", "o corpo foi interrompido"},
+        // The network library may see the cut, or only a chunked body that
+        // ended early: either way the answer is incomplete.
+        {"cortada-chunked", "o corpo foi interrompido|corpo ilegível"},
         {"lixo", "corpo ilegível"},
         {"html", "corpo ilegível"},
         {"vazia", "corpo vazio"},
@@ -256,7 +258,7 @@ TEST_F(ClienteSoap, DoisXXConfirmaAChamadaComQualquerCorpo)
         EXPECT_TRUE(incompleta.startsWith(QStringLiteral("a resposta de %1 (HTTP 200 OK) veio incompleta: ")
                                               .arg(Servico().Endereco(QStringLiteral("CorWS")))))
             << incompleta.toStdString();
-        EXPECT_TRUE(incompleta.contains(QString::fromUtf8(caso.trecho))) << incompleta.toStdString();
+        EXPECT_TRUE(incompleta.contains(QRegularExpression(QString::fromUtf8(caso.trecho)))) << incompleta.toStdString();
         EXPECT_EQ(Servico().Chamadas().size(), 1);
     }
     Servico().Limpa();
