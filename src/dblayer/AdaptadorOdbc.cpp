@@ -184,14 +184,7 @@ void TAdaptadorOdbc::SobVigia(int limiteMs, const std::function<void()>& chamada
     }
     if (!FVigia)
         FVigia = std::make_unique<VigiaTempoLimite>([this] { CortaConexao(); });
-    FVigia->arma(limiteMs + LimitesExecucao().FolgaSemRespostaMs);
-    try {
-        chamada();
-    } catch (...) {
-        FVigia->desarma();
-        throw;
-    }
-    FVigia->desarma();
+    FVigia->executa(limiteMs + LimitesExecucao().FolgaSemRespostaMs, chamada);
 }
 
 void TAdaptadorOdbc::IniciaTransacao(QSqlDatabase& conexao)

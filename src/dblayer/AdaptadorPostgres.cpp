@@ -77,14 +77,7 @@ void TAdaptadorPostgres::SobVigia(QSqlDatabase& conexao, int limiteMs, const std
     if (!FVigia)
         FVigia = std::make_unique<VigiaTempoLimite>([this] { CortaConexao(); });
     FSocket = SocketDaConexao(conexao);
-    FVigia->arma(limiteMs + LimitesExecucao().FolgaSemRespostaMs);
-    try {
-        chamada();
-    } catch (...) {
-        FVigia->desarma();
-        throw;
-    }
-    FVigia->desarma();
+    FVigia->executa(limiteMs + LimitesExecucao().FolgaSemRespostaMs, chamada);
 }
 
 void TAdaptadorPostgres::ExecutaInterno(QSqlDatabase& conexao, const QString& sql)

@@ -57,3 +57,15 @@ void VigiaTempoLimite::vigia()
         m_sinal.wait_until(trava, m_esperandoAte);
     }
 }
+
+void VigiaTempoLimite::executa(int milissegundos, const std::function<void()>& chamada)
+{
+    arma(milissegundos);
+    try {
+        chamada();
+    } catch (...) {
+        desarma();
+        throw;
+    }
+    desarma();
+}

@@ -26,6 +26,9 @@ public:
     // Stops the clock; true when the deadline passed and the cancel was sent.
     bool desarma();
 
+    // Runs `chamada` with the clock armed for it, disarmed however it ends.
+    void executa(int milissegundos, const std::function<void()>& chamada);
+
 private:
     using Relogio = std::chrono::steady_clock;
 
