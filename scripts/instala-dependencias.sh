@@ -41,6 +41,8 @@ TESTE=(
   lintian systemd
   # scripts/captura-janela.sh: the window's picture on a virtual display
   xvfb xauth imagemagick
+  # the web console's test in a real browser
+  chromium chromium-driver python3-selenium
 )
 
 case "${1:-testar}" in
