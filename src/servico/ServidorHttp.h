@@ -42,7 +42,7 @@ class TServidorHttp {
 public:
     static constexpr int MaximoConexoes = 64;
     static constexpr int EsperaRequisicaoMs = 5000;
-    static constexpr int EsperaRespostaMs = 120000;
+    static constexpr int EsperaRespostaMs = 300000;
     static constexpr qsizetype MaximoCabeca = 8192;
     static constexpr qsizetype MaximoCorpo = 1024 * 1024;
 

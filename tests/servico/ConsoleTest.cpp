@@ -22,6 +22,7 @@
 #include <QRegularExpression>
 #include <QSslSocket>
 #include <QTcpServer>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -253,6 +254,13 @@ TEST_F(Console, QuemPodeOQue)
             throw Exception(QStringLiteral("SELECT * FROM QX_INTEGRA em /var/lib/quelix/QX.ini"));
         return QStringLiteral("<p id=\"estado\">tudo bem</p>");
     };
+    // Answered later, as a resend that waits on the database would be.
+    fontes.Reenvia = [](qint64 ordem, const QString& usuario, const QString& endereco,
+                        const TFontesConsole::TFimReenvio& fim) {
+        QTimer::singleShot(100, [=] {
+            fim(true, QStringLiteral("ORDEM %1 de volta à fila por %2 de %3 <b>").arg(ordem).arg(usuario, endereco));
+        });
+    };
     const auto console = Inicia(QHostAddress::LocalHost, fontes);
     const quint16 porta = console->Porta();
 
@@ -290,6 +298,9 @@ TEST_F(Console, QuemPodeOQue)
         {"página desconhecida", [&](auto&) { return get("/config"); }, 404},
         {"estilo embutido", [&](auto&) { return get("/estatico/console.css"); }, 200, "--destaque"},
         {"ação com sessão e CSRF", [&](auto& s) { return post("/acoes/pausar", s.Cookie, "csrf=" + s.Csrf); }, 200, "Monitoramento pausado."},
+        {"reenvio respondido depois", [&](auto& s) { return post("/acoes/reenviar", s.Cookie, "csrf=" + s.Csrf + "&ordem=7"); },
+         200, "ORDEM 7 de volta à fila por maria de 127.0.0.1 &lt;b&gt;"},
+        {"reenvio sem ORDEM", [&](auto& s) { return post("/acoes/reenviar", s.Cookie, "csrf=" + s.Csrf + "&ordem=x"); }, 400},
         {"verificação escapada", [&](auto& s) { return post("/acoes/verificar", s.Cookie, "csrf=" + s.Csrf); }, 200, "ok: QX.ini &lt;aqui&gt;"},
     };
     const auto [sessao, respostas] = NoOutroThread([&] {
