@@ -2,6 +2,7 @@
 // --verifica and --simula run the same monitor without one.
 #include "app/Integracoes.h"
 #include "app/Versao.h"
+#include "base/UsuarioSistema.h"
 #include "dblayer/GravaLinhaLog.h"
 #include "integracao/Configuracao.h"
 #include "janela/FmMonitora.h"
@@ -32,12 +33,13 @@
 
 namespace {
 
-enum class TModo { Janela, Ciclo, SemJanela, Verifica, Simula, Historico, Estado };
+enum class TModo { Janela, Ciclo, SemJanela, Verifica, Simula, Historico, Estado, Reenvia };
 
 struct TOpcoes {
     TModo Modo = TModo::Janela;
     TFiltroHistorico Filtro;
     TFormatoHistorico Formato = TFormatoHistorico::Texto;
+    qint64 Ordem = 0;  // --reenvia
     // The folder of QX.ini, Logs/ and the lock file; empty for the
     // executable's own.
     QString Pasta;
@@ -155,7 +157,13 @@ int LeOpcoes(TOpcoes& opcoes)
     const QCommandLineOption estado(QStringLiteral("estado"),
         QStringLiteral("Mostra o último ciclo, o próximo e as conexões, pelo histórico (status 0: monitorando; "
                        "1: monitoramento parado ou com erro; 2: sem histórico)."));
-    parser.addOptions({ciclo, semJanela, verifica, simula, pasta, versao, historico, chave, desde, ate, falhas, formato, estado});
+    const QCommandLineOption reenvia(QStringLiteral("reenvia"),
+        QStringLiteral("Sem janela: volta para a fila (STATUS 0) a tarefa Vapora dessa ORDEM que falhou (STATUS 2) "
+                       "ou foi limpa (STATUS 3), para que o próximo ciclo a envie; o histórico guarda quem pediu. "
+                       "Funciona com um monitor rodando na pasta (status 0: reenviada; 1: não)."),
+        QStringLiteral("ORDEM"));
+    parser.addOptions({ciclo, semJanela, verifica, simula, pasta, versao, historico, chave, desde, ate, falhas, formato,
+                       estado, reenvia});
     const QCommandLineOption ajuda = parser.addHelpOption();
 
     if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
@@ -174,8 +182,9 @@ int LeOpcoes(TOpcoes& opcoes)
         return 0;
     }
     if (int(parser.isSet(ciclo)) + int(parser.isSet(semJanela)) + int(parser.isSet(verifica)) + int(parser.isSet(simula))
-            + int(parser.isSet(historico)) + int(parser.isSet(estado)) > 1) {
-        std::fputs("quelix: use só um de --ciclo, --sem-janela, --verifica, --simula, --historico e --estado\n", stderr);
+            + int(parser.isSet(historico)) + int(parser.isSet(estado)) + int(parser.isSet(reenvia)) > 1) {
+        std::fputs("quelix: use só um de --ciclo, --sem-janela, --verifica, --simula, --historico, --estado e "
+                   "--reenvia\n", stderr);
         return 2;
     }
     if (parser.isSet(pasta)) {
@@ -191,6 +200,7 @@ int LeOpcoes(TOpcoes& opcoes)
                 : parser.isSet(simula)    ? TModo::Simula
                 : parser.isSet(historico) ? TModo::Historico
                 : parser.isSet(estado)    ? TModo::Estado
+                : parser.isSet(reenvia)   ? TModo::Reenvia
                                           : TModo::Janela;
     for (const QCommandLineOption* deHistorico : {&chave, &desde, &ate, &falhas, &formato})
         if (parser.isSet(*deHistorico) && opcoes.Modo != TModo::Historico) {
@@ -199,6 +209,15 @@ int LeOpcoes(TOpcoes& opcoes)
         }
     if (opcoes.Modo == TModo::Historico)
         return LeFiltroHistorico(parser, opcoes, {chave, desde, ate, falhas, formato});
+    if (opcoes.Modo == TModo::Reenvia) {
+        bool numero = false;
+        opcoes.Ordem = parser.value(reenvia).trimmed().toLongLong(&numero);
+        if (!numero || opcoes.Ordem <= 0) {
+            std::fprintf(stderr, "quelix: --reenvia: \"%s\" não é uma ORDEM (um número maior que zero)\n",
+                         qPrintable(parser.value(reenvia)));
+            return 2;
+        }
+    }
     return -1;
 }
 
@@ -272,6 +291,13 @@ int ExecutaSemTela(int argc, char** argv)
                              qint64(LeInteiroMonitor(TConfiguracao(opcoes.Pasta), QStringLiteral("LimiteCicloSegundos"),
                                                      LimiteCicloPadraoSegundos, {}, {}))
                                  * 1000);
+    // A resend goes beside a monitor that may be running: no lock either.
+    if (opcoes.Modo == TModo::Reenvia) {
+        PastaDeTrabalho(opcoes);
+        TRelatorConsole relator;
+        TMonitora monitora(relator, Integracoes(), opcoes.Pasta);
+        return ExecutaReenvio(monitora, relator, opcoes.Ordem, {UsuarioDoSistema(), QStringLiteral("linha de comando")});
+    }
     TTravaPasta trava(PastaDeTrabalho(opcoes));
     if (!ObtemPasta(trava, false))
         return 1;
