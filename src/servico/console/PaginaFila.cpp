@@ -1,5 +1,7 @@
 #include "servico/console/PaginaFila.h"
 
+#include "servico/console/LayoutConsole.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
@@ -25,7 +27,7 @@ QString Cabecalho(const QStringList& colunas, const QStringList& extras = {})
 {
     QString html = QStringLiteral("<thead><tr>");
     for (const QString& coluna : colunas + extras)
-        html += QStringLiteral("<th>") + EscapaHtml(coluna) + QStringLiteral("</th>");
+        html += QStringLiteral("<th>") + Escapa(coluna) + QStringLiteral("</th>");
     return html + QStringLiteral("</tr></thead>");
 }
 
@@ -33,7 +35,7 @@ QString Celulas(const QVariantList& valores)
 {
     QString html;
     for (const QVariant& valor : valores)
-        html += QStringLiteral("<td>") + EscapaHtml(Texto(valor)) + QStringLiteral("</td>");
+        html += QStringLiteral("<td>") + Escapa(Texto(valor)) + QStringLiteral("</td>");
     return html;
 }
 
@@ -44,42 +46,25 @@ QString Registro(const std::optional<TLinhaHistorico>& registro)
         return QStringLiteral("<td class=\"registro\">sem registro no histórico</td>");
     const TLinhaHistorico& r = *registro;
     QString html = QStringLiteral("<td class=\"registro\"><time>")
-                 + EscapaHtml(r.Momento.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
-                 + QStringLiteral("</time> <span class=\"desfecho\">") + EscapaHtml(r.Desfecho)
+                 + Escapa(r.Momento.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+                 + QStringLiteral("</time> <span class=\"desfecho\">") + Escapa(r.Desfecho)
                  + QStringLiteral("</span>");
     if (!r.Linha.isEmpty())
-        html += QStringLiteral(": ") + EscapaHtml(r.Linha);
+        html += QStringLiteral(": ") + Escapa(r.Linha);
     if (!r.Erro.isEmpty())
-        html += QStringLiteral(" <span class=\"erro\">(") + EscapaHtml(r.Erro) + QStringLiteral(")</span>");
+        html += QStringLiteral(" <span class=\"erro\">(") + Escapa(r.Erro) + QStringLiteral(")</span>");
     return html + QStringLiteral("</td>");
 }
 
 QString Formulario(const QString& chave, const QString& tokenCsrf, const QString& acao)
 {
-    return QStringLiteral("<td><form method=\"post\" action=\"") + EscapaHtml(acao)
-         + QStringLiteral("\"><input type=\"hidden\" name=\"csrf\" value=\"") + EscapaHtml(tokenCsrf)
-         + QStringLiteral("\"><input type=\"hidden\" name=\"ordem\" value=\"") + EscapaHtml(chave)
+    return QStringLiteral("<td><form method=\"post\" action=\"") + Escapa(acao)
+         + QStringLiteral("\"><input type=\"hidden\" name=\"csrf\" value=\"") + Escapa(tokenCsrf)
+         + QStringLiteral("\"><input type=\"hidden\" name=\"ordem\" value=\"") + Escapa(chave)
          + QStringLiteral("\"><button type=\"submit\">Reenviar</button></form></td>");
 }
 
 } // namespace
-
-QString EscapaHtml(const QString& texto)
-{
-    QString escapado;
-    escapado.reserve(texto.size());
-    for (const QChar c : texto) {
-        switch (c.unicode()) {
-        case u'&': escapado += QStringLiteral("&amp;"); break;
-        case u'<': escapado += QStringLiteral("&lt;"); break;
-        case u'>': escapado += QStringLiteral("&gt;"); break;
-        case u'"': escapado += QStringLiteral("&quot;"); break;
-        case u'\'': escapado += QStringLiteral("&#39;"); break;
-        default: escapado += c;
-        }
-    }
-    return escapado;
-}
 
 QString PaginaFila(const TFilaConsole& fila, const QString& tokenCsrf, const QString& acao)
 {
@@ -88,7 +73,7 @@ QString PaginaFila(const TFilaConsole& fila, const QString& tokenCsrf, const QSt
                               "tarefas.</p></section>");
     QString html = QStringLiteral("<section class=\"fila\">");
     if (!fila.Erro.isEmpty())
-        html += QStringLiteral("<p class=\"erro\">") + EscapaHtml(fila.Erro) + QStringLiteral("</p>");
+        html += QStringLiteral("<p class=\"erro\">") + Escapa(fila.Erro) + QStringLiteral("</p>");
 
     const qsizetype pendentes = fila.Pendentes.Linhas.size();
     html += QStringLiteral("<h2>Pendentes (%1)</h2>").arg(pendentes);

@@ -16,6 +16,3 @@
 // browser opens.
 inline constexpr int MaximoPendentesPagina = 500;
 QString PaginaFila(const TFilaConsole& fila, const QString& tokenCsrf, const QString& acao);
-
-// The text escaped for HTML: in an element and in a quoted attribute.
-QString EscapaHtml(const QString& texto);
