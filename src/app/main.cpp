@@ -8,6 +8,7 @@
 #include "janela/Traducoes.h"
 #include "operacao/ChavesMonitor.h"
 #include "operacao/Diario.h"
+#include "operacao/ObservadorDiario.h"
 #include "operacao/RegraSaude.h"
 #include "servico/ConsultaHistorico.h"
 #include "servico/RelatorConsole.h"
@@ -276,14 +277,17 @@ int ExecutaSemTela(int argc, char** argv)
     if (!ObtemPasta(trava, false))
         return 1;
     TRelatorConsole relator;
+    // The journal outlives the monitor, which tells it of its cycles.
+    TObservadorDiario diario(TConfiguracao(opcoes.Pasta), [&relator](const QString& linha) { relator.AdicionaLinha(linha); });
     TMonitora monitora(relator, Integracoes(), opcoes.Pasta);
+    monitora.AdicionaObservador(&diario);
     AplicaIntervaloDeTeste(monitora);
     if (opcoes.Modo == TModo::Ciclo)
         return int(ExecutaUmCiclo(monitora));
     if (opcoes.Modo == TModo::Simula)
         return int(ExecutaSimulacao(monitora));
     TSupervisao supervisao(monitora, relator, TConfiguracao(opcoes.Pasta));
-    monitora.AnotaExecucaoNoDiario();
+    monitora.AnotaExecucao();
     return ExecutaSemJanela(monitora, supervisao);
 }
 
@@ -306,7 +310,7 @@ int ExecutaComJanela(int argc, char** argv)
         AplicaIntervaloDeTeste(*monitora);
         return monitora;
     });
-    FmMonitora.Monitora().AnotaExecucaoNoDiario();
+    FmMonitora.Monitora().AnotaExecucao();
     FmMonitora.DefineCatalogoComandos(CatalogoEmbutido());
     // The window's cycles are watched as the service's are ([Monitor] Metricas).
     TSupervisao supervisao(FmMonitora.Monitora(), FmMonitora, TConfiguracao(opcoes.Pasta));

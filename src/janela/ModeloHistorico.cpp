@@ -99,9 +99,9 @@ void TModeloHistorico::fetchMore(const QModelIndex& pai)
 
 QString TModeloHistorico::TextoDirecao(const QString& direcao)
 {
-    if (direcao == TRegistroTratado::Enviado)
+    if (direcao == Texto(TDirecaoRegistro::Saida))
         return QStringLiteral("saída");
-    if (direcao == TRegistroTratado::Recebido)
+    if (direcao == Texto(TDirecaoRegistro::Entrada))
         return QStringLiteral("entrada");
     return direcao;
 }
