@@ -178,7 +178,7 @@ TEST_F(JanelaCongelada, FecharDuranteCicloPresoFechaAssimMesmoAposOPrazo)
 // A call that waits past its limit is kept in the journal while it waits:
 // `quelix --estado`, another process reading it, says the monitor is not
 // healthy and names the call, and the record the cycle handled before the
-// call can be read meanwhile (the journal's write lock is not held across
+// call is committed meanwhile (no group of the journal stays open across
 // the call); once the call ended, --estado no longer names it.
 TEST_F(JanelaCongelada, EstadoNomeiaAChamadaQueEsperaAlemDoLimite)
 {
