@@ -49,8 +49,8 @@ void EscreveDiario(const QString& arquivo)
         const bool falhou = i % 20 == 0;
         diario.RegistraRegistro(
             integracao,
-            {TRegistroTratado::Enviado, QStringLiteral("lote"), QString::number(100000 + i),
-             falhou ? TRegistroTratado::Falhou : TRegistroTratado::Enviado,
+            {TDirecaoRegistro::Saida, QStringLiteral("lote"), QString::number(100000 + i),
+             falhou ? TDesfechoRegistro::Falhou : TDesfechoRegistro::Enviado,
              falhou ? QStringLiteral("Programa não cadastrado") : QString()},
             QStringLiteral("Concluído. FAL %1 enviada para máquina com sucesso para Posição 3.").arg(100000 + i));
         if (i % RegistrosPorCiclo == RegistrosPorCiclo - 1) {

@@ -9,6 +9,7 @@
 #include "janela/Traducoes.h"
 #include "operacao/ChavesMonitor.h"
 #include "operacao/Diario.h"
+#include "operacao/ObservadorDiario.h"
 #include "operacao/RegraSaude.h"
 #include "servico/ConsultaHistorico.h"
 #include "servico/RelatorConsole.h"
@@ -308,7 +309,9 @@ int ExecutaSemTela(int argc, char** argv)
     if (opcoes.Modo == TModo::Reenvia) {
         PastaDeTrabalho(opcoes);
         TRelatorConsole relator;
+        TObservadorDiario diario(TConfiguracao(opcoes.Pasta), [&relator](const QString& linha) { relator.AdicionaLinha(linha); });
         TMonitora monitora(relator, Integracoes(), opcoes.Pasta);
+        monitora.AdicionaObservador(&diario);
         return ExecutaReenvio(monitora, relator, opcoes.Ordem, {UsuarioDoSistema(), QStringLiteral("linha de comando")});
     }
     TTravaPasta trava(PastaDeTrabalho(opcoes));
@@ -318,7 +321,10 @@ int ExecutaSemTela(int argc, char** argv)
     // The lines of a "Verificar configuração" asked from the web console
     // are shown there too.
     TRelatorComCaptura relator(console);
+    // The journal outlives the monitor, which tells it of its cycles.
+    TObservadorDiario diario(TConfiguracao(opcoes.Pasta), [&relator](const QString& linha) { relator.AdicionaLinha(linha); });
     TMonitora monitora(relator, Integracoes(), opcoes.Pasta);
+    monitora.AdicionaObservador(&diario);
     AplicaIntervaloDeTeste(monitora);
     if (opcoes.Modo == TModo::Ciclo)
         return int(ExecutaUmCiclo(monitora));
@@ -328,7 +334,7 @@ int ExecutaSemTela(int argc, char** argv)
     TFontesConsole fontes;
     LigaAcoesDoMonitor(fontes, monitora, relator, CatalogoEmbutido());
     const auto servidorConsole = TServidorConsole::Inicia(TConfiguracao(opcoes.Pasta), std::move(fontes), relator);
-    monitora.AnotaExecucaoNoDiario();
+    monitora.AnotaExecucao();
     return ExecutaSemJanela(monitora, supervisao);
 }
 
@@ -351,7 +357,7 @@ int ExecutaComJanela(int argc, char** argv)
         AplicaIntervaloDeTeste(*monitora);
         return monitora;
     });
-    FmMonitora.Monitora().AnotaExecucaoNoDiario();
+    FmMonitora.Monitora().AnotaExecucao();
     FmMonitora.DefineCatalogoComandos(CatalogoEmbutido());
     // The window's cycles are watched as the service's are ([Monitor] Metricas).
     TSupervisao supervisao(FmMonitora.Monitora(), FmMonitora, TConfiguracao(opcoes.Pasta));

@@ -2,27 +2,58 @@
 
 #include <QString>
 
+#include <array>
+
+// Which way a record went: out to the machine side, or in from it (into
+// the ERP); or neither: an operator's action on it ("Reenviar").
+enum class TDirecaoRegistro { Saida, Entrada, Acao };
+
+// How a record ended: sent (or applied to the ERP), failed, ignored
+// (nothing to do), pending (it waits and is sent again), or uncertain: sent,
+// and no answer came back, so the other side may have it; it waits and is
+// sent again.
+// An operator's action that was done is Feito; it is no outcome of a
+// record handled by a cycle, so DesfechosRegistro leaves it out.
+enum class TDesfechoRegistro { Enviado, Falhou, Ignorado, Pendente, Incerto, Feito };
+inline constexpr std::array<TDesfechoRegistro, 5> DesfechosRegistro{
+    TDesfechoRegistro::Enviado, TDesfechoRegistro::Falhou, TDesfechoRegistro::Ignorado, TDesfechoRegistro::Pendente,
+    TDesfechoRegistro::Incerto};
+
+// Their words, as the journal keeps them and `quelix --historico`, the
+// window's filter and the metrics' labels use them: "enviado" and
+// "recebido" (and "acao"); "enviado", "falhou", "ignorado", "pendente" and
+// "incerto" (and "feito").
+inline QString Texto(TDirecaoRegistro direcao)
+{
+    switch (direcao) {
+    case TDirecaoRegistro::Saida: return QStringLiteral("enviado");
+    case TDirecaoRegistro::Entrada: return QStringLiteral("recebido");
+    case TDirecaoRegistro::Acao: return QStringLiteral("acao");
+    }
+    return {};
+}
+
+inline QString Texto(TDesfechoRegistro desfecho)
+{
+    switch (desfecho) {
+    case TDesfechoRegistro::Enviado: return QStringLiteral("enviado");
+    case TDesfechoRegistro::Falhou: return QStringLiteral("falhou");
+    case TDesfechoRegistro::Ignorado: return QStringLiteral("ignorado");
+    case TDesfechoRegistro::Pendente: return QStringLiteral("pendente");
+    case TDesfechoRegistro::Incerto: return QStringLiteral("incerto");
+    case TDesfechoRegistro::Feito: return QStringLiteral("feito");
+    }
+    return {};
+}
+
 // One record an integration handled (a lot, a queue row, a host record), as
 // the monitor's journal and counters take it. The lines the record wrote to
 // the log pane before it is reported are its lines.
 struct TRegistroTratado {
-    static inline const QString Enviado = QStringLiteral("enviado");
-    static inline const QString Recebido = QStringLiteral("recebido");
-    static inline const QString Falhou = QStringLiteral("falhou");
-    static inline const QString Ignorado = QStringLiteral("ignorado");
-    static inline const QString Pendente = QStringLiteral("pendente");
-    // Sent, and no answer came back: the other side may have it. It waits
-    // and is sent again.
-    static inline const QString Incerto = QStringLiteral("incerto");
-    // An operator's action on a record ("Reenviar"), neither sent nor
-    // received: its direction, and its outcome when it was done.
-    static inline const QString Acao = QStringLiteral("acao");
-    static inline const QString Feito = QStringLiteral("feito");
-
-    QString Direcao;   // Enviado (to the machine side) or Recebido (from it, into the ERP); Acao
+    TDirecaoRegistro Direcao = TDirecaoRegistro::Saida;
     QString Tipo;      // "lote", a master-data type, a queue kind, a host record type
     QString Chave;     // the lot number, ORDEM, the host record number
-    QString Desfecho;  // Enviado (sent, or applied to the ERP), Falhou, Ignorado, Pendente or Incerto
+    TDesfechoRegistro Desfecho = TDesfechoRegistro::Enviado;
     QString Erro;      // why it failed or waits; empty when it went through
 };
 

@@ -1,5 +1,6 @@
 #include "janela/AbaHistorico.h"
 
+#include "integracao/Relator.h"
 #include "janela/ModeloHistorico.h"
 
 #include <QCheckBox>
@@ -73,8 +74,8 @@ void TAbaHistorico::CriaFiltros()
     CbDesfecho = new QComboBox(this);
     CbDesfecho->setObjectName(QStringLiteral("CbDesfecho"));
     CbDesfecho->addItem(QStringLiteral("Todos"), QString());
-    for (const char* desfecho : {"enviado", "falhou", "ignorado", "pendente", "incerto"})  // the outcome's own words
-        CbDesfecho->addItem(QString::fromLatin1(desfecho), QString::fromLatin1(desfecho));
+    for (const TDesfechoRegistro desfecho : DesfechosRegistro)  // the outcome's own words
+        CbDesfecho->addItem(Texto(desfecho), Texto(desfecho));
     BtnAtualizar = new QPushButton(QStringLiteral("Atualizar"), this);
     BtnAtualizar->setObjectName(QStringLiteral("BtnAtualizar"));
 

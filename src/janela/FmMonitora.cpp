@@ -81,6 +81,9 @@ TFmMonitora::TFmMonitora(const TFabricaMonitora& fabrica, TRelator* caixas, QWid
     PrazoFecharMs = PrazoEncerramentoSegundos * 1000;
     FechaSemEsperar = [](const QString& linha) { EncerraSemEsperar(linha, 0); };
     FMonitora = fabrica(*this);
+    FDiario = std::make_unique<TObservadorDiario>(FMonitora->Configuracao(),
+                                                  [this](const QString& linha) { AdicionaLinha(linha); });
+    FMonitora->AdicionaObservador(FDiario.get());
     CriaControles();
     CriaMenu();
     CriaMenuGrades();

@@ -2,6 +2,7 @@
 
 #include "integracao/Relator.h"
 #include "monitor/Monitora.h"
+#include "operacao/ObservadorDiario.h"
 
 #include <QWidget>
 
@@ -125,6 +126,9 @@ private:
 
     std::unique_ptr<TRelator> FCaixasPadrao;
     TRelator* FCaixas = nullptr;
+    // The journal the history tab shows: it outlives the monitor, which
+    // tells it of its cycles.
+    std::unique_ptr<TObservadorDiario> FDiario;
     std::unique_ptr<TMonitora> FMonitora;
     QSystemTrayIcon* FIconeBandeja = nullptr;
     QTimer* FRelogioBarra = nullptr;  // the countdown to the next cycle

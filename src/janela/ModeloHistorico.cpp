@@ -99,11 +99,11 @@ void TModeloHistorico::fetchMore(const QModelIndex& pai)
 
 QString TModeloHistorico::TextoDirecao(const QString& direcao)
 {
-    if (direcao == TRegistroTratado::Enviado)
+    if (direcao == Texto(TDirecaoRegistro::Saida))
         return QStringLiteral("saída");
-    if (direcao == TRegistroTratado::Recebido)
+    if (direcao == Texto(TDirecaoRegistro::Entrada))
         return QStringLiteral("entrada");
-    if (direcao == TRegistroTratado::Acao)
+    if (direcao == Texto(TDirecaoRegistro::Acao))
         return QStringLiteral("ação");
     return direcao;
 }

@@ -22,13 +22,9 @@ TMonitora::TMonitora(TRelator& relator, const TFabricasIntegracao& fabricas, con
     connect(&FTimer1, &QTimer::timeout, this, [this] { ExecutaCiclo(); });
 
     FThreadFila.Executa([this] { FLeitorFila = std::make_unique<TLeitorFila>(); });
-    NoCiclo([&] {
-        FNucleo = std::make_unique<TNucleoCiclo>(FRelatorIntegracoes, FConfiguracao, fabricas);
-        FDiario = std::make_unique<TDiario>(ArquivoDiario(),
-                                            [this](const QString& linha) { FRelatorCiclo.AdicionaLinha(linha); });
-    });
-    FRelatorIntegracoes.DefineDiario(FDiario.get());
+    NoCiclo([&] { FNucleo = std::make_unique<TNucleoCiclo>(FRelatorIntegracoes, FConfiguracao, fabricas); });
     FRelatorIntegracoes.DefineObservadores(&FObservadores);
+    FVigiaChamadas.DefineObservadores(&FObservadores);
     FLimiteCicloMs = qint64(LeChaveMonitor(QStringLiteral("LimiteCicloSegundos"), LimiteCicloPadraoSegundos,
                                            QStringLiteral("o limite do ciclo é de %1 s").arg(LimiteCicloPadraoSegundos)))
                    * 1000;
@@ -45,10 +41,7 @@ TMonitora::~TMonitora()
     // Each thread's connections are closed and freed there; the queue's
     // after a reading still running, whose rows are no longer shown.
     FThreadFila.Executa([this] { FLeitorFila.reset(); });
-    NoCiclo([this] {
-        FNucleo.reset();
-        FDiario.reset();
-    });
+    NoCiclo([this] { FNucleo.reset(); });
 }
 
 QString TMonitora::ArquivoDiario() const { return TDiario::Arquivo(FConfiguracao.Pasta()); }
@@ -187,11 +180,9 @@ bool TMonitora::SimulaCiclo()
     const int indice = FIndiceTipo;
     // A simulated record was not sent: the journal keeps none of them, and
     // no counter counts them.
-    FRelatorIntegracoes.DefineDiario(nullptr);
     const TTrabalho trabalho(*this, QStringLiteral("Simulando um ciclo"));
     FRelatorIntegracoes.DefineObservadores(nullptr);
     const bool ok = Protegido([this, indice] { NoCiclo([this, indice] { FNucleo->Simula(indice); }); });
-    FRelatorIntegracoes.DefineDiario(FDiario.get());
     FRelatorIntegracoes.DefineObservadores(&FObservadores);
     FFalhasNoCiclo = FNucleo->FalhasNoCiclo();
     return ok;
@@ -291,24 +282,6 @@ void TMonitora::RemoveLogsAntigosDoDia()
         FRelatorCiclo.AdicionaLinha(QStringLiteral("Não foi possível remover o log diário ") + falha);
 }
 
-// [Monitor] DiasHistorico: how many days of the journal are kept; read at
-// each cycle, a value that is not a number of days is said once.
-int TMonitora::DiasHistorico()
-{
-    const bool avisar = !FbDiasHistoricoAvisado;
-    bool avisado = false;
-    const int dias = LeInteiroMonitor(
-        FConfiguracao, QStringLiteral("DiasHistorico"), TDiario::DiasHistoricoPadrao,
-        QStringLiteral("o histórico guarda %1 dias").arg(TDiario::DiasHistoricoPadrao),
-        [this, avisar, &avisado](const QString& aviso) {
-            avisado = true;
-            if (avisar)
-                FRelatorCiclo.AdicionaLinha(aviso);
-        });
-    FbDiasHistoricoAvisado = FbDiasHistoricoAvisado || avisado;
-    return dias;
-}
-
 void TMonitora::DefineIntervaloDoAmbiente(const QString& valor)
 {
     bool ok = false;
@@ -349,22 +322,20 @@ void TMonitora::Ciclo()
     // read then is that of a monitor in the middle of its polling.
     std::optional<TOcupacao> ocupacao(std::in_place, *this);
     TFimCiclo fim = AvisaInicioCiclo(indice);
-    const int diasHistorico = DiasHistorico();
     fim.IntervaloMs = FTimer1.interval();
     std::exception_ptr erro;
-    // The journal's rows of the cycle are written on its thread, before the
-    // cycle counts as ended here.
-    NoCiclo([this, indice, &fim, &erro, diasHistorico] {
+    // The observers keep what they keep of the cycle on its thread, before
+    // the cycle counts as ended here.
+    NoCiclo([this, indice, &fim, &erro] {
         FRelatorIntegracoes.IniciaCiclo(fim.Integracao);
-        FDiario->Poda(diasHistorico);
-        FDiario->CicloIniciado({fim.Integracao, fim.Inicio});
         try {
             FNucleo->Ciclo(indice);
         } catch (...) {
             erro = std::current_exception();
         }
         CompletaFimCiclo(fim, erro);
-        FDiario->CicloTerminado(fim);
+        for (TObservadorCiclo* observador : FObservadores)
+            observador->CicloConcluidoNaThread(fim);
     });
     FFalhasNoCiclo = fim.Falhas;
     trabalho.reset();
@@ -534,7 +505,7 @@ void TMonitora::RecebeLeituraFila(const TLinhasFila& linhas, const QString& erro
     }
 }
 
-// On the cycle's thread, which owns the ERP connection and the journal:
+// On the cycle's thread, which owns the ERP connection:
 // one statement at a time with the cycle, so a row is never resent halfway
 // through a pass over it. The answer comes back here, unless the monitor
 // is gone by then.
@@ -563,10 +534,10 @@ void TMonitora::PedeReenvio(qint64 ordem, const TAutorAcao& autor,
             const QString linha = QStringLiteral("Reenviar pedido por %1 (%2): %3")
                                       .arg(autor.Usuario, autor.Endereco, resultado.Texto);
             FRelatorCiclo.AdicionaLinha(linha);
-            FDiario->RegistraAcao(integracao ? integracao->Legenda() : QString(),
-                                  {TRegistroTratado::Acao, QStringLiteral("reenvio"), QString::number(ordem),
-                                   TRegistroTratado::Feito, {}},
-                                  linha);
+            const TRegistroTratado acao{TDirecaoRegistro::Acao, QStringLiteral("reenvio"), QString::number(ordem),
+                                        TDesfechoRegistro::Feito, {}};
+            for (TObservadorCiclo* observador : FObservadores)
+                observador->AcaoRegistrada(integracao ? integracao->Legenda() : QString(), acao, linha);
         }
         responde(resultado);
     });
@@ -600,9 +571,14 @@ void TMonitora::PedeFilaConsole(std::function<void(const TFilaConsole&)> respost
     });
 }
 
-void TMonitora::AnotaExecucaoNoDiario()
+void TMonitora::AnotaExecucao()
 {
-    NoCiclo([this] { FDiario->ExecucaoIniciada(QDateTime::currentDateTime()); });
+    FbExecucaoAnotada = true;
+    NoCiclo([this] {
+        const QDateTime inicio = QDateTime::currentDateTime();
+        for (TObservadorCiclo* observador : FObservadores)
+            observador->ExecucaoIniciada(inicio);
+    });
 }
 
 void TMonitora::Fechamento()
@@ -613,7 +589,11 @@ void TMonitora::Fechamento()
     // Noted before the connections close: a close that fails still ends
     // the run.
     NoCiclo([this] {
-        FDiario->ExecucaoParada(QDateTime::currentDateTime());
+        if (FbExecucaoAnotada) {
+            const QDateTime parada = QDateTime::currentDateTime();
+            for (TObservadorCiclo* observador : FObservadores)
+                observador->ExecucaoParada(parada);
+        }
         FNucleo->EncerraIntegracoes();
     });
     // The queue view reads a copy of the ERP connection: it goes first,

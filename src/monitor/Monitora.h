@@ -28,7 +28,6 @@
 #include <memory>
 #include <optional>
 
-class TDiario;
 class TLeitorFila;
 class TNucleoCiclo;
 
@@ -101,10 +100,10 @@ public:
     bool SimulaCiclo();
 
     // For a monitor that polls until it is stopped (the window, quelix
-    // --sem-janela): the journal notes its run now, and Encerra notes its
-    // clean stop, so that quelix --estado says it stopped rather than that
-    // its next cycle is due.
-    void AnotaExecucaoNoDiario();
+    // --sem-janela): the observers are told that its run begins now, and
+    // Encerra tells them of its clean stop, so that the journal has quelix
+    // --estado say it stopped rather than that its next cycle is due.
+    void AnotaExecucao();
 
     // State of the window's controls.
     int IndiceTipo() const { return FIndiceTipo; }
@@ -182,15 +181,17 @@ public:
     // Called after every change of the state above, so a window can show it.
     std::function<void()> EstadoMudou;
 
-    // Told of the start and the end of every polling cycle and of each
-    // record, besides the core's own counters. Added before the first cycle
-    // and removed after the last.
+    // Told of the start and the end of every polling cycle, of each record,
+    // of the run and of the calls waiting past their limits, besides the
+    // core's own counters. Whoever builds the monitor adds its observers
+    // (the journal, TObservadorDiario, among them) before the first cycle
+    // and removes them after the last, on the monitor's thread.
     void AdicionaObservador(TObservadorCiclo* observador);
     void RemoveObservador(TObservadorCiclo* observador);
 
-    // The journal of the folder (Logs/historico.sqlite), which the monitor
-    // writes on the cycle's thread; [Monitor] DiasHistorico (default 90)
-    // days of it are kept.
+    // QX.ini of the monitor's folder.
+    const TConfiguracao& Configuracao() const { return FConfiguracao; }
+    // The journal of the folder (Logs/historico.sqlite).
     QString ArquivoDiario() const;
 
 private:
@@ -252,7 +253,6 @@ private:
     void AvisaArquivoIniAusente();
     QString FAvisoIntervalo;  // said at start-up; empty when the 59 s hold unasked
     void RemoveLogsAntigosDoDia();
-    int DiasHistorico();
     int LeChaveMonitor(const QString& chave, int padrao, const QString& seInvalida);
     TFimCiclo AvisaInicioCiclo(int indice);
     void CompletaFimCiclo(TFimCiclo& fim, std::exception_ptr erro);
@@ -266,7 +266,6 @@ private:
     TVigiaChamadas FVigiaChamadas;
     TThreadTrabalho FThread;
     std::unique_ptr<TNucleoCiclo> FNucleo;
-    std::unique_ptr<TDiario> FDiario;  // made, used and freed on FThread
     QList<TItemSeletor> FItens;
     QTimer FTimer1;
     TThreadTrabalho FThreadFila{QStringLiteral("fila")};
@@ -284,7 +283,7 @@ private:
     int FFalhasNoCiclo = 0;
     int FOcupacoes = 0;
     QDate FDiaLogsRemovidos;
-    bool FbDiasHistoricoAvisado = false;
+    bool FbExecucaoAnotada = false;
     TEstadoOperacao FEstado;
     QList<TObservadorCiclo*> FObservadores{&FEstado};
     qint64 FLimiteCicloMs = qint64(LimiteCicloPadraoSegundos) * 1000;

@@ -1,6 +1,5 @@
 #include "monitor/RelatorDoCiclo.h"
 
-#include "operacao/Diario.h"
 #include "operacao/ObservadorCiclo.h"
 
 void TRelatorDoCiclo::IniciaCiclo(const QString& integracao)
@@ -22,20 +21,18 @@ void TRelatorDoCiclo::AdicionaLinha(const QString& linha)
 void TRelatorDoCiclo::RegistraRegistro(const TRegistroTratado& tratado)
 {
     TRegistroTratado registro = tratado;
-    const bool falhou = registro.Desfecho == TRegistroTratado::Falhou || registro.Desfecho == TRegistroTratado::Pendente;
+    const bool falhou = registro.Desfecho == TDesfechoRegistro::Falhou || registro.Desfecho == TDesfechoRegistro::Pendente;
     if (falhou && registro.Erro.trimmed().isEmpty()) {
         if (FLinhas.isEmpty())
             AdicionaLinha(QStringLiteral("%1 %2 de %3: %4 sem motivo informado.")
-                              .arg(registro.Tipo, registro.Chave, FIntegracao, registro.Desfecho));
+                              .arg(registro.Tipo, registro.Chave, FIntegracao, Texto(registro.Desfecho)));
         registro.Erro = FLinhas.back();
     }
     ++FRegistros;
-    if (registro.Desfecho == TRegistroTratado::Enviado)
+    if (registro.Desfecho == TDesfechoRegistro::Enviado)
         ++FEnviados;
     const QString linhas = FLinhas.join(u'\n');
     FLinhas.clear();
-    if (FDiario)
-        FDiario->RegistraRegistro(FIntegracao, registro, linhas);
     if (FObservadores)
         for (TObservadorCiclo* observador : *FObservadores)
             observador->RegistroTratado(FIntegracao, registro, linhas);

@@ -4,21 +4,20 @@
 
 #include <QStringList>
 
-class TDiario;
 class TObservadorCiclo;
 
 // The reporting interface the integrations get on the cycle's thread: lines
 // and messages go on to the person watching (the window or the console),
-// and each record handled goes to the journal, with the lines it wrote, and
-// to the observer's counters. No integration knows where they end up.
+// and each record handled goes, with the lines it wrote, to the monitor's
+// observers (its counters, the journal). No integration knows where they
+// end up.
 class TRelatorDoCiclo : public TRelator {
 public:
     explicit TRelatorDoCiclo(TRelator& destino) : FDestino(destino) {}
 
-    // Set before the first cycle; the journal may be absent. The list of
-    // observers is the monitor's, read on the cycle's thread: it changes
-    // only between cycles.
-    void DefineDiario(TDiario* diario) { FDiario = diario; }
+    // Set before the first cycle; none while records must go nowhere (a
+    // simulation). The list of observers is the monitor's, read on the
+    // cycle's thread: it changes only between cycles.
     void DefineObservadores(const QList<TObservadorCiclo*>* observadores) { FObservadores = observadores; }
 
     // A cycle of that integration begins: the counts start again.
@@ -36,7 +35,6 @@ public:
 
 private:
     TRelator& FDestino;
-    TDiario* FDiario = nullptr;
     const QList<TObservadorCiclo*>* FObservadores = nullptr;
     QString FIntegracao;
     QStringList FLinhas;  // written since the last record

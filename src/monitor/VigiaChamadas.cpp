@@ -1,6 +1,7 @@
 #include "monitor/VigiaChamadas.h"
 
 #include "dblayer/ChamadasEmCurso.h"
+#include "operacao/TextosCiclo.h"
 
 #include <set>
 
@@ -45,22 +46,36 @@ void TVigiaChamadas::Verifica()
         if (chamada.LimiteMs <= 0 || decorridos * 1000 < chamada.LimiteMs || FAvisadas.count(chamada.Id))
             continue;
         const QString conexao = chamada.Conexao.isEmpty() ? QStringLiteral("?") : chamada.Conexao;
-        FAvisadas[chamada.Id] = TAvisada{chamada.Operacao, conexao, chamada.Inicio, chamada.LimiteMs};
+        const auto desde = std::chrono::duration_cast<std::chrono::milliseconds>(agora - chamada.Inicio).count();
+        const TAvisada avisada{{chamada.Id, chamada.Operacao, conexao, QDateTime::currentDateTime().addMSecs(-desde),
+                                chamada.LimiteMs},
+                               chamada.Inicio};
+        FAvisadas[chamada.Id] = avisada;
         FRelator.AdicionaLinha(LinhaSemResposta(chamada, decorridos));
+        if (FObservadores)
+            for (TObservadorCiclo* observador : *FObservadores)
+                observador->ChamadaSemResposta(avisada.Chamada);
     }
     // Calls that ended are forgotten.
-    for (auto it = FAvisadas.begin(); it != FAvisadas.end();)
-        it = emCurso.count(it->first) ? std::next(it) : FAvisadas.erase(it);
+    for (auto it = FAvisadas.begin(); it != FAvisadas.end();) {
+        if (emCurso.count(it->first)) {
+            ++it;
+            continue;
+        }
+        const TChamadaSemResposta terminada = it->second.Chamada;
+        it = FAvisadas.erase(it);
+        if (FObservadores)
+            for (TObservadorCiclo* observador : *FObservadores)
+                observador->ChamadaTerminada(terminada);
+    }
 }
 
 QStringList TVigiaChamadas::SemResposta() const
 {
     const auto agora = std::chrono::steady_clock::now();
     QStringList chamadas;
-    for (const auto& [id, chamada] : FAvisadas)
-        chamadas << QStringLiteral("%1 em %2 há %3 s (limite de %4 s)")
-                        .arg(chamada.Operacao, chamada.Conexao)
-                        .arg(std::chrono::duration_cast<std::chrono::seconds>(agora - chamada.Inicio).count())
-                        .arg(chamada.LimiteMs / 1000);
+    for (const auto& [id, avisada] : FAvisadas)
+        chamadas << TextoSemResposta(avisada.Chamada,
+                                     std::chrono::duration_cast<std::chrono::seconds>(agora - avisada.Inicio).count());
     return chamadas;
 }

@@ -2,6 +2,7 @@
 
 #include "dblayer/ChamadasEmCurso.h"
 #include "integracao/Relator.h"
+#include "operacao/ObservadorCiclo.h"
 
 #include <QObject>
 #include <QStringList>
@@ -16,11 +17,15 @@
 // (frozen, or a network that drops packets) can hold a call longer than any
 // limit the client library keeps. The cycle's thread is the one waiting, so
 // this runs on the monitor's own. Until such a call ends, the health rule
-// names it (SemResposta).
+// names it (SemResposta), and the monitor's observers are told of it and of
+// its end (the journal keeps it, so that `quelix --estado` names it too).
 class TVigiaChamadas : public QObject {
     Q_OBJECT
 public:
     explicit TVigiaChamadas(TRelator& relator);
+
+    // The monitor's observers, read on this object's thread; none by default.
+    void DefineObservadores(const QList<TObservadorCiclo*>* observadores) { FObservadores = observadores; }
 
     // One look now (the timer calls it every second).
     void Verifica();
@@ -37,13 +42,12 @@ public:
 
 private:
     struct TAvisada {
-        QString Operacao;
-        QString Conexao;
+        TChamadaSemResposta Chamada;
         std::chrono::steady_clock::time_point Inicio;
-        int LimiteMs = 0;
     };
 
     TRelator& FRelator;
+    const QList<TObservadorCiclo*>* FObservadores = nullptr;
     QTimer FTimer;
     std::map<quint64, TAvisada> FAvisadas;
 };

@@ -13,6 +13,7 @@
 #include <QSqlError>
 #include <QVariant>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -24,6 +25,8 @@ const char* const kEsquema[] = {
     "CREATE TABLE IF NOT EXISTS REGISTROS (ID INTEGER PRIMARY KEY, CICLO INTEGER, MOMENTO TEXT NOT NULL, "
     "INTEGRACAO TEXT, DIRECAO TEXT, TIPO TEXT, CHAVE TEXT, DESFECHO TEXT, LINHA TEXT, ERRO TEXT)",
     "CREATE TABLE IF NOT EXISTS EXECUCOES (ID INTEGER PRIMARY KEY, INICIO TEXT NOT NULL, PARADA TEXT)",
+    "CREATE TABLE IF NOT EXISTS CHAMADAS (ID INTEGER PRIMARY KEY, CICLO INTEGER, INICIO TEXT NOT NULL, FIM TEXT, "
+    "OPERACAO TEXT, CONEXAO TEXT, LIMITE_MS INTEGER)",
     "CREATE INDEX IF NOT EXISTS REGISTROS_MOMENTO ON REGISTROS (MOMENTO)",
     "CREATE INDEX IF NOT EXISTS REGISTROS_CHAVE ON REGISTROS (CHAVE)",
     "CREATE INDEX IF NOT EXISTS CICLOS_INICIO ON CICLOS (INICIO)",
@@ -112,6 +115,7 @@ bool TDiario::Abre()
             comando.prepare(QString::fromLatin1(texto));
             Executa(comando, "CREATE");
         }
+        FechaChamadasAntigas();
         FInsereRegistro.emplace(FBanco);
         FInsereRegistro->prepare(QStringLiteral(
             "INSERT INTO REGISTROS (CICLO, MOMENTO, INTEGRACAO, DIRECAO, TIPO, CHAVE, DESFECHO, LINHA, ERRO) "
@@ -154,6 +158,22 @@ void TDiario::Confirma()
         throw EDiario("COMMIT: " + FBanco.lastError().text().toStdString());
     FNoGrupo.clear();
     Gravou();
+}
+
+std::optional<qint64> TDiario::MsAteConfirmar() const
+{
+    if (!FGrupo.isValid())
+        return std::nullopt;
+    return std::max<qint64>(0, MaximoSemConfirmarMs - FGrupo.elapsed());
+}
+
+void TDiario::ConfirmaGrupo()
+{
+    try {
+        Confirma();
+    } catch (const EDiario& e) {
+        Falhou(QStringLiteral("gravado"), QString::fromStdString(e.what()));
+    }
 }
 
 // Said once until the journal is written again; the monitor goes on.
@@ -199,10 +219,10 @@ void TDiario::RegistraRegistro(const QString& integracao, const TRegistroTratado
     TLinhaRegistro linha{FCiclo == 0 ? QVariant() : QVariant(FCiclo),
                          Momento(QDateTime::currentDateTime()),
                          integracao,
-                         registro.Direcao,
+                         Texto(registro.Direcao),
                          registro.Tipo,
                          registro.Chave,
-                         registro.Desfecho,
+                         Texto(registro.Desfecho),
                          linhas,
                          registro.Erro.isEmpty() ? QVariant() : QVariant(registro.Erro)};
     // A journal that failed is opened again, at most once in a group's
@@ -288,6 +308,7 @@ void TDiario::CicloTerminado(const TFimCiclo& fim)
         if (FInsereRegistro)
             GravaNaoGravados();
         Confirma();
+        GravaFinsDeChamadas();
         QSqlQuery comando(FBanco);
         comando.prepare(QStringLiteral("UPDATE CICLOS SET FIM = ?, DESFECHO = ?, ENVIADOS = ?, FALHAS = ?, "
                                        "ERRO = ?, INTERVALO_MS = ?, CONEXOES = ? WHERE ID = ?"));
@@ -341,6 +362,78 @@ void TDiario::ExecucaoParada(const QDateTime& parada)
         Falhou(QStringLiteral("gravado"), QString::fromStdString(e.what()));
     }
     FExecucao = 0;
+}
+
+// A call of an earlier process still waiting in the journal ended with that
+// process (killed in the call, or its journal failed before the call ended).
+void TDiario::FechaChamadasAntigas()
+{
+    if (FbChamadasAntigasFechadas)
+        return;
+    QSqlQuery comando(FBanco);
+    comando.prepare(QStringLiteral("UPDATE CHAMADAS SET FIM = ? WHERE FIM IS NULL"));
+    comando.addBindValue(Momento(QDateTime::currentDateTime()));
+    Executa(comando, "UPDATE CHAMADAS");
+    FbChamadasAntigasFechadas = true;
+}
+
+void TDiario::ChamadaSemResposta(const TChamadaSemResposta& chamada)
+{
+    if (!Abre())
+        return;
+    try {
+        // Committed at once, with the group before it: a reader sees what the
+        // cycle waits for while it waits.
+        Confirma();
+        GravaFinsDeChamadas();
+        QSqlQuery comando(FBanco);
+        comando.prepare(QStringLiteral(
+            "INSERT INTO CHAMADAS (CICLO, INICIO, OPERACAO, CONEXAO, LIMITE_MS) VALUES (?, ?, ?, ?, ?)"));
+        comando.addBindValue(FCiclo == 0 ? QVariant() : QVariant(FCiclo));
+        comando.addBindValue(Momento(chamada.Inicio));
+        comando.addBindValue(chamada.Operacao);
+        comando.addBindValue(chamada.Conexao);
+        comando.addBindValue(chamada.LimiteMs);
+        Executa(comando, "INSERT INTO CHAMADAS");
+        FChamadas[chamada.Id] = comando.lastInsertId().toLongLong();
+        Gravou();
+    } catch (const EDiario& e) {
+        Falhou(QStringLiteral("gravado"), QString::fromStdString(e.what()));
+    }
+}
+
+// An end that cannot be written now is written with the next write.
+void TDiario::ChamadaTerminada(const TChamadaSemResposta& chamada, const QDateTime& fim)
+{
+    const auto escrita = FChamadas.find(chamada.Id);
+    if (escrita == FChamadas.end())
+        return;
+    FFinsDeChamadas[escrita->second] = fim;
+    FChamadas.erase(escrita);
+    if (!Abre())
+        return;
+    try {
+        Confirma();
+        GravaFinsDeChamadas();
+        Gravou();
+    } catch (const EDiario& e) {
+        Falhou(QStringLiteral("gravado"), QString::fromStdString(e.what()));
+    }
+}
+
+void TDiario::GravaFinsDeChamadas()
+{
+    if (FFinsDeChamadas.empty())
+        return;
+    QSqlQuery comando(FBanco);
+    comando.prepare(QStringLiteral("UPDATE CHAMADAS SET FIM = ? WHERE ID = ?"));
+    while (!FFinsDeChamadas.empty()) {
+        const auto fim = FFinsDeChamadas.begin();
+        comando.addBindValue(Momento(fim->second));
+        comando.addBindValue(fim->first);
+        Executa(comando, "UPDATE CHAMADAS");
+        FFinsDeChamadas.erase(fim);
+    }
 }
 
 // Each connection with its state and since when it has been in it, as a

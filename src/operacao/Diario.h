@@ -12,6 +12,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <map>
 #include <optional>
 
 // The journal of what the monitor did: one SQLite file in Logs/ (WAL, so
@@ -20,10 +21,13 @@
 // integration handled (REGISTROS). Moments are kept in UTC, as ISO text that
 // sorts as time does.
 //
-// It is written on the cycle's thread, through a connection of its own.
-// A monitor that polls until it is stopped also notes its run (EXECUCOES):
-// when it started and when it stopped cleanly, so that a reader tells a
-// stopped monitor from one waiting for its next cycle.
+// The monitor writes it through TObservadorDiario, on a thread of the
+// journal's own; this class is used by one thread, which owns its
+// connection. A monitor that polls until it is stopped also notes its run
+// (EXECUCOES): when it started and when it stopped cleanly, so that a reader
+// tells a stopped monitor from one waiting for its next cycle. A database
+// call that waits past its limit is kept (CHAMADAS) until it ends, so that a
+// reader sees what the cycle waits for.
 //
 // Writing it never fails a cycle: an error is said once through `avisa`,
 // the journal is closed, and it is opened again at the next cycle (or the
@@ -34,10 +38,12 @@
 // when the file takes writes again.
 //
 // Records are committed in groups: with the first record written
-// MaximoSemConfirmarMs or more after the group began, and at the cycle's
-// end, so that a record costs the pass little. A process killed in a cycle
-// loses the journal's records of the group in progress, never a record
-// already committed.
+// MaximoSemConfirmarMs or more after the group began, at the cycle's end,
+// and when the writer finds the group that old with nothing more to write
+// (ConfirmaGrupo), so that a record costs the pass little and the file's
+// write lock is never held while the cycle waits for something else. A
+// process killed in a cycle loses the journal's records of the group in
+// progress, never a record already committed.
 class TDiario {
 public:
     static constexpr int DiasHistoricoPadrao = 90;
@@ -72,6 +78,17 @@ public:
     // Rows older than `dias` days go, at most once a day.
     void Poda(int dias, const QDate& hoje = QDate::currentDate());
 
+    // A call waits past its limit, and ended. The calls a process left
+    // waiting when it ended are closed when the next one first writes.
+    void ChamadaSemResposta(const TChamadaSemResposta& chamada);
+    void ChamadaTerminada(const TChamadaSemResposta& chamada, const QDateTime& fim);
+
+    // How long until the open group is due for its commit (0: now); none
+    // while no group is open.
+    std::optional<qint64> MsAteConfirmar() const;
+    // Commits the open group now.
+    void ConfirmaGrupo();
+
 private:
     // A record as it goes into REGISTROS, kept until its group commits.
     struct TLinhaRegistro {
@@ -89,6 +106,8 @@ private:
     void Gravou();
     void Executa(QSqlQuery& comando, const char* onde);
     void Confirma();
+    void FechaChamadasAntigas();
+    void GravaFinsDeChamadas();
     static QString ConexoesComoTexto(const QList<TEstadoConexao>& conexoes);
 
     QString FArquivo;
@@ -107,4 +126,9 @@ private:
     QElapsedTimer FGrupo;  // valid while records wait for their commit
     QElapsedTimer FUltimaAbertura;
     QDate FDiaPoda;
+    // The calls waiting past their limits, by their id in the process, and
+    // their rows; the ends not yet written, with their moments.
+    std::map<quint64, qint64> FChamadas;
+    std::map<qint64, QDateTime> FFinsDeChamadas;
+    bool FbChamadasAntigasFechadas = false;
 };

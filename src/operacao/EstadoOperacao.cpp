@@ -53,8 +53,8 @@ void TEstadoOperacao::RegistroTratado(const QString& integracao, const TRegistro
     // with no answer. A record that went through later in the same cycle
     // did not fail in it.
     const TRegistro chave{registro.Tipo, registro.Chave};
-    if (registro.Desfecho == TRegistroTratado::Falhou || registro.Desfecho == TRegistroTratado::Pendente
-        || registro.Desfecho == TRegistroTratado::Incerto)
+    if (registro.Desfecho == TDesfechoRegistro::Falhou || registro.Desfecho == TDesfechoRegistro::Pendente
+        || registro.Desfecho == TDesfechoRegistro::Incerto)
         FFalharamNoCiclo.insert(chave);
     else
         FFalharamNoCiclo.erase(chave);

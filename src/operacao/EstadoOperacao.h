@@ -1,5 +1,6 @@
 #pragma once
 
+#include "integracao/Relator.h"
 #include "operacao/ObservadorCiclo.h"
 #include "operacao/TextosCiclo.h"
 
@@ -25,8 +26,8 @@ public:
 
     struct TChaveRegistro {
         QString Integracao;
-        QString Direcao;   // "enviado" or "recebido"
-        QString Desfecho;  // "enviado", "falhou", "ignorado", "pendente", "incerto"
+        TDirecaoRegistro Direcao = TDirecaoRegistro::Saida;
+        TDesfechoRegistro Desfecho = TDesfechoRegistro::Enviado;
         bool operator<(const TChaveRegistro& outra) const
         {
             return std::tie(Integracao, Direcao, Desfecho) < std::tie(outra.Integracao, outra.Direcao, outra.Desfecho);

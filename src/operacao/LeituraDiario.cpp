@@ -43,8 +43,12 @@ TCondicao Condicao(const TFiltroHistorico& filtro, qint64 antesDe)
         junta(QStringLiteral("INTEGRACAO = ?"), filtro.Integracao);
     if (!filtro.Desfecho.isEmpty())
         junta(QStringLiteral("DESFECHO = ?"), filtro.Desfecho);
-    if (filtro.SoFalhas)
-        condicao.Partes << QStringLiteral("DESFECHO IN ('falhou', 'pendente', 'incerto')");
+    if (filtro.SoFalhas) {
+        condicao.Partes << QStringLiteral("DESFECHO IN (?, ?, ?)");
+        for (const TDesfechoRegistro desfecho :
+             {TDesfechoRegistro::Falhou, TDesfechoRegistro::Pendente, TDesfechoRegistro::Incerto})
+            condicao.Valores << Texto(desfecho);
+    }
     return condicao;
 }
 
@@ -206,4 +210,21 @@ std::optional<QDateTime> TLeituraDiario::ParadaApos(const QDateTime& ultimoCiclo
     if (parada < ultimoCiclo)
         return std::nullopt;
     return parada;
+}
+
+QList<TChamadaSemResposta> TLeituraDiario::ChamadasSemResposta()
+{
+    QList<TChamadaSemResposta> chamadas;
+    if (!FBanco.tables().contains(QStringLiteral("CHAMADAS")))
+        return chamadas;
+    QSqlQuery consulta(FBanco);
+    consulta.setForwardOnly(true);
+    if (!consulta.exec(QStringLiteral("SELECT ID, OPERACAO, CONEXAO, INICIO, LIMITE_MS FROM CHAMADAS "
+                                      "WHERE FIM IS NULL ORDER BY ID")))
+        Falha(QStringLiteral("leitura das chamadas"), consulta.lastError());
+    while (consulta.next())
+        chamadas << TChamadaSemResposta{consulta.value(0).toULongLong(), consulta.value(1).toString(),
+                                        consulta.value(2).toString(), TDiario::LeMomento(consulta.value(3).toString()),
+                                        consulta.value(4).toInt()};
+    return chamadas;
 }

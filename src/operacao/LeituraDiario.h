@@ -17,7 +17,7 @@ struct TFiltroHistorico {
     QDate Ate;            // up to that day, inclusive
     QString Integracao;
     QString Desfecho;     // one outcome
-    bool SoFalhas = false;  // "falhou", "pendente" and "incerto" only
+    bool SoFalhas = false;  // failed, pending and uncertain only
 };
 
 // One record of the journal.
@@ -71,6 +71,9 @@ public:
     QStringList Integracoes();
 
     TUltimosCiclos UltimosCiclos();
+    // The calls the monitor waits for past their limits, oldest first; none
+    // in a journal of a version that did not keep them.
+    QList<TChamadaSemResposta> ChamadasSemResposta();
 
 private:
     QList<TLinhaHistorico> Le(const TFiltroHistorico& filtro, qint64 antesDe, int tamanho, bool comMomento);

@@ -46,6 +46,16 @@ struct TFimCiclo {
     int IntervaloMs = IntervaloCicloPadraoMs;
 };
 
+// A database call that has run past its limit, as the call watchdog says
+// it: the cycle (or a check) waits for it until it ends.
+struct TChamadaSemResposta {
+    quint64 Id = 0;      // unique for the life of the process
+    QString Operacao;    // "comando", "commit", ...
+    QString Conexao;     // the connection component's name ("KoDatabase2"); "?" when it has none
+    QDateTime Inicio;    // when the call began
+    int LimiteMs = 0;    // how long it should have taken at most
+};
+
 // Told of every polling cycle of the monitor core: the cycle's start and end
 // on the core's thread, each record on the cycle's thread. What the site's
 // monitoring (the journal, the counters, systemd) is made of.
@@ -58,4 +68,21 @@ public:
     // cycle's thread (not the observer's).
     virtual void RegistroTratado(const QString& /*integracao*/, const TRegistroTratado& /*registro*/,
                                  const QString& /*linhas*/) {}
+    // An operator's action on a record ("Reenviar") that was done, on the
+    // cycle's thread: no cycle's record, so no counter takes it; the journal
+    // keeps it at once.
+    virtual void AcaoRegistrada(const QString& /*integracao*/, const TRegistroTratado& /*registro*/,
+                                const QString& /*linhas*/) {}
+    // The cycle's work is done, on the cycle's thread, before CicloTerminado
+    // comes on the core's: what an observer keeps of the cycle is kept
+    // before the cycle counts as ended.
+    virtual void CicloConcluidoNaThread(const TFimCiclo& /*fim*/) {}
+    // The run of a monitor that polls until it is stopped: its start, and
+    // its clean stop before its connections close; on the cycle's thread.
+    virtual void ExecucaoIniciada(const QDateTime& /*inicio*/) {}
+    virtual void ExecucaoParada(const QDateTime& /*parada*/) {}
+    // A call has run past its limit, and later ended; on the core's thread
+    // (the cycle's may be the one waiting for it).
+    virtual void ChamadaSemResposta(const TChamadaSemResposta& /*chamada*/) {}
+    virtual void ChamadaTerminada(const TChamadaSemResposta& /*chamada*/) {}
 };

@@ -58,7 +58,7 @@ QByteArray TextoPrometheus(const TEstadoOperacao::TInstantaneo& estado, const TP
     e.Familia("quelix_registros_total", "counter", "Registros tratados, por integração, direção e desfecho.");
     for (const auto& [chave, total] : estado.Registros)
         e.Amostra("quelix_registros_total", QString::number(total),
-                  {{"integracao", chave.Integracao}, {"direcao", chave.Direcao}, {"desfecho", chave.Desfecho}});
+                  {{"integracao", chave.Integracao}, {"direcao", Texto(chave.Direcao)}, {"desfecho", Texto(chave.Desfecho)}});
 
     e.Familia("quelix_falhas_total", "counter",
               "Registros que falharam num ciclo e esperam o próximo, por integração.");

@@ -47,3 +47,11 @@ QString TextoConexao(const TEstadoConexao& conexao, const QDateTime& agora)
         .arg(conexao.Nome, conexao.Ativa ? QStringLiteral("ativa") : QStringLiteral("inativa"),
              Hora(conexao.Desde, agora));
 }
+
+QString TextoSemResposta(const TChamadaSemResposta& chamada, qint64 segundos)
+{
+    return QStringLiteral("%1 em %2 há %3 s (limite de %4 s)")
+        .arg(chamada.Operacao, chamada.Conexao)
+        .arg(segundos)
+        .arg(chamada.LimiteMs / 1000);
+}

@@ -25,3 +25,7 @@ QString Resumo(const TFimCiclo& fim, const QDateTime& agora);
 
 // "KoDatabase1: ativa desde 14:00:01".
 QString TextoConexao(const TEstadoConexao& conexao, const QDateTime& agora);
+
+// A call waiting past its limit as the health rule names it, `segundos`
+// after it began: "SELECT em KoDatabase2 há 40 s (limite de 30 s)".
+QString TextoSemResposta(const TChamadaSemResposta& chamada, qint64 segundos);

@@ -5,6 +5,7 @@
 #include "operacao/TextosCiclo.h"
 #include "operacao/Diario.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -252,8 +253,12 @@ TEstadoMonitor AvaliaEstado(const QString& arquivo, qint64 limiteCicloMs, const 
 {
     TEstadoMonitor estado;
     TUltimosCiclos ciclos;
+    QStringList semResposta;
     try {
-        ciclos = TLeituraDiario(arquivo).UltimosCiclos();
+        TLeituraDiario leitura(arquivo);
+        ciclos = leitura.UltimosCiclos();
+        for (const TChamadaSemResposta& chamada : leitura.ChamadasSemResposta())
+            semResposta << TextoSemResposta(chamada, std::max<qint64>(0, chamada.Inicio.secsTo(agora)));
     } catch (const Exception& e) {
         estado.Linhas << e.Message();
         return estado;
@@ -277,7 +282,8 @@ TEstadoMonitor AvaliaEstado(const QString& arquivo, qint64 limiteCicloMs, const 
     }
     // The journal cannot tell a paused monitor: it shows as cycles that stopped coming.
     const qint64 intervalo = ciclos.Terminado ? ciclos.Terminado->IntervaloMs : IntervaloCicloPadraoMs;
-    const TSaude saude = AvaliaSaude({{true, intervalo, limiteCicloMs}, {}, ciclos.Terminado, ciclos.EmAndamento, {}}, agora);
+    const TSaude saude =
+        AvaliaSaude({{true, intervalo, limiteCicloMs}, {}, ciclos.Terminado, ciclos.EmAndamento, semResposta}, agora);
     estado.Status = saude.Saudavel ? TEstadoMonitor::Monitorando : TEstadoMonitor::Parado;
     if (ciclos.EmAndamento) {
         estado.Linhas << QStringLiteral("Último ciclo (%1): em andamento desde %2")

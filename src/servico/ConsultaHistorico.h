@@ -25,8 +25,9 @@ struct TEstadoMonitor {
 };
 
 // The health rule (AvaliaSaude) over the journal's last cycles: 0 when the
-// monitor is healthy, 1 when it is not (polling stopped, an error escaped
-// the last cycle, a cycle past `limiteCicloMs`), 2 without a journal.
+// monitor is healthy, 1 when it is not (polling stopped, a call waiting
+// past its limit, an error escaped the last cycle, a cycle past
+// `limiteCicloMs`), 2 without a journal.
 TEstadoMonitor AvaliaEstado(const QString& arquivo, qint64 limiteCicloMs,
                             const QDateTime& agora = QDateTime::currentDateTime());
 

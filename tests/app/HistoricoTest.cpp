@@ -188,7 +188,7 @@ TEST(Historico, CsvGuardaFormulasEJsonLevaOsValoresComoSao)
         TDiario diario(TDiario::Arquivo(pasta), [](const QString& aviso) { ADD_FAILURE() << aviso.toStdString(); });
         diario.CicloIniciado({QStringLiteral("Bruma"), QDateTime::currentDateTime()});
         for (const TCaso& caso : casos)
-            diario.RegistraRegistro(QStringLiteral("Bruma"), {"enviado", "lote", caso.chave, "enviado", {}},
+            diario.RegistraRegistro(QStringLiteral("Bruma"), {TDirecaoRegistro::Saida, "lote", caso.chave, TDesfechoRegistro::Enviado, {}},
                                     QStringLiteral("linha"));
         TFimCiclo fim;
         fim.Integracao = QStringLiteral("Bruma");
@@ -215,7 +215,7 @@ TEST(Historico, CsvGuardaFormulasEJsonLevaOsValoresComoSao)
     {
         TDiario diario(TDiario::Arquivo(pasta), [](const QString& aviso) { ADD_FAILURE() << aviso.toStdString(); });
         diario.CicloIniciado({QStringLiteral("Bruma"), QDateTime::currentDateTime()});
-        diario.RegistraRegistro(QStringLiteral("Bruma"), {"enviado", "lote", controles, "falhou", controles}, controles);
+        diario.RegistraRegistro(QStringLiteral("Bruma"), {TDirecaoRegistro::Saida, "lote", controles, TDesfechoRegistro::Falhou, controles}, controles);
         TFimCiclo fim;
         fim.Integracao = QStringLiteral("Bruma");
         fim.Fim = QDateTime::currentDateTime();
@@ -353,7 +353,7 @@ TEST(Historico, PodaUmaVezPorDia)
     QStringList avisos;
     TDiario diario(arquivo, [&avisos](const QString& linha) { avisos << linha; });
     diario.CicloIniciado({QStringLiteral("Bruma"), QDateTime::currentDateTime()});
-    diario.RegistraRegistro(QStringLiteral("Bruma"), {"enviado", "lote", "novo", "enviado", {}}, QString());
+    diario.RegistraRegistro(QStringLiteral("Bruma"), {TDirecaoRegistro::Saida, "lote", "novo", TDesfechoRegistro::Enviado, {}}, QString());
     TFimCiclo fim;
     fim.Fim = QDateTime::currentDateTime();
     diario.CicloTerminado(fim);

@@ -435,13 +435,13 @@ TEST_F(Janela, BarraDeEstadoEHistoricoDoCiclo)
             throw Exception(QStringLiteral("Servidor caiu. ").repeated(30));
         c.Relator.AdicionaLinha("FAL 10 falhou");
         ++c.FalhasNoCiclo;
-        c.Relator.RegistraRegistro({"enviado", "lote", "10", "falhou", "sem programa"});
+        c.Relator.RegistraRegistro({TDirecaoRegistro::Saida, "lote", "10", TDesfechoRegistro::Falhou, "sem programa"});
         c.Relator.AdicionaLinha("FAL 11 enviada");
-        c.Relator.RegistraRegistro({"enviado", "lote", "11", "enviado", {}});
+        c.Relator.RegistraRegistro({TDirecaoRegistro::Saida, "lote", "11", TDesfechoRegistro::Enviado, {}});
         // A failure reported without its reason keeps the line it wrote as one.
         c.Relator.AdicionaLinha("FAL 12 recusada pela fila");
         ++c.FalhasNoCiclo;
-        c.Relator.RegistraRegistro({"enviado", "lote", "12", "falhou", {}});
+        c.Relator.RegistraRegistro({TDirecaoRegistro::Saida, "lote", "12", TDesfechoRegistro::Falhou, {}});
     };
     auto j = Cria("[ModeloAtivo]\nModelo=0\n");
     EXPECT_EQ(j->LbUltimoCiclo->text(), "Nenhum ciclo ainda.");
@@ -503,7 +503,7 @@ TEST_F(Janela, HistoricoLeForaDaThreadDaJanela)
 {
     tipos[0].primeira = [](TContextoIntegracao& c) {
         c.Relator.AdicionaLinha("FAL 20 enviada");
-        c.Relator.RegistraRegistro({"recebido", "80", "20", "enviado", {}});
+        c.Relator.RegistraRegistro({TDirecaoRegistro::Entrada, "80", "20", TDesfechoRegistro::Enviado, {}});
     };
     auto j = Cria("[ModeloAtivo]\nModelo=0\n");
     j->Timer1Timer();

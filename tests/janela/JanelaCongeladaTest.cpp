@@ -3,7 +3,8 @@
 // executable alone: a close during a cycle says at once that it waits and,
 // past its grace, closes anyway; the status bar shows the connection as
 // waiting; "Verificar configuração" gives each server a bound and always
-// ends; an opening that reaches its time limit says so.
+// ends; an opening that reaches its time limit says so; `quelix --estado`
+// names the call the cycle waits for while it waits.
 
 #include "AmbienteTeste.h"
 #include "ApoioMonitor.h"
@@ -19,6 +20,7 @@
 #include "janela/FmMonitora.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -171,6 +173,77 @@ TEST_F(JanelaCongelada, FecharDuranteCicloPresoFechaAssimMesmoAposOPrazo)
         << fechouSemEsperar[0].toStdString();
     EXPECT_TRUE(fechouSemEsperar[0].contains(QStringLiteral(" em KoDatabase1 há "))) << fechouSemEsperar[0].toStdString();
     EXPECT_TRUE(LinhasDoLog(*j).contains(fechouSemEsperar[0]));
+}
+
+// A call that waits past its limit is kept in the journal while it waits:
+// `quelix --estado`, another process reading it, says the monitor is not
+// healthy and names the call, and the record the cycle handled before the
+// call is committed meanwhile (no group of the journal stays open across
+// the call); once the call ended, --estado no longer names it.
+TEST_F(JanelaCongelada, EstadoNomeiaAChamadaQueEsperaAlemDoLimite)
+{
+    ASSERT_TRUE(InstanciasProntas());
+    const QString erp = BancoTeste::criaFirebirdServidor(QStringLiteral("estado"), {QStringLiteral("erp_firebird.sql")});
+    TLimitesExecucao limites;
+    limites.FirebirdMs = 1000;
+    const TLimitesDeTeste curtos(limites);
+
+    std::optional<TCongelado> congelado;
+    tipos[0].primeira = [&congelado](TContextoIntegracao& c) {
+        c.Relator.AdicionaLinha(QStringLiteral("FAL 30 enviada"));
+        c.Relator.RegistraRegistro({TDirecaoRegistro::Saida, "lote", "30", TDesfechoRegistro::Enviado, {}});
+        QMetaObject::invokeMethod(qApp, [&congelado] { congelado.emplace(); }, Qt::BlockingQueuedConnection);
+        TKoQuery consulta;
+        consulta.SetDatabase(&c.KoDatabase1);
+        consulta.SQL.Add(QStringLiteral("SELECT COUNT(*) FROM FAL_001"));
+        try {
+            consulta.Open();  // on the frozen server
+        } catch (const std::exception&) {
+            // the server went on and the connection, or the call, ended
+        }
+    };
+    auto j = Cria(SecaoErpNoServidor(erp) + "[ModeloAtivo]\nModelo=0\n");
+    ASSERT_TRUE(j->Monitora().KoDatabase1().Connected()) << caixas.Mensagens.join('\n').toStdString();
+    const QString quelix = QStringLiteral(QUELIX_EXECUTAVEL);
+    const QStringList naPasta{QStringLiteral("--pasta"), j->Monitora().Configuracao().Pasta()};
+    TSaida estado;
+    TSaida historico;
+    QTimer::singleShot(0, j.get(), [&] {
+        // The watchdog says the call once it is past its limit, at its next
+        // look (every second); the journal keeps it right after.
+        QElapsedTimer espera;
+        espera.start();
+        do {
+            QTest::qWait(200);
+            estado = Executa(quelix, QStringList{QStringLiteral("--estado")} + naPasta);
+        } while (!estado.saida.contains(QStringLiteral("sem resposta")) && espera.elapsed() < 30000);
+        historico = Executa(quelix, QStringList{QStringLiteral("--historico"), QStringLiteral("--chave"),
+                                                QStringLiteral("30")} + naPasta);
+        congelado->Descongela();
+    });
+    j->Timer1Timer();
+
+    EXPECT_EQ(estado.status, 1) << estado.saida.toStdString() << estado.erros.toStdString();
+    EXPECT_TRUE(estado.saida.contains(QString::fromUtf8("Último ciclo (Bruma): em andamento desde ")))
+        << estado.saida.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("\nFalha: sem resposta do servidor: .+ em KoDatabase1 há \\d+ s "
+                                                  "\\(limite de 1 s\\)\n$"))
+                    .match(estado.saida).hasMatch())
+        << estado.saida.toStdString();
+    EXPECT_EQ(historico.status, 0) << historico.erros.toStdString();
+    EXPECT_TRUE(historico.saida.contains(QStringLiteral("  Bruma  enviado  lote  30  enviado\n    FAL 30 enviada")))
+        << historico.saida.toStdString();
+
+    // The watchdog finds the call ended at its next look.
+    TSaida depois;
+    QElapsedTimer espera;
+    espera.start();
+    do {
+        QTest::qWait(200);
+        depois = Executa(quelix, QStringList{QStringLiteral("--estado")} + naPasta);
+    } while (depois.saida.contains(QStringLiteral("sem resposta")) && espera.elapsed() < 30000);
+    EXPECT_FALSE(depois.saida.contains(QStringLiteral("sem resposta"))) << depois.saida.toStdString();
+    EXPECT_TRUE(depois.saida.contains(QString::fromUtf8("Último ciclo (Bruma): "))) << depois.saida.toStdString();
 }
 
 // "Verificar configuração" with the ERP's server frozen: the connection's

@@ -12,6 +12,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -62,7 +64,9 @@ void RodaCiclo(TEstadoOperacao& estado, const QString& integracao, const QString
     estado.CicloIniciado({integracao, Agora.addSecs(-2)});
     for (const QString& registro : registros) {
         const QStringList partes = registro.split(u' ');
-        estado.RegistroTratado(integracao, {TRegistroTratado::Enviado, partes[0], partes[1], partes[2], {}}, {});
+        const auto desfecho = std::find_if(DesfechosRegistro.begin(), DesfechosRegistro.end(),
+                                           [&](TDesfechoRegistro d) { return Texto(d) == partes[2]; });
+        estado.RegistroTratado(integracao, {TDirecaoRegistro::Saida, partes[0], partes[1], *desfecho, {}}, {});
     }
     estado.CicloTerminado(Ciclo(integracao, 0));
 }

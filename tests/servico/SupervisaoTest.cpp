@@ -195,9 +195,10 @@ TEST_F(Supervisao, SaudeEMetricasRespondemDuranteOCiclo)
     TRespostaHttp metricasNoCiclo;
     roteiro.durante = [&](TContextoIntegracao& contexto) {
         // Records reported one by one, as the integrations report them.
-        for (const char* desfecho : {"enviado", "enviado", "falhou", "incerto"})
-            contexto.Relator.RegistraRegistro({QStringLiteral("enviado"), QStringLiteral("lote"), QStringLiteral("1"),
-                                               QLatin1String(desfecho), {}});
+        for (const TDesfechoRegistro desfecho : {TDesfechoRegistro::Enviado, TDesfechoRegistro::Enviado,
+                                                 TDesfechoRegistro::Falhou, TDesfechoRegistro::Incerto})
+            contexto.Relator.RegistraRegistro(
+                {TDirecaoRegistro::Saida, QStringLiteral("lote"), QStringLiteral("1"), desfecho, {}});
         // The cycle has run for a measurable time when it is looked at.
         QThread::msleep(20);
         saudeNoCiclo = HttpGet(PortaMetricas, "/saude");

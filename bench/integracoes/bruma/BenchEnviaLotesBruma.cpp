@@ -2,8 +2,9 @@
 // floor: the same statements run directly through bare Qt SQL on the same
 // two databases (the ERP on embedded Firebird, the queue on PostgreSQL
 // through its ODBC data source). The pass also runs with the monitor's
-// journal (one SQLite row per lot) behind its reporting interface, against
-// the same pass without it.
+// journal (one SQLite row per lot, written on the journal's thread, the
+// pass ending when they are written, as a cycle does) behind its reporting
+// interface, against the same pass without it.
 //
 // Then the queue as shipped, SQLite through its ODBC driver: the same pass
 // over a queue with 100 000 finished rows (months of a site's lots, 10 000
@@ -22,6 +23,7 @@
 #include "integracao/Configuracao.h"
 #include "integracao/Integracao.h"
 #include "operacao/Diario.h"
+#include "operacao/ObservadorDiario.h"
 #include "monitor/RelatorDoCiclo.h"
 
 #include <QCoreApplication>
@@ -354,8 +356,15 @@ int main(int argc, char** argv)
         TRelatorGravador relator;
         // The monitor's reporting interface, with or without its journal.
         TRelatorDoCiclo relatorDoCiclo(relator);
-        const QString arquivoDiario = TDiario::Arquivo(QDir(AmbienteTeste::pastaTemporaria()).filePath(AmbienteTeste::nomeUnico("bench_diario")));
-        TDiario diario(arquivoDiario, [](const QString& aviso) { throw std::runtime_error(aviso.toStdString()); });
+        QStringList avisosDiario;
+        const auto avisaDiario = [&avisosDiario](const QString& aviso) { avisosDiario << aviso; };
+        TObservadorDiario observadorDiario(
+            TConfiguracao(QDir(AmbienteTeste::pastaTemporaria()).filePath(AmbienteTeste::nomeUnico("bench_diario"))),
+            avisaDiario);
+        const QList<TObservadorCiclo*> observadores{&observadorDiario};
+        // The journal alone, written in this thread, in a file of its own.
+        TDiario diario(TDiario::Arquivo(QDir(AmbienteTeste::pastaTemporaria()).filePath(AmbienteTeste::nomeUnico("bench_diario"))),
+                       avisaDiario);
         const TConfiguracao configuracao;
         TContextoIntegracao contexto{erpBruma, relatorDoCiclo, configuracao};
         TBruma bruma(contexto);
@@ -392,15 +401,24 @@ int main(int argc, char** argv)
         auto passo = [&](bool comDiario) {
             Reinicia(erp, fila);
             relator.Limpa();
-            relatorDoCiclo.DefineDiario(comDiario ? &diario : nullptr);
+            relatorDoCiclo.DefineObservadores(comDiario ? &observadores : nullptr);
             relatorDoCiclo.IniciaCiclo(QStringLiteral("Bruma"));
             QElapsedTimer relogio;
             relogio.start();
             if (comDiario)
-                diario.CicloIniciado({QStringLiteral("Bruma"), QDateTime::currentDateTime()});
+                observadorDiario.CicloIniciado({QStringLiteral("Bruma"), QDateTime::currentDateTime()});
             bruma.ConsultaLotesBruma();
             bruma.EnviaLotesBruma();
+            if (comDiario) {
+                TFimCiclo fim;
+                fim.Integracao = QStringLiteral("Bruma");
+                fim.Fim = QDateTime::currentDateTime();
+                observadorDiario.CicloConcluidoNaThread(fim);
+            }
             const qint64 tempo = relogio.elapsed();
+            QCoreApplication::processEvents();  // what the journal said
+            if (!avisosDiario.isEmpty())
+                throw std::runtime_error(avisosDiario.join(u'\n').toStdString());
             bruma.Dados().KoQuery1.Close();
             bruma.Dados().KoQuery2.Close();
             if (relator.Linhas.size() != TotalLotes || relatorDoCiclo.Enviados() != TotalLotes)
@@ -439,8 +457,8 @@ int main(int argc, char** argv)
         diario.CicloIniciado({QStringLiteral("Bruma"), QDateTime::currentDateTime()});
         for (int i = 0; i < TotalLotes; ++i)
             diario.RegistraRegistro(QStringLiteral("Bruma"),
-                                    {TRegistroTratado::Enviado, QStringLiteral("lote"), QString::number(100000 + i),
-                                     TRegistroTratado::Enviado, {}},
+                                    {TDirecaoRegistro::Saida, QStringLiteral("lote"), QString::number(100000 + i),
+                                     TDesfechoRegistro::Enviado, {}},
                                     relator.Linhas.value(i));
         const double msDiario = double(relogio.nsecsElapsed()) / 1e6;
         std::printf("histórico sozinho: %d registros em %.1f ms (%.1f us por registro), razão (passo + histórico) / "

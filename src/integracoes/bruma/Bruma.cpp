@@ -100,12 +100,12 @@ void TBruma::EnviaLote()
     FRelator.AdicionaLinha(QStringLiteral("Erro. Execução de envio mal sucedida na FAL ") + nrOB);
     FRelator.AdicionaLinha(QStringLiteral("Erro: ") + erro);
     ++FContexto.FalhasNoCiclo;
-    RegistraLote(numeroLote, TRegistroTratado::Falhou, erro);
+    RegistraLote(numeroLote, TDesfechoRegistro::Falhou, erro);
 }
 
-void TBruma::RegistraLote(const QString& numeroLote, const QString& desfecho, const QString& erro)
+void TBruma::RegistraLote(const QString& numeroLote, TDesfechoRegistro desfecho, const QString& erro)
 {
-    FRelator.RegistraRegistro({TRegistroTratado::Enviado, QStringLiteral("lote"), Apara(numeroLote), desfecho, erro});
+    FRelator.RegistraRegistro({TDirecaoRegistro::Saida, QStringLiteral("lote"), Apara(numeroLote), desfecho, erro});
 }
 
 void TBruma::EnviaLoteNaFila(const QString& numeroLote, const QString& nrOB)
@@ -117,7 +117,7 @@ void TBruma::EnviaLoteNaFila(const QString& numeroLote, const QString& nrOB)
     if (EmAndamentoNaMaquina(nrOB)) {
         FRelator.AdicionaLinha(QStringLiteral("FAL ") + nrOB
                                + QStringLiteral(" já assumida pela máquina; não foi reenviada."));
-        RegistraLote(numeroLote, TRegistroTratado::Ignorado, QStringLiteral("já assumida pela máquina"));
+        RegistraLote(numeroLote, TDesfechoRegistro::Ignorado, QStringLiteral("já assumida pela máquina"));
         return;
     }
 
@@ -127,7 +127,7 @@ void TBruma::EnviaLoteNaFila(const QString& numeroLote, const QString& nrOB)
         FRelator.AdicionaLinha(QStringLiteral("Erro. Programa não cadastrado na máquina para Cor ") + cor
                                + QStringLiteral(" na FAL ") + nrOB);
         ++FContexto.FalhasNoCiclo;
-        RegistraLote(numeroLote, TRegistroTratado::Falhou, QStringLiteral("programa não cadastrado para a cor ") + cor);
+        RegistraLote(numeroLote, TDesfechoRegistro::Falhou, QStringLiteral("programa não cadastrado para a cor ") + cor);
         return;
     }
 
@@ -148,7 +148,7 @@ void TBruma::EnviaLoteNaFila(const QString& numeroLote, const QString& nrOB)
     FRelator.AdicionaLinha(QStringLiteral("Concluído. FAL ") + nrOB
                            + QStringLiteral(" enviada para máquina com sucesso para Posição ")
                            + QString::number(posicao) + QStringLiteral("."));
-    RegistraLote(numeroLote, TRegistroTratado::Enviado);
+    RegistraLote(numeroLote, TDesfechoRegistro::Enviado);
 }
 
 bool TBruma::EmAndamentoNaMaquina(const QString& nrOB)

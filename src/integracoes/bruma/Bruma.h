@@ -2,6 +2,7 @@
 
 #include "integracao/ConexaoDaSecao.h"
 #include "integracao/Integracao.h"
+#include "integracao/Relator.h"
 #include "integracoes/bruma/ComponentesBruma.h"
 
 #include <QString>
@@ -50,7 +51,7 @@ private:
     void SubstituiNaFila(const TLinhaOB& linha);
     void MarcaEnviadoNoErp(const QString& numeroLote);
     // The lot, as the journal keeps it.
-    void RegistraLote(const QString& numeroLote, const QString& desfecho, const QString& erro = {});
+    void RegistraLote(const QString& numeroLote, TDesfechoRegistro desfecho, const QString& erro = {});
 
     TContextoIntegracao& FContexto;
     TRelator& FRelator;

@@ -26,12 +26,13 @@ void TDadosEas::ContaFalha()
     ++FContexto.FalhasNoCiclo;
 }
 
-void TDadosEas::Registra(const QString& direcao, const QString& tipo, const QString& chave, QString desfecho)
+void TDadosEas::Registra(TDirecaoRegistro direcao, const QString& tipo, const QString& chave,
+                         std::optional<TDesfechoRegistro> desfecho)
 {
-    if (desfecho.isEmpty())
-        desfecho = FContexto.FalhasNoCiclo > FFalhasAteUltimoRegistro ? TRegistroTratado::Falhou
-                                                                      : TRegistroTratado::Enviado;
-    FContexto.Relator.RegistraRegistro({direcao, tipo, Apara(chave), desfecho, {}});
+    if (!desfecho)
+        desfecho = FContexto.FalhasNoCiclo > FFalhasAteUltimoRegistro ? TDesfechoRegistro::Falhou
+                                                                      : TDesfechoRegistro::Enviado;
+    FContexto.Relator.RegistraRegistro({direcao, tipo, Apara(chave), *desfecho, {}});
     IniciaRegistros();
 }
 

@@ -32,9 +32,10 @@ public:
     // A record failed and waits for the next cycle.
     void ContaFalha();
     // One record handled, for the monitor's journal. Without an outcome it
-    // is "falhou" when a failure was counted since the last record (or the
-    // last selection) and "enviado" otherwise.
-    void Registra(const QString& direcao, const QString& tipo, const QString& chave, QString desfecho = {});
+    // failed when a failure was counted since the last record (or the last
+    // selection) and was sent otherwise.
+    void Registra(TDirecaoRegistro direcao, const QString& tipo, const QString& chave,
+                  std::optional<TDesfechoRegistro> desfecho = {});
     // A new selection: failures before it belong to no record.
     void IniciaRegistros();
 

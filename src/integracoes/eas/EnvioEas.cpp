@@ -135,7 +135,7 @@ bool TEnvioEas::EnviaDaChave(const QString& tipo, const QStringList& registros)
         }
     if (enviados && ConfirmaNoHost()) {
         for (const QString& registro : registros)
-            FDados.Registra(TRegistroTratado::Enviado, tipo, CampoHost(registro, 1), TRegistroTratado::Enviado);
+            FDados.Registra(TDirecaoRegistro::Saida, tipo, CampoHost(registro, 1), TDesfechoRegistro::Enviado);
         return true;
     }
     DesfazPendentes({&FDados.KoDatabase2});
@@ -145,7 +145,7 @@ bool TEnvioEas::EnviaDaChave(const QString& tipo, const QStringList& registros)
                              .arg(tipo));
     FDados.ContaFalha();
     for (const QString& registro : registros)
-        FDados.Registra(TRegistroTratado::Enviado, tipo, CampoHost(registro, 1), TRegistroTratado::Falhou);
+        FDados.Registra(TDirecaoRegistro::Saida, tipo, CampoHost(registro, 1), TDesfechoRegistro::Falhou);
     return false;
 }
 

@@ -112,7 +112,7 @@ void TEnvioEas::EnviaFals()
         // lot whose item was refused would never get that item.
         if (!FHost.GravaNoHost(QStringLiteral("30"), QStringLiteral("X"), registro, false)) {
             FDados.ContaFalha();
-            FDados.Registra(TRegistroTratado::Enviado, QStringLiteral("30"), numeroFal, TRegistroTratado::Falhou);
+            FDados.Registra(TDirecaoRegistro::Saida, QStringLiteral("30"), numeroFal, TDesfechoRegistro::Falhou);
             continue;
         }
         if (!EnviaItensFal(numeroFal) || !ConfirmaNoHost()) {
@@ -120,12 +120,12 @@ void TEnvioEas::EnviaFals()
             FDados.AdicionaLinha(QStringLiteral("Envio da FAL ") + numeroFal
                                  + QStringLiteral(" desfeito no EAS; a FAL fica pendente para o próximo ciclo."));
             FDados.ContaFalha();
-            FDados.Registra(TRegistroTratado::Enviado, QStringLiteral("30"), numeroFal, TRegistroTratado::Falhou);
+            FDados.Registra(TDirecaoRegistro::Saida, QStringLiteral("30"), numeroFal, TDesfechoRegistro::Falhou);
             continue;
         }
         if (!Apara(numeroFal).isEmpty())
             MarcaEnviadoErp(QStringLiteral("FAL_001"), numeroFal, QStringLiteral("30"), QStringLiteral("FAL"));
-        FDados.Registra(TRegistroTratado::Enviado, QStringLiteral("30"), numeroFal, TRegistroTratado::Enviado);
+        FDados.Registra(TDirecaoRegistro::Saida, QStringLiteral("30"), numeroFal, TDesfechoRegistro::Enviado);
     }
 }
 

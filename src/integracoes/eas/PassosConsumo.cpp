@@ -38,7 +38,7 @@ void TRecebimentoEas::PassoConsumo(const QString& tipo)
     for (selecao.First(); !selecao.Eof(); selecao.Next()) {
         // A row of the other class is marked read without being applied.
         if (EhClasse82(FHost.Campo(14)) != passo82) {
-            Marca(false, TRegistroTratado::Ignorado);
+            Marca(false, TDesfechoRegistro::Ignorado);
             continue;
         }
         switch (AplicaConsumo(tipo)) {

@@ -21,7 +21,7 @@ void TRecebimentoEas::PassoDeLote(const TPassoDeLote& passo)
         const qint64 numero = NumeroFalHost(campo1);
         if (numero == 0 || (passo.ExigeCampo2 && Apara(FHost.Campo(2)).isEmpty())) {
             FDados.AdicionaLinha(LinhaIgnorado(passo.Tipo, datos));
-            Marca(passo.RegistroNoErro, TRegistroTratado::Ignorado);
+            Marca(passo.RegistroNoErro, TDesfechoRegistro::Ignorado);
             continue;
         }
         if (AplicaNoLote(passo, QString::number(numero), FHost.Campo(passo.CampoMaquina)) == TAplicacao::Pendente)

@@ -35,7 +35,7 @@ void TRecebimentoEas::Passo95()
         FDados.AdicionaLinha(LinhaLendo(QStringLiteral("95"), fal, datos));
         if (fal.isEmpty() || fal == QLatin1String("0") || fal.contains(u'X')) {
             FDados.AdicionaLinha(LinhaIgnorado(QStringLiteral("95"), datos));
-            FDados.Registra(TRegistroTratado::Recebido, QStringLiteral("95"), FHost.NrRecno(), TRegistroTratado::Ignorado);
+            FDados.Registra(TDirecaoRegistro::Entrada, QStringLiteral("95"), FHost.NrRecno(), TDesfechoRegistro::Ignorado);
             continue;
         }
         const std::optional<bool> jaAplicada = JaAplicada();
@@ -62,7 +62,7 @@ void TRecebimentoEas::Passo95()
             FDados.AdicionaLinha(QStringLiteral("ERRO na Gravação Movimentos do FTOHOST (95)") + descricao
                                  + QStringLiteral(" Nr. Reg no 95 : ") + FHost.NrRecno() + QStringLiteral(" : ")
                                  + MensagemDoErro(erro) + QStringLiteral("Informação do Registro:") + datos);
-            FDados.Registra(TRegistroTratado::Recebido, QStringLiteral("95"), FHost.NrRecno(), TRegistroTratado::Falhou);
+            FDados.Registra(TDirecaoRegistro::Entrada, QStringLiteral("95"), FHost.NrRecno(), TDesfechoRegistro::Falhou);
             ConfereConexoes();
             continue;
         }

@@ -115,7 +115,7 @@ void TRecebimentoEas::ConfereConexoes()
 
 // Had the run gone on, every later row would be applied to the ERP and then
 // fail its mark as well.
-void TRecebimentoEas::Marca(bool comRegistro, const QString& desfecho)
+void TRecebimentoEas::Marca(bool comRegistro, std::optional<TDesfechoRegistro> desfecho)
 {
     if (FHost.MarcaLidoHost(comRegistro, desfecho))
         return;

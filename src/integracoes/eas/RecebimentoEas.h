@@ -66,7 +66,7 @@ private:
     bool PreparaConsumos();
     bool Seleciona(const QString& tipo);
     // Marks the current row read; a mark that fails ends the run.
-    void Marca(bool comRegistro, const QString& desfecho = {});
+    void Marca(bool comRegistro, std::optional<TDesfechoRegistro> desfecho = {});
     // Ends the run when either connection has been lost.
     void ConfereConexoes();
     // Whether the current row's number is in the ERP already; none, with a

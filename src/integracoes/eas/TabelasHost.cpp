@@ -70,7 +70,7 @@ bool TGravacaoHost::GravaNoHost(const QString& tipo, const QString& operacao, co
         FDados.AdicionaLinha(QStringLiteral("Falha no envio para EAS (") + tipo + QStringLiteral(") - ") + registro
                              + QStringLiteral(". Erro: KoDatabase2 (banco do EAS) não está conectado."));
         if (confirma)
-            FDados.Registra(TRegistroTratado::Enviado, tipo, CampoHost(registro, 1), TRegistroTratado::Falhou);
+            FDados.Registra(TDirecaoRegistro::Saida, tipo, CampoHost(registro, 1), TDesfechoRegistro::Falhou);
         return false;
     }
     try {
@@ -88,13 +88,13 @@ bool TGravacaoHost::GravaNoHost(const QString& tipo, const QString& operacao, co
         FDados.AdicionaLinha(QStringLiteral("Falha no envio para EAS (") + tipo + QStringLiteral(") - ") + registro
                              + QStringLiteral(". Erro: ") + MensagemDoErro(erro));
         if (confirma)
-            FDados.Registra(TRegistroTratado::Enviado, tipo, CampoHost(registro, 1), TRegistroTratado::Falhou);
+            FDados.Registra(TDirecaoRegistro::Saida, tipo, CampoHost(registro, 1), TDesfechoRegistro::Falhou);
         return false;
     }
     FDados.AdicionaLinha(QStringLiteral("Sucesso no envio para EAS (") + tipo + QStringLiteral(") - ") + registro);
     // A record sent with others (a lot's items) is the lot's to report.
     if (confirma)
-        FDados.Registra(TRegistroTratado::Enviado, tipo, CampoHost(registro, 1), TRegistroTratado::Enviado);
+        FDados.Registra(TDirecaoRegistro::Saida, tipo, CampoHost(registro, 1), TDesfechoRegistro::Enviado);
     return true;
 }
 
@@ -136,7 +136,7 @@ QString TLeituraHost::Campo(int n)
 
 void TLeituraHost::DeixaPendente()
 {
-    FDados.Registra(TRegistroTratado::Recebido, Tipo(), NrRecno(), TRegistroTratado::Pendente);
+    FDados.Registra(TDirecaoRegistro::Entrada, Tipo(), NrRecno(), TDesfechoRegistro::Pendente);
 }
 
 QString TLeituraHost::NrRecno()
@@ -154,7 +154,7 @@ QString TLeituraHost::Tipo()
     return FSelecao.FieldByName(QStringLiteral("IDTIPO")).AsString();
 }
 
-bool TLeituraHost::MarcaLidoHost(bool comRegistro, const QString& desfecho)
+bool TLeituraHost::MarcaLidoHost(bool comRegistro, std::optional<TDesfechoRegistro> desfecho)
 {
     const QString tipo = Tipo();
     const QString nrecno = NrRecno();
@@ -170,10 +170,10 @@ bool TLeituraHost::MarcaLidoHost(bool comRegistro, const QString& desfecho)
         if (comRegistro)
             linha += QStringLiteral(" Informação do Registro:") + Datos();
         FDados.AdicionaLinha(linha);
-        FDados.Registra(TRegistroTratado::Recebido, tipo, nrecno, TRegistroTratado::Falhou);
+        FDados.Registra(TDirecaoRegistro::Entrada, tipo, nrecno, TDesfechoRegistro::Falhou);
         return false;
     }
     FDados.AdicionaLinha(QStringLiteral("Grava Lido no FTOHOST (") + tipo + QStringLiteral(") - ") + nrecno);
-    FDados.Registra(TRegistroTratado::Recebido, tipo, nrecno, desfecho);
+    FDados.Registra(TDirecaoRegistro::Entrada, tipo, nrecno, desfecho);
     return true;
 }

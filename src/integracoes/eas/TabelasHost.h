@@ -1,8 +1,11 @@
 #pragma once
 
 #include "dblayer/KoQuery.h"
+#include "integracao/Relator.h"
 
 #include <QString>
+
+#include <optional>
 
 class TDadosEas;
 
@@ -53,7 +56,7 @@ public:
     // cannot be marked stays unread for the next cycle (false).
     // The row is then reported to the journal with `desfecho`, or as failed
     // when a failure was counted while it was applied.
-    bool MarcaLidoHost(bool comRegistro, const QString& desfecho = {});
+    bool MarcaLidoHost(bool comRegistro, std::optional<TDesfechoRegistro> desfecho = {});
     // A row left unread for the next cycle, reported to the journal.
     void DeixaPendente();
 

@@ -77,7 +77,7 @@ void TVapora::RelataSemOrdem(qint64 ordem)
                               .arg(tarefa.Tipo, tarefa.Campo1);
     FRelator.AdicionaLinha(linha);
     ++FContexto.FalhasNoCiclo;
-    FRelator.RegistraRegistro({TRegistroTratado::Enviado, tarefa.Tipo, QString::number(ordem), TRegistroTratado::Falhou,
+    FRelator.RegistraRegistro({TDirecaoRegistro::Saida, tarefa.Tipo, QString::number(ordem), TDesfechoRegistro::Falhou,
                                QStringLiteral("sem ORDEM")});
 }
 
@@ -91,10 +91,10 @@ void TVapora::RelataSemOrdem(qint64 ordem)
 TVapora::TResultadoTarefa TVapora::ProcessaTarefa(TPassoFila& passo, qint64 ordem, int tentativasRecusa)
 {
     const TTarefaFila tarefa = LeTarefa(FDados.KoQuery1);
-    TRegistroTratado registro{TRegistroTratado::Enviado, tarefa.Tipo, QString::number(ordem), TRegistroTratado::Enviado, {}};
+    TRegistroTratado registro{TDirecaoRegistro::Saida, tarefa.Tipo, QString::number(ordem), TDesfechoRegistro::Enviado, {}};
     const TTipoTarefa* tipo = TipoTarefa(tarefa.Tipo);
     if (!tipo) {
-        registro.Desfecho = TRegistroTratado::Ignorado;
+        registro.Desfecho = TDesfechoRegistro::Ignorado;
         registro.Erro = QStringLiteral("tipo de tarefa desconhecido");
         return {StatusTratada, registro};
     }
@@ -110,24 +110,24 @@ TVapora::TResultadoTarefa TVapora::ProcessaTarefa(TPassoFila& passo, qint64 orde
                                        .arg(aTarefa, incompleta));
         return {StatusTratada, registro};
     } catch (const ESoapIncerto& e) {
-        return Adia(registro, TRegistroTratado::Incerto, e.Message(),
+        return Adia(registro, TDesfechoRegistro::Incerto, e.Message(),
                     QStringLiteral("Envio incerto (%1): %2 A tarefa fica pendente e será enviada de novo no próximo "
                                    "ciclo; consulte o serviço se ela já foi registrada. %3")
                         .arg(aTarefa, e.Message(), Aguardam()));
     } catch (const ESoapRecusa& e) {
         const int tentativa = ++FRecusas[ordem];
         if (tentativa < tentativasRecusa)
-            return Adia(registro, TRegistroTratado::Pendente, e.Message(),
+            return Adia(registro, TDesfechoRegistro::Pendente, e.Message(),
                         QStringLiteral("Tarefa recusada pelo serviço (%1), tentativa %2 de %3: %4. %5")
                             .arg(aTarefa).arg(tentativa).arg(tentativasRecusa).arg(e.Message(), Aguardam()));
         FRecusas.remove(ordem);
         registro.Erro = QStringLiteral("%1 (%2ª tentativa)").arg(e.Message()).arg(tentativa);
         motivoNaLinha = true;
     } catch (const ESoapTransporte& e) {
-        return Adia(registro, TRegistroTratado::Pendente, e.Message(),
+        return Adia(registro, TDesfechoRegistro::Pendente, e.Message(),
                     QStringLiteral("Serviço inalcançável (tarefa %1): %2 %3").arg(tarefa.Tipo, e.Message(), Aguardam()));
     } catch (const ESoapDescricaoInacessivel& e) {
-        return Adia(registro, TRegistroTratado::Pendente, e.Message(),
+        return Adia(registro, TDesfechoRegistro::Pendente, e.Message(),
                     QStringLiteral("Serviço inalcançável (tarefa %1): %2 %3").arg(tarefa.Tipo, e.Message(), Aguardam()));
     } catch (const ELoteNaoEncontrado& e) {
         registro.Erro = e.Message();
@@ -148,11 +148,11 @@ TVapora::TResultadoTarefa TVapora::ProcessaTarefa(TPassoFila& passo, qint64 orde
     }
     FRecusas.remove(ordem);
     ++FContexto.FalhasNoCiclo;
-    registro.Desfecho = TRegistroTratado::Falhou;
+    registro.Desfecho = TDesfechoRegistro::Falhou;
     return {StatusFalhou, registro};
 }
 
-TVapora::TResultadoTarefa TVapora::Adia(TRegistroTratado registro, const QString& desfecho, const QString& erro,
+TVapora::TResultadoTarefa TVapora::Adia(TRegistroTratado registro, TDesfechoRegistro desfecho, const QString& erro,
                                         const QString& linha)
 {
     FRelator.AdicionaLinha(linha);

@@ -76,7 +76,7 @@ private:
         TRegistroTratado Registro;
     };
     TResultadoTarefa ProcessaTarefa(TPassoFila& passo, qint64 ordem, int tentativasRecusa);
-    TResultadoTarefa Adia(TRegistroTratado registro, const QString& desfecho, const QString& erro,
+    TResultadoTarefa Adia(TRegistroTratado registro, TDesfechoRegistro desfecho, const QString& erro,
                           const QString& linha);
     void RelataSemOrdem(qint64 ordem);
     int TentativasRecusa() const;

@@ -46,7 +46,7 @@ public:
     }
     void RegistraRegistro(const TRegistroTratado& registro) override
     {
-        Registros << registro.Chave + u' ' + registro.Desfecho;
+        Registros << registro.Chave + u' ' + Texto(registro.Desfecho);
     }
 };
 
