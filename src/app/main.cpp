@@ -2,6 +2,7 @@
 // --verifica and --simula run the same monitor without one.
 #include "app/Integracoes.h"
 #include "app/Versao.h"
+#include "base/UsuarioSistema.h"
 #include "dblayer/GravaLinhaLog.h"
 #include "integracao/Configuracao.h"
 #include "janela/FmMonitora.h"
@@ -15,6 +16,9 @@
 #include "servico/SinaisDeParada.h"
 #include "servico/Supervisao.h"
 #include "servico/TravaPasta.h"
+#include "servico/console/AcoesConsole.h"
+#include "servico/console/ServidorConsole.h"
+#include "servico/console/UsuarioTerminal.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -32,15 +36,17 @@
 
 namespace {
 
-enum class TModo { Janela, Ciclo, SemJanela, Verifica, Simula, Historico, Estado };
+enum class TModo { Janela, Ciclo, SemJanela, Verifica, Simula, Historico, Estado, UsuarioConsole, Reenvia };
 
 struct TOpcoes {
     TModo Modo = TModo::Janela;
     TFiltroHistorico Filtro;
     TFormatoHistorico Formato = TFormatoHistorico::Texto;
+    qint64 Ordem = 0;  // --reenvia
     // The folder of QX.ini, Logs/ and the lock file; empty for the
     // executable's own.
     QString Pasta;
+    QString UsuarioConsole;  // of --usuario-console
 };
 
 // Which application object to make is decided before the options are read
@@ -155,7 +161,17 @@ int LeOpcoes(TOpcoes& opcoes)
     const QCommandLineOption estado(QStringLiteral("estado"),
         QStringLiteral("Mostra o último ciclo, o próximo e as conexões, pelo histórico (status 0: monitorando; "
                        "1: monitoramento parado ou com erro; 2: sem histórico)."));
-    parser.addOptions({ciclo, semJanela, verifica, simula, pasta, versao, historico, chave, desde, ate, falhas, formato, estado});
+    const QCommandLineOption usuarioConsole(QStringLiteral("usuario-console"),
+        QStringLiteral("Cria o usuário NOME do console web, ou troca a sua senha: pede a senha duas vezes no "
+                       "terminal, sem mostrá-la, e grava só o seu hash em ConsoleUsuarios.ini, ao lado do QX.ini."),
+        QStringLiteral("NOME"));
+    const QCommandLineOption reenvia(QStringLiteral("reenvia"),
+        QStringLiteral("Sem janela: volta para a fila (STATUS 0) a tarefa Vapora dessa ORDEM que falhou (STATUS 2) "
+                       "ou foi limpa (STATUS 3), para que o próximo ciclo a envie; o histórico guarda quem pediu. "
+                       "Funciona com um monitor rodando na pasta (status 0: reenviada; 1: não)."),
+        QStringLiteral("ORDEM"));
+    parser.addOptions({ciclo, semJanela, verifica, simula, pasta, versao, historico, chave, desde, ate, falhas, formato,
+                       estado, usuarioConsole, reenvia});
     const QCommandLineOption ajuda = parser.addHelpOption();
 
     if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
@@ -174,8 +190,10 @@ int LeOpcoes(TOpcoes& opcoes)
         return 0;
     }
     if (int(parser.isSet(ciclo)) + int(parser.isSet(semJanela)) + int(parser.isSet(verifica)) + int(parser.isSet(simula))
-            + int(parser.isSet(historico)) + int(parser.isSet(estado)) > 1) {
-        std::fputs("quelix: use só um de --ciclo, --sem-janela, --verifica, --simula, --historico e --estado\n", stderr);
+            + int(parser.isSet(historico)) + int(parser.isSet(estado)) + int(parser.isSet(usuarioConsole))
+            + int(parser.isSet(reenvia)) > 1) {
+        std::fputs("quelix: use só um de --ciclo, --sem-janela, --verifica, --simula, --historico, --estado, "
+                   "--usuario-console e --reenvia\n", stderr);
         return 2;
     }
     if (parser.isSet(pasta)) {
@@ -191,7 +209,10 @@ int LeOpcoes(TOpcoes& opcoes)
                 : parser.isSet(simula)    ? TModo::Simula
                 : parser.isSet(historico) ? TModo::Historico
                 : parser.isSet(estado)    ? TModo::Estado
+                : parser.isSet(usuarioConsole) ? TModo::UsuarioConsole
+                : parser.isSet(reenvia)   ? TModo::Reenvia
                                           : TModo::Janela;
+    opcoes.UsuarioConsole = parser.value(usuarioConsole);
     for (const QCommandLineOption* deHistorico : {&chave, &desde, &ate, &falhas, &formato})
         if (parser.isSet(*deHistorico) && opcoes.Modo != TModo::Historico) {
             std::fprintf(stderr, "quelix: --%s só vale com --historico\n", qPrintable(deHistorico->names().front()));
@@ -199,6 +220,15 @@ int LeOpcoes(TOpcoes& opcoes)
         }
     if (opcoes.Modo == TModo::Historico)
         return LeFiltroHistorico(parser, opcoes, {chave, desde, ate, falhas, formato});
+    if (opcoes.Modo == TModo::Reenvia) {
+        bool numero = false;
+        opcoes.Ordem = parser.value(reenvia).trimmed().toLongLong(&numero);
+        if (!numero || opcoes.Ordem <= 0) {
+            std::fprintf(stderr, "quelix: --reenvia: \"%s\" não é uma ORDEM (um número maior que zero)\n",
+                         qPrintable(parser.value(reenvia)));
+            return 2;
+        }
+    }
     return -1;
 }
 
@@ -249,7 +279,7 @@ int Verifica(const TOpcoes& opcoes)
     const QString ocupada = trava.Obtem() ? QString() : trava.Motivo();
     TRelatorConsole relator;
     TMonitora monitora(relator, Integracoes(), opcoes.Pasta);
-    return ExecutaVerificacao(monitora, relator, CatalogoEmbutido(), ocupada);
+    return ExecutaVerificacao(monitora, relator, CatalogoEmbutido(), ocupada, TConfiguracao(opcoes.Pasta));
 }
 
 int ExecutaSemTela(int argc, char** argv)
@@ -264,6 +294,8 @@ int ExecutaSemTela(int argc, char** argv)
         return status;
     if (opcoes.Modo == TModo::Verifica)
         return Verifica(opcoes);
+    if (opcoes.Modo == TModo::UsuarioConsole)
+        return ExecutaUsuarioConsole(PastaDeTrabalho(opcoes), opcoes.UsuarioConsole);
     // The journal is read beside a monitor that may be running: no lock.
     if (opcoes.Modo == TModo::Historico)
         return ExecutaHistorico(TDiario::Arquivo(PastaDeTrabalho(opcoes)), opcoes.Filtro, opcoes.Formato);
@@ -272,10 +304,20 @@ int ExecutaSemTela(int argc, char** argv)
                              qint64(LeInteiroMonitor(TConfiguracao(opcoes.Pasta), QStringLiteral("LimiteCicloSegundos"),
                                                      LimiteCicloPadraoSegundos, {}, {}))
                                  * 1000);
+    // A resend goes beside a monitor that may be running: no lock either.
+    if (opcoes.Modo == TModo::Reenvia) {
+        PastaDeTrabalho(opcoes);
+        TRelatorConsole relator;
+        TMonitora monitora(relator, Integracoes(), opcoes.Pasta);
+        return ExecutaReenvio(monitora, relator, opcoes.Ordem, {UsuarioDoSistema(), QStringLiteral("linha de comando")});
+    }
     TTravaPasta trava(PastaDeTrabalho(opcoes));
     if (!ObtemPasta(trava, false))
         return 1;
-    TRelatorConsole relator;
+    TRelatorConsole console;
+    // The lines of a "Verificar configuração" asked from the web console
+    // are shown there too.
+    TRelatorComCaptura relator(console);
     TMonitora monitora(relator, Integracoes(), opcoes.Pasta);
     AplicaIntervaloDeTeste(monitora);
     if (opcoes.Modo == TModo::Ciclo)
@@ -283,6 +325,9 @@ int ExecutaSemTela(int argc, char** argv)
     if (opcoes.Modo == TModo::Simula)
         return int(ExecutaSimulacao(monitora));
     TSupervisao supervisao(monitora, relator, TConfiguracao(opcoes.Pasta));
+    TFontesConsole fontes;
+    LigaAcoesDoMonitor(fontes, monitora, relator, CatalogoEmbutido());
+    const auto servidorConsole = TServidorConsole::Inicia(TConfiguracao(opcoes.Pasta), std::move(fontes), relator);
     monitora.AnotaExecucaoNoDiario();
     return ExecutaSemJanela(monitora, supervisao);
 }

@@ -103,6 +103,8 @@ QString TModeloHistorico::TextoDirecao(const QString& direcao)
         return QStringLiteral("saída");
     if (direcao == TRegistroTratado::Recebido)
         return QStringLiteral("entrada");
+    if (direcao == TRegistroTratado::Acao)
+        return QStringLiteral("ação");
     return direcao;
 }
 

@@ -5,8 +5,10 @@
 #include "servico/RelatorConsole.h"
 #include "servico/SinaisDeParada.h"
 #include "servico/Supervisao.h"
+#include "servico/console/ServidorConsole.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,7 +27,7 @@ TStatusCiclo ExecutaUmCiclo(TMonitora& monitora)
 }
 
 int ExecutaVerificacao(TMonitora& monitora, TRelatorConsole& relator, const QList<TComandoCatalogo>& catalogo,
-                       const QString& pastaOcupada)
+                       const QString& pastaOcupada, const TConfiguracao& ini)
 {
     EncerraNaParada();
     TVerificacao pasta(relator);
@@ -36,7 +38,12 @@ int ExecutaVerificacao(TMonitora& monitora, TRelatorConsole& relator, const QLis
     relator.DefineCalado(true);
     monitora.Inicia();
     relator.DefineCalado(false);
-    const bool passou = monitora.VerificaConfiguracao(catalogo) && pasta.Passou();
+    const bool verificada = monitora.VerificaConfiguracao(catalogo);
+    // The console's lines follow the monitor's, which the cycle's thread
+    // queued on it.
+    QCoreApplication::sendPostedEvents(&monitora, QEvent::MetaCall);
+    VerificaConsole(ini, pasta);
+    const bool passou = verificada && pasta.Passou();
     // A check left waiting on a server that does not answer cannot be
     // waited for on the way out: its lines are out, and the servers undo
     // what the check began (it writes nothing).
@@ -79,4 +86,28 @@ int ExecutaSemJanela(TMonitora& monitora, TSupervisao& supervisao)
     supervisao.Encerrando();
     monitora.Encerra();
     return 0;
+}
+
+int ExecutaReenvio(TMonitora& monitora, TRelator& relator, qint64 ordem, const TAutorAcao& autor)
+{
+    EncerraNaParada();
+    monitora.DefineMonitorando(false);
+    if (!monitora.Inicia()) {
+        monitora.Encerra();
+        return 1;
+    }
+    std::optional<TResultadoReenvio> resultado;
+    QEventLoop espera;
+    // The wait ends with the answer; the statements it waits for run under
+    // the connection's own time limits.
+    monitora.PedeReenvio(ordem, autor, [&](const TResultadoReenvio& r) {
+        resultado = r;
+        espera.quit();
+    });
+    if (!resultado)
+        espera.exec();
+    if (!resultado->Feito)
+        relator.MostraErro(resultado->Texto);
+    monitora.Encerra();
+    return resultado->Feito ? 0 : 1;
 }

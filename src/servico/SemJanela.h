@@ -23,9 +23,10 @@ TStatusCiclo ExecutaUmCiclo(TMonitora& monitora);
 // quelix --verifica: start-up without polling, the checks of the active
 // model (one line each on standard output) and the shut-down; 0 when all
 // passed, 1 otherwise. `pastaOcupada` says which other monitor holds the
-// folder, empty when none does.
+// folder, empty when none does. The keys of the web console in `ini` are
+// checked too.
 int ExecutaVerificacao(TMonitora& monitora, TRelatorConsole& relator, const QList<TComandoCatalogo>& catalogo,
-                       const QString& pastaOcupada);
+                       const QString& pastaOcupada, const TConfiguracao& ini);
 
 // quelix --simula: start-up without polling, one simulated cycle of the
 // configured machine type (TMonitora::SimulaCiclo), shut-down.
@@ -37,3 +38,10 @@ TStatusCiclo ExecutaSimulacao(TMonitora& monitora);
 // (the metrics endpoint, systemd's notifications) is told when start-up has
 // ended and when shut-down begins. Returns the exit status (0).
 int ExecutaSemJanela(TMonitora& monitora, TSupervisao& supervisao);
+
+// quelix --reenvia ORDEM: start-up without polling, "Reenviar" of that
+// queue row by `autor` (TMonitora::PedeReenvio), shut-down. Beside a
+// monitor running in the folder too: the guarded update and the journal
+// take a second writer. 0 when the row went back to pending (the log line
+// says so), 1 when not (the reason on standard error).
+int ExecutaReenvio(TMonitora& monitora, TRelator& relator, qint64 ordem, const TAutorAcao& autor);
