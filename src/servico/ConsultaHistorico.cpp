@@ -147,6 +147,26 @@ void AcrescentaTextoJson(QString& saida, const QString& valor)
     saida += u'"';
 }
 
+// A field of a record's line in the text format. A line break in it (a key
+// with one, a database's error message of several lines) is shown as \n or
+// \r, so that each record keeps its one line and the lines under it stay
+// the pane's.
+void AcrescentaNaLinha(QString& saida, const QString& valor)
+{
+    const QChar* const inicio = valor.constData();
+    const qsizetype tamanho = valor.size();
+    qsizetype desde = 0;
+    for (qsizetype i = 0; i < tamanho; ++i) {
+        const char16_t u = inicio[i].unicode();
+        if (u != u'\n' && u != u'\r')
+            continue;
+        saida += QStringView(inicio + desde, i - desde);
+        saida += u == u'\n' ? QStringLiteral("\\n") : QStringLiteral("\\r");
+        desde = i + 1;
+    }
+    saida += QStringView(inicio + desde, tamanho - desde);
+}
+
 const QStringList NomesCampos = {QStringLiteral("momento"), QStringLiteral("integracao"), QStringLiteral("direcao"),
                                  QStringLiteral("tipo"), QStringLiteral("chave"), QStringLiteral("desfecho"),
                                  QStringLiteral("linha"), QStringLiteral("erro")};
@@ -195,9 +215,9 @@ void Formata(QString& saida, TMomentoLocal& momento, const TLinhaHistorico& linh
     // The pane's lines of the record, each on a line of its own, indented.
     momento.Acrescenta(saida, linha.MomentoTexto);
     for (const QString* campo : {&linha.Integracao, &linha.Direcao, &linha.Tipo, &linha.Chave, &linha.Desfecho})
-        saida += QStringLiteral("  "), saida += *campo;
+        saida += QStringLiteral("  "), AcrescentaNaLinha(saida, *campo);
     if (!linha.Erro.isEmpty())
-        saida += QStringLiteral("  "), saida += linha.Erro;
+        saida += QStringLiteral("  "), AcrescentaNaLinha(saida, linha.Erro);
     saida += u'\n';
     for (const QStringView linhaPainel : QStringView(linha.Linha).split(u'\n', Qt::SkipEmptyParts)) {
         saida += QStringLiteral("    ");
@@ -219,16 +239,18 @@ int ExecutaHistorico(const QString& arquivo, const TFiltroHistorico& filtro, TFo
     try {
         TLeituraDiario leitura(arquivo);
         TMomentoLocal momento;
-        if (formato == TFormatoHistorico::Csv)
-            Escreve(NomesCampos.join(u',') + u'\n');
-        if (formato == TFormatoHistorico::Json)
-            Escreve(QStringLiteral("["));
-        bool primeiro = true;
-        // A page is formatted into one text and written at once.
+        // A page is formatted into one text and written at once. The
+        // header goes with the first page: a file that cannot be read as a
+        // journal prints nothing, so that a script never takes a lone header
+        // (or "[") for an export.
         QString saida;
+        if (formato == TFormatoHistorico::Csv)
+            saida = NomesCampos.join(u',') + u'\n';
+        if (formato == TFormatoHistorico::Json)
+            saida = QStringLiteral("[");
+        bool primeiro = true;
         for (qint64 antesDe = 0;;) {
             const QList<TLinhaHistorico> pagina = leitura.PaginaSemMomento(filtro, antesDe, TamanhoPagina);
-            saida.clear();
             for (const TLinhaHistorico& linha : pagina) {
                 if (formato == TFormatoHistorico::Json && !primeiro)
                     saida += QStringLiteral(",\n");
@@ -236,6 +258,7 @@ int ExecutaHistorico(const QString& arquivo, const TFiltroHistorico& filtro, TFo
                 primeiro = false;
             }
             Escreve(saida);
+            saida.clear();
             if (pagina.size() < TamanhoPagina)
                 break;
             antesDe = pagina.back().Id;

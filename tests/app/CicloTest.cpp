@@ -5,8 +5,7 @@
 #include "AplicacaoTeste.h"
 #include "BancoTeste.h"
 #include "MonitorEmExecucao.h"
-#include "dblayer/KoDatabase.h"
-#include "dblayer/KoQuery.h"
+#include "OutraConexao.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -48,19 +47,11 @@ QString Instala(const QString& ini)
 // them (whole numbers as integers, exact decimals as their value).
 QList<QVariantList> Consulta(const QString& caminho, const char* sql)
 {
-    TKoDatabase banco;
-    banco.SetDriverName("FB");
-    banco.SetDatabaseName(caminho);
-    banco.Open();
-    TKoQuery consulta;
-    consulta.SetDatabase(&banco);
-    consulta.SQL.Add(QString::fromUtf8(sql));
-    consulta.Open();
     QList<QVariantList> linhas;
-    for (consulta.First(); !consulta.Eof(); consulta.Next()) {
+    for (const TLinhaLida& lida : TOutraConexao(TOutraConexao::TServidor::Firebird, caminho).Linhas(QString::fromUtf8(sql))) {
         QVariantList linha;
-        for (int i = 0; i < consulta.FieldCount(); ++i)
-            linha << consulta.Fields(i).Value();
+        for (const TKoField& campo : lida)
+            linha << campo.Value();
         linhas << linha;
     }
     return linhas;
@@ -281,32 +272,20 @@ TEST(Ciclo, IntervaloDoAmbienteEhDitoNoInicio)
 
 TEST(Ciclo, BrumaEnviaOLoteParaAFilaDaMaquina)
 {
-    const QString erp = CriaErp();
-    BancoTeste::executaSqlFirebird(erp, ErpLote4711);
-    const QString dsn = CriaFilaBruma(FilaLote4711);
+    const TSiteBruma site = SiteBruma(ErpLote4711, FilaLote4711);
 
-    const TSaida r = Executa(
-        Instala(SecaoBanco1(erp)
-                + SecaoBanco2(dsn) + QStringLiteral("[ModeloAtivo]\nModelo=0\n")),
-        {"--ciclo"});
+    const TSaida r = Executa(Instala(site.Ini), {"--ciclo"});
 
     EXPECT_EQ(r.status, 0) << r.erros.toStdString();
     EXPECT_EQ(r.erros, "");
     EXPECT_EQ(r.saida, QString::fromUtf8("Concluído. FAL 4711     enviada para máquina com sucesso para Posição 1.\n"));
 
-    EXPECT_EQ(StatusDoLote(erp, QStringLiteral("4711")), "E");
+    EXPECT_EQ(StatusDoLote(site.Erp, QStringLiteral("4711")), "E");
 }
 
 TEST(Ciclo, LoteQueFalhaNaoParaOCicloESaiComTres)
 {
-    const QString erp = CriaErp();
-    BancoTeste::executaSqlFirebird(erp, ErpLoteRuimEBom);
-    const QString dsn = CriaFilaBruma(FilaLoteRuimEBom);
-
-    const TSaida r = Executa(
-        Instala(SecaoBanco1(erp)
-                + SecaoBanco2(dsn) + QStringLiteral("[ModeloAtivo]\nModelo=0\n")),
-        {"--ciclo"});
+    const TSaida r = Executa(Instala(SiteBruma(ErpLoteRuimEBom, FilaLoteRuimEBom).Ini), {"--ciclo"});
 
     EXPECT_EQ(r.status, 3) << r.saida.toStdString() << r.erros.toStdString();
     EXPECT_TRUE(r.saida.contains("Erro. Execução de envio mal sucedida na FAL 1       \n")) << r.saida.toStdString();

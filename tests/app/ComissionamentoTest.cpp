@@ -40,23 +40,11 @@ QStringList Linhas(const TSaida& r, const QString& inicio)
     return linhas;
 }
 
-// A Bruma site: the ERP embedded with lot 4711 pending, the machine queue on
-// PostgreSQL through ODBC; `erp` and `fila` change them as a site's mistake.
-struct TSiteBruma {
-    QString Erp;
-    QString Dsn;
-    QString Ini;
-};
-
-TSiteBruma SiteBruma(const QString& erp = {}, const QString& fila = {}, const QString& dsn = {})
+// A Bruma site with lot 4711 pending; `erp` and `fila` change its databases
+// as a site's mistake, and `dsn` names another queue in its QX.ini.
+TSiteBruma Site4711(const QString& erp = {}, const QString& fila = {}, const QString& dsn = {})
 {
-    TSiteBruma site;
-    site.Erp = CriaErp();
-    BancoTeste::executaSqlFirebird(site.Erp, QString::fromUtf8(ErpLote4711) + erp);
-    site.Dsn = CriaFilaBruma(QString::fromUtf8(FilaLote4711) + fila);
-    site.Ini = SecaoBanco1(site.Erp) + SecaoBanco2(dsn.isEmpty() ? site.Dsn : dsn)
-             + QStringLiteral("[ModeloAtivo]\nModelo=0\n");
-    return site;
+    return SiteBruma(QString::fromUtf8(ErpLote4711) + erp, QString::fromUtf8(FilaLote4711) + fila, dsn);
 }
 
 QString LocalServico(const QString& interface)
@@ -105,7 +93,7 @@ QString DescricaoClienteSem(const QString& pasta, const QStringList& sem)
 
 TEST(Verifica, BrumaCertoPassaSemGravarNada)
 {
-    const TSiteBruma site = SiteBruma();
+    const TSiteBruma site = Site4711();
     const TSaida r = Verifica(PastaComIni(site.Ini));
     EXPECT_EQ(r.status, 0) << r.saida.toStdString() << r.erros.toStdString();
     EXPECT_TRUE(Linhas(r, "FALHA").isEmpty()) << r.saida.toStdString();
@@ -138,7 +126,7 @@ TEST(Verifica, CadaErroDoSiteTemSuaLinha)
     };
     for (const TErro& erro : erros) {
         SCOPED_TRACE(erro.Nome);
-        const TSiteBruma site = SiteBruma(erro.Erp, erro.Fila, erro.Dsn);
+        const TSiteBruma site = Site4711(erro.Erp, erro.Fila, erro.Dsn);
         const TSaida r = Verifica(PastaComIni(site.Ini));
         EXPECT_EQ(r.status, 1) << r.saida.toStdString();
         EXPECT_FALSE(Linhas(r, "FALHA").filter(erro.Linha, Qt::CaseInsensitive).isEmpty())
@@ -148,7 +136,7 @@ TEST(Verifica, CadaErroDoSiteTemSuaLinha)
 
 TEST(Verifica, IndiceAusenteEhAvisoComOComandoQueOCria)
 {
-    const TSiteBruma site = SiteBruma({}, QStringLiteral("DROP INDEX OB_NUMEROOB;"));
+    const TSiteBruma site = Site4711({}, QStringLiteral("DROP INDEX OB_NUMEROOB;"));
     const TSaida r = Verifica(PastaComIni(site.Ini));
     EXPECT_EQ(r.status, 0) << r.saida.toStdString();
     EXPECT_EQ(Linhas(r, "aviso:").filter(QStringLiteral("OB (NUMEROOB)")).join(u'\n'),
@@ -209,7 +197,7 @@ TEST(Verifica, IndiceLidoNoCatalogoDeCadaServidor)
 
 TEST(Verifica, PastaDeOutroMonitorFalha)
 {
-    const QString pasta = PastaComIni(SiteBruma().Ini);
+    const QString pasta = PastaComIni(Site4711().Ini);
     QLockFile trava(QDir(pasta).filePath(QStringLiteral("quelix.lock")));
     ASSERT_TRUE(trava.tryLock());
     const TSaida r = Verifica(pasta);
@@ -315,7 +303,7 @@ TEST(Verifica, EasConfereATabelaDeAplicadosEOsIndicesDoErp)
 
 TEST(Simula, MostraOQueOCicloGravariaEDesfazTudo)
 {
-    const TSiteBruma site = SiteBruma();
+    const TSiteBruma site = Site4711();
     const QString pasta = PastaComIni(site.Ini);
     const TSaida r = Executa(QStringLiteral(QUELIX_EXECUTAVEL), {QStringLiteral("--simula"), QStringLiteral("--pasta"), pasta});
     EXPECT_EQ(r.status, 0) << r.saida.toStdString() << r.erros.toStdString();

@@ -5,7 +5,6 @@
 #include "AmbienteTeste.h"
 #include "ApoioMonitor.h"
 #include "AplicacaoTeste.h"
-#include "BancoTeste.h"
 #include "MonitorEmExecucao.h"
 #include "servico/ConsultaHistorico.h"
 #include "operacao/Diario.h"
@@ -36,12 +35,10 @@ const QString Quelix = QStringLiteral(QUELIX_EXECUTAVEL);
 // A folder holding the QX.ini of a Bruma site with lots 1 (it fails) and 2.
 QString PastaBrumaRuimEBom(QString* erp = nullptr)
 {
-    const QString banco = CriaErp();
-    BancoTeste::executaSqlFirebird(banco, ErpLoteRuimEBom);
+    const TSiteBruma site = SiteBruma(ErpLoteRuimEBom, FilaLoteRuimEBom);
     if (erp)
-        *erp = banco;
-    return PastaComIni(SecaoBanco1(banco) + SecaoBanco2(CriaFilaBruma(FilaLoteRuimEBom))
-                       + QStringLiteral("[ModeloAtivo]\nModelo=0\n"));
+        *erp = site.Erp;
+    return PastaComIni(site.Ini);
 }
 
 TSaida Quelix_(const QString& pasta, QStringList argumentos)

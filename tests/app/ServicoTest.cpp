@@ -5,7 +5,6 @@
 #include "ApoioMonitor.h"
 #include "ApoioSupervisao.h"
 #include "AplicacaoTeste.h"
-#include "BancoTeste.h"
 #include "MonitorEmExecucao.h"
 
 #include <QCoreApplication>
@@ -255,12 +254,8 @@ private:
 
 TEST(Servico, PrometheusColheAsMetricas)
 {
-    const QString erp = CriaErp();
-    BancoTeste::executaSqlFirebird(erp, ErpLoteRuimEBom);
-    const QString dsn = CriaFilaBruma(FilaLoteRuimEBom);
-    const QString pasta = PastaComIni(
-        SecaoBanco1(erp)
-        + SecaoBanco2(dsn) + QStringLiteral("[ModeloAtivo]\nModelo=0\n[Monitor]\nMetricas=127.0.0.1:%1\n").arg(PortaMetricas));
+    const QString pasta = PastaComIni(SiteBruma(ErpLoteRuimEBom, FilaLoteRuimEBom).Ini
+                                      + QStringLiteral("[Monitor]\nMetricas=127.0.0.1:%1\n").arg(PortaMetricas));
 
     TMonitorEmExecucao monitor(QStringLiteral(QUELIX_EXECUTAVEL), {"--sem-janela", "--pasta", pasta},
                                {{"QUELIX_INTERVALO_MS", "500"}});

@@ -3,8 +3,7 @@
 #include "AmbienteTeste.h"
 #include "ApoioMonitor.h"
 #include "BancoTeste.h"
-#include "dblayer/KoDatabase.h"
-#include "dblayer/KoQuery.h"
+#include "OutraConexao.h"
 
 #include <QDate>
 #include <QFile>
@@ -45,13 +44,21 @@ QString Secao1(const QString& erp)
         .arg(erp, AmbienteTeste::fbUsuario(), AmbienteTeste::fbSenha());
 }
 
-void AbreFirebird(TKoDatabase& banco, const QString& base)
+using TServidor = TOutraConexao::TServidor;
+
+// Rows of a query as texts (trimmed, NULL as empty); the transaction ends
+// after each, so that the next reading sees what was committed meanwhile.
+QList<QStringList> Textos(TOutraConexao& conexao, const QString& sql)
 {
-    banco.SetDriverName(QStringLiteral("FB"));
-    banco.SetDatabaseName(base);
-    banco.User = AmbienteTeste::fbUsuario();
-    banco.Password = AmbienteTeste::fbSenha();
-    banco.Open();
+    QList<QStringList> linhas;
+    for (const TLinhaLida& lida : conexao.Linhas(sql)) {
+        QStringList linha;
+        for (const TKoField& campo : lida)
+            linha << (campo.IsNull() ? QString() : campo.AsString().trimmed());
+        linhas << linha;
+    }
+    conexao.Banco().FinalizaTransacao();
+    return linhas;
 }
 
 // The stock a consumption of `quartos` quarter kilograms takes, in the
@@ -80,23 +87,6 @@ void TAchados::Junta(const TAchados& outros)
     Estoque += outros.Estoque;
 }
 
-QList<QStringList> LeLinhas(TKoDatabase& banco, const QString& sql)
-{
-    TKoQuery consulta;
-    consulta.SetDatabase(&banco);
-    consulta.SQL.SetText(sql);
-    consulta.Open();
-    QList<QStringList> linhas;
-    for (consulta.First(); !consulta.Eof(); consulta.Next()) {
-        QStringList linha;
-        for (int i = 0; i < consulta.FieldCount(); ++i)
-            linha << (consulta.Fields(i).IsNull() ? QString() : consulta.Fields(i).AsString().trimmed());
-        linhas << linha;
-    }
-    consulta.Close();
-    banco.FinalizaTransacao();
-    return linhas;
-}
 
 // ---------------------------------------------------------------- Vapora
 
@@ -203,10 +193,9 @@ void TCenarioVapora::Insere(TSorteio& sorteio, int quantas)
 
 QMap<int, QString> TCenarioVapora::Status() const
 {
-    TKoDatabase erp;
-    AbreFirebird(erp, FErp);
+    TOutraConexao erp(TServidor::Firebird, FErp);
     QMap<int, QString> status;
-    for (const QStringList& linha : LeLinhas(erp, QStringLiteral("SELECT ORDEM, STATUS FROM QX_INTEGRA")))
+    for (const QStringList& linha : Textos(erp, QStringLiteral("SELECT ORDEM, STATUS FROM QX_INTEGRA")))
         status.insert(linha.value(0).toInt(), linha.value(1));
     return status;
 }
@@ -358,8 +347,6 @@ QString TCenarioEas::Ini() const
                .arg(AmbienteTeste::pgUsuario(), AmbienteTeste::pgSenha());
 }
 
-void TCenarioEas::AbreErp(TKoDatabase& banco) const { AbreFirebird(banco, FErp); }
-void TCenarioEas::AbreHost(TKoDatabase& banco) const { ApoioMonitor::AbrePostgres(banco, FHost); }
 
 void TCenarioEas::InsereNoErp(TSorteio& sorteio)
 {
@@ -441,15 +428,13 @@ void TCenarioEas::RecusaMarcas(bool recusa)
 
 int TCenarioEas::Pendentes() const
 {
-    TKoDatabase host;
-    AbreHost(host);
-    int pendentes = LeLinhas(host, QStringLiteral("SELECT COUNT(*) FROM eas.ftohost WHERE LEIDO <> 'T' OR LEIDO IS NULL"))
+    TOutraConexao host(TServidor::Postgres, FHost);
+    int pendentes = Textos(host, QStringLiteral("SELECT COUNT(*) FROM eas.ftohost WHERE LEIDO <> 'T' OR LEIDO IS NULL"))
                         .value(0).value(0).toInt();
-    TKoDatabase erp;
-    AbreErp(erp);
-    pendentes += LeLinhas(erp, QStringLiteral("SELECT COUNT(*) FROM MATERIAL_001 WHERE STATUS_EAS33 IS NULL OR STATUS_EAS33 <> 'N'"))
+    TOutraConexao erp(TServidor::Firebird, FErp);
+    pendentes += Textos(erp, QStringLiteral("SELECT COUNT(*) FROM MATERIAL_001 WHERE STATUS_EAS33 IS NULL OR STATUS_EAS33 <> 'N'"))
                      .value(0).value(0).toInt();
-    pendentes += LeLinhas(erp, QStringLiteral("SELECT COUNT(*) FROM MAT_MOV_001 WHERE OPERACAO = 'E' AND "
+    pendentes += Textos(erp, QStringLiteral("SELECT COUNT(*) FROM MAT_MOV_001 WHERE OPERACAO = 'E' AND "
                                               "(STATUS_EAS34 IS NULL OR STATUS_EAS34 <> 'N')"))
                      .value(0).value(0).toInt();
     return pendentes;
@@ -457,13 +442,12 @@ int TCenarioEas::Pendentes() const
 
 TContagem TCenarioEas::Feitos() const
 {
-    TKoDatabase host;
-    AbreHost(host);
+    TOutraConexao host(TServidor::Postgres, FHost);
     TContagem feitos;
-    for (const QStringList& linha : LeLinhas(host, QStringLiteral("SELECT IDTIPO, NRECNO FROM eas.ftohost WHERE LEIDO = 'T'")))
+    for (const QStringList& linha : Textos(host, QStringLiteral("SELECT IDTIPO, NRECNO FROM eas.ftohost WHERE LEIDO = 'T'")))
         ++feitos[linha.value(0) + u'|' + linha.value(1)];
     for (const QStringList& linha :
-         LeLinhas(host, QStringLiteral("SELECT IDTIPO, DATOS FROM eas.ffromhost WHERE IDTIPO IN ('33', '34')")))
+         Textos(host, QStringLiteral("SELECT IDTIPO, DATOS FROM eas.ffromhost WHERE IDTIPO IN ('33', '34')")))
         ++feitos[linha.value(0) + u'|' + linha.value(1).section(u'|', 0, 0).trimmed()];
     return feitos;
 }
@@ -471,15 +455,13 @@ TContagem TCenarioEas::Feitos() const
 TAchados TCenarioEas::Confere() const
 {
     TAchados achados;
-    TKoDatabase erp;
-    AbreErp(erp);
-    TKoDatabase host;
-    AbreHost(host);
+    TOutraConexao erp(TServidor::Firebird, FErp);
+    TOutraConexao host(TServidor::Postgres, FHost);
 
     // Each consumption once in the movements, and the stock that follows.
     QMap<QString, int> movimentos;
     for (const QStringList& linha :
-         LeLinhas(erp, QStringLiteral("SELECT NUM_DOCTO, COUNT(*) FROM MAT_MOV_001 WHERE OPERACAO = 'S' GROUP BY NUM_DOCTO")))
+         Textos(erp, QStringLiteral("SELECT NUM_DOCTO, COUNT(*) FROM MAT_MOV_001 WHERE OPERACAO = 'S' GROUP BY NUM_DOCTO")))
         movimentos[linha.value(0)] = linha.value(1).toInt();
     QMap<QString, int> consumidos;  // quarter kilograms by material
     for (const TConsumo& consumo : FConsumos) {
@@ -493,14 +475,11 @@ TAchados TCenarioEas::Confere() const
         else if (vezes > 1)
             achados.Dobrados << nome + QStringLiteral(": %1 movimentos").arg(vezes);
     }
-    TKoQuery estoque;
-    estoque.SetDatabase(&erp);
-    estoque.SQL.SetText(QStringLiteral("SELECT CODIGO, QTDE FROM MAT_ITEN_001 WHERE DEPOSITO = '01' AND LOTE = '000000' "
-                                       "AND COR = '0' AND CODIGO STARTING WITH 'MC'"));
-    estoque.Open();
-    for (estoque.First(); !estoque.Eof(); estoque.Next()) {
-        const QString material = estoque.Fields(0).AsString().trimmed();
-        const double atual = estoque.Fields(1).AsFloat();
+    for (const TLinhaLida& estoque :
+         erp.Linhas(QStringLiteral("SELECT CODIGO, QTDE FROM MAT_ITEN_001 WHERE DEPOSITO = '01' AND LOTE = '000000' "
+                                   "AND COR = '0' AND CODIGO STARTING WITH 'MC'"))) {
+        const QString material = estoque[0].AsString().trimmed();
+        const double atual = estoque[1].AsFloat();
         const double esperado = EstoqueInicial - consumidos.value(material) / 4.0;
         if (std::fabs(atual - esperado) > 0.0005)
             achados.Estoque << QStringLiteral("EAS estoque de %1: %2 em vez de %3 (%4 %5 kg)")
@@ -510,18 +489,17 @@ TAchados TCenarioEas::Confere() const
                                    .arg(atual < esperado ? QStringLiteral("baixados a mais") : QStringLiteral("faltam baixar"))
                                    .arg(std::fabs(atual - esperado));
     }
-    estoque.Close();
-    erp.FinalizaTransacao();
+    erp.Banco().FinalizaTransacao();
 
     // Every event read.
-    for (const QStringList& linha : LeLinhas(host, QStringLiteral("SELECT NRECNO, IDTIPO, DATOS FROM eas.ftohost "
+    for (const QStringList& linha : Textos(host, QStringLiteral("SELECT NRECNO, IDTIPO, DATOS FROM eas.ftohost "
                                                                   "WHERE LEIDO <> 'T' OR LEIDO IS NULL")))
         achados.Perdidos << QStringLiteral("EAS evento %1 (%2) não lido no fim: %3").arg(linha.value(0), linha.value(1), linha.value(2));
 
     // Materials and invoice lines once each in FFROMHOST.
     QMap<QString, int> enviados;
     for (const QStringList& linha :
-         LeLinhas(host, QStringLiteral("SELECT IDTIPO, DATOS FROM eas.ffromhost WHERE IDTIPO IN ('33', '34')"))) {
+         Textos(host, QStringLiteral("SELECT IDTIPO, DATOS FROM eas.ffromhost WHERE IDTIPO IN ('33', '34')"))) {
         const QStringList campos = linha.value(1).split(u'|');
         if (linha.value(0) == QLatin1String("33")) {
             ++enviados[QStringLiteral("33|") + campos.value(0).trimmed()];

@@ -8,7 +8,6 @@
 #include <QString>
 #include <QStringList>
 
-class TKoDatabase;
 
 // What a check found wrong with one record, by kind.
 struct TAchados {
@@ -96,8 +95,6 @@ private:
         QString Material;
         int Quantidade;
     };
-    void AbreErp(TKoDatabase& banco) const;
-    void AbreHost(TKoDatabase& banco) const;
 
     QString FErp;
     QString FHost;
@@ -116,6 +113,3 @@ TContagem LeDiario(const QString& executavel, const QString& pasta, bool comTipo
 
 // Each key of `feitos` that the journal holds fewer times, less `perdoados`.
 QStringList FaltamNoDiario(const TContagem& feitos, const TContagem& diario, const TContagem& perdoados);
-
-// Rows of a database as texts, through a connection of its own.
-QList<QStringList> LeLinhas(TKoDatabase& banco, const QString& sql);

@@ -110,45 +110,76 @@ TEST_F(Janela, PainelGuardaAsUltimasLinhas)
     EXPECT_EQ(j->Memo1->document()->lastBlock().text(), QStringLiteral("linha %1").arg(LinhasNoPainel + 10));
 }
 
-TEST_F(Janela, TemOsControlesELegendas)
+// The window's own texts, as the dye-house's users know them.
+TEST_F(Janela, LegendasDaJanela)
 {
     auto j = Cria("");
-    EXPECT_EQ(j->objectName(), "FmMonitora");
-    EXPECT_EQ(j->windowTitle(), "Ko Monitor de Tinturarias");
-    EXPECT_EQ(j->RgTipo->title(), "Tipo de Máquina");
     QStringList itens;
     for (QAbstractButton* b : j->RgTipoItens->buttons())
         itens << b->text();
+    QStringList abas;
+    for (int i = 0; i < j->PageControl1->count(); ++i)
+        abas << j->PageControl1->tabText(i);
+    QStringList menu;
+    for (const QAction* acao : j->PopupMenu1->actions())
+        menu << acao->text();
+
+    EXPECT_EQ(j->windowTitle(), "Ko Monitor de Tinturarias");
+    EXPECT_EQ(j->RgTipo->title(), "Tipo de Máquina");
     EXPECT_EQ(itens, QStringList({"Bruma", "Vapora", "EAS"}));
-    // Three columns: the items side by side, in their order.
+    EXPECT_EQ(j->CbMonitora->text(), "Monitorando");
+    EXPECT_EQ(j->BtnLimpar->text(), "Limpar fila");
+    EXPECT_FALSE(j->BtnLimpar->icon().isNull());
+    EXPECT_EQ(abas, QStringList({"Log's", "Tabela", QString::fromUtf8("Histórico")}));
+    EXPECT_EQ(menu, QStringList({"Restaurar", "Minimizar"}));
+}
+
+// The machine types stand in three columns: side by side, in their order.
+TEST_F(Janela, TiposLadoALadoNaOrdem)
+{
+    auto j = Cria("");
     j->show();
     QApplication::processEvents();
     const QList<QAbstractButton*> botoes = j->RgTipoItens->buttons();
+    ASSERT_EQ(botoes.size(), 3);
     for (qsizetype i = 1; i < botoes.size(); ++i) {
         EXPECT_EQ(botoes[i]->y(), botoes[0]->y());
         EXPECT_GT(botoes[i]->x(), botoes[i - 1]->x());
     }
+}
+
+// Without a model configured the window opens on the first type, monitoring,
+// the first cycle one interval away, on the log's tab; "Limpar fila" belongs
+// to the model with a queue alone.
+TEST_F(Janela, AbreMonitorandoOPrimeiroTipoNaAbaDoLog)
+{
+    auto j = Cria("");
     EXPECT_EQ(j->RgTipoItens->checkedId(), 0);
-    EXPECT_EQ(j->CbMonitora->text(), "Monitorando");
     EXPECT_TRUE(j->CbMonitora->isChecked());
-    EXPECT_EQ(j->BtnLimpar->text(), "Limpar fila");
-    EXPECT_FALSE(j->BtnLimpar->icon().isNull());
-    EXPECT_TRUE(j->BtnLimpar->isHidden());
-    ASSERT_EQ(j->PageControl1->count(), 3);
-    EXPECT_EQ(j->PageControl1->tabText(0), "Log's");
-    EXPECT_EQ(j->PageControl1->tabText(1), "Tabela");
-    EXPECT_EQ(j->PageControl1->tabText(2), QString::fromUtf8("Histórico"));
-    EXPECT_EQ(j->PageControl1->currentIndex(), 0);
-    EXPECT_TRUE(j->Memo1->isReadOnly());
-    EXPECT_EQ(j->DBGrid1->editTriggers(), QAbstractItemView::NoEditTriggers);
-    ASSERT_EQ(j->PopupMenu1->actions().size(), 2);
-    EXPECT_EQ(j->Restaurar1->text(), "Restaurar");
-    EXPECT_EQ(j->Minimizar1->text(), "Minimizar");
-    EXPECT_EQ(j->Monitora().Timer1().interval(), 59000);
     EXPECT_TRUE(j->Monitora().TimerAtivo());
-    ASSERT_EQ(caixas.Mensagens.size(), 1);  // no ERP configured
+    EXPECT_EQ(j->Monitora().Timer1().interval(), 59000);
+    EXPECT_TRUE(j->BtnLimpar->isHidden());
+    EXPECT_EQ(j->PageControl1->currentIndex(), 0);
+}
+
+// The log pane and the queue's grid show; the user edits neither.
+TEST_F(Janela, LogEGradeSoParaLer)
+{
+    auto j = Cria("");
+    j->show();
+    const QString antes = j->Memo1->toPlainText();
+    QTest::keyClicks(j->Memo1, QStringLiteral("x"));
+    EXPECT_EQ(j->Memo1->toPlainText(), antes);
+    EXPECT_EQ(j->DBGrid1->editTriggers(), QAbstractItemView::NoEditTriggers);
+}
+
+// An ERP that does not open is said in a box, after a log line that names
+// the connection, its section and its data source.
+TEST_F(Janela, ErpQueNaoAbreEhDitoNaCaixaENoLog)
+{
+    auto j = Cria("");
+    ASSERT_EQ(caixas.Mensagens.size(), 1);
     EXPECT_TRUE(caixas.Mensagens[0].startsWith("Erro na Conexão do Banco1!.\r"));
-    // The line before the box names the connection, its section and its data source.
     EXPECT_TRUE(LinhasDoLog(*j).last().startsWith("Conexão KoDatabase1 não aberta: [Banco1] Base = (vazia) (driver FB): "))
         << LinhasDoLog(*j).last().toStdString();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RelatorGravador.h"
+#include "SiteTeste.h"
 
 #include <QProcessEnvironment>
 #include <QString>
@@ -12,6 +13,10 @@ class TMonitora;
 class TKoDatabase;
 
 namespace ApoioMonitor {
+
+// The sites' databases and sections of QX.ini (CriaErp, SecaoBanco1,
+// SiteBruma...), as the monitor tests have always named them.
+using namespace SiteTeste;
 
 // A new folder of this test run holding a QX.ini with that text.
 QString PastaComIni(const QString& conteudo);
@@ -34,9 +39,6 @@ struct TSaida {
 TSaida Executa(const QString& programa, const QStringList& argumentos,
                const QProcessEnvironment& ambiente = QProcessEnvironment::systemEnvironment());
 
-// A fresh embedded Firebird ERP database (the ERP schema) and its path.
-QString CriaErp();
-
 // Queue rows of QX_INTEGRA with these STATUS values in ORDEM 1, 2, ...
 // (an empty text is NULL).
 void InsereFila(const QString& erp, const QStringList& status);
@@ -47,29 +49,10 @@ void AbreErp(TKoDatabase& banco, const QString& erp);
 // as texts ("" for NULL).
 QStringList LeStatusFila(const QString& erp);
 
-// Two Bruma sites the monitor and package tests run a cycle on, as the ERP
-// rows and the queue's programme rows:
-// - one lot, 4711, whose colour has its programme: it goes to the queue;
-// - two lots, 1 with a colour code that is not a number (it fails) and 2
-//   (it goes).
-extern const char* const ErpLote4711;
-extern const char* const FilaLote4711;
-extern const char* const ErpLoteRuimEBom;
-extern const char* const FilaLoteRuimEBom;
-
-// A Bruma machine queue on the PostgreSQL test server (the queue schema,
-// then `sql`), reached through a new ODBC data source; the data source's
-// name.
-QString CriaFilaBruma(const QString& sql);
-// The [Banco2] section of such a queue.
-QString SecaoBanco2(const QString& dsn);
 // STATUS_QX of a lot in an embedded Firebird ERP.
 QString StatusDoLote(const QString& erp, const QString& numero);
 // Opens a connection component on a database of the PostgreSQL test server.
 void AbrePostgres(TKoDatabase& banco, const QString& base);
-
-// The [Banco1] section of an embedded Firebird ERP database.
-QString SecaoBanco1(const QString& erp);
 
 // Handles this thread's events until the queue tab's reading has arrived;
 // false when it has not within a minute.

@@ -1,38 +1,21 @@
 #include "CenarioBruma.h"
 
 #include "AmbienteTeste.h"
-#include "ApoioMonitor.h"
 #include "BancoTeste.h"
-#include "dblayer/KoDatabase.h"
-#include "dblayer/KoQuery.h"
+#include "OutraConexao.h"
 
 #include <QMap>
 
 namespace {
 
-const QString PrefixoOdbc = QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Data Source=");
+using TServidor = TOutraConexao::TServidor;
 
-QStringList LeColuna(TKoDatabase& banco, const QString& sql)
+// The lot numbers are fixed-length text, read with their padding.
+QStringList Aparados(QStringList valores)
 {
-    TKoQuery consulta;
-    consulta.SetDatabase(&banco);
-    consulta.SQL.Add(sql);
-    consulta.Open();
-    QStringList valores;
-    for (consulta.First(); !consulta.Eof(); consulta.Next())
-        valores << consulta.Fields(0).AsString().trimmed();
-    consulta.Close();
+    for (QString& valor : valores)
+        valor = valor.trimmed();
     return valores;
-}
-
-void Executa(TKoDatabase& banco, const QString& sql)
-{
-    TKoQuery comando;
-    comando.SetDatabase(&banco);
-    comando.SQL.Add(sql);
-    comando.ExecSQL();
-    banco.CommitRetaining();
-    banco.FinalizaTransacao();
 }
 
 } // namespace
@@ -103,44 +86,23 @@ QString TCenarioBruma::Ini() const
              AmbienteTeste::pgSenha());
 }
 
-void TCenarioBruma::AbreErp(TKoDatabase& banco) const
-{
-    banco.SetDriverName(QStringLiteral("FB"));
-    banco.SetDatabaseName(FErp);
-    banco.User = AmbienteTeste::fbUsuario();
-    banco.Password = AmbienteTeste::fbSenha();
-    banco.Open();
-}
-
-void TCenarioBruma::AbreFila(TKoDatabase& banco) const
-{
-    ApoioMonitor::AbrePostgres(banco, FFila);
-}
-
 void TCenarioBruma::TornaPendentes()
 {
-    TKoDatabase fila;
-    AbreFila(fila);
-    Executa(fila, QStringLiteral("DELETE FROM OB"));
-    TKoDatabase erp;
-    AbreErp(erp);
-    Executa(erp, QStringLiteral("UPDATE FAL_001 SET STATUS_QX = NULL"));
+    TOutraConexao(TServidor::Postgres, FFila).Executa(QStringLiteral("DELETE FROM OB"));
+    TOutraConexao(TServidor::Firebird, FErp).Executa(QStringLiteral("UPDATE FAL_001 SET STATUS_QX = NULL"));
 }
 
 int TCenarioBruma::Pendentes() const
 {
-    TKoDatabase erp;
-    AbreErp(erp);
-    return LeColuna(erp, QStringLiteral("SELECT COUNT(*) FROM FAL_001 WHERE STATUS_QX IS NULL OR STATUS_QX = ''"))
+    return TOutraConexao(TServidor::Firebird, FErp)
+        .Coluna(QStringLiteral("SELECT COUNT(*) FROM FAL_001 WHERE STATUS_QX IS NULL OR STATUS_QX = ''"))
         .value(0)
         .toInt();
 }
 
 QStringList TCenarioBruma::NumerosNaFila() const
 {
-    TKoDatabase fila;
-    AbreFila(fila);
-    return LeColuna(fila, QStringLiteral("SELECT NUMEROOB FROM OB"));
+    return Aparados(TOutraConexao(TServidor::Postgres, FFila).Coluna(QStringLiteral("SELECT NUMEROOB FROM OB")));
 }
 
 QStringList TCenarioBruma::Divergencias(const QStringList& numeros) const
@@ -148,9 +110,8 @@ QStringList TCenarioBruma::Divergencias(const QStringList& numeros) const
     QMap<QString, int> naFila;
     for (const QString& numero : NumerosNaFila())
         ++naFila[numero];
-    TKoDatabase erp;
-    AbreErp(erp);
-    const QStringList marcados = LeColuna(erp, QStringLiteral("SELECT NUMERO FROM FAL_001 WHERE STATUS_QX = 'E'"));
+    const QStringList marcados = Aparados(
+        TOutraConexao(TServidor::Firebird, FErp).Coluna(QStringLiteral("SELECT NUMERO FROM FAL_001 WHERE STATUS_QX = 'E'")));
 
     QStringList divergencias;
     for (const QString& numero : numeros) {

@@ -3,8 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-class TKoDatabase;
-
 // A Bruma set-up on database servers, as a dye-house runs it: the ERP on the
 // Firebird server and the machine queue on PostgreSQL through an ODBC data
 // source (the test servers AmbienteTeste names). Lots are numbered from
@@ -45,9 +43,6 @@ public:
     const QString& Dsn() const { return FDsn; }
 
 private:
-    void AbreErp(TKoDatabase& banco) const;
-    void AbreFila(TKoDatabase& banco) const;
-
     QString FErp;   // host/port:path on the Firebird server
     QString FFila;  // the PostgreSQL database
     QString FDsn;

@@ -4,9 +4,6 @@
 #include "AmbienteTeste.h"
 #include "ApoioMonitor.h"
 #include "AplicacaoTeste.h"
-#include "BancoTeste.h"
-#include "dblayer/KoDatabase.h"
-#include "dblayer/KoQuery.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -334,12 +331,8 @@ TEST_F(Pacote, VersaoDoDesempacotadoEhADoBuild)
 // written beside the executable.
 TEST_F(Pacote, CicloComPastaNoDesempacotado)
 {
-    const QString erp = CriaErp();
-    BancoTeste::executaSqlFirebird(erp, ErpLote4711);
-    const QString dsn = CriaFilaBruma(FilaLote4711);
-    const QString pasta = PastaComIni(
-        SecaoBanco1(erp)
-        + SecaoBanco2(dsn) + QStringLiteral("[ModeloAtivo]\nModelo=0\n"));
+    const TSiteBruma site = SiteBruma(ErpLote4711, FilaLote4711);
+    const QString pasta = PastaComIni(site.Ini);
 
     const QStringList antes = QDir(FRaiz + QStringLiteral("/usr/bin")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     const TSaida r = Executa(Quelix(), {"--ciclo", "--pasta", pasta});
@@ -348,7 +341,7 @@ TEST_F(Pacote, CicloComPastaNoDesempacotado)
     EXPECT_EQ(r.saida, QString::fromUtf8("Concluído. FAL 4711     enviada para máquina com sucesso para Posição 1.\n"));
     EXPECT_EQ(QDir(FRaiz + QStringLiteral("/usr/bin")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), antes);
 
-    EXPECT_EQ(StatusDoLote(erp, QStringLiteral("4711")), "E");
+    EXPECT_EQ(StatusDoLote(site.Erp, QStringLiteral("4711")), "E");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "ApoioMonitor.h"
 #include "BancoTeste.h"
 #include "FilaVaporaTeste.h"
+#include "OutraConexao.h"
 #include "app/Integracoes.h"
 #include "dblayer/IndicesTabela.h"
 #include "dblayer/KoDatabase.h"
@@ -37,15 +38,11 @@ const QMap<QString, QString> kTabelas = {
 
 QStringList Le(TKoDatabase& banco, const QString& sql)
 {
-    TKoQuery consulta;
-    consulta.SetDatabase(&banco);
-    consulta.SQL.Add(sql);
-    consulta.Open();
     QStringList linhas;
-    for (consulta.First(); !consulta.Eof(); consulta.Next()) {
+    for (const TLinhaLida& lida : LeLinhas(banco, sql)) {
         QStringList campos;
-        for (int i = 0; i < consulta.FieldCount(); ++i)
-            campos << consulta.Fields(i).Value().toString();
+        for (const TKoField& campo : lida)
+            campos << campo.Value().toString();
         linhas << campos.join(u'|');
     }
     linhas.sort();
@@ -145,10 +142,9 @@ const QString kEventoEas = QStringLiteral(
 const QList<TSite> kSites = {
     {"Bruma: ERP Firebird embutido, fila PostgreSQL por ODBC",
      [](const TServicoSoapTeste&) {
-         const QString erp = CriaErp();
-         BancoTeste::executaSqlFirebird(erp, QString::fromUtf8(ErpLoteRuimEBom) + ErpLote4711);
-         return SecaoBanco1(erp) + SecaoBanco2(CriaFilaBruma(QString::fromUtf8(FilaLoteRuimEBom) + ";" + FilaLote4711))
-              + QStringLiteral("[ModeloAtivo]\nModelo=0\n");
+         return SiteBruma(QString::fromUtf8(ErpLoteRuimEBom) + ErpLote4711,
+                          QString::fromUtf8(FilaLoteRuimEBom) + ";" + FilaLote4711)
+             .Ini;
      },
      {QStringLiteral("INSERT INTO OB"), QStringLiteral("UPDATE FAL_001 SET STATUS_QX")}},
     {"Bruma: ERP Firebird servidor, fila SQLite por ODBC",

@@ -2,10 +2,7 @@
 
 #include "AmbienteTeste.h"
 #include "BancoTeste.h"
-#include "base/TextoAscii.h"
-#include "integracoes/bruma/NumeroOB.h"
-#include "dblayer/KoDatabase.h"
-#include "dblayer/KoQuery.h"
+#include "OutraConexao.h"
 
 #include <QCoreApplication>
 #include <QSqlDatabase>
@@ -128,19 +125,11 @@ int FilaBrumaTeste::TotalLinhasOB()
 QString FilaBrumaTeste::StatusQx(const QString& numero)
 {
     // A second attachment sees only what the pass committed.
-    TKoDatabase erp;
-    erp.SetDriverName(QStringLiteral("FB"));
-    erp.SetDatabaseName(FBancoErp);
-    erp.Open();
-    TKoQuery consulta;
-    consulta.SetDatabase(&erp);
-    consulta.SQL.Add(QStringLiteral("SELECT STATUS_QX FROM FAL_001 WHERE NUMERO = ") + LiteralSql(numero));
-    consulta.Open();
-    if (consulta.Eof())
+    const QList<TLinhaLida> linhas = TOutraConexao(TOutraConexao::TServidor::Firebird, FBancoErp)
+                                         .Linhas(QStringLiteral("SELECT STATUS_QX FROM FAL_001 WHERE NUMERO = :NUMERO"),
+                                                 {{QStringLiteral("NUMERO"), numero}});
+    if (linhas.isEmpty())
         throw std::runtime_error("lote inexistente: " + numero.toStdString());
-    TKoField& campo = consulta.FieldByName(QStringLiteral("STATUS_QX"));
-    const QString status = campo.IsNull() ? QStringLiteral("<NULL>") : campo.AsString();
-    consulta.Close();
-    erp.Close();
-    return status;
+    const TKoField& campo = linhas.first().first();
+    return campo.IsNull() ? QStringLiteral("<NULL>") : campo.AsString();
 }

@@ -1,9 +1,8 @@
 #include "EasTeste.h"
 
-#include "ComandosDoTeste.h"
 #include "AmbienteTeste.h"
 #include "BancoTeste.h"
-#include "dblayer/KoQuery.h"
+#include "OutraConexao.h"
 #include "integracoes/eas/TabelasHost.h"
 
 #include <QCoreApplication>
@@ -21,29 +20,17 @@ void GaranteAplicacao()
         new QCoreApplication(argc, argv);
 }
 
-void DefineParametro(TKoQuery& comando, const QString& nome, const QVariant& valor)
+// Rows as texts, NULL as "<NULL>".
+QList<QStringList> Textos(const QList<TLinhaLida>& lidas)
 {
-    TKoParam& parametro = comando.ParamByName(nome);
-    switch (valor.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-        parametro.SetAsInteger(valor.toLongLong());
-        break;
-    case QMetaType::Double:
-        parametro.SetAsFloat(valor.toDouble());
-        break;
-    case QMetaType::QDate:
-        parametro.SetAsDate(valor.toDate());
-        break;
-    case QMetaType::QTime:
-        parametro.SetAsTime(valor.toTime());
-        break;
-    case QMetaType::QDateTime:
-        parametro.SetAsDateTime(valor.toDateTime());
-        break;
-    default:
-        parametro.SetAsString(valor.toString());
+    QList<QStringList> linhas;
+    for (const TLinhaLida& lida : lidas) {
+        QStringList linha;
+        for (const TKoField& campo : lida)
+            linha << (campo.IsNull() ? QStringLiteral("<NULL>") : campo.AsString());
+        linhas << linha;
     }
+    return linhas;
 }
 
 } // namespace
@@ -145,81 +132,40 @@ QString EasTeste::Tabela(const QString& tabela) const
     return NomeTabelaHost(FHost == THostTeste::Postgres ? QStringLiteral("eas") : QString(), tabela);
 }
 
-void EasTeste::Executa(TKoDatabase& banco, const QString& sql, const QVariantMap& parametros)
+TOutraConexao::TServidor EasTeste::ServidorHost() const
 {
-    const TComandosDoTeste doTeste;
-    TKoQuery comando;
-    comando.SetDatabase(&banco);
-    comando.SQL.SetText(sql);
-    for (auto it = parametros.cbegin(); it != parametros.cend(); ++it)
-        DefineParametro(comando, it.key(), it.value());
-    comando.ExecSQL();
-    banco.CommitRetaining();
-}
-
-QList<QStringList> EasTeste::Linhas(TKoDatabase& banco, const QString& sql)
-{
-    const TComandosDoTeste doTeste;
-    TKoQuery consulta;
-    consulta.SetDatabase(&banco);
-    consulta.SQL.SetText(sql);
-    consulta.Open();
-    QList<QStringList> linhas;
-    for (consulta.First(); !consulta.Eof(); consulta.Next()) {
-        QStringList linha;
-        for (int i = 0; i < consulta.FieldCount(); ++i) {
-            const TKoField& campo = consulta.Fields(i);
-            linha << (campo.IsNull() ? QStringLiteral("<NULL>") : campo.AsString());
-        }
-        linhas << linha;
-    }
-    return linhas;
+    return FHost == THostTeste::Postgres ? TOutraConexao::TServidor::Postgres : TOutraConexao::TServidor::Firebird;
 }
 
 void EasTeste::ExecutaNoErp(const QString& sql, const QVariantMap& parametros)
 {
-    TKoDatabase erp;
-    ConfiguraErp(erp, FBancoErp);
-    erp.Open();
-    Executa(erp, sql, parametros);
+    TOutraConexao(TOutraConexao::TServidor::Firebird, FBancoErp).Executa(sql, parametros);
 }
 
 void EasTeste::ExecutaNoHost(const QString& sql, const QVariantMap& parametros)
 {
-    TKoDatabase host;
-    ConfiguraHost(host);
-    host.Open();
-    Executa(host, sql, parametros);
+    TOutraConexao(ServidorHost(), FBancoHost).Executa(sql, parametros);
 }
 
 QString EasTeste::PostaEvento(const QString& tipo, const QString& datos)
 {
-    TKoDatabase host;
-    ConfiguraHost(host);
-    host.Open();
-    Executa(host,
-            QStringLiteral("INSERT INTO %1 (IDTIPO, IDOPERACION, DATOS, LEIDO) VALUES (:IDTIPO, 'X', :DATOS, 'F')")
-                .arg(Tabela(QStringLiteral("FTOHOST"))),
-            {{QStringLiteral("IDTIPO"), tipo}, {QStringLiteral("DATOS"), datos}});
-    return Linhas(host, QStringLiteral("SELECT MAX(NRECNO) FROM %1").arg(Tabela(QStringLiteral("FTOHOST"))))
+    TOutraConexao host(ServidorHost(), FBancoHost);
+    host.Executa(QStringLiteral("INSERT INTO %1 (IDTIPO, IDOPERACION, DATOS, LEIDO) VALUES (:IDTIPO, 'X', :DATOS, 'F')")
+                     .arg(Tabela(QStringLiteral("FTOHOST"))),
+                 {{QStringLiteral("IDTIPO"), tipo}, {QStringLiteral("DATOS"), datos}});
+    return Textos(host.Linhas(QStringLiteral("SELECT MAX(NRECNO) FROM %1").arg(Tabela(QStringLiteral("FTOHOST")))))
         .value(0)
         .value(0);
 }
 
 QList<QStringList> EasTeste::LinhasErp(const QString& sql)
 {
-    TKoDatabase erp;
-    ConfiguraErp(erp, FBancoErp);
-    erp.Open();
-    return Linhas(erp, sql);
+    return Textos(TOutraConexao(TOutraConexao::TServidor::Firebird, FBancoErp).Linhas(sql));
 }
 
 QList<QStringList> EasTeste::LinhasHost(const QString& sql)
 {
-    TKoDatabase host;
-    ConfiguraHost(host);
-    host.Open();
-    return Linhas(host, sql);
+    return Textos(TOutraConexao(ServidorHost(), FBancoHost).Linhas(sql));
 }
 
 QString EasTeste::ValorErp(const QString& sql)
@@ -249,18 +195,12 @@ QString EasTeste::Leido(const QString& nrecno)
 
 QList<QDateTime> EasTeste::Momentos()
 {
-    TKoDatabase host;
-    ConfiguraHost(host);
-    host.Open();
-    TKoQuery consulta;
-    consulta.SetDatabase(&host);
     // A timestamp column reads as its time alone: date and time apart.
-    consulta.SQL.Add(QStringLiteral("SELECT CAST(FECHA AS DATE) AS DIA, CAST(FECHA AS TIME) AS HORA FROM ")
-                     + Tabela(QStringLiteral("FFROMHOST")));
-    consulta.Open();
     QList<QDateTime> momentos;
-    for (consulta.First(); !consulta.Eof(); consulta.Next())
-        momentos << QDateTime(consulta.FieldByName(QStringLiteral("DIA")).AsDate(),
-                              consulta.FieldByName(QStringLiteral("HORA")).AsDateTime().time());
+    for (const TLinhaLida& linha :
+         TOutraConexao(ServidorHost(), FBancoHost)
+             .Linhas(QStringLiteral("SELECT CAST(FECHA AS DATE) AS DIA, CAST(FECHA AS TIME) AS HORA FROM ")
+                     + Tabela(QStringLiteral("FFROMHOST"))))
+        momentos << QDateTime(linha[0].AsDate(), linha[1].AsDateTime().time());
     return momentos;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OutraConexao.h"
 #include "RelatorGravador.h"
 #include "dblayer/KoDatabase.h"
 #include "integracao/Configuracao.h"
@@ -78,8 +79,8 @@ protected:
 private:
     void ConfiguraHost(TKoDatabase& banco) const;
     static void ConfiguraErp(TKoDatabase& banco, const QString& caminho);
-    static void Executa(TKoDatabase& banco, const QString& sql, const QVariantMap& parametros);
-    static QList<QStringList> Linhas(TKoDatabase& banco, const QString& sql);
+    // How a connection of the test's own reaches the host.
+    TOutraConexao::TServidor ServidorHost() const;
 };
 
 // The same tests on each kind of host database.

@@ -4,6 +4,7 @@
 #include "ApoioMonitor.h"
 #include "ArvoreXml.h"
 #include "BancoTeste.h"
+#include "OutraConexao.h"
 #include "dblayer/KoQuery.h"
 #include "integracoes/vapora/contratos/ServicosVapora.h"
 
@@ -21,18 +22,6 @@ void EscreveArquivo(const QString& caminho, const QString& texto)
         throw std::runtime_error("não foi possível escrever " + caminho.toStdString());
     arquivo.write(texto.toUtf8());
 }
-
-// A connection of its own to the test's ERP file.
-struct TOutraConexao {
-    TKoDatabase banco;
-    explicit TOutraConexao(const QString& arquivo)
-    {
-        banco.SetDriverName(QStringLiteral("FB"));
-        banco.SetDatabaseName(arquivo);
-        banco.Open();
-    }
-    ~TOutraConexao() { banco.Close(); }
-};
 
 } // namespace
 
@@ -137,27 +126,16 @@ void FilaVapora::RodaPasso()
 
 QStringList FilaVapora::StatusFila() const
 {
-    TOutraConexao outra(FErpArquivo);
-    TKoQuery consulta;
-    consulta.SetDatabase(&outra.banco);
-    consulta.SQL.Add(QStringLiteral("SELECT ORDEM, STATUS FROM QX_INTEGRA"));
-    consulta.Open();
     QStringList status;
-    for (consulta.First(); !consulta.Eof(); consulta.Next())
-        status << consulta.FieldByName(QStringLiteral("ORDEM")).AsString() + u':'
-                      + consulta.FieldByName(QStringLiteral("STATUS")).AsString();
-    consulta.Close();
+    for (const TLinhaLida& linha :
+         TOutraConexao(TOutraConexao::TServidor::Firebird, FErpArquivo).Linhas(QStringLiteral("SELECT ORDEM, STATUS FROM QX_INTEGRA")))
+        status << linha[0].AsString() + u':' + linha[1].AsString();
     return status;
 }
 
 void FilaVapora::ExecutaEmOutraConexao(const QString& sql) const
 {
-    TOutraConexao outra(FErpArquivo);
-    TKoQuery comando;
-    comando.SetDatabase(&outra.banco);
-    comando.SQL.Add(sql);
-    comando.ExecSQL();
-    outra.banco.CommitRetaining();
+    TOutraConexao(TOutraConexao::TServidor::Firebird, FErpArquivo).Executa(sql);
 }
 
 QStringList FilaVapora::Chamadas() const

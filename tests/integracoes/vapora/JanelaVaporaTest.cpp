@@ -4,8 +4,7 @@
 #include "ApoioMonitor.h"
 #include "FilaVaporaTeste.h"
 #include "app/Integracoes.h"
-#include "dblayer/KoDatabase.h"
-#include "dblayer/KoQuery.h"
+#include "OutraConexao.h"
 #include "janela/AbaHistorico.h"
 #include "janela/FmMonitora.h"
 #include "janela/ModeloHistorico.h"
@@ -50,18 +49,10 @@ public:
 // holds the embedded ERP file open.
 void InsereArtigo(const QString& erp, int ordem, const QString& codigo, const QString& nome)
 {
-    TKoDatabase banco;
-    ApoioMonitor::AbreErp(banco, erp);
-    TKoQuery comando;
-    comando.SetDatabase(&banco);
-    comando.SQL.Add(QStringLiteral("INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, STATUS) "
-                                   "VALUES (:ORDEM, 'AR', 'S', :CODIGO, :NOME, 0)"));
-    comando.ParamByName(QStringLiteral("ORDEM")).SetAsInteger(ordem);
-    comando.ParamByName(QStringLiteral("CODIGO")).SetAsString(codigo);
-    comando.ParamByName(QStringLiteral("NOME")).SetAsString(nome);
-    comando.ExecSQL();
-    banco.CommitRetaining();
-    banco.Close();
+    TOutraConexao(TOutraConexao::TServidor::Firebird, erp)
+        .Executa(QStringLiteral("INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, STATUS) "
+                                "VALUES (:ORDEM, 'AR', 'S', :CODIGO, :NOME, 0)"),
+                 {{QStringLiteral("ORDEM"), qint64(ordem)}, {QStringLiteral("CODIGO"), codigo}, {QStringLiteral("NOME"), nome}});
 }
 
 class JanelaVapora : public ComServicoSoap {
@@ -156,16 +147,9 @@ TEST_F(JanelaVapora, ReenviarPeloMenuDoHistoricoEDaTabela)
     auto j = Cria(SecaoBanco1(erp) + SecaoVaporaNoServico(Servico()) + "[ModeloAtivo]\nModelo=1\n");
     TMonitora& m = j->Monitora();
     m.DefineMonitorando(false);
-    {
-        TKoDatabase banco;
-        ApoioMonitor::AbreErp(banco, erp);
-        TKoQuery comando;
-        comando.SetDatabase(&banco);
-        comando.SQL.Add(QStringLiteral("INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) "
-                                       "VALUES (1, 'CO', 'S', 'AZ', 'Azul', '255', 0)"));
-        comando.ExecSQL();
-        banco.CommitRetaining();
-    }
+    TOutraConexao(TOutraConexao::TServidor::Firebird, erp)
+        .Executa(QStringLiteral("INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) "
+                                "VALUES (1, 'CO', 'S', 'AZ', 'Azul', '255', 0)"));
     j->show();
     caixas.EsperaMs = 0;
     EXPECT_TRUE(m.ExecutaCiclo());
