@@ -1,5 +1,7 @@
 #include "operacao/TextosCiclo.h"
 
+#include "integracao/Relator.h"
+
 TDesfechoCiclo Desfecho(const TFimCiclo& fim)
 {
     return !fim.Erro.isEmpty() ? TDesfechoCiclo::Erro
@@ -46,4 +48,13 @@ QString TextoConexao(const TEstadoConexao& conexao, const QDateTime& agora)
     return QStringLiteral("%1: %2 desde %3")
         .arg(conexao.Nome, conexao.Ativa ? QStringLiteral("ativa") : QStringLiteral("inativa"),
              Hora(conexao.Desde, agora));
+}
+
+QString TextoDirecao(const QString& direcao)
+{
+    if (direcao == TRegistroTratado::Enviado)
+        return QStringLiteral("saída");
+    if (direcao == TRegistroTratado::Recebido)
+        return QStringLiteral("entrada");
+    return direcao;
 }

@@ -25,3 +25,7 @@ QString Resumo(const TFimCiclo& fim, const QDateTime& agora);
 
 // "KoDatabase1: ativa desde 14:00:01".
 QString TextoConexao(const TEstadoConexao& conexao, const QDateTime& agora);
+
+// The direction of a journal's record as people read it: "saída" (to the
+// machine side), "entrada" (into the ERP); another text as it is.
+QString TextoDirecao(const QString& direcao);

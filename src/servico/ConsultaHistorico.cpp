@@ -213,34 +213,40 @@ void Escreve(const QString& texto)
 
 } // namespace
 
+void EscreveHistorico(TLeituraDiario& leitura, const TFiltroHistorico& filtro, TFormatoHistorico formato,
+                      const std::function<void(const QString&)>& escreve)
+{
+    TMomentoLocal momento;
+    if (formato == TFormatoHistorico::Csv)
+        escreve(NomesCampos.join(u',') + u'\n');
+    if (formato == TFormatoHistorico::Json)
+        escreve(QStringLiteral("["));
+    bool primeiro = true;
+    // A page is formatted into one text and written at once.
+    QString saida;
+    for (qint64 antesDe = 0;;) {
+        const QList<TLinhaHistorico> pagina = leitura.PaginaSemMomento(filtro, antesDe, TamanhoPagina);
+        saida.clear();
+        for (const TLinhaHistorico& linha : pagina) {
+            if (formato == TFormatoHistorico::Json && !primeiro)
+                saida += QStringLiteral(",\n");
+            Formata(saida, momento, linha, formato);
+            primeiro = false;
+        }
+        escreve(saida);
+        if (pagina.size() < TamanhoPagina)
+            break;
+        antesDe = pagina.back().Id;
+    }
+    if (formato == TFormatoHistorico::Json)
+        escreve(QStringLiteral("]\n"));
+}
+
 int ExecutaHistorico(const QString& arquivo, const TFiltroHistorico& filtro, TFormatoHistorico formato)
 {
     try {
         TLeituraDiario leitura(arquivo);
-        TMomentoLocal momento;
-        if (formato == TFormatoHistorico::Csv)
-            Escreve(NomesCampos.join(u',') + u'\n');
-        if (formato == TFormatoHistorico::Json)
-            Escreve(QStringLiteral("["));
-        bool primeiro = true;
-        // A page is formatted into one text and written at once.
-        QString saida;
-        for (qint64 antesDe = 0;;) {
-            const QList<TLinhaHistorico> pagina = leitura.PaginaSemMomento(filtro, antesDe, TamanhoPagina);
-            saida.clear();
-            for (const TLinhaHistorico& linha : pagina) {
-                if (formato == TFormatoHistorico::Json && !primeiro)
-                    saida += QStringLiteral(",\n");
-                Formata(saida, momento, linha, formato);
-                primeiro = false;
-            }
-            Escreve(saida);
-            if (pagina.size() < TamanhoPagina)
-                break;
-            antesDe = pagina.back().Id;
-        }
-        if (formato == TFormatoHistorico::Json)
-            Escreve(QStringLiteral("]\n"));
+        EscreveHistorico(leitura, filtro, formato, Escreve);
         return 0;
     } catch (const Exception& e) {
         std::fprintf(stderr, "quelix: %s\n", qPrintable(e.Message()));
