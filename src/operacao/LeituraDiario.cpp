@@ -229,13 +229,15 @@ QList<TContagemHora> TLeituraDiario::RegistrosPorHora(const QDateTime& fim, int 
         contagens << TContagemHora{inicio.addSecs(3600LL * hora).toLocalTime()};
     // The hour of a record is counted from `inicio` in whole seconds, so
     // that the hours need not fall on whole hours of UTC (a time zone half
-    // an hour off it). MOMENTO's index finds the range.
+    // an hour off it). The range is the only condition, so that it is
+    // MOMENTO's index that finds the rows (with the outcome in the WHERE,
+    // SQLite may walk DESFECHO's index, through nearly every record); the
+    // outcomes counted by none ("ignorado") are left out here.
     QSqlQuery consulta(FBanco);
     consulta.setForwardOnly(true);
     consulta.prepare(QStringLiteral(
         "SELECT (CAST(strftime('%s', MOMENTO) AS INTEGER) - ?) / 3600 AS HORA, DESFECHO, COUNT(*) FROM REGISTROS "
-        "WHERE MOMENTO >= ? AND MOMENTO < ? AND DESFECHO IN ('enviado', 'falhou', 'pendente', 'incerto') "
-        "GROUP BY HORA, DESFECHO"));
+        "WHERE MOMENTO >= ? AND MOMENTO < ? GROUP BY HORA, DESFECHO"));
     consulta.addBindValue(inicio.toSecsSinceEpoch());
     consulta.addBindValue(TDiario::Momento(inicio));
     consulta.addBindValue(TDiario::Momento(fim));
@@ -252,7 +254,7 @@ QList<TContagemHora> TLeituraDiario::RegistrosPorHora(const QDateTime& fim, int 
             contagem.Enviados += quantos;
         else if (desfecho == QLatin1String("falhou"))
             contagem.Falhas += quantos;
-        else
+        else if (desfecho == QLatin1String("pendente") || desfecho == QLatin1String("incerto"))
             contagem.Pendentes += quantos;
     }
     return contagens;

@@ -17,6 +17,8 @@
 #include "operacao/LeituraDiario.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -295,6 +297,66 @@ TEST_F(Console, HistoricoVazioOuAusente)
     LeDiarioEstado(QTemporaryDir().path() + QStringLiteral("/nada.sqlite"), semDiario);
     EXPECT_EQ(semDiario.ErroDiario, QStringLiteral("O histórico ainda não existe: nenhum ciclo foi gravado."));
     EXPECT_TRUE(PaginaEstado(semDiario).contains(semDiario.ErroDiario));
+}
+
+// A journal of a version before the indexes of the integration and the
+// outcome (and before runs were noted) is read as it is, and gets them when
+// the monitor opens it, its records kept.
+TEST_F(Console, HistoricoAntigoELidoEGanhaOsIndicesAoSerAberto)
+{
+    const QString arquivo = TDiario::Arquivo(pasta.path());
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(arquivo).path()));
+    auto indices = [&arquivo] {
+        QStringList nomes;
+        QSqlDatabase banco = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("antigo"));
+        banco.setDatabaseName(arquivo);
+        EXPECT_TRUE(banco.open());
+        QSqlQuery consulta(banco);
+        EXPECT_TRUE(consulta.exec(QStringLiteral("SELECT NAME FROM sqlite_master WHERE TYPE = 'index' ORDER BY NAME")));
+        while (consulta.next())
+            nomes << consulta.value(0).toString();
+        return nomes;
+    };
+    {
+        QSqlDatabase banco = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("antigo"));
+        banco.setDatabaseName(arquivo);
+        ASSERT_TRUE(banco.open());
+        QSqlQuery comando(banco);
+        for (const char* texto :
+             {"CREATE TABLE CICLOS (ID INTEGER PRIMARY KEY, INICIO TEXT NOT NULL, FIM TEXT, INTEGRACAO TEXT, "
+              "DESFECHO TEXT, ENVIADOS INTEGER, FALHAS INTEGER, ERRO TEXT, INTERVALO_MS INTEGER, CONEXOES TEXT)",
+              "CREATE TABLE REGISTROS (ID INTEGER PRIMARY KEY, CICLO INTEGER, MOMENTO TEXT NOT NULL, INTEGRACAO TEXT, "
+              "DIRECAO TEXT, TIPO TEXT, CHAVE TEXT, DESFECHO TEXT, LINHA TEXT, ERRO TEXT)",
+              "CREATE INDEX REGISTROS_MOMENTO ON REGISTROS (MOMENTO)", "CREATE INDEX REGISTROS_CHAVE ON REGISTROS (CHAVE)",
+              "CREATE INDEX CICLOS_INICIO ON CICLOS (INICIO)",
+              "INSERT INTO REGISTROS (MOMENTO, INTEGRACAO, DIRECAO, TIPO, CHAVE, DESFECHO, LINHA) VALUES "
+              "('2026-03-01T10:00:00.000Z', 'Bruma', 'enviado', 'lote', '4711', 'falhou', 'Falhou.')"})
+            ASSERT_TRUE(comando.exec(QString::fromLatin1(texto))) << comando.lastError().text().toStdString();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("antigo"));
+    EXPECT_EQ(Registros(Pagina(arquivo, "integracao=Bruma&desfecho=falhou")), QList<qint64>{1});
+    const QStringList antes = indices();
+    QSqlDatabase::removeDatabase(QStringLiteral("antigo"));
+    EXPECT_FALSE(antes.contains(QStringLiteral("REGISTROS_INTEGRACAO")));
+
+    {
+        TDiario diario(arquivo, [](const QString& aviso) { throw std::runtime_error(aviso.toStdString()); });
+        diario.CicloIniciado({QStringLiteral("EAS"), QDateTime::currentDateTime()});
+        diario.RegistraRegistro(QStringLiteral("EAS"),
+                                {TRegistroTratado::Recebido, QStringLiteral("host"), QStringLiteral("77"),
+                                 TRegistroTratado::Enviado, QString()},
+                                QStringLiteral("Aplicado."));
+        TFimCiclo fim;
+        fim.Fim = QDateTime::currentDateTime();
+        diario.CicloTerminado(fim);
+    }
+    const QStringList depois = indices();
+    QSqlDatabase::removeDatabase(QStringLiteral("antigo"));
+    EXPECT_EQ(depois, (QStringList{"CICLOS_INICIO", "REGISTROS_CHAVE", "REGISTROS_DESFECHO", "REGISTROS_INTEGRACAO",
+                                   "REGISTROS_MOMENTO"}));
+    EXPECT_EQ(Registros(Pagina(arquivo, {})), (QList<qint64>{2, 1}));
+    EXPECT_EQ(Registros(Pagina(arquivo, "integracao=EAS")), QList<qint64>{2});
+    EXPECT_EQ(Registros(Pagina(arquivo, "desfecho=falhou")), QList<qint64>{1});
 }
 
 // The downloads are byte for byte what `quelix --historico` writes for the
