@@ -468,6 +468,16 @@ TEST_F(Console, RegistrosPorHoraEGraficoDeUmDiaVazioEDeUmCheio)
     EXPECT_EQ(svgVazio.dicas, 1);
     EXPECT_TRUE(svgVazio.textos.contains(QStringLiteral("Nenhum registro neste período.")));
 
+    // One failure among a thousand records sent is still a visible bar.
+    QXmlStreamReader raro(GraficoRegistros({TContagemHora{QDateTime(QDate(2026, 3, 10), QTime(9, 0)), 1000, 1, 0}},
+                                           QStringLiteral("Raro")));
+    double alturaFalha = 0;
+    while (!raro.atEnd())
+        if (raro.readNext() == QXmlStreamReader::StartElement
+            && raro.attributes().value(QStringLiteral("class")) == QLatin1String("falhas"))
+            alturaFalha = raro.attributes().value(QStringLiteral("height")).toDouble();
+    EXPECT_GE(alturaFalha, 1.5);
+
     // A week is labelled by its days.
     const QList<TContagemHora> semana = leitura.RegistrosPorHora(QDateTime(QDate(2026, 3, 14), QTime(0, 0)), 7 * 24);
     const TContagemSvg svgSemana = conta(GraficoRegistros(semana, QStringLiteral("Semana")));

@@ -10,6 +10,7 @@ constexpr double Esquerda = 44;   // room for the scale's numbers
 constexpr double Direita = 8;
 constexpr double Topo = 26;       // room for the legend
 constexpr double Base = 24;       // room for the hours or days
+constexpr double AlturaMinima = 1.5;  // of a kind's part of a bar, however few its records
 
 const QString CorEnviados = QStringLiteral("#2e7d32");
 const QString CorFalhas = QStringLiteral("#c62828");
@@ -109,7 +110,8 @@ QString GraficoRegistros(const QList<TContagemHora>& horas, const QString& titul
                                                    std::tuple{hora.Pendentes, CorPendentes, "pendentes"}}) {
             if (quantos == 0)
                 continue;
-            const double altura = quantos * porRegistro;
+            // One failure among a thousand records sent is still seen.
+            const double altura = std::max(quantos * porRegistro, AlturaMinima);
             y -= altura;
             svg += QStringLiteral("<rect class=\"%1\" x=\"%2\" y=\"%3\" width=\"%4\" height=\"%5\" fill=\"%6\"/>")
                        .arg(QString::fromLatin1(classe), N(xHora + larguraHora * 0.1), N(y),
