@@ -18,6 +18,8 @@ EXECUCAO=(
   qt6-base-dev libgl-dev libqt6sql6-odbc libqt6sql6-psql libqt6sql6-sqlite libpq-dev
   qt6-translations-l10n
   qt6-websockets-dev libsystemd-dev
+  # the console's password hashes (PBKDF2 of libcrypto)
+  libssl-dev
   firebird-dev firebird3.0-server-core firebird3.0-utils
   unixodbc unixodbc-dev libsqliteodbc tdsodbc
 )
@@ -39,6 +41,8 @@ TESTE=(
   lintian systemd
   # scripts/captura-janela.sh: the window's picture on a virtual display
   xvfb xauth imagemagick
+  # the web console's test in a real browser
+  chromium chromium-driver python3-selenium
 )
 
 case "${1:-testar}" in

@@ -15,6 +15,9 @@
 #include "servico/SinaisDeParada.h"
 #include "servico/Supervisao.h"
 #include "servico/TravaPasta.h"
+#include "servico/console/AcoesConsole.h"
+#include "servico/console/ServidorConsole.h"
+#include "servico/console/UsuarioTerminal.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -32,7 +35,7 @@
 
 namespace {
 
-enum class TModo { Janela, Ciclo, SemJanela, Verifica, Simula, Historico, Estado };
+enum class TModo { Janela, Ciclo, SemJanela, Verifica, Simula, Historico, Estado, UsuarioConsole };
 
 struct TOpcoes {
     TModo Modo = TModo::Janela;
@@ -41,6 +44,7 @@ struct TOpcoes {
     // The folder of QX.ini, Logs/ and the lock file; empty for the
     // executable's own.
     QString Pasta;
+    QString UsuarioConsole;  // of --usuario-console
 };
 
 // Which application object to make is decided before the options are read
@@ -155,7 +159,12 @@ int LeOpcoes(TOpcoes& opcoes)
     const QCommandLineOption estado(QStringLiteral("estado"),
         QStringLiteral("Mostra o último ciclo, o próximo e as conexões, pelo histórico (status 0: monitorando; "
                        "1: monitoramento parado ou com erro; 2: sem histórico)."));
-    parser.addOptions({ciclo, semJanela, verifica, simula, pasta, versao, historico, chave, desde, ate, falhas, formato, estado});
+    const QCommandLineOption usuarioConsole(QStringLiteral("usuario-console"),
+        QStringLiteral("Cria o usuário NOME do console web, ou troca a sua senha: pede a senha duas vezes no "
+                       "terminal, sem mostrá-la, e grava só o seu hash em ConsoleUsuarios.ini, ao lado do QX.ini."),
+        QStringLiteral("NOME"));
+    parser.addOptions({ciclo, semJanela, verifica, simula, pasta, versao, historico, chave, desde, ate, falhas, formato,
+                       estado, usuarioConsole});
     const QCommandLineOption ajuda = parser.addHelpOption();
 
     if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
@@ -174,8 +183,9 @@ int LeOpcoes(TOpcoes& opcoes)
         return 0;
     }
     if (int(parser.isSet(ciclo)) + int(parser.isSet(semJanela)) + int(parser.isSet(verifica)) + int(parser.isSet(simula))
-            + int(parser.isSet(historico)) + int(parser.isSet(estado)) > 1) {
-        std::fputs("quelix: use só um de --ciclo, --sem-janela, --verifica, --simula, --historico e --estado\n", stderr);
+            + int(parser.isSet(historico)) + int(parser.isSet(estado)) + int(parser.isSet(usuarioConsole)) > 1) {
+        std::fputs("quelix: use só um de --ciclo, --sem-janela, --verifica, --simula, --historico, --estado e "
+                   "--usuario-console\n", stderr);
         return 2;
     }
     if (parser.isSet(pasta)) {
@@ -191,7 +201,9 @@ int LeOpcoes(TOpcoes& opcoes)
                 : parser.isSet(simula)    ? TModo::Simula
                 : parser.isSet(historico) ? TModo::Historico
                 : parser.isSet(estado)    ? TModo::Estado
+                : parser.isSet(usuarioConsole) ? TModo::UsuarioConsole
                                           : TModo::Janela;
+    opcoes.UsuarioConsole = parser.value(usuarioConsole);
     for (const QCommandLineOption* deHistorico : {&chave, &desde, &ate, &falhas, &formato})
         if (parser.isSet(*deHistorico) && opcoes.Modo != TModo::Historico) {
             std::fprintf(stderr, "quelix: --%s só vale com --historico\n", qPrintable(deHistorico->names().front()));
@@ -249,7 +261,7 @@ int Verifica(const TOpcoes& opcoes)
     const QString ocupada = trava.Obtem() ? QString() : trava.Motivo();
     TRelatorConsole relator;
     TMonitora monitora(relator, Integracoes(), opcoes.Pasta);
-    return ExecutaVerificacao(monitora, relator, CatalogoEmbutido(), ocupada);
+    return ExecutaVerificacao(monitora, relator, CatalogoEmbutido(), ocupada, TConfiguracao(opcoes.Pasta));
 }
 
 int ExecutaSemTela(int argc, char** argv)
@@ -264,6 +276,8 @@ int ExecutaSemTela(int argc, char** argv)
         return status;
     if (opcoes.Modo == TModo::Verifica)
         return Verifica(opcoes);
+    if (opcoes.Modo == TModo::UsuarioConsole)
+        return ExecutaUsuarioConsole(PastaDeTrabalho(opcoes), opcoes.UsuarioConsole);
     // The journal is read beside a monitor that may be running: no lock.
     if (opcoes.Modo == TModo::Historico)
         return ExecutaHistorico(TDiario::Arquivo(PastaDeTrabalho(opcoes)), opcoes.Filtro, opcoes.Formato);
@@ -275,7 +289,10 @@ int ExecutaSemTela(int argc, char** argv)
     TTravaPasta trava(PastaDeTrabalho(opcoes));
     if (!ObtemPasta(trava, false))
         return 1;
-    TRelatorConsole relator;
+    TRelatorConsole console;
+    // The lines of a "Verificar configuração" asked from the web console
+    // are shown there too.
+    TRelatorComCaptura relator(console);
     TMonitora monitora(relator, Integracoes(), opcoes.Pasta);
     AplicaIntervaloDeTeste(monitora);
     if (opcoes.Modo == TModo::Ciclo)
@@ -283,6 +300,9 @@ int ExecutaSemTela(int argc, char** argv)
     if (opcoes.Modo == TModo::Simula)
         return int(ExecutaSimulacao(monitora));
     TSupervisao supervisao(monitora, relator, TConfiguracao(opcoes.Pasta));
+    TFontesConsole fontes;
+    LigaAcoesDoMonitor(fontes, monitora, relator, CatalogoEmbutido());
+    const auto servidorConsole = TServidorConsole::Inicia(TConfiguracao(opcoes.Pasta), std::move(fontes), relator);
     monitora.AnotaExecucaoNoDiario();
     return ExecutaSemJanela(monitora, supervisao);
 }

@@ -5,6 +5,7 @@
 #include "servico/RelatorConsole.h"
 #include "servico/SinaisDeParada.h"
 #include "servico/Supervisao.h"
+#include "servico/console/ServidorConsole.h"
 
 #include <QCoreApplication>
 
@@ -25,7 +26,7 @@ TStatusCiclo ExecutaUmCiclo(TMonitora& monitora)
 }
 
 int ExecutaVerificacao(TMonitora& monitora, TRelatorConsole& relator, const QList<TComandoCatalogo>& catalogo,
-                       const QString& pastaOcupada)
+                       const QString& pastaOcupada, const TConfiguracao& ini)
 {
     EncerraNaParada();
     TVerificacao pasta(relator);
@@ -36,7 +37,12 @@ int ExecutaVerificacao(TMonitora& monitora, TRelatorConsole& relator, const QLis
     relator.DefineCalado(true);
     monitora.Inicia();
     relator.DefineCalado(false);
-    const bool passou = monitora.VerificaConfiguracao(catalogo) && pasta.Passou();
+    const bool verificada = monitora.VerificaConfiguracao(catalogo);
+    // The console's lines follow the monitor's, which the cycle's thread
+    // queued on it.
+    QCoreApplication::sendPostedEvents(&monitora, QEvent::MetaCall);
+    VerificaConsole(ini, pasta);
+    const bool passou = verificada && pasta.Passou();
     // A check left waiting on a server that does not answer cannot be
     // waited for on the way out: its lines are out, and the servers undo
     // what the check began (it writes nothing).

@@ -23,9 +23,10 @@ TStatusCiclo ExecutaUmCiclo(TMonitora& monitora);
 // quelix --verifica: start-up without polling, the checks of the active
 // model (one line each on standard output) and the shut-down; 0 when all
 // passed, 1 otherwise. `pastaOcupada` says which other monitor holds the
-// folder, empty when none does.
+// folder, empty when none does. The keys of the web console in `ini` are
+// checked too.
 int ExecutaVerificacao(TMonitora& monitora, TRelatorConsole& relator, const QList<TComandoCatalogo>& catalogo,
-                       const QString& pastaOcupada);
+                       const QString& pastaOcupada, const TConfiguracao& ini);
 
 // quelix --simula: start-up without polling, one simulated cycle of the
 // configured machine type (TMonitora::SimulaCiclo), shut-down.
