@@ -226,9 +226,9 @@ TEST_F(Console, ChaveComScriptEValoresDoPedidoSaoEscapados)
     const QString filtrado = Pagina(arquivo, "chave=%3Cscript%3Ealert(1)%3C%2Fscript%3E");
     EXPECT_EQ(Registros(filtrado), QList<qint64>{5});
     EXPECT_TRUE(filtrado.contains(QStringLiteral("name=\"chave\" value=\"&lt;script&gt;alert(1)&lt;/script&gt;\"")));
-    // The download links carry the filter encoded, and escaped in the attribute.
+    // The download links carry the filter encoded (and no page: all that matches).
     EXPECT_TRUE(filtrado.contains(
-        QStringLiteral("href=\"/historico?chave=%3Cscript%3Ealert%281%29%3C%2Fscript%3E&amp;formato=csv\"")))
+        QStringLiteral("href=\"/historico.csv?chave=%3Cscript%3Ealert%281%29%3C%2Fscript%3E\"")))
         << filtrado.toStdString();
     const QString integracao = Pagina(arquivo, "integracao=%22%3E%3Cscript%3E");
     EXPECT_TRUE(integracao.contains(QStringLiteral("<option value=\"&quot;&gt;&lt;script&gt;\" selected>")));

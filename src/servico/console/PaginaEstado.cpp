@@ -138,7 +138,7 @@ QString PaginaEstado(const TDadosEstado& dados)
 {
     QString html;
     html.reserve(64 * 1024);
-    html += QStringLiteral("<section class=\"pagina-estado\">\n<h1>Estado</h1>\n");
+    html += QStringLiteral("<section class=\"pagina-estado\">\n");
     Saude(html, dados);
     Conexoes(html, dados);
     Ciclos(html, dados);

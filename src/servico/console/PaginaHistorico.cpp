@@ -234,7 +234,7 @@ QString PaginaHistorico(const TDadosHistorico& dados, const QString& caminho, co
 {
     QString html;
     html.reserve(128 * 1024);
-    html += QStringLiteral("<section class=\"pagina-historico\">\n<h1>Histórico</h1>\n");
+    html += QStringLiteral("<section class=\"pagina-historico\">\n");
     if (!erro.isEmpty())
         html += QStringLiteral("<p id=\"erro-pedido\" class=\"erro\">%1</p>\n").arg(E(erro));
     Formulario(html, dados, caminho);
@@ -245,8 +245,8 @@ QString PaginaHistorico(const TDadosHistorico& dados, const QString& caminho, co
     if (erro.isEmpty()) {
         html += QStringLiteral("<p id=\"downloads\">Baixar tudo o que os filtros escolhem: "
                                "<a href=\"%1\" download>CSV</a> <a href=\"%2\" download>JSON</a></p>\n")
-                    .arg(E(Endereco(caminho, Consulta(dados.Pedido, 0, QStringLiteral("csv")))),
-                         E(Endereco(caminho, Consulta(dados.Pedido, 0, QStringLiteral("json")))));
+                    .arg(E(Endereco(caminho + QStringLiteral(".csv"), Consulta(dados.Pedido, 0, QString()))),
+                         E(Endereco(caminho + QStringLiteral(".json"), Consulta(dados.Pedido, 0, QString()))));
         Registros(html, dados);
     }
     QStringList paginas;

@@ -60,7 +60,8 @@ TDadosHistorico LeHistorico(const QString& arquivo, const TPedidoHistorico& pedi
 // The page's body (an HTML fragment; the frame around it is the console's):
 // the filters as a GET form to `caminho`, the page's records, each with its
 // lines (and its content when the journal keeps it), a link to the next
-// page, and the links to download what matches as CSV and JSON. `erro`: a
+// page, and the links to download what matches as CSV and JSON
+// (`caminho`.csv and `caminho`.json, with the filters). `erro`: a
 // request that was not read (LePedidoHistorico), said above the form.
 // Every value is escaped.
 QString PaginaHistorico(const TDadosHistorico& dados, const QString& caminho, const QString& erro = {});
