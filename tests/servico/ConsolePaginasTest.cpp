@@ -5,6 +5,8 @@
 #include "servico/console/GraficoRegistros.h"
 #include "servico/console/PaginaEstado.h"
 #include "servico/console/PaginaHistorico.h"
+#include "servico/console/PaginasDiario.h"
+#include "servico/console/ServidorConsole.h"
 
 #include "ApoioMonitor.h"
 #include "RelatorGravador.h"
@@ -27,6 +29,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QUrlQuery>
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
@@ -593,12 +596,17 @@ TEST_F(Console, UltimosCiclosDoHistoricoComSeuDesfecho)
 }
 
 // What a running monitor gives the state page: its health, its last cycle
-// and the journal's, its connections by their names.
+// and the journal's, its connections by their names; and the pages and
+// downloads as the console asks for them.
 TEST_F(Console, DadosDeUmMonitorEmExecucao)
 {
     TRelatorGravador relator;
     TDefinicaoTeste tipo = Tipo(0, QStringLiteral("Teste"));
-    tipo.primeira = [](TContextoIntegracao& contexto) { contexto.FalhasNoCiclo += 1; };
+    tipo.primeira = [](TContextoIntegracao& contexto) {
+        contexto.FalhasNoCiclo += 1;
+        contexto.Relator.RegistraRegistro({TRegistroTratado::Enviado, QStringLiteral("lote"), QStringLiteral("x y"),
+                                           TRegistroTratado::Falhou, QStringLiteral("Programa não cadastrado")});
+    };
     const QString pastaMonitor = PastaComIni(QStringLiteral("[ModeloAtivo]\nModelo=0\n"));
     TMonitora monitora(relator, TFabricasIntegracao{FabricaTeste(tipo)}, pastaMonitor);
     monitora.Inicia();
@@ -614,6 +622,27 @@ TEST_F(Console, DadosDeUmMonitorEmExecucao)
     const QString html = PaginaEstado(dados);
     EXPECT_TRUE(html.contains(QStringLiteral("Último ciclo (Teste): "))) << html.toStdString();
     EXPECT_TRUE(html.contains(QStringLiteral("<td>com falhas</td>"))) << html.toStdString();
+
+    // The pages as the console asks for them, with the query as its server
+    // reads it from the request line.
+    TFontesConsole fontes;
+    LigaPaginasDoDiario(fontes, monitora);
+    auto consulta = [](const char* texto) { return QUrlQuery(QString::fromUtf8(texto)); };
+    EXPECT_TRUE(fontes.Estado(consulta("")).contains(QStringLiteral("<td>com falhas</td>")));
+    const QString historico = fontes.Historico(consulta("chave=x+y&desfecho=falhou"));
+    EXPECT_EQ(Registros(historico).size(), 1) << historico.toStdString();
+    EXPECT_TRUE(historico.contains(QStringLiteral("name=\"chave\" value=\"x y\"")));
+    EXPECT_TRUE(historico.contains(QStringLiteral("href=\"/historico.csv?chave=x%20y&amp;desfecho=falhou\"")))
+        << historico.toStdString();
+    EXPECT_TRUE(fontes.Historico(consulta("chave=%FF")).contains(QStringLiteral("A consulta não está em UTF-8.")));
+    const QString csv = QString::fromUtf8(fontes.HistoricoArquivo(consulta("chave=x+y"), QStringLiteral("csv")));
+    EXPECT_TRUE(csv.startsWith(QStringLiteral("momento,integracao,direcao,tipo,chave,desfecho,linha,erro\n")));
+    EXPECT_TRUE(csv.contains(QStringLiteral(",Teste,enviado,lote,x y,falhou,"))) << csv.toStdString();
+    const QJsonArray json = QJsonDocument::fromJson(fontes.HistoricoArquivo(consulta(""), QStringLiteral("json"))).array();
+    ASSERT_EQ(json.size(), 1);
+    EXPECT_EQ(json.at(0).toObject().value(QStringLiteral("erro")).toString(), QStringLiteral("Programa não cadastrado"));
+    EXPECT_EQ(fontes.HistoricoArquivo(consulta("ate=amanha"), QStringLiteral("csv")),
+              QStringLiteral("Até: \"amanha\" não é um dia AAAA-MM-DD.\n").toUtf8());
 }
 
 } // namespace
