@@ -118,6 +118,9 @@ void Estado(benchmark::State& estado)
 // Each benchmark's time per request, for the summary against the goal.
 class TRelatorio : public benchmark::ConsoleReporter {
 public:
+    // Without colours: scripts/bench.sh keeps the lines for its summary.
+    TRelatorio() : ConsoleReporter(OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
