@@ -5,7 +5,7 @@
 # user quelix in /var/lib/quelix, which the maintainer scripts (pacote/)
 # create.
 install(FILES docs/quelix.service DESTINATION lib/systemd/system)
-install(FILES pacote/QX.ini.exemplo DESTINATION ${CMAKE_INSTALL_DATADIR}/quelix)
+install(FILES pacote/QX.ini.exemplo pacote/quelix-alertas.yml DESTINATION ${CMAKE_INSTALL_DATADIR}/quelix)
 set(QUELIX_DOCS ${CMAKE_INSTALL_DATAROOTDIR}/doc/quelix)
 install(FILES README.md pacote/copyright DESTINATION ${QUELIX_DOCS})
 install(FILES docs/arquitetura.md docs/janela.png DESTINATION ${QUELIX_DOCS}/docs)

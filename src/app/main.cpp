@@ -2,6 +2,7 @@
 // --verifica and --simula run the same monitor without one.
 #include "app/Integracoes.h"
 #include "app/Versao.h"
+#include "base/UsuarioSistema.h"
 #include "dblayer/GravaLinhaLog.h"
 #include "integracao/Configuracao.h"
 #include "janela/FmMonitora.h"
@@ -36,12 +37,13 @@
 
 namespace {
 
-enum class TModo { Janela, Ciclo, SemJanela, Verifica, Simula, Historico, Estado, UsuarioConsole };
+enum class TModo { Janela, Ciclo, SemJanela, Verifica, Simula, Historico, Estado, UsuarioConsole, Reenvia };
 
 struct TOpcoes {
     TModo Modo = TModo::Janela;
     TFiltroHistorico Filtro;
     TFormatoHistorico Formato = TFormatoHistorico::Texto;
+    qint64 Ordem = 0;  // --reenvia
     // The folder of QX.ini, Logs/ and the lock file; empty for the
     // executable's own.
     QString Pasta;
@@ -164,8 +166,13 @@ int LeOpcoes(TOpcoes& opcoes)
         QStringLiteral("Cria o usuário NOME do console web, ou troca a sua senha: pede a senha duas vezes no "
                        "terminal, sem mostrá-la, e grava só o seu hash em ConsoleUsuarios.ini, ao lado do QX.ini."),
         QStringLiteral("NOME"));
+    const QCommandLineOption reenvia(QStringLiteral("reenvia"),
+        QStringLiteral("Sem janela: volta para a fila (STATUS 0) a tarefa Vapora dessa ORDEM que falhou (STATUS 2) "
+                       "ou foi limpa (STATUS 3), para que o próximo ciclo a envie; o histórico guarda quem pediu. "
+                       "Funciona com um monitor rodando na pasta (status 0: reenviada; 1: não)."),
+        QStringLiteral("ORDEM"));
     parser.addOptions({ciclo, semJanela, verifica, simula, pasta, versao, historico, chave, desde, ate, falhas, formato,
-                       estado, usuarioConsole});
+                       estado, usuarioConsole, reenvia});
     const QCommandLineOption ajuda = parser.addHelpOption();
 
     if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
@@ -184,9 +191,10 @@ int LeOpcoes(TOpcoes& opcoes)
         return 0;
     }
     if (int(parser.isSet(ciclo)) + int(parser.isSet(semJanela)) + int(parser.isSet(verifica)) + int(parser.isSet(simula))
-            + int(parser.isSet(historico)) + int(parser.isSet(estado)) + int(parser.isSet(usuarioConsole)) > 1) {
-        std::fputs("quelix: use só um de --ciclo, --sem-janela, --verifica, --simula, --historico, --estado e "
-                   "--usuario-console\n", stderr);
+            + int(parser.isSet(historico)) + int(parser.isSet(estado)) + int(parser.isSet(usuarioConsole))
+            + int(parser.isSet(reenvia)) > 1) {
+        std::fputs("quelix: use só um de --ciclo, --sem-janela, --verifica, --simula, --historico, --estado, "
+                   "--usuario-console e --reenvia\n", stderr);
         return 2;
     }
     if (parser.isSet(pasta)) {
@@ -203,6 +211,7 @@ int LeOpcoes(TOpcoes& opcoes)
                 : parser.isSet(historico) ? TModo::Historico
                 : parser.isSet(estado)    ? TModo::Estado
                 : parser.isSet(usuarioConsole) ? TModo::UsuarioConsole
+                : parser.isSet(reenvia)   ? TModo::Reenvia
                                           : TModo::Janela;
     opcoes.UsuarioConsole = parser.value(usuarioConsole);
     for (const QCommandLineOption* deHistorico : {&chave, &desde, &ate, &falhas, &formato})
@@ -212,6 +221,15 @@ int LeOpcoes(TOpcoes& opcoes)
         }
     if (opcoes.Modo == TModo::Historico)
         return LeFiltroHistorico(parser, opcoes, {chave, desde, ate, falhas, formato});
+    if (opcoes.Modo == TModo::Reenvia) {
+        bool numero = false;
+        opcoes.Ordem = parser.value(reenvia).trimmed().toLongLong(&numero);
+        if (!numero || opcoes.Ordem <= 0) {
+            std::fprintf(stderr, "quelix: --reenvia: \"%s\" não é uma ORDEM (um número maior que zero)\n",
+                         qPrintable(parser.value(reenvia)));
+            return 2;
+        }
+    }
     return -1;
 }
 
@@ -287,6 +305,13 @@ int ExecutaSemTela(int argc, char** argv)
                              qint64(LeInteiroMonitor(TConfiguracao(opcoes.Pasta), QStringLiteral("LimiteCicloSegundos"),
                                                      LimiteCicloPadraoSegundos, {}, {}))
                                  * 1000);
+    // A resend goes beside a monitor that may be running: no lock either.
+    if (opcoes.Modo == TModo::Reenvia) {
+        PastaDeTrabalho(opcoes);
+        TRelatorConsole relator;
+        TMonitora monitora(relator, Integracoes(), opcoes.Pasta);
+        return ExecutaReenvio(monitora, relator, opcoes.Ordem, {UsuarioDoSistema(), QStringLiteral("linha de comando")});
+    }
     TTravaPasta trava(PastaDeTrabalho(opcoes));
     if (!ObtemPasta(trava, false))
         return 1;

@@ -28,10 +28,22 @@ struct TContextoIntegracao {
 
 // The queue an integration may keep in the ERP: the window's queue tab shows
 // its pending rows (a table and a row filter, read through a connection of
-// the window's own), and "Limpar fila" clears it.
+// the window's own), "Limpar fila" clears it, and the console's queue page
+// also lists the rows that can be resent.
 struct TVisaoFila {
     QString Tabela;
     QString Filtro;
+    // The column that names a row, and the rows a "Reenviar" takes back
+    // (failed or cleared), when the queue keeps them; empty otherwise.
+    QString Chave = {};
+    QString FiltroReenviaveis = {};
+};
+
+// What a "Reenviar" did: whether the row went back to pending, and the
+// sentence that says so or says why not.
+struct TResultadoReenvio {
+    bool Feito = false;
+    QString Texto;
 };
 
 // One machine type. The monitor knows the integrations only through this
@@ -78,6 +90,15 @@ public:
         return true;
     }
     virtual int LimpaFila() { return 0; }
+    // "Reenviar": the row of its queue with that key, which failed or was
+    // cleared, goes back to pending, so that the next cycle sends it. Only
+    // a queue that keeps such rows has it; the others answer that there is
+    // nothing to resend. On the cycle's thread, like LimpaFila.
+    virtual TResultadoReenvio ReenviaDaFila(qint64 chave)
+    {
+        (void)chave;
+        return {false, QStringLiteral("A integração %1 não tem fila com tarefas a reenviar.").arg(Legenda())};
+    }
 
     // Commissioning (quelix --verifica), after Inicia. Its keys of QX.ini,
     // each checked as its start-up reads it.

@@ -14,8 +14,12 @@ struct TRegistroTratado {
     // Sent, and no answer came back: the other side may have it. It waits
     // and is sent again.
     static inline const QString Incerto = QStringLiteral("incerto");
+    // An operator's action on a record ("Reenviar"), neither sent nor
+    // received: its direction, and its outcome when it was done.
+    static inline const QString Acao = QStringLiteral("acao");
+    static inline const QString Feito = QStringLiteral("feito");
 
-    QString Direcao;   // Enviado (to the machine side) or Recebido (from it, into the ERP)
+    QString Direcao;   // Enviado (to the machine side) or Recebido (from it, into the ERP); Acao
     QString Tipo;      // "lote", a master-data type, a queue kind, a host record type
     QString Chave;     // the lot number, ORDEM, the host record number
     QString Desfecho;  // Enviado (sent, or applied to the ERP), Falhou, Ignorado, Pendente or Incerto

@@ -4,6 +4,8 @@
 #include "janela/BarraEstado.h"
 #include "monitor/Encerramento.h"
 #include "janela/AbaHistorico.h"
+#include "base/UsuarioSistema.h"
+#include "janela/ModeloHistorico.h"
 #include "janela/CaixasMensagem.h"
 #include "janela/PainelLog.h"
 
@@ -14,6 +16,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QGridLayout>
+#include <QPointer>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -80,6 +83,7 @@ TFmMonitora::TFmMonitora(const TFabricaMonitora& fabrica, TRelator* caixas, QWid
     FMonitora = fabrica(*this);
     CriaControles();
     CriaMenu();
+    CriaMenuGrades();
     CentraNaTela();
 
     FMonitora->EstadoMudou = [this] { MostraEstado(); };
@@ -263,6 +267,74 @@ void TFmMonitora::CriaSeletor()
         if (indice != FMonitora->IndiceTipo())
             RgTipoClick(indice);
     });
+}
+
+// A popup, not a modal menu: the window's events go on while it is open.
+void TFmMonitora::CriaMenuGrades()
+{
+    MenuGrade = new QMenu(this);
+    MenuGrade->setObjectName(QStringLiteral("MenuGrade"));
+    Reenviar1 = MenuGrade->addAction(QStringLiteral("Reenviar"));
+    Reenviar1->setObjectName(QStringLiteral("Reenviar1"));
+    connect(Reenviar1, &QAction::triggered, this, [this] { ReenviarClick(FGradeDoMenu); });
+    for (QTableView* grade : {DBGrid1, TabSheet3->DBGrid2}) {
+        grade->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(grade, &QWidget::customContextMenuRequested, this, [this, grade](const QPoint& ponto) {
+            const QModelIndex indice = grade->indexAt(ponto);
+            if (!indice.isValid())
+                return;
+            grade->setCurrentIndex(indice);
+            FGradeDoMenu = grade;
+            Reenviar1->setEnabled(!ChaveDaLinha(grade).isEmpty());
+            MenuGrade->popup(grade->viewport()->mapToGlobal(ponto));
+        });
+    }
+}
+
+// The key of the current row, when it names a row of the selected
+// integration's queue; empty otherwise (a record of another integration, a
+// monitor without a queue).
+QString TFmMonitora::ChaveDaLinha(QTableView* grade) const
+{
+    const int linha = grade ? grade->currentIndex().row() : -1;
+    const TIntegracao* integracao = FMonitora->Integracao(FMonitora->IndiceTipo());
+    const TVisaoFila* visao = integracao ? integracao->VisaoFila() : nullptr;
+    if (linha < 0 || !visao || visao->Chave.isEmpty())
+        return {};
+    QString chave;
+    if (grade == DBGrid1) {
+        const TModeloFila& modelo = FMonitora->ModeloFila();
+        for (int coluna = 0; coluna < modelo.columnCount(); ++coluna)
+            if (modelo.headerData(coluna, Qt::Horizontal).toString().compare(visao->Chave, Qt::CaseInsensitive) == 0)
+                chave = modelo.index(linha, coluna).data().toString();
+    } else if (grade == TabSheet3->DBGrid2) {
+        const TLinhaHistorico* registro = TabSheet3->Modelo().Registro(linha);
+        if (registro && registro->Integracao == integracao->Legenda())
+            chave = registro->Chave;
+    }
+    bool numero = false;
+    chave.toLongLong(&numero);
+    return numero ? chave : QString();
+}
+
+void TFmMonitora::ReenviarClick(QTableView* grade)
+{
+    const QString chave = ChaveDaLinha(grade);
+    if (chave.isEmpty())
+        return;
+    if (!Pergunta(QStringLiteral("Reenviar a tarefa ORDEM %1? Ela volta para a fila e o próximo ciclo a envia.").arg(chave),
+                  QStringLiteral("Reenviar")))
+        return;
+    QPointer<TFmMonitora> janela(this);
+    FMonitora->PedeReenvio(chave.toLongLong(), {UsuarioDoSistema(), QStringLiteral("janela")},
+                           [janela](const TResultadoReenvio& resultado) {
+                               if (!janela)
+                                   return;
+                               if (!resultado.Feito)
+                                   janela->MostraMensagem(resultado.Texto);
+                               janela->FMonitora->AtualizaTabela();
+                               janela->TabSheet3->Atualiza();
+                           });
 }
 
 void TFmMonitora::CriaMenu()

@@ -86,6 +86,10 @@ public:
     QMenu* PopupMenu1 = nullptr;
     QAction* Restaurar1 = nullptr;
     QAction* Minimizar1 = nullptr;
+    // The context menu of the rows of "Tabela" (DBGrid1) and "Histórico"
+    // (its DBGrid2): "Reenviar", on the grid it was opened on.
+    QMenu* MenuGrade = nullptr;
+    QAction* Reenviar1 = nullptr;
 
 public slots:
     void Timer1Timer();
@@ -96,6 +100,12 @@ public slots:
     void PageControl1Change(int aba);
     void Restaurar1Click();
     void Minimizar1Click();
+    // "Reenviar" of the current row of that grid: the row's key (ORDEM in
+    // "Tabela"; in "Histórico", the key of a record of the selected
+    // integration), the question, then TMonitora::PedeReenvio by the
+    // system's user at "janela". The log says a row that went back; a
+    // refusal is shown in a message box; the grids are read again.
+    void ReenviarClick(QTableView* grade);
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
@@ -110,6 +120,8 @@ private:
     void MostraAviso();
     void PrazoDeFecharEsgotado();
     void CentraNaTela();
+    void CriaMenuGrades();
+    QString ChaveDaLinha(QTableView* grade) const;
 
     std::unique_ptr<TRelator> FCaixasPadrao;
     TRelator* FCaixas = nullptr;
@@ -120,4 +132,5 @@ private:
     bool FbFecharAposCiclo = false;
     QTimer* FPrazoFechar = nullptr;
     QList<TComandoCatalogo> FCatalogo;
+    QTableView* FGradeDoMenu = nullptr;
 };

@@ -31,6 +31,11 @@ public:
     bool Lendo() const { return FPedido != 0; }
     // Why the last reading found nothing to show; empty when it read.
     const QString& Erro() const { return FErro; }
+    // The record shown on that row; null outside the rows.
+    const TLinhaHistorico* Registro(int linha) const
+    {
+        return linha >= 0 && linha < FLinhas.size() ? &FLinhas[linha] : nullptr;
+    }
     // The integrations the journal had records of at the last first page.
     const QStringList& Integracoes() const { return FIntegracoes; }
 
@@ -42,8 +47,8 @@ public:
     void fetchMore(const QModelIndex& pai) override;
 
     // The direction of a record as the grid shows it: "saída" (to the
-    // machine side), "entrada" (into the ERP); the outcome keeps its own
-    // words.
+    // machine side), "entrada" (into the ERP), "ação" (an operator's, a
+    // "Reenviar"); the outcome keeps its own words.
     static QString TextoDirecao(const QString& direcao);
     // The moment as the grid shows it: the time alone for today's records,
     // the day and the time for older ones.

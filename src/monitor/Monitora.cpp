@@ -546,6 +546,72 @@ void TMonitora::RecebeLeituraFila(const TLinhasFila& linhas, const QString& erro
     }
 }
 
+// On the cycle's thread, which owns the ERP connection and the journal:
+// one statement at a time with the cycle, so a row is never resent halfway
+// through a pass over it. The answer comes back here, unless the monitor
+// is gone by then.
+void TMonitora::PedeReenvio(qint64 ordem, const TAutorAcao& autor,
+                            std::function<void(const TResultadoReenvio&)> resposta)
+{
+    const auto responde = [this, resposta](const TResultadoReenvio& resultado) {
+        QMetaObject::invokeMethod(this, [resposta, resultado] { resposta(resultado); }, Qt::QueuedConnection);
+    };
+    if (FbEncerrado) {
+        responde({false, QStringLiteral("O monitor está encerrando: nada foi reenviado.")});
+        return;
+    }
+    const int indice = FIndiceTipo;
+    FThread.Posta([this, indice, ordem, autor, responde] {
+        TResultadoReenvio resultado;
+        try {
+            resultado = FNucleo->Reenvia(indice, ordem);
+        } catch (const std::exception& e) {
+            resultado = {false, QStringLiteral("A tarefa ORDEM %1 não foi reenviada: %2").arg(ordem).arg(MensagemDoErro(e))};
+        } catch (...) {
+            resultado = {false, QStringLiteral("A tarefa ORDEM %1 não foi reenviada: erro inesperado.").arg(ordem)};
+        }
+        if (resultado.Feito) {
+            const TIntegracao* integracao = FNucleo->Integracao(indice);
+            const QString linha = QStringLiteral("Reenviar pedido por %1 (%2): %3")
+                                      .arg(autor.Usuario, autor.Endereco, resultado.Texto);
+            FRelatorCiclo.AdicionaLinha(linha);
+            FDiario->RegistraAcao(integracao ? integracao->Legenda() : QString(),
+                                  {TRegistroTratado::Acao, QStringLiteral("reenvio"), QString::number(ordem),
+                                   TRegistroTratado::Feito, {}},
+                                  linha);
+        }
+        responde(resultado);
+    });
+}
+
+void TMonitora::PedeFilaConsole(std::function<void(const TFilaConsole&)> resposta)
+{
+    const TVisaoFila* visao = VisaoFila(FIndiceTipo);
+    if (FbEncerrado || !visao || visao->FiltroReenviaveis.isEmpty()) {
+        QMetaObject::invokeMethod(this, [resposta] { resposta({}); }, Qt::QueuedConnection);
+        return;
+    }
+    const QString integracao = Integracao(FIndiceTipo)->Legenda();
+    TKoDatabase* const erp = &KoDatabase1();
+    TLeitorFila* const leitor = FLeitorFila.get();
+    const QString diario = ArquivoDiario();
+    FThreadFila.Posta([this, leitor, visao = *visao, erp, integracao, diario, resposta] {
+        TFilaConsole fila;
+        try {
+            fila = leitor->LeConsole(visao, *erp, integracao, diario, MaximoReenviaveisConsole);
+        } catch (const std::exception& e) {
+            fila = {};
+            fila.Integracao = integracao;
+            fila.Erro = MensagemDoErro(e);
+        } catch (...) {
+            fila = {};
+            fila.Integracao = integracao;
+            fila.Erro = QStringLiteral("Erro inesperado.");
+        }
+        QMetaObject::invokeMethod(this, [resposta, fila = std::move(fila)] { resposta(fila); }, Qt::QueuedConnection);
+    });
+}
+
 void TMonitora::AnotaExecucaoNoDiario()
 {
     NoCiclo([this] { FDiario->ExecucaoIniciada(QDateTime::currentDateTime()); });

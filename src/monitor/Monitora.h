@@ -6,6 +6,7 @@
 #include "integracao/Integracao.h"
 #include "integracao/Relator.h"
 #include "monitor/comissionamento/CatalogoComandos.h"
+#include "monitor/LeitorFila.h"
 #include "monitor/ModeloFila.h"
 #include "operacao/EstadoOperacao.h"
 #include "operacao/ObservadorCiclo.h"
@@ -30,6 +31,14 @@
 class TDiario;
 class TLeitorFila;
 class TNucleoCiclo;
+
+// Who asked for an action on a record, as the journal keeps it: the user
+// (of the console, or of the system for the window and the command line)
+// and where from (the client's address, "janela", "linha de comando").
+struct TAutorAcao {
+    QString Usuario;
+    QString Endereco;
+};
 
 // The monitor core: everything the main window does, without the window.
 // It holds the state of the window's controls (the type selector,
@@ -148,6 +157,21 @@ public:
     TIntegracao* Integracao(int indice) const;
     // Runs work on the cycle's thread and returns when it is done.
     void NoCiclo(const std::function<void()>& trabalho);
+
+    // "Reenviar" the queue row of the selected integration with that key
+    // (Vapora: ORDEM, STATUS 2 or 3 back to 0). Posted to the cycle's
+    // thread, after a cycle in progress, and answered here through
+    // `resposta`; a row that was resent is said in the log and kept in the
+    // journal with `autor`. Never waits on the database here.
+    void PedeReenvio(qint64 ordem, const TAutorAcao& autor, std::function<void(const TResultadoReenvio&)> resposta);
+
+    // The console's queue page of the selected integration: its pending rows
+    // and up to MaximoReenviaveisConsole rows that can be resent, with their
+    // last journal records, read on the queue's thread and answered here.
+    // An integration without such a queue answers with no caption; a queue
+    // that cannot be read, with its error.
+    static constexpr int MaximoReenviaveisConsole = 200;
+    void PedeFilaConsole(std::function<void(const TFilaConsole&)> resposta);
 
     // The rows the queue tab's grid shows: the last reading that arrived.
     TModeloFila& ModeloFila() { return FModeloFila; }

@@ -208,6 +208,23 @@ int TNucleoCiclo::LimpaFila(int indice)
     return limpas;
 }
 
+TResultadoReenvio TNucleoCiclo::Reenvia(int indice, qint64 chave)
+{
+    TIntegracao* integracao = Integracao(indice);
+    if (!integracao)
+        return {false, QStringLiteral("Nenhuma integração selecionada: nada a reenviar.")};
+    ReabreSeNecessario(KoDatabase1);
+    TResultadoReenvio resultado;
+    try {
+        resultado = integracao->ReenviaDaFila(chave);
+    } catch (...) {
+        FinalizaTransacoes({&KoDatabase1});
+        throw;
+    }
+    FinalizaTransacoes({&KoDatabase1});
+    return resultado;
+}
+
 void TNucleoCiclo::EncerraIntegracoes()
 {
     for (const auto& [indice, integracao] : FIntegracoes)

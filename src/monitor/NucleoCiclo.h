@@ -46,6 +46,10 @@ public:
     // "Limpar fila" of the integration of that selector index, when it keeps
     // a queue; the rows cleared.
     int LimpaFila(int indice);
+    // "Reenviar" of a row of the queue of the integration of that selector
+    // index: the ERP connection opened again when closed or lost, and no
+    // transaction left open after it.
+    TResultadoReenvio Reenvia(int indice, qint64 chave);
 
     // Shut-down: the integrations' connections, then the ERP's.
     void EncerraIntegracoes();

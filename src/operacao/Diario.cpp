@@ -231,6 +231,18 @@ void TDiario::RegistraRegistro(const QString& integracao, const TRegistroTratado
     }
 }
 
+void TDiario::RegistraAcao(const QString& integracao, const TRegistroTratado& registro, const QString& linhas)
+{
+    RegistraRegistro(integracao, registro, linhas);
+    if (!FInsereRegistro)
+        return;
+    try {
+        Confirma();
+    } catch (const EDiario& e) {
+        Falhou(QStringLiteral("gravado"), QString::fromStdString(e.what()));
+    }
+}
+
 // One record into the open group (begun here when none is open).
 void TDiario::Insere(const TLinhaRegistro& linha)
 {

@@ -61,6 +61,9 @@ public:
     // `linhas`: the lines of the log pane the record wrote.
     void RegistraRegistro(const QString& integracao, const TRegistroTratado& registro, const QString& linhas);
     void CicloTerminado(const TFimCiclo& fim);
+    // An operator's action (a "Reenviar"), outside any cycle: written and
+    // committed at once, so that a reader sees it as soon as it is done.
+    void RegistraAcao(const QString& integracao, const TRegistroTratado& registro, const QString& linhas);
 
     // The run of a polling monitor: its start, and its clean stop.
     void ExecucaoIniciada(const QDateTime& inicio);

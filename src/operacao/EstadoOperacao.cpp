@@ -4,6 +4,8 @@
 
 #include <QMutexLocker>
 
+#include <algorithm>
+
 TEstadoOperacao::TEstadoOperacao(const QDateTime& desde)
 {
     FEstado.Desde = desde;
@@ -16,6 +18,7 @@ void TEstadoOperacao::CicloIniciado(const TCicloEmAndamento& ciclo)
 {
     const QMutexLocker trava(&FMutex);
     FEstado.CicloAtual = ciclo;
+    FFalharamNoCiclo.clear();
 }
 
 void TEstadoOperacao::CicloTerminado(const TFimCiclo& fim)
@@ -38,6 +41,7 @@ void TEstadoOperacao::CicloTerminado(const TFimCiclo& fim)
         FEstado.Conexoes[conexao.Nome] = conexao.Ativa;
     FEstado.UltimoCiclo = fim;
     FEstado.CicloAtual.reset();
+    ContaFalhasSeguidas(fim.Integracao);
 }
 
 void TEstadoOperacao::RegistroTratado(const QString& integracao, const TRegistroTratado& registro,
@@ -45,6 +49,33 @@ void TEstadoOperacao::RegistroTratado(const QString& integracao, const TRegistro
 {
     const QMutexLocker trava(&FMutex);
     ++FEstado.Registros[{integracao, registro.Direcao, registro.Desfecho}];
+    // What did not go through, however it waits: failed, pending, or sent
+    // with no answer. A record that went through later in the same cycle
+    // did not fail in it.
+    const TRegistro chave{registro.Tipo, registro.Chave};
+    if (registro.Desfecho == TRegistroTratado::Falhou || registro.Desfecho == TRegistroTratado::Pendente
+        || registro.Desfecho == TRegistroTratado::Incerto)
+        FFalharamNoCiclo.insert(chave);
+    else
+        FFalharamNoCiclo.erase(chave);
+}
+
+// A record that did not fail in this cycle (it went through, or the cycle
+// did not reach it) starts again from zero.
+void TEstadoOperacao::ContaFalhasSeguidas(const QString& integracao)
+{
+    std::map<TRegistro, int>& anteriores = FFalhasSeguidas[integracao];
+    std::map<TRegistro, int> agora;
+    int maximo = 0;
+    for (const TRegistro& registro : FFalharamNoCiclo) {
+        const auto anterior = anteriores.find(registro);
+        const int seguidas = (anterior == anteriores.end() ? 0 : anterior->second) + 1;
+        agora.emplace(registro, seguidas);
+        maximo = std::max(maximo, seguidas);
+    }
+    anteriores = std::move(agora);
+    FFalharamNoCiclo.clear();
+    FEstado.FalhasSeguidasMaximo[integracao] = maximo;
 }
 
 TEstadoOperacao::TInstantaneo TEstadoOperacao::Instantaneo() const

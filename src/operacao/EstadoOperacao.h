@@ -10,6 +10,7 @@
 #include <array>
 #include <map>
 #include <optional>
+#include <set>
 #include <tuple>
 
 // What the site's monitoring reads of a running monitor: counters of
@@ -44,6 +45,9 @@ public:
         quint64 ContagemDuracao = 0;
         double SomaDuracao = 0;
         std::map<QString, bool> Conexoes;
+        // By integration: the most cycles in a row one same record has
+        // failed, among those that failed in its last cycle (0: none).
+        std::map<QString, int> FalhasSeguidasMaximo;
     };
 
     explicit TEstadoOperacao(const QDateTime& desde = QDateTime::currentDateTime());
@@ -55,6 +59,15 @@ public:
     TInstantaneo Instantaneo() const;
 
 private:
+    void ContaFalhasSeguidas(const QString& integracao);
+
+    using TRegistro = std::pair<QString, QString>;  // type and key
+
     mutable QMutex FMutex;
     TInstantaneo FEstado;
+    // The records that failed in the cycle in progress, and by integration
+    // those that failed in its last cycle with how many cycles in a row:
+    // never more than one cycle's records.
+    std::set<TRegistro> FFalharamNoCiclo;
+    std::map<QString, std::map<TRegistro, int>> FFalhasSeguidas;
 };

@@ -123,6 +123,25 @@ QList<TLinhaHistorico> TLeituraDiario::Le(const TFiltroHistorico& filtro, qint64
     return linhas;
 }
 
+std::optional<TLinhaHistorico> TLeituraDiario::UltimoDaChave(const QString& integracao, const QString& chave)
+{
+    QSqlQuery consulta(FBanco);
+    consulta.setForwardOnly(true);
+    consulta.prepare(QStringLiteral("SELECT ID, MOMENTO, INTEGRACAO, DIRECAO, TIPO, CHAVE, DESFECHO, LINHA, ERRO "
+                                    "FROM REGISTROS WHERE CHAVE = ? AND INTEGRACAO = ? ORDER BY ID DESC LIMIT 1"));
+    consulta.addBindValue(chave);
+    consulta.addBindValue(integracao);
+    if (!consulta.exec())
+        Falha(QStringLiteral("leitura do último registro de ") + chave, consulta.lastError());
+    if (!consulta.next())
+        return std::nullopt;
+    const QString momento = consulta.value(1).toString();
+    return TLinhaHistorico{consulta.value(0).toLongLong(),   TDiario::LeMomento(momento),     momento,
+                           consulta.value(2).toString(),     consulta.value(3).toString(),    consulta.value(4).toString(),
+                           consulta.value(5).toString(),     consulta.value(6).toString(),    consulta.value(7).toString(),
+                           consulta.value(8).toString()};
+}
+
 QStringList TLeituraDiario::Integracoes()
 {
     QSqlQuery consulta(FBanco);

@@ -87,6 +87,10 @@ public:
     // of them from MomentoTexto (local time costs a system call per moment).
     QList<TLinhaHistorico> PaginaSemMomento(const TFiltroHistorico& filtro, qint64 antesDe, int tamanho);
 
+    // The newest record of that integration with exactly that key (a queue
+    // row's ORDEM, say); none when the journal has none.
+    std::optional<TLinhaHistorico> UltimoDaChave(const QString& integracao, const QString& chave);
+
     // The integrations that have records, for a reader's filter.
     QStringList Integracoes();
 

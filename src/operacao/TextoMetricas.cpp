@@ -65,6 +65,12 @@ QByteArray TextoPrometheus(const TEstadoOperacao::TInstantaneo& estado, const TP
     for (const auto& [integracao, total] : estado.FalhasPorIntegracao)
         e.Amostra("quelix_falhas_total", QString::number(total), {{"integracao", integracao}});
 
+    e.Familia("quelix_registro_falhas_seguidas_maximo", "gauge",
+              "O maior número de ciclos seguidos em que um mesmo registro falhou, entre os que falharam no último "
+              "ciclo da integração (0: nenhum falhou nele).");
+    for (const auto& [integracao, maximo] : estado.FalhasSeguidasMaximo)
+        e.Amostra("quelix_registro_falhas_seguidas_maximo", QString::number(maximo), {{"integracao", integracao}});
+
     e.Familia("quelix_ultimo_ciclo_fim_segundos", "gauge", "Fim do último ciclo (segundos desde 1970; 0: nenhum).");
     e.Amostra("quelix_ultimo_ciclo_fim_segundos", Segundos(estado.UltimoCiclo ? estado.UltimoCiclo->Fim : QDateTime()));
     e.Familia("quelix_ultimo_ciclo_sucesso_fim_segundos", "gauge",
@@ -92,6 +98,10 @@ QByteArray TextoPrometheus(const TEstadoOperacao::TInstantaneo& estado, const TP
         e.Amostra("quelix_fila_pendentes", QString::number(*estado.UltimoCiclo->Pendentes),
                   {{"integracao", estado.UltimoCiclo->Integracao}});
     }
+    e.Familia("quelix_inicio_segundos", "gauge", "Início do monitoramento do processo (segundos desde 1970).");
+    e.Amostra("quelix_inicio_segundos", Segundos(estado.Desde));
+    e.Familia("quelix_intervalo_segundos", "gauge", "Intervalo entre o fim de um ciclo e o início do próximo.");
+    e.Amostra("quelix_intervalo_segundos", Numero(double(parametros.IntervaloMs) / 1000.0));
     e.Familia("quelix_monitorando", "gauge", "1 enquanto o monitoramento está ligado.");
     e.Amostra("quelix_monitorando", parametros.Monitorando ? QStringLiteral("1") : QStringLiteral("0"));
     e.Familia("quelix_saudavel", "gauge", "1 quando /saude responde 200.");

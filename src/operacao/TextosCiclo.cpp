@@ -56,5 +56,7 @@ QString TextoDirecao(const QString& direcao)
         return QStringLiteral("saída");
     if (direcao == TRegistroTratado::Recebido)
         return QStringLiteral("entrada");
+    if (direcao == TRegistroTratado::Acao)
+        return QStringLiteral("ação");
     return direcao;
 }

@@ -27,5 +27,6 @@ QString Resumo(const TFimCiclo& fim, const QDateTime& agora);
 QString TextoConexao(const TEstadoConexao& conexao, const QDateTime& agora);
 
 // The direction of a journal's record as people read it: "saída" (to the
-// machine side), "entrada" (into the ERP); another text as it is.
+// machine side), "entrada" (into the ERP), "ação" (a person's, as a
+// resend); another text as it is.
 QString TextoDirecao(const QString& direcao);

@@ -8,6 +8,7 @@
 #include "servico/console/ServidorConsole.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 
 #include <cstdio>
 #include <cstdlib>
@@ -85,4 +86,28 @@ int ExecutaSemJanela(TMonitora& monitora, TSupervisao& supervisao)
     supervisao.Encerrando();
     monitora.Encerra();
     return 0;
+}
+
+int ExecutaReenvio(TMonitora& monitora, TRelator& relator, qint64 ordem, const TAutorAcao& autor)
+{
+    EncerraNaParada();
+    monitora.DefineMonitorando(false);
+    if (!monitora.Inicia()) {
+        monitora.Encerra();
+        return 1;
+    }
+    std::optional<TResultadoReenvio> resultado;
+    QEventLoop espera;
+    // The wait ends with the answer; the statements it waits for run under
+    // the connection's own time limits.
+    monitora.PedeReenvio(ordem, autor, [&](const TResultadoReenvio& r) {
+        resultado = r;
+        espera.quit();
+    });
+    if (!resultado)
+        espera.exec();
+    if (!resultado->Feito)
+        relator.MostraErro(resultado->Texto);
+    monitora.Encerra();
+    return resultado->Feito ? 0 : 1;
 }

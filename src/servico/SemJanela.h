@@ -38,3 +38,10 @@ TStatusCiclo ExecutaSimulacao(TMonitora& monitora);
 // (the metrics endpoint, systemd's notifications) is told when start-up has
 // ended and when shut-down begins. Returns the exit status (0).
 int ExecutaSemJanela(TMonitora& monitora, TSupervisao& supervisao);
+
+// quelix --reenvia ORDEM: start-up without polling, "Reenviar" of that
+// queue row by `autor` (TMonitora::PedeReenvio), shut-down. Beside a
+// monitor running in the folder too: the guarded update and the journal
+// take a second writer. 0 when the row went back to pending (the log line
+// says so), 1 when not (the reason on standard error).
+int ExecutaReenvio(TMonitora& monitora, TRelator& relator, qint64 ordem, const TAutorAcao& autor);

@@ -233,6 +233,7 @@ TEST_F(Pacote, ConteudoInstalado)
         {"usr/bin/quelix-sql", QFile::ExeOther},
         {"usr/lib/systemd/system/quelix.service", QFile::ReadOther},
         {"usr/share/quelix/QX.ini.exemplo", QFile::ReadOther},
+        {"usr/share/quelix/quelix-alertas.yml", QFile::ReadOther},
         {"usr/share/doc/quelix/README.md", QFile::ReadOther},
         {"usr/share/doc/quelix/docs/arquitetura.md", QFile::ReadOther},
         {"usr/share/doc/quelix/sql/erp_firebird.sql", QFile::ReadOther},

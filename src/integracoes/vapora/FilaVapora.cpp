@@ -15,6 +15,7 @@ namespace {
 
 const QString StatusTratada = QStringLiteral("1");
 const QString StatusFalhou = QStringLiteral("2");
+const QString StatusLimpa = QStringLiteral("3");
 
 // How many times a row refused without a fault is posted before it fails.
 constexpr int TentativasRecusaPadrao = 3;
@@ -226,4 +227,58 @@ int TVapora::LimpaFila()
     FDados.KoDatabase1.CommitRetaining();
     FRecusas.clear();
     return limpas;
+}
+
+// Only a row that failed or was cleared goes back: a pending one is sent
+// anyway, and a sent one (1) would be sent twice.
+TResultadoReenvio TVapora::ReenviaDaFila(qint64 ordem)
+{
+    const std::optional<QString> status = StatusDaTarefa(ordem);
+    if (!status)
+        return {false, QStringLiteral("A fila não tem tarefa com ORDEM %1.").arg(ordem)};
+    if (*status != StatusFalhou && *status != StatusLimpa)
+        return {false, QStringLiteral("A tarefa ORDEM %1 tem STATUS %2: só tarefas que falharam (STATUS 2) ou "
+                                      "foram limpas (STATUS 3) podem ser reenviadas.")
+                           .arg(ordem)
+                           .arg(status->isEmpty() ? QStringLiteral("vazio") : *status)};
+    return ReenviaSeStatus(ordem, *status);
+}
+
+std::optional<QString> TVapora::StatusDaTarefa(qint64 ordem)
+{
+    TKoQuery& consulta = FDados.QryAux1;
+    consulta.DefineLinhas({QStringLiteral("SELECT STATUS FROM QX_INTEGRA "), QStringLiteral("WHERE ORDEM = :ORDEM")});
+    consulta.ParamByName(QStringLiteral("ORDEM")).SetAsInteger(ordem);
+    consulta.Open(1);
+    if (consulta.Eof()) {
+        consulta.Close();
+        return std::nullopt;
+    }
+    const TKoField& campo = consulta.FieldByName(QStringLiteral("STATUS"));
+    const QString status = campo.IsNull() ? QString() : QString::number(campo.AsInteger());
+    consulta.Close();
+    return status;
+}
+
+// The guard is the status the row was seen with: a cycle that marked it,
+// or another operator who resent it first, meanwhile wins. Both values are
+// bound.
+TResultadoReenvio TVapora::ReenviaSeStatus(qint64 ordem, const QString& status)
+{
+    TKoQuery& comando = FDados.QryExec1;
+    comando.DefineLinhas({QStringLiteral("UPDATE QX_INTEGRA SET STATUS = 0 "),
+                           QStringLiteral("WHERE ORDEM = :ORDEM AND STATUS = :STATUS")});
+    comando.ParamByName(QStringLiteral("ORDEM")).SetAsInteger(ordem);
+    comando.ParamByName(QStringLiteral("STATUS")).SetAsInteger(status.toInt());
+    comando.TryExecSQL();
+    const int linhas = comando.RowsAffected();
+    FDados.KoDatabase1.CommitRetaining();
+    if (linhas < 1)
+        return {false, QStringLiteral("A tarefa ORDEM %1 mudou enquanto isso (não tem mais STATUS %2): nada foi "
+                                      "alterado. Veja a fila de novo.")
+                           .arg(ordem)
+                           .arg(status)};
+    return {true, QStringLiteral("Tarefa ORDEM %1 de volta à fila: STATUS %2 → 0; o próximo ciclo a envia.")
+                      .arg(ordem)
+                      .arg(status)};
 }

@@ -34,6 +34,16 @@ public:
     // "Limpar fila": after the user's Yes, every pending row gets STATUS 3.
     bool ConfirmaLimpaFila(TRelator& relator) const override;
     int LimpaFila() override;
+    // "Reenviar": the row of that ORDEM with STATUS 2 (failed) or 3
+    // (cleared) goes back to 0, so the next cycle sends it. A row in any
+    // other status is left as it is, and the answer says why.
+    TResultadoReenvio ReenviaDaFila(qint64 ordem) override;
+    // Its two halves. The STATUS of the row of that ORDEM as it is now
+    // ("" for NULL); none when the queue has no such row.
+    std::optional<QString> StatusDaTarefa(qint64 ordem);
+    // STATUS back to 0 where the row still has `status` (2 or 3), and
+    // committed; a row that changed since it was read is not touched.
+    TResultadoReenvio ReenviaSeStatus(qint64 ordem, const QString& status);
     void VerificaChaves(TVerificacao& verificacao) const override;
     void VerificaServicos(TVerificacao& verificacao) override;
     QList<TIndiceNecessario> IndicesNecessarios() override;
@@ -81,5 +91,6 @@ private:
     TContextoIntegracao& FContexto;
     TRelator& FRelator;
     TComponentesVapora FDados;
-    const TVisaoFila FVisaoFila{QStringLiteral("QX_INTEGRA"), QStringLiteral("STATUS = 0")};
+    const TVisaoFila FVisaoFila{QStringLiteral("QX_INTEGRA"), QStringLiteral("STATUS = 0"), QStringLiteral("ORDEM"),
+                                QStringLiteral("STATUS = 2 OR STATUS = 3")};
 };

@@ -2,6 +2,7 @@
 
 #include "monitor/Monitora.h"
 #include "servico/console/LayoutConsole.h"
+#include "servico/console/PaginaFila.h"
 #include "servico/console/ServidorConsole.h"
 
 #include <QCoreApplication>
@@ -72,6 +73,16 @@ void LigaAcoesDoMonitor(TFontesConsole& fontes, TMonitora& monitora, TRelatorCom
     fontes.Monitorando = [&monitora] { return monitora.Monitorando(); };
     fontes.Pausa = [&monitora] { return monitora.DefineMonitorando(false); };
     fontes.Continua = [&monitora] { return monitora.DefineMonitorando(true); };
+    fontes.Reenvia = [&monitora](qint64 ordem, const QString& usuario, const QString& endereco,
+                                 const TFontesConsole::TFimReenvio& fim) {
+        monitora.PedeReenvio(ordem, {usuario, endereco},
+                             [fim](const TResultadoReenvio& resultado) { fim(resultado.Feito, resultado.Texto); });
+    };
+    fontes.Fila = [&monitora](const QByteArray& csrf, const TFontesConsole::TFimPagina& fim) {
+        monitora.PedeFilaConsole([csrf, fim](const TFilaConsole& fila) {
+            fim(PaginaFila(fila, QString::fromLatin1(csrf), QStringLiteral("/acoes/reenviar")));
+        });
+    };
     fontes.Verifica = [&monitora, &relator, catalogo = std::move(catalogo)]() -> QStringList {
         // The cycle goes first, as in the window: nothing is waited for.
         if (monitora.Ocupado())

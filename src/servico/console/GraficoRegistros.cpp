@@ -1,5 +1,7 @@
 #include "servico/console/GraficoRegistros.h"
 
+#include "servico/console/LayoutConsole.h"
+
 #include <algorithm>
 
 namespace {
@@ -64,8 +66,8 @@ QString GraficoRegistros(const QList<TContagemHora>& horas, const QString& titul
     svg += QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"grafico-registros\" viewBox=\"0 0 %1 %2\" "
                           "width=\"%1\" height=\"%2\" role=\"img\" aria-label=\"%3\" font-family=\"sans-serif\" "
                           "font-size=\"11\">\n")
-               .arg(N(Largura), N(Altura), titulo.toHtmlEscaped());
-    svg += QStringLiteral("<title>%1</title>\n").arg(titulo.toHtmlEscaped());
+               .arg(N(Largura), N(Altura), Escapa(titulo));
+    svg += QStringLiteral("<title>%1</title>\n").arg(Escapa(titulo));
 
     // The legend.
     double x = Esquerda;
@@ -103,7 +105,7 @@ QString GraficoRegistros(const QList<TContagemHora>& horas, const QString& titul
         }
         if (hora.Enviados + hora.Falhas + hora.Pendentes == 0)
             continue;
-        svg += QStringLiteral("<g><title>%1</title>").arg(DicaHora(hora).toHtmlEscaped());
+        svg += QStringLiteral("<g><title>%1</title>").arg(Escapa(DicaHora(hora)));
         double y = baseY;
         for (const auto& [quantos, cor, classe] : {std::tuple{hora.Enviados, CorEnviados, "enviados"},
                                                    std::tuple{hora.Falhas, CorFalhas, "falhas"},

@@ -1,6 +1,7 @@
 #include "servico/console/PaginaEstado.h"
 
 #include "base/Erros.h"
+#include "servico/console/LayoutConsole.h"
 #include "monitor/Monitora.h"
 #include "operacao/TextosCiclo.h"
 #include "servico/console/GraficoRegistros.h"
@@ -11,7 +12,8 @@
 
 namespace {
 
-QString E(const QString& texto) { return texto.toHtmlEscaped(); }
+// Every value as the console escapes it.
+QString E(const QString& texto) { return Escapa(texto); }
 
 // A cycle's outcome as a person reads it.
 QString TextoDesfecho(const TCicloDiario& ciclo, bool emAndamento)

@@ -1,6 +1,7 @@
 #include "servico/console/PaginaHistorico.h"
 
 #include "base/Erros.h"
+#include "servico/console/LayoutConsole.h"
 #include "operacao/TextosCiclo.h"
 
 #include <QFileInfo>
@@ -10,7 +11,8 @@
 
 namespace {
 
-QString E(const QString& texto) { return texto.toHtmlEscaped(); }
+// Every value as the console escapes it.
+QString E(const QString& texto) { return Escapa(texto); }
 
 const QStringList Desfechos = {QStringLiteral("enviado"), QStringLiteral("falhou"), QStringLiteral("ignorado"),
                                QStringLiteral("pendente"), QStringLiteral("incerto")};

@@ -314,6 +314,12 @@ private:
         if (!quem.Logado && (!FbAberto || caminho == QLatin1String("/acoes")))
             return responde(Redireciona(QStringLiteral("/login?volta=")
                                         + QString::fromLatin1(QUrl::toPercentEncoding(CaminhoComConsulta(pedido)))));
+        if (caminho == QLatin1String("/fila") && FFontes.Fila) {
+            FFontes.Fila(quem.Logado ? quem.Sessao.Csrf : QByteArray(), [this, caminho, quem, responde](const QString& corpo) {
+                responde(Pagina(200, QStringLiteral("Fila"), caminho, quem, corpo));
+            });
+            return;
+        }
         responde(Le(caminho, pedido, quem));
     }
 
@@ -344,8 +350,7 @@ private:
             return resposta;
         }
         if (caminho == QLatin1String("/fila"))
-            return Pagina(200, QStringLiteral("Fila"), caminho, quem,
-                          FFontes.Fila ? FFontes.Fila(quem.Logado ? quem.Sessao.Csrf : QByteArray()) : indisponivel);
+            return Pagina(200, QStringLiteral("Fila"), caminho, quem, indisponivel);
         return Pagina(200, QStringLiteral("Ações"), caminho, quem,
                       CorpoAcoes(FFontes.Monitorando ? std::optional(FFontes.Monitorando()) : std::nullopt,
                                  quem.Sessao.Csrf, bool(FFontes.Reenvia)));

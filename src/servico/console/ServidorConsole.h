@@ -27,7 +27,10 @@ struct TFontesConsole {
     // `csrf` is the session's token for the "Reenviar" forms (a field named
     // "csrf", posted with "ordem" to /acoes/reenviar); empty when nobody is
     // logged in, and then the page offers no action.
-    std::function<QString(const QByteArray& csrf)> Fila;
+    // The queue is read on the monitor's thread: `fim` is called once, now
+    // or later, with the body.
+    using TFimPagina = std::function<void(const QString& corpo)>;
+    std::function<void(const QByteArray& csrf, const TFimPagina& fim)> Fila;
     std::function<bool()> Monitorando;
     // Pause and resume polling as "Monitorando" does; false when an error
     // escaped.

@@ -6,13 +6,17 @@
 #include "app/Integracoes.h"
 #include "dblayer/KoDatabase.h"
 #include "dblayer/KoQuery.h"
+#include "janela/AbaHistorico.h"
 #include "janela/FmMonitora.h"
+#include "janela/ModeloHistorico.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QAction>
+#include <QTableView>
 #include <QTimer>
 
 #include <functional>
@@ -129,6 +133,75 @@ TEST_F(JanelaVapora, LimparFilaComTiqueDuranteAPerguntaLimpaEOCicloSegue)
     EXPECT_FALSE(j->isVisible());
     EXPECT_FALSE(m.KoDatabase1().Connected());
     EXPECT_FALSE(m.TimerAtivo());
+    EXPECT_TRUE(caixas.Erros.isEmpty()) << caixas.Erros.join('\n').toStdString();
+}
+
+// Handles the window's events until `pronto` holds; false after 30 s.
+bool Espera(const std::function<bool()>& pronto)
+{
+    const QDeadlineTimer limite(30000);
+    while (!pronto() && !limite.hasExpired())
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return pronto();
+}
+
+// "Reenviar" from the context menu of a "Histórico" record of the failed
+// row: asked, resent by the system's user at "janela", said in the log.
+// From "Tabela", whose rows are pending: asked, answered No, nothing; Yes,
+// and the refusal is shown.
+TEST_F(JanelaVapora, ReenviarPeloMenuDoHistoricoEDaTabela)
+{
+    Servico().DefineModo(QStringLiteral("CorWS"), QStringLiteral("save"), QStringLiteral("falha"), S("cor recusada"));
+    const QString erp = CriaErp();
+    auto j = Cria(SecaoBanco1(erp) + SecaoVaporaNoServico(Servico()) + "[ModeloAtivo]\nModelo=1\n");
+    TMonitora& m = j->Monitora();
+    m.DefineMonitorando(false);
+    {
+        TKoDatabase banco;
+        ApoioMonitor::AbreErp(banco, erp);
+        TKoQuery comando;
+        comando.SetDatabase(&banco);
+        comando.SQL.Add(QStringLiteral("INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, CAMPO2, CAMPO3, STATUS) "
+                                       "VALUES (1, 'CO', 'S', 'AZ', 'Azul', '255', 0)"));
+        comando.ExecSQL();
+        banco.CommitRetaining();
+    }
+    j->show();
+    caixas.EsperaMs = 0;
+    EXPECT_TRUE(m.ExecutaCiclo());
+    ASSERT_EQ(LeStatusFila(erp), QStringList({"2"}));
+    caixas.Mensagens.clear();
+
+    j->PageControl1->setCurrentWidget(j->TabSheet3);
+    QTableView* historico = j->TabSheet3->DBGrid2;
+    ASSERT_TRUE(Espera([&] { return historico->model()->rowCount() > 0 && !j->TabSheet3->Modelo().Lendo(); }));
+    const QModelIndex registro = historico->model()->index(0, 0);
+    ASSERT_EQ(j->TabSheet3->Modelo().Registro(0)->Chave, "1");
+    historico->scrollTo(registro);
+    emit historico->customContextMenuRequested(historico->visualRect(registro).center());
+    ASSERT_TRUE(j->Reenviar1->isEnabled());
+    caixas.resposta = true;
+    j->Reenviar1->trigger();
+
+    EXPECT_EQ(caixas.Perguntas, QStringList({S("Reenviar a tarefa ORDEM 1? Ela volta para a fila e o próximo ciclo a "
+                                                "envia.")}));
+    const QString feito = S(" (janela): Tarefa ORDEM 1 de volta à fila: STATUS 2 → 0; o próximo ciclo a envia.");
+    EXPECT_TRUE(Espera([&] { return j->Memo1->toPlainText().contains(feito); })) << j->Memo1->toPlainText().toStdString();
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"0"}));
+    EXPECT_TRUE(caixas.Mensagens.isEmpty()) << caixas.Mensagens.join('\n').toStdString();
+
+    j->PageControl1->setCurrentWidget(j->TabSheet2);
+    ASSERT_TRUE(Espera([&] { return !m.LendoFila() && m.ModeloFila().rowCount() == 1; }));
+    j->DBGrid1->setCurrentIndex(m.ModeloFila().index(0, 0));
+    caixas.resposta = false;
+    j->ReenviarClick(j->DBGrid1);
+    EXPECT_EQ(caixas.Perguntas.size(), 2);
+    caixas.resposta = true;
+    j->ReenviarClick(j->DBGrid1);
+    EXPECT_TRUE(Espera([&] { return !caixas.Mensagens.isEmpty(); }));
+    EXPECT_EQ(caixas.Mensagens, QStringList({S("A tarefa ORDEM 1 tem STATUS 0: só tarefas que falharam (STATUS 2) ou "
+                                               "foram limpas (STATUS 3) podem ser reenviadas.")}));
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"0"}));
     EXPECT_TRUE(caixas.Erros.isEmpty()) << caixas.Erros.join('\n').toStdString();
 }
 

@@ -7,12 +7,19 @@
 #include "app/Integracoes.h"
 #include "dblayer/KoQuery.h"
 #include "monitor/Monitora.h"
+#include "operacao/LeituraDiario.h"
+#include "servico/console/PaginaFila.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
+
+#include <pwd.h>
+#include <unistd.h>
 
 using namespace ApoioMonitor;
 
@@ -206,6 +213,215 @@ TEST_F(MonitoraVapora, CicloSemJanelaRegistraOEnvioIncerto)
     for (const QJsonValue& valor : QJsonDocument::fromJson(falhas.saida.toUtf8()).array())
         registros << valor.toObject()["chave"].toString() + u' ' + valor.toObject()["desfecho"].toString();
     EXPECT_EQ(registros, QStringList({"2 incerto"})) << falhas.saida.toStdString();
+}
+
+// "Reenviar" through the monitor, as the window, the console and the
+// command line ask for it; the answer is awaited here for a minute at most.
+TResultadoReenvio Reenvia(TMonitora& monitora, qint64 ordem, const TAutorAcao& autor)
+{
+    std::optional<TResultadoReenvio> resultado;
+    monitora.PedeReenvio(ordem, autor, [&resultado](const TResultadoReenvio& r) { resultado = r; });
+    const QDeadlineTimer prazo(60000);
+    while (!resultado && !prazo.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    if (!resultado) {
+        ADD_FAILURE() << "Reenviar ORDEM " << ordem << " não respondeu em um minuto";
+        return {};
+    }
+    return *resultado;
+}
+
+// The journal's "Reenviar" records, newest first, as
+// "direcao|chave|desfecho|linha"; none when no journal was written.
+QStringList ReenviosNoDiario(const QString& arquivo)
+{
+    if (!QFile::exists(arquivo))
+        return {};
+    TLeituraDiario leitura(arquivo);
+    QStringList reenvios;
+    for (const TLinhaHistorico& linha : leitura.Pagina({}, 0, 100))
+        if (linha.Tipo == "reenvio")
+            reenvios << QStringList{linha.Direcao, linha.Chave, linha.Desfecho, linha.Linha}.join(u'|');
+    return reenvios;
+}
+
+// A row that failed goes back to 0, and the next cycle sends it once; the
+// journal keeps who asked, from where. A cleared row goes back too.
+TEST_F(MonitoraVapora, ReenviarVoltaALinhaQueFalhouParaAFilaEOProximoCicloAEnviaUmaVez)
+{
+    const QString erp = CriaErp();
+    BancoTeste::executaSqlFirebird(erp, InsereFilaSql({{1, "AR", "S", "A1", "Algodao", "", "2"},
+                                                       {2, "AR", "S", "A2", "Linho", "", "3"},
+                                                       {3, "AR", "S", "A3", "Seda", "", "1"}}));
+    auto m = Inicia(SecaoBanco1(erp) + SecaoVaporaNoServico(Servico()) + "[ModeloAtivo]\nModelo=1\n");
+    m->DefineMonitorando(false);
+
+    const TResultadoReenvio feito = Reenvia(*m, 1, {QStringLiteral("ana"), QStringLiteral("10.0.0.7")});
+
+    EXPECT_TRUE(feito.Feito) << feito.Texto.toStdString();
+    EXPECT_EQ(feito.Texto, S("Tarefa ORDEM 1 de volta à fila: STATUS 2 → 0; o próximo ciclo a envia."));
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"0", "3", "1"}));  // committed, seen from another connection
+    EXPECT_EQ(Servico().Chamadas().size(), 0);
+    const QString linha = S("Reenviar pedido por ana (10.0.0.7): ") + feito.Texto;
+    EXPECT_EQ(relator.Linhas, QStringList({linha}));
+    EXPECT_EQ(ReenviosNoDiario(m->ArquivoDiario()), QStringList({S("acao|1|feito|") + linha}));
+
+    EXPECT_TRUE(m->ExecutaCiclo());
+    EXPECT_EQ(Servico().Chamadas().size(), 1);
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"1", "3", "1"}));
+    EXPECT_TRUE(m->ExecutaCiclo());
+    EXPECT_EQ(Servico().Chamadas().size(), 1);  // once
+
+    EXPECT_TRUE(Reenvia(*m, 2, {QStringLiteral("bruno"), QStringLiteral("janela")}).Feito);
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"1", "0", "1"}));
+    EXPECT_EQ(ReenviosNoDiario(m->ArquivoDiario()).size(), 2);
+    EXPECT_TRUE(relator.Erros.isEmpty()) << relator.Erros.join('\n').toStdString();
+}
+
+// Only a failed or cleared row is resent: the others are left as they are,
+// with the reason, and the journal keeps no resend.
+TEST_F(MonitoraVapora, ReenviarRecusaLinhaPendenteEnviadaOuAusente)
+{
+    const QString erp = CriaErp();
+    ApoioMonitor::InsereFila(erp, {"0", "1", ""});
+    auto m = Inicia(SecaoBanco1(erp) + SecaoVaporaNoServico(Servico()) + "[ModeloAtivo]\nModelo=1\n");
+    m->DefineMonitorando(false);
+    const struct {
+        qint64 ordem;
+        const char* texto;
+    } casos[] = {
+        {1, "A tarefa ORDEM 1 tem STATUS 0: só tarefas que falharam (STATUS 2) ou foram limpas (STATUS 3) podem ser "
+            "reenviadas."},
+        {2, "A tarefa ORDEM 2 tem STATUS 1: só tarefas que falharam (STATUS 2) ou foram limpas (STATUS 3) podem ser "
+            "reenviadas."},
+        {3, "A tarefa ORDEM 3 tem STATUS vazio: só tarefas que falharam (STATUS 2) ou foram limpas (STATUS 3) podem "
+            "ser reenviadas."},
+        {99, "A fila não tem tarefa com ORDEM 99."},
+    };
+    for (const auto& caso : casos) {
+        const TResultadoReenvio r = Reenvia(*m, caso.ordem, {QStringLiteral("ana"), QStringLiteral("janela")});
+        EXPECT_FALSE(r.Feito) << caso.ordem;
+        EXPECT_EQ(r.Texto, S(caso.texto));
+    }
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"0", "1", ""}));
+    EXPECT_TRUE(relator.Linhas.isEmpty()) << relator.Linhas.join('\n').toStdString();
+    EXPECT_TRUE(ReenviosNoDiario(m->ArquivoDiario()).isEmpty());
+}
+
+// The update is guarded by the status the row was seen with: a cycle or
+// another operator that changed it between the reading and the update
+// wins, and the row is not touched.
+TEST_F(MonitoraVapora, ReenviarNaoTocaLinhaQueMudouEnquantoIsso)
+{
+    const QString erp = CriaErp();
+    ApoioMonitor::InsereFila(erp, {"2"});
+    auto m = Inicia(SecaoBanco1(erp) + "[ModeloAtivo]\nModelo=1\n");
+    m->DefineMonitorando(false);
+    TResultadoReenvio r;
+    m->NoCiclo([&] {
+        TVapora& vapora = IntegracaoVapora(*m);
+        const std::optional<QString> visto = vapora.StatusDaTarefa(1);
+        ASSERT_EQ(visto, QString("2"));
+        TKoDatabase outra;
+        ApoioMonitor::AbreErp(outra, erp);
+        TKoQuery marca;
+        marca.SetDatabase(&outra);
+        marca.SQL.Add(QStringLiteral("UPDATE QX_INTEGRA SET STATUS = 1 WHERE ORDEM = 1"));
+        marca.ExecSQL();
+        outra.CommitRetaining();
+        outra.Close();
+        r = vapora.ReenviaSeStatus(1, *visto);
+    });
+    EXPECT_FALSE(r.Feito);
+    EXPECT_EQ(r.Texto, S("A tarefa ORDEM 1 mudou enquanto isso (não tem mais STATUS 2): nada foi alterado. Veja a "
+                         "fila de novo."));
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"1"}));
+}
+
+// The console's queue page: the pending rows, and the rows that can be
+// resent, newest first, each with its last journal record; read on the
+// queue's thread while the window's thread waits for nothing.
+TEST_F(MonitoraVapora, FilaDoConsoleTrazPendentesEReenviaveisComOUltimoRegistro)
+{
+    Servico().DefineModo(QStringLiteral("CorWS"), QStringLiteral("save"), QStringLiteral("falha"), S("cor <recusada>"));
+    const QString erp = CriaErp();
+    BancoTeste::executaSqlFirebird(erp, InsereFilaSql({{1, "AR", "S", "A1", "Algodao"},
+                                                       {2, "CO", "S", "AZ", "Azul", "255"},
+                                                       {3, "AR", "S", "A3", "Seda", "", "3"},
+                                                       {4, "AR", "S", "A4", "Lã", "", "1"}}));
+    auto m = Inicia(SecaoBanco1(erp) + SecaoVaporaNoServico(Servico()) + "[ModeloAtivo]\nModelo=1\n");
+    m->DefineMonitorando(false);
+    EXPECT_TRUE(m->ExecutaCiclo());
+    {
+        TKoDatabase outra;
+        ApoioMonitor::AbreErp(outra, erp);
+        TKoQuery insere;
+        insere.SetDatabase(&outra);
+        insere.SQL.Add(QStringLiteral("INSERT INTO QX_INTEGRA (ORDEM, TIPO, OPERACAO, CAMPO1, STATUS) "
+                                      "VALUES (5, 'AR', 'S', '<b>A5</b>', 0)"));
+        insere.ExecSQL();
+        outra.CommitRetaining();
+    }
+
+    std::optional<TFilaConsole> lida;
+    m->PedeFilaConsole([&lida](const TFilaConsole& fila) { lida = fila; });
+    const QDeadlineTimer prazo(60000);
+    while (!lida && !prazo.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    ASSERT_TRUE(lida);
+    const TFilaConsole& fila = *lida;
+
+    EXPECT_EQ(fila.Integracao, "Vapora");
+    EXPECT_TRUE(fila.Erro.isEmpty()) << fila.Erro.toStdString();
+    ASSERT_EQ(fila.Pendentes.Linhas.size(), 1);
+    const int campo1 = int(fila.Pendentes.Colunas.indexOf(QStringLiteral("CAMPO1")));
+    EXPECT_EQ(fila.Pendentes.Linhas[0].value(campo1).toString(), "<b>A5</b>");
+    QStringList chaves;
+    for (const TTarefaReenviavel& tarefa : fila.Reenviaveis)
+        chaves << tarefa.Chave;
+    EXPECT_EQ(chaves, QStringList({"3", "2"}));
+    EXPECT_FALSE(fila.MaisReenviaveis);
+    ASSERT_EQ(fila.Reenviaveis.size(), 2);
+    EXPECT_FALSE(fila.Reenviaveis[0].UltimoRegistro);  // cleared before the journal knew it
+    ASSERT_TRUE(fila.Reenviaveis[1].UltimoRegistro);
+    EXPECT_EQ(fila.Reenviaveis[1].UltimoRegistro->Desfecho, "falhou");
+    EXPECT_TRUE(fila.Reenviaveis[1].UltimoRegistro->Erro.contains(S("cor <recusada>")))
+        << fila.Reenviaveis[1].UltimoRegistro->Erro.toStdString();
+
+    const QString html = PaginaFila(fila, QStringLiteral("k"), QStringLiteral("/fila/reenviar"));
+    EXPECT_TRUE(html.contains(S("<td>&lt;b&gt;A5&lt;/b&gt;</td>"))) << html.toStdString();
+    EXPECT_TRUE(html.contains(S("name=\"ordem\" value=\"2\"")));
+    EXPECT_TRUE(html.contains(S("name=\"ordem\" value=\"3\"")));
+    EXPECT_TRUE(html.contains(S("cor &lt;recusada&gt;")));
+    EXPECT_FALSE(html.contains(S("value=\"4\"")));
+}
+
+// quelix --reenvia beside the folder's QX.ini: the author is the system's
+// user at the command line; a second resend of the same row is refused.
+TEST_F(MonitoraVapora, ReenviaNaLinhaDeComando)
+{
+    const QString erp = CriaErp();
+    ApoioMonitor::InsereFila(erp, {"2"});
+    const QString pasta = PastaComIni(SecaoBanco1(erp) + SecaoVaporaNoServico(Servico()) + "[ModeloAtivo]\nModelo=1\n");
+    ExecutaCopia(pasta);  // installs the copy; its cycle marks nothing (no pending row)
+    const QString quelix = QDir(pasta).filePath(QStringLiteral("quelix"));
+
+    const TSaida feito = Executa(quelix, {QStringLiteral("--reenvia"), QStringLiteral("1")});
+    EXPECT_EQ(feito.status, 0) << feito.erros.toStdString();
+    EXPECT_TRUE(feito.saida.contains(S(" (linha de comando): Tarefa ORDEM 1 de volta à fila: STATUS 2 → 0"))) << feito.saida.toStdString();
+    const QString usuario = QString::fromLocal8Bit(getpwuid(geteuid())->pw_name);
+    EXPECT_TRUE(feito.saida.contains(S("Reenviar pedido por ") + usuario + S(" (linha de comando)")))
+        << feito.saida.toStdString();
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"0"}));
+
+    const TSaida outra = Executa(quelix, {QStringLiteral("--reenvia"), QStringLiteral("1")});
+    EXPECT_EQ(outra.status, 1);
+    EXPECT_TRUE(outra.erros.contains(S("A tarefa ORDEM 1 tem STATUS 0"))) << outra.erros.toStdString();
+
+    const TSaida errada = Executa(quelix, {QStringLiteral("--reenvia"), QStringLiteral("um")});
+    EXPECT_EQ(errada.status, 2);
+    EXPECT_TRUE(errada.erros.contains(S("--reenvia: \"um\" não é uma ORDEM"))) << errada.erros.toStdString();
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"0"}));
 }
 
 } // namespace
