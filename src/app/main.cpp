@@ -18,6 +18,7 @@
 #include "servico/Supervisao.h"
 #include "servico/TravaPasta.h"
 #include "servico/console/AcoesConsole.h"
+#include "servico/console/PaginasDiario.h"
 #include "servico/console/ServidorConsole.h"
 #include "servico/console/UsuarioTerminal.h"
 
@@ -333,6 +334,7 @@ int ExecutaSemTela(int argc, char** argv)
     TSupervisao supervisao(monitora, relator, TConfiguracao(opcoes.Pasta));
     TFontesConsole fontes;
     LigaAcoesDoMonitor(fontes, monitora, relator, CatalogoEmbutido());
+    LigaPaginasDoDiario(fontes, monitora);
     const auto servidorConsole = TServidorConsole::Inicia(TConfiguracao(opcoes.Pasta), std::move(fontes), relator);
     monitora.AnotaExecucao();
     return ExecutaSemJanela(monitora, supervisao);

@@ -21,18 +21,6 @@ QString Legenda(const TMonitora& monitora, int indice)
     return QString();
 }
 
-// A connection as a person knows it: the ERP, the queue tab's reading of
-// it, or the machine side start-up connected.
-QString NomeDaConexao(const TMonitora& monitora, const QString& componente)
-{
-    if (componente == QLatin1String("KoDatabase1"))
-        return QStringLiteral("ERP");
-    if (componente == QLatin1String("KoDatabaseFila"))
-        return QStringLiteral("Fila do ERP");
-    const QString legenda = Legenda(monitora, monitora.IndiceIniciado());
-    return legenda.isEmpty() ? componente : legenda;
-}
-
 // The cycle's calls (not a check's, which bounds its own) running past
 // their limit, by connection.
 QList<TChamadaEmCurso> ChamadasSemResposta()
@@ -110,7 +98,7 @@ QString TextoConexoes(const TMonitora& monitora)
 {
     QStringList textos;
     for (const TParteConexao& parte : PartesConexoes(monitora))
-        textos << NomeDaConexao(monitora, parte.Componente) + QStringLiteral(": ") + parte.Texto;
+        textos << monitora.NomeDaConexao(parte.Componente) + QStringLiteral(": ") + parte.Texto;
     return textos.join(QStringLiteral("; "));
 }
 
@@ -118,7 +106,7 @@ QString DicaConexoes(const TMonitora& monitora)
 {
     QStringList dicas;
     for (const TParteConexao& parte : PartesConexoes(monitora))
-        dicas << QStringLiteral("%1 (%2): %3").arg(NomeDaConexao(monitora, parte.Componente), parte.Componente, parte.Dica);
+        dicas << QStringLiteral("%1 (%2): %3").arg(monitora.NomeDaConexao(parte.Componente), parte.Componente, parte.Dica);
     return dicas.join(u'\n');
 }
 

@@ -1,5 +1,7 @@
 #include "janela/ModeloHistorico.h"
 
+#include "operacao/TextosCiclo.h"
+
 #include "base/Erros.h"
 #include "integracao/Relator.h"
 #include "monitor/LeitorHistorico.h"
@@ -69,7 +71,7 @@ QVariant TModeloHistorico::data(const QModelIndex& indice, int papel) const
     case Direcao: return TextoDirecao(linha.Direcao);
     case Tipo: return linha.Tipo;
     case Chave: return linha.Chave;
-    case Desfecho: return linha.Desfecho;
+    case TColuna::Desfecho: return linha.Desfecho;
     case Linha:
         // The grid shows the first line; the tip, all of them and the error.
         if (papel == Qt::ToolTipRole)
@@ -97,16 +99,7 @@ void TModeloHistorico::fetchMore(const QModelIndex& pai)
         Pede(FLinhas.back().Id);
 }
 
-QString TModeloHistorico::TextoDirecao(const QString& direcao)
-{
-    if (direcao == Texto(TDirecaoRegistro::Saida))
-        return QStringLiteral("saída");
-    if (direcao == Texto(TDirecaoRegistro::Entrada))
-        return QStringLiteral("entrada");
-    if (direcao == Texto(TDirecaoRegistro::Acao))
-        return QStringLiteral("ação");
-    return direcao;
-}
+QString TModeloHistorico::TextoDirecao(const QString& direcao) { return ::TextoDirecao(direcao); }
 
 QString TModeloHistorico::TextoMomento(const QDateTime& momento, const QDate& hoje)
 {

@@ -54,6 +54,18 @@ void TMonitora::AdicionaObservador(TObservadorCiclo* observador)
 
 void TMonitora::RemoveObservador(TObservadorCiclo* observador) { FObservadores.removeAll(observador); }
 
+QString TMonitora::NomeDaConexao(const QString& componente) const
+{
+    if (componente == QLatin1String("KoDatabase1"))
+        return QStringLiteral("ERP");
+    if (componente == QLatin1String("KoDatabaseFila"))
+        return QStringLiteral("Fila do ERP");
+    for (const TItemSeletor& item : FItens)
+        if (item.Indice == FIndiceIniciado && !item.Legenda.isEmpty())
+            return item.Legenda;
+    return componente;
+}
+
 TParametrosSaude TMonitora::ParametrosSaude() const
 {
     return {TimerAtivo() || Ocupado(), FTimer1.interval(), FLimiteCicloMs};

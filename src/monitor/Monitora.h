@@ -145,6 +145,10 @@ public:
     // The selector index of the integration start-up connected (the model
     // QX.ini names); -1 when none was.
     int IndiceIniciado() const { return FIndiceIniciado; }
+    // A connection as a person knows it: "ERP" (KoDatabase1), "Fila do ERP"
+    // (the queue tab's reading of it), or the caption of the machine type
+    // start-up connected; the component's name when it is none of these.
+    QString NomeDaConexao(const QString& componente) const;
 
     // The ERP connection and the integrations live on the cycle's thread:
     // from here read only their settings and Connected(), between handlers.

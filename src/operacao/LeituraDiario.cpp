@@ -228,3 +228,74 @@ QList<TChamadaSemResposta> TLeituraDiario::ChamadasSemResposta()
                                         consulta.value(4).toInt()};
     return chamadas;
 }
+
+QList<TCicloDiario> TLeituraDiario::Ciclos(int quantos)
+{
+    QSqlQuery consulta(FBanco);
+    consulta.setForwardOnly(true);
+    consulta.prepare(QStringLiteral("SELECT ID, INICIO, FIM, INTEGRACAO, DESFECHO, ENVIADOS, FALHAS, ERRO, INTERVALO_MS, "
+                                    "CONEXOES FROM CICLOS ORDER BY ID DESC LIMIT ?"));
+    consulta.addBindValue(quantos);
+    if (!consulta.exec())
+        Falha(QStringLiteral("leitura dos ciclos"), consulta.lastError());
+    QList<TCicloDiario> ciclos;
+    while (consulta.next()) {
+        TCicloDiario ciclo;
+        ciclo.Id = consulta.value(0).toLongLong();
+        ciclo.Inicio = TDiario::LeMomento(consulta.value(1).toString());
+        if (!consulta.value(2).isNull())
+            ciclo.Fim = TDiario::LeMomento(consulta.value(2).toString());
+        ciclo.Integracao = consulta.value(3).toString();
+        ciclo.Desfecho = consulta.value(4).toString();
+        if (!consulta.value(5).isNull())
+            ciclo.Enviados = consulta.value(5).toULongLong();
+        ciclo.Falhas = consulta.value(6).toInt();
+        ciclo.Erro = consulta.value(7).toString();
+        ciclo.IntervaloMs = consulta.value(8).toInt();
+        ciclo.Conexoes = LeConexoes(consulta.value(9).toString());
+        ciclos << ciclo;
+    }
+    return ciclos;
+}
+
+QList<TContagemHora> TLeituraDiario::RegistrosPorHora(const QDateTime& fim, int horas)
+{
+    QList<TContagemHora> contagens;
+    if (horas <= 0)
+        return contagens;
+    const QDateTime inicio = fim.addSecs(-3600LL * horas);
+    contagens.reserve(horas);
+    for (int hora = 0; hora < horas; ++hora)
+        contagens << TContagemHora{inicio.addSecs(3600LL * hora).toLocalTime()};
+    // The hour of a record is counted from `inicio` in whole seconds, so
+    // that the hours need not fall on whole hours of UTC (a time zone half
+    // an hour off it). The range is the only condition, so that it is
+    // MOMENTO's index that finds the rows (with the outcome in the WHERE,
+    // SQLite may walk DESFECHO's index, through nearly every record); the
+    // outcomes counted by none ("ignorado") are left out here.
+    QSqlQuery consulta(FBanco);
+    consulta.setForwardOnly(true);
+    consulta.prepare(QStringLiteral(
+        "SELECT (CAST(strftime('%s', MOMENTO) AS INTEGER) - ?) / 3600 AS HORA, DESFECHO, COUNT(*) FROM REGISTROS "
+        "WHERE MOMENTO >= ? AND MOMENTO < ? GROUP BY HORA, DESFECHO"));
+    consulta.addBindValue(inicio.toSecsSinceEpoch());
+    consulta.addBindValue(TDiario::Momento(inicio));
+    consulta.addBindValue(TDiario::Momento(fim));
+    if (!consulta.exec())
+        Falha(QStringLiteral("contagem dos registros por hora"), consulta.lastError());
+    while (consulta.next()) {
+        const qint64 hora = consulta.value(0).toLongLong();
+        if (hora < 0 || hora >= horas)
+            continue;
+        TContagemHora& contagem = contagens[hora];
+        const QString desfecho = consulta.value(1).toString();
+        const int quantos = consulta.value(2).toInt();
+        if (desfecho == Texto(TDesfechoRegistro::Enviado))
+            contagem.Enviados += quantos;
+        else if (desfecho == Texto(TDesfechoRegistro::Falhou))
+            contagem.Falhas += quantos;
+        else if (desfecho == Texto(TDesfechoRegistro::Pendente) || desfecho == Texto(TDesfechoRegistro::Incerto))
+            contagem.Pendentes += quantos;
+    }
+    return contagens;
+}

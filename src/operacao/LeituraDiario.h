@@ -45,6 +45,30 @@ struct TUltimosCiclos {
     std::optional<QDateTime> Parada;
 };
 
+// One cycle of the journal: ended, or without an end yet (in progress, or
+// cut short by a monitor that was ended in the middle of it).
+struct TCicloDiario {
+    qint64 Id = 0;
+    QString Integracao;
+    QDateTime Inicio;
+    std::optional<QDateTime> Fim;
+    QString Desfecho;  // as TextosCiclo names it; empty without an end
+    std::optional<quint64> Enviados;
+    int Falhas = 0;
+    QString Erro;
+    int IntervaloMs = 0;
+    QList<TEstadoConexao> Conexoes;
+};
+
+// The records of one hour by outcome: "enviado"; "falhou"; "pendente" and
+// "incerto" (both wait for a next cycle). "ignorado" is none of them.
+struct TContagemHora {
+    QDateTime Inicio;  // the hour's start (local time)
+    int Enviados = 0;
+    int Falhas = 0;
+    int Pendentes = 0;
+};
+
 // Reads a monitor's journal (see TDiario) through a read-only connection of
 // its own, also while the monitor writes it. The thread that makes it is the
 // only one that may use it.
@@ -74,6 +98,15 @@ public:
     // The calls the monitor waits for past their limits, oldest first; none
     // in a journal of a version that did not keep them.
     QList<TChamadaSemResposta> ChamadasSemResposta();
+
+    // The last `quantos` cycles, newest first.
+    QList<TCicloDiario> Ciclos(int quantos);
+
+    // The records of each of the `horas` hours that end at `fim`, oldest
+    // first, one entry per hour even when it had none. An hour is an hour
+    // of elapsed time from `fim` back (a day that changes to or from
+    // daylight-saving time has 23 or 25 of them).
+    QList<TContagemHora> RegistrosPorHora(const QDateTime& fim, int horas);
 
 private:
     QList<TLinhaHistorico> Le(const TFiltroHistorico& filtro, qint64 antesDe, int tamanho, bool comMomento);

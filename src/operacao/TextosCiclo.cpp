@@ -1,5 +1,7 @@
 #include "operacao/TextosCiclo.h"
 
+#include "integracao/Relator.h"
+
 TDesfechoCiclo Desfecho(const TFimCiclo& fim)
 {
     return !fim.Erro.isEmpty() ? TDesfechoCiclo::Erro
@@ -54,4 +56,15 @@ QString TextoSemResposta(const TChamadaSemResposta& chamada, qint64 segundos)
         .arg(chamada.Operacao, chamada.Conexao)
         .arg(segundos)
         .arg(chamada.LimiteMs / 1000);
+}
+
+QString TextoDirecao(const QString& direcao)
+{
+    if (direcao == Texto(TDirecaoRegistro::Saida))
+        return QStringLiteral("saída");
+    if (direcao == Texto(TDirecaoRegistro::Entrada))
+        return QStringLiteral("entrada");
+    if (direcao == Texto(TDirecaoRegistro::Acao))
+        return QStringLiteral("ação");
+    return direcao;
 }

@@ -29,3 +29,8 @@ QString TextoConexao(const TEstadoConexao& conexao, const QDateTime& agora);
 // A call waiting past its limit as the health rule names it, `segundos`
 // after it began: "SELECT em KoDatabase2 há 40 s (limite de 30 s)".
 QString TextoSemResposta(const TChamadaSemResposta& chamada, qint64 segundos);
+
+// The direction of a journal's record as people read it: "saída" (to the
+// machine side), "entrada" (into the ERP), "ação" (a person's, as a
+// resend); another text as it is.
+QString TextoDirecao(const QString& direcao);

@@ -234,37 +234,43 @@ void Escreve(const QString& texto)
 
 } // namespace
 
+void EscreveHistorico(TLeituraDiario& leitura, const TFiltroHistorico& filtro, TFormatoHistorico formato,
+                      const std::function<void(const QString&)>& escreve)
+{
+    TMomentoLocal momento;
+    // A page is formatted into one text and written at once. The header
+    // goes with the first page: a file that cannot be read as a journal
+    // prints nothing, so that a script never takes a lone header (or "[")
+    // for an export.
+    QString saida;
+    if (formato == TFormatoHistorico::Csv)
+        saida = NomesCampos.join(u',') + u'\n';
+    if (formato == TFormatoHistorico::Json)
+        saida = QStringLiteral("[");
+    bool primeiro = true;
+    for (qint64 antesDe = 0;;) {
+        const QList<TLinhaHistorico> pagina = leitura.PaginaSemMomento(filtro, antesDe, TamanhoPagina);
+        for (const TLinhaHistorico& linha : pagina) {
+            if (formato == TFormatoHistorico::Json && !primeiro)
+                saida += QStringLiteral(",\n");
+            Formata(saida, momento, linha, formato);
+            primeiro = false;
+        }
+        escreve(saida);
+        saida.clear();
+        if (pagina.size() < TamanhoPagina)
+            break;
+        antesDe = pagina.back().Id;
+    }
+    if (formato == TFormatoHistorico::Json)
+        escreve(QStringLiteral("]\n"));
+}
+
 int ExecutaHistorico(const QString& arquivo, const TFiltroHistorico& filtro, TFormatoHistorico formato)
 {
     try {
         TLeituraDiario leitura(arquivo);
-        TMomentoLocal momento;
-        // A page is formatted into one text and written at once. The
-        // header goes with the first page: a file that cannot be read as a
-        // journal prints nothing, so that a script never takes a lone header
-        // (or "[") for an export.
-        QString saida;
-        if (formato == TFormatoHistorico::Csv)
-            saida = NomesCampos.join(u',') + u'\n';
-        if (formato == TFormatoHistorico::Json)
-            saida = QStringLiteral("[");
-        bool primeiro = true;
-        for (qint64 antesDe = 0;;) {
-            const QList<TLinhaHistorico> pagina = leitura.PaginaSemMomento(filtro, antesDe, TamanhoPagina);
-            for (const TLinhaHistorico& linha : pagina) {
-                if (formato == TFormatoHistorico::Json && !primeiro)
-                    saida += QStringLiteral(",\n");
-                Formata(saida, momento, linha, formato);
-                primeiro = false;
-            }
-            Escreve(saida);
-            saida.clear();
-            if (pagina.size() < TamanhoPagina)
-                break;
-            antesDe = pagina.back().Id;
-        }
-        if (formato == TFormatoHistorico::Json)
-            Escreve(QStringLiteral("]\n"));
+        EscreveHistorico(leitura, filtro, formato, Escreve);
         return 0;
     } catch (const Exception& e) {
         std::fprintf(stderr, "quelix: %s\n", qPrintable(e.Message()));

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // The journal read from the command line: `quelix --historico` and
 // `quelix --estado`, for people and scripts.
 
@@ -16,6 +18,12 @@ enum class TFormatoHistorico { Texto, Csv, Json };
 // Returns the exit status: 0, or 2 when there is no journal to read (said
 // on standard error).
 int ExecutaHistorico(const QString& arquivo, const TFiltroHistorico& filtro, TFormatoHistorico formato);
+
+// The same text, handed to `escreve` a page of records at a time, for
+// whoever else gives the export (the console's downloads). Raises Exception
+// when the journal cannot be read.
+void EscreveHistorico(TLeituraDiario& leitura, const TFiltroHistorico& filtro, TFormatoHistorico formato,
+                      const std::function<void(const QString&)>& escreve);
 
 // What --estado says of a monitor, from its journal.
 struct TEstadoMonitor {
