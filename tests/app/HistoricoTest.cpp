@@ -111,6 +111,10 @@ TEST(Historico, CicloGravaCadaLoteQueHistoricoEEstadoLeem)
     EXPECT_EQ(bom["desfecho"], "enviado");
     EXPECT_TRUE(bom["linha"].toString().startsWith(QString::fromUtf8("Concluído. FAL 2 "))) << bom["linha"].toString().toStdString();
     EXPECT_EQ(bom["erro"], "");
+    // The OB row it was sent as; the failed lot never reached the queue.
+    EXPECT_TRUE(bom["conteudo"].toString().startsWith(QStringLiteral("NUMEROOB='2       '\nPECAS=")))
+        << bom["conteudo"].toString().toStdString();
+    EXPECT_EQ(ruim["conteudo"], "");
     EXPECT_EQ(ruim["chave"], "1");
     EXPECT_EQ(ruim["desfecho"], "falhou");
     EXPECT_FALSE(ruim["erro"].toString().isEmpty());
