@@ -38,14 +38,14 @@ public:
     // received is the current row of SelecaoRecebida; one sent takes
     // ConteudoEnviado, which starts again empty.
     void Registra(const QString& direcao, const QString& tipo, const QString& chave, QString desfecho = {});
+    // A new selection: failures before it belong to no record.
+    void IniciaRegistros();
 
     // The FFROMHOST rows written since the last record was reported, as
     // their values were bound (TGravacaoHost adds each one).
     QString ConteudoEnviado;
     // The FTOHOST selection of the inbound pass, on the row being handled.
     TKoQuery* SelecaoRecebida = nullptr;
-    // A new selection: failures before it belong to no record.
-    void IniciaRegistros();
 
 private:
     QString ConteudoRecebido() const;
