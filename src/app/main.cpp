@@ -81,7 +81,7 @@ QString PastaDaOpcao(const QString& valor)
 }
 
 struct TOpcoesHistorico {
-    const QCommandLineOption &chave, &desde, &ate, &falhas, &formato;
+    const QCommandLineOption &chave, &desde, &ate, &falhas, &formato, &conteudo;
 };
 
 // A day as --desde and --ate take it; false (said) when it is not one.
@@ -112,6 +112,13 @@ int LeFiltroHistorico(const QCommandLineParser& parser, TOpcoes& opcoes, const T
         return 2;
     }
     opcoes.Formato = formatos.value(formato);
+    if (parser.isSet(o.conteudo)) {
+        if (parser.isSet(o.formato)) {
+            std::fputs("quelix: use --conteudo ou --formato, não os dois\n", stderr);
+            return 2;
+        }
+        opcoes.Formato = TFormatoHistorico::Conteudo;
+    }
     return -1;
 }
 
@@ -160,6 +167,9 @@ int LeOpcoes(TOpcoes& opcoes)
         QStringLiteral("Com --historico: só registros que falharam, ficaram pendentes ou têm envio incerto."));
     const QCommandLineOption formato(QStringLiteral("formato"), QStringLiteral("Com --historico: texto (padrão), csv ou json."),
                                      QStringLiteral("texto|csv|json"));
+    const QCommandLineOption conteudo(QStringLiteral("conteudo"),
+        QStringLiteral("Com --historico: mostra, abaixo de cada registro, o que ele enviou ou recebeu (a linha "
+                       "gravada na máquina, o registro do EAS, o envelope SOAP com o status HTTP e a falha)."));
     const QCommandLineOption estado(QStringLiteral("estado"),
         QStringLiteral("Mostra o último ciclo, o próximo e as conexões, pelo histórico (status 0: monitorando; "
                        "1: monitoramento parado ou com erro; 2: sem histórico)."));
@@ -173,7 +183,7 @@ int LeOpcoes(TOpcoes& opcoes)
                        "Funciona com um monitor rodando na pasta (status 0: reenviada; 1: não)."),
         QStringLiteral("ORDEM"));
     parser.addOptions({ciclo, semJanela, verifica, simula, pasta, versao, historico, chave, desde, ate, falhas, formato,
-                       estado, usuarioConsole, reenvia});
+                       conteudo, estado, usuarioConsole, reenvia});
     const QCommandLineOption ajuda = parser.addHelpOption();
 
     if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
@@ -215,13 +225,13 @@ int LeOpcoes(TOpcoes& opcoes)
                 : parser.isSet(reenvia)   ? TModo::Reenvia
                                           : TModo::Janela;
     opcoes.UsuarioConsole = parser.value(usuarioConsole);
-    for (const QCommandLineOption* deHistorico : {&chave, &desde, &ate, &falhas, &formato})
+    for (const QCommandLineOption* deHistorico : {&chave, &desde, &ate, &falhas, &formato, &conteudo})
         if (parser.isSet(*deHistorico) && opcoes.Modo != TModo::Historico) {
             std::fprintf(stderr, "quelix: --%s só vale com --historico\n", qPrintable(deHistorico->names().front()));
             return 2;
         }
     if (opcoes.Modo == TModo::Historico)
-        return LeFiltroHistorico(parser, opcoes, {chave, desde, ate, falhas, formato});
+        return LeFiltroHistorico(parser, opcoes, {chave, desde, ate, falhas, formato, conteudo});
     if (opcoes.Modo == TModo::Reenvia) {
         bool numero = false;
         opcoes.Ordem = parser.value(reenvia).trimmed().toLongLong(&numero);

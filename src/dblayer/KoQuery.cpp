@@ -84,6 +84,7 @@ TKoField& TKoCustomQuery::FieldByName(const QString& nome)
 void TKoCustomQuery::DescartaComando()
 {
     FComando = nullptr;
+    FNomesEnviados.clear();
     FPreparados.clear();
     FDireto.reset();
 }
@@ -140,6 +141,7 @@ std::unique_ptr<QSqlQuery> TKoCustomQuery::NovoComando(QSqlDatabase& conexao) co
 
 void TKoCustomQuery::BindParametros(const QStringList& nomes)
 {
+    FNomesEnviados = nomes;
     for (const QString& nome : nomes) {
         const auto p = FParams.find(nome.toUpper());
         FComando->bindValue(u':' + nome, p == FParams.end() ? QVariant() : p->second.Value());
@@ -153,6 +155,7 @@ void TKoCustomQuery::RodaNoServidor(int limiteMs)
     // transaction, which the first statement starts.
     banco.GaranteTransacao();
     QSqlDatabase conexao = banco.Conexao();
+    FNomesEnviados.clear();
     bool preparado = false;
     banco.Adaptador().VigiaChamada(conexao, limiteMs, [&] { preparado = PreparaComando(FTextoEnviado); });
     QString erro;
@@ -161,6 +164,18 @@ void TKoCustomQuery::RodaNoServidor(int limiteMs)
         FComando->finish();
         throw EDatabaseError(erro);
     }
+}
+
+QList<std::pair<QString, QVariant>> TKoCustomQuery::ValoresEnviados() const
+{
+    QList<std::pair<QString, QVariant>> valores;
+    if (!FComando)
+        return valores;
+    valores.reserve(FNomesEnviados.size());
+    // Read back from the statement itself, as its driver holds them.
+    for (const QString& nome : FNomesEnviados)
+        valores.append({nome, FComando->boundValue(u':' + nome)});
+    return valores;
 }
 
 void TKoCustomQuery::ExecutaNoServidor(int limiteMs)

@@ -47,6 +47,11 @@ public:
     // The rows the last executed statement changed, as the server counted
     // them; -1 when unknown.
     int RowsAffected() const { return FLinhasAfetadas; }
+    // The parameters of the statement last run, in the order it names them,
+    // with the values bound to it: what the server was given. Empty when
+    // that statement had none, when it failed before anything was bound,
+    // and once its connection was closed.
+    QList<std::pair<QString, QVariant>> ValoresEnviados() const;
 
 protected:
     // Runs the statement now in FTextoEnviado under the time limit (ms; 0
@@ -91,6 +96,7 @@ private:
     std::unique_ptr<QSqlQuery> FDireto;  // statements without parameters
     quint64 FGeracaoPreparada = 0;
     QSqlQuery* FComando = nullptr;       // the statement now in use
+    QStringList FNomesEnviados;          // the parameters bound to FComando for the statement last run
     int FLinhasAfetadas = -1;
     bool FAtiva = false;
     bool FEof = true;

@@ -55,6 +55,11 @@ struct TRegistroTratado {
     QString Chave;     // the lot number, ORDEM, the host record number
     TDesfechoRegistro Desfecho = TDesfechoRegistro::Enviado;
     QString Erro;      // why it failed or waits; empty when it went through
+    // What went out or came in, as the other side was given it or gave it:
+    // the values bound to the machine table's row, the host record's
+    // columns, the SOAP envelope with the answer's status. Empty when
+    // nothing was sent (a lot skipped, a row without ORDEM).
+    QString Conteudo = {};
 };
 
 // How the monitor core and the integrations speak to the person watching:

@@ -6,11 +6,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -48,11 +51,25 @@ TAbaHistorico::TAbaHistorico(const QString& arquivoDiario, QWidget* pai) : QWidg
     LbErro = new QLabel(this);
     LbErro->setObjectName(QStringLiteral("LbErro"));
     LbErro->hide();
+    // An envelope or a row reads as it went: a fixed font, lines unwrapped.
+    MmConteudo = new QPlainTextEdit(this);
+    MmConteudo->setObjectName(QStringLiteral("MmConteudo"));
+    MmConteudo->setReadOnly(true);
+    MmConteudo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    MmConteudo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    MmConteudo->setPlaceholderText(QStringLiteral("O que o registro selecionado enviou ou recebeu."));
+    auto* divisao = new QSplitter(Qt::Vertical, this);
+    divisao->addWidget(DBGrid2);
+    divisao->addWidget(MmConteudo);
+    divisao->setStretchFactor(0, 3);
+    divisao->setStretchFactor(1, 1);
 
     auto* aba = qobject_cast<QVBoxLayout*>(layout());
     aba->addWidget(LbErro);
-    aba->addWidget(DBGrid2, 1);
+    aba->addWidget(divisao, 1);
     connect(FModelo, &TModeloHistorico::Lido, this, &TAbaHistorico::MostraLeitura);
+    connect(DBGrid2->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &TAbaHistorico::MostraConteudo);
+    connect(FModelo, &QAbstractItemModel::modelReset, this, &TAbaHistorico::MostraConteudo);
 }
 
 void TAbaHistorico::CriaFiltros()
@@ -123,6 +140,11 @@ void TAbaHistorico::Atualiza()
     filtro.Integracao = CbIntegracao->currentData().toString();
     filtro.Desfecho = CbDesfecho->currentData().toString();
     FModelo->DefineFiltro(filtro);
+}
+
+void TAbaHistorico::MostraConteudo()
+{
+    MmConteudo->setPlainText(FModelo->Conteudo(DBGrid2->currentIndex().row()));
 }
 
 void TAbaHistorico::MostraLeitura()

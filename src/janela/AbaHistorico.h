@@ -7,6 +7,7 @@ class QComboBox;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 class QTableView;
 class TModeloHistorico;
@@ -35,11 +36,14 @@ public:
     QPushButton* BtnAtualizar = nullptr;
     QTableView* DBGrid2 = nullptr;
     QLabel* LbErro = nullptr;
+    // Under the grid: what the selected record sent or received.
+    QPlainTextEdit* MmConteudo = nullptr;
 
 private:
     void CriaFiltros();
     void AtualizaIntegracoes();
     void MostraLeitura();
+    void MostraConteudo();
 
     TModeloHistorico* FModelo = nullptr;
 };

@@ -88,6 +88,11 @@ QVariant TModeloHistorico::headerData(int secao, Qt::Orientation orientacao, int
     return QString::fromUtf8(kTitulos[secao]);
 }
 
+QString TModeloHistorico::Conteudo(int linha) const
+{
+    return linha >= 0 && linha < FLinhas.size() ? FLinhas[linha].Conteudo : QString();
+}
+
 bool TModeloHistorico::canFetchMore(const QModelIndex& pai) const
 {
     return !pai.isValid() && !FbFim && !Lendo() && !FLinhas.isEmpty();

@@ -38,6 +38,8 @@ public:
     }
     // The integrations the journal had records of at the last first page.
     const QStringList& Integracoes() const { return FIntegracoes; }
+    // What the record on that row sent or received; empty for none.
+    QString Conteudo(int linha) const;
 
     int rowCount(const QModelIndex& pai = {}) const override;
     int columnCount(const QModelIndex& pai = {}) const override;

@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlError>
+#include <QSqlRecord>
 #include <QVariant>
 
 #include <algorithm>
@@ -23,7 +24,7 @@ const char* const kEsquema[] = {
     "INTEGRACAO TEXT, DESFECHO TEXT, ENVIADOS INTEGER, FALHAS INTEGER, ERRO TEXT, INTERVALO_MS INTEGER, "
     "CONEXOES TEXT)",
     "CREATE TABLE IF NOT EXISTS REGISTROS (ID INTEGER PRIMARY KEY, CICLO INTEGER, MOMENTO TEXT NOT NULL, "
-    "INTEGRACAO TEXT, DIRECAO TEXT, TIPO TEXT, CHAVE TEXT, DESFECHO TEXT, LINHA TEXT, ERRO TEXT)",
+    "INTEGRACAO TEXT, DIRECAO TEXT, TIPO TEXT, CHAVE TEXT, DESFECHO TEXT, LINHA TEXT, ERRO TEXT, CONTEUDO TEXT)",
     "CREATE TABLE IF NOT EXISTS EXECUCOES (ID INTEGER PRIMARY KEY, INICIO TEXT NOT NULL, PARADA TEXT)",
     "CREATE TABLE IF NOT EXISTS CHAMADAS (ID INTEGER PRIMARY KEY, CICLO INTEGER, INICIO TEXT NOT NULL, FIM TEXT, "
     "OPERACAO TEXT, CONEXAO TEXT, LIMITE_MS INTEGER)",
@@ -45,6 +46,27 @@ public:
 QString TDiario::Arquivo(const QString& pasta)
 {
     return QDir(pasta).filePath(QStringLiteral("Logs/historico.sqlite"));
+}
+
+QString TDiario::CortaConteudo(const QString& conteudo)
+{
+    // A UTF-16 unit is at most three bytes of UTF-8 (a pair, four): most
+    // records are far below the limit and are not converted to know it.
+    if (conteudo.size() * 3 <= MaximoConteudo)
+        return conteudo;
+    const QByteArray utf8 = conteudo.toUtf8();
+    if (utf8.size() <= MaximoConteudo)
+        return conteudo;
+    const QByteArray marca = QStringLiteral("\n[conteúdo cortado em %1 KB: tinha %2 bytes]")
+                                 .arg(MaximoConteudo / 1024)
+                                 .arg(utf8.size())
+                                 .toUtf8();
+    // The cut goes back to the start of the character it would split
+    // (continuation bytes are 10xxxxxx).
+    qsizetype corte = MaximoConteudo - marca.size();
+    while (corte > 0 && (quint8(utf8[corte]) & 0xC0) == 0x80)
+        --corte;
+    return QString::fromUtf8(utf8.constData(), corte) + QString::fromUtf8(marca);
 }
 
 QString TDiario::Momento(const QDateTime& momento)
@@ -117,11 +139,17 @@ bool TDiario::Abre()
             comando.prepare(QString::fromLatin1(texto));
             Executa(comando, "CREATE");
         }
+        // A journal of a version whose records kept no content gets the
+        // column; its old records have none.
+        if (!FBanco.record(QStringLiteral("REGISTROS")).contains(QStringLiteral("CONTEUDO"))) {
+            comando.prepare(QStringLiteral("ALTER TABLE REGISTROS ADD COLUMN CONTEUDO TEXT"));
+            Executa(comando, "ALTER TABLE REGISTROS");
+        }
         FechaChamadasAntigas();
         FInsereRegistro.emplace(FBanco);
         FInsereRegistro->prepare(QStringLiteral(
-            "INSERT INTO REGISTROS (CICLO, MOMENTO, INTEGRACAO, DIRECAO, TIPO, CHAVE, DESFECHO, LINHA, ERRO) "
-            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+            "INSERT INTO REGISTROS (CICLO, MOMENTO, INTEGRACAO, DIRECAO, TIPO, CHAVE, DESFECHO, LINHA, ERRO, CONTEUDO) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     } catch (const EDiario& e) {
         Falhou(QStringLiteral("aberto"), QString::fromStdString(e.what()));
         return false;
@@ -226,7 +254,8 @@ void TDiario::RegistraRegistro(const QString& integracao, const TRegistroTratado
                          registro.Chave,
                          Texto(registro.Desfecho),
                          linhas,
-                         registro.Erro.isEmpty() ? QVariant() : QVariant(registro.Erro)};
+                         registro.Erro.isEmpty() ? QVariant() : QVariant(registro.Erro),
+                         registro.Conteudo.isEmpty() ? QVariant() : QVariant(CortaConteudo(registro.Conteudo))};
     // A journal that failed is opened again, at most once in a group's
     // time, so that a long pass is recorded as soon as there is room again;
     // meanwhile its records wait in memory.
@@ -281,6 +310,7 @@ void TDiario::Insere(const TLinhaRegistro& linha)
     insere.bindValue(6, linha.Desfecho);
     insere.bindValue(7, linha.Linhas);
     insere.bindValue(8, linha.Erro);
+    insere.bindValue(9, linha.Conteudo);
     Executa(insere, "INSERT INTO REGISTROS");
 }
 

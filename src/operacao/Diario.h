@@ -51,12 +51,17 @@ public:
     // Records kept in memory while the file cannot be written (a full
     // disk, a folder the monitor may not write); past this the oldest go.
     static constexpr int MaximoNaoGravados = 100000;
+    // The content a record keeps, in bytes of UTF-8; past it, it is cut,
+    // at a character's start, and ends with a line that says so.
+    static constexpr qsizetype MaximoConteudo = 64 * 1024;
 
     // The journal of a monitor's folder.
     static QString Arquivo(const QString& pasta);
     // A moment as the journal keeps it, and back (local time).
     static QString Momento(const QDateTime& momento);
     static QDateTime LeMomento(const QString& texto);
+    // The content as a record keeps it: whole up to MaximoConteudo bytes.
+    static QString CortaConteudo(const QString& conteudo);
 
     TDiario(const QString& arquivo, std::function<void(const QString&)> avisa);
     ~TDiario();
@@ -95,6 +100,7 @@ private:
         QVariant Ciclo;
         QString Momento, Integracao, Direcao, Tipo, Chave, Desfecho, Linhas;
         QVariant Erro;
+        QVariant Conteudo;
     };
 
     bool Abre();

@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QVariant>
 
 namespace {
@@ -100,10 +101,14 @@ QList<TLinhaHistorico> TLeituraDiario::Le(const TFiltroHistorico& filtro, qint64
     const TCondicao condicao = Condicao(filtro, antesDe);
     QSqlQuery consulta(FBanco);
     consulta.setForwardOnly(true);
-    consulta.prepare(QStringLiteral("SELECT ID, MOMENTO, INTEGRACAO, DIRECAO, TIPO, CHAVE, DESFECHO, LINHA, ERRO "
+    // A journal written by a version whose records kept no content has no
+    // such column until a monitor of this version opens it.
+    const bool comConteudo = FBanco.record(QStringLiteral("REGISTROS")).contains(QStringLiteral("CONTEUDO"));
+    consulta.prepare(QStringLiteral("SELECT ID, MOMENTO, INTEGRACAO, DIRECAO, TIPO, CHAVE, DESFECHO, LINHA, ERRO, %2 "
                                     "FROM REGISTROS %1 ORDER BY ID DESC LIMIT ?")
                          .arg(condicao.Partes.isEmpty() ? QString()
-                                                        : QStringLiteral("WHERE ") + condicao.Partes.join(QStringLiteral(" AND "))));
+                                                        : QStringLiteral("WHERE ") + condicao.Partes.join(QStringLiteral(" AND ")),
+                              comConteudo ? QStringLiteral("CONTEUDO") : QStringLiteral("NULL")));
     for (const QVariant& valor : condicao.Valores)
         consulta.addBindValue(valor);
     consulta.addBindValue(tamanho);
@@ -122,7 +127,8 @@ QList<TLinhaHistorico> TLeituraDiario::Le(const TFiltroHistorico& filtro, qint64
                                   consulta.value(5).toString(),
                                   consulta.value(6).toString(),
                                   consulta.value(7).toString(),
-                                  consulta.value(8).toString()};
+                                  consulta.value(8).toString(),
+                                  consulta.value(9).toString()};
     }
     return linhas;
 }

@@ -32,6 +32,7 @@ struct TLinhaHistorico {
     QString Desfecho;
     QString Linha;
     QString Erro;
+    QString Conteudo;  // what was sent or received (empty in a journal older than it)
 };
 
 // The last cycles of the journal: the last that ended, and the one in

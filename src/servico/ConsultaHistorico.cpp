@@ -188,7 +188,7 @@ void Formata(QString& saida, TMomentoLocal& momento, const TLinhaHistorico& linh
         // The keys in the order Qt's JSON objects keep them (by name), as
         // the export has always written them.
         const std::pair<const char*, const QString*> campos[] = {
-            {"chave", &linha.Chave}, {"desfecho", &linha.Desfecho}, {"direcao", &linha.Direcao},
+            {"chave", &linha.Chave}, {"conteudo", &linha.Conteudo}, {"desfecho", &linha.Desfecho}, {"direcao", &linha.Direcao},
             {"erro", &linha.Erro}, {"integracao", &linha.Integracao}, {"linha", &linha.Linha},
             {"momento", nullptr}, {"tipo", &linha.Tipo}};
         char separador = '{';
@@ -210,6 +210,7 @@ void Formata(QString& saida, TMomentoLocal& momento, const TLinhaHistorico& linh
         return;
     }
     case TFormatoHistorico::Texto:
+    case TFormatoHistorico::Conteudo:
         break;
     }
     // The pane's lines of the record, each on a line of its own, indented.
@@ -219,6 +220,13 @@ void Formata(QString& saida, TMomentoLocal& momento, const TLinhaHistorico& linh
     if (!linha.Erro.isEmpty())
         saida += QStringLiteral("  "), AcrescentaNaLinha(saida, linha.Erro);
     saida += u'\n';
+    // The content as it was kept, not indented: an envelope or a row is
+    // copied from here as it went.
+    if (formato == TFormatoHistorico::Conteudo) {
+        saida += linha.Conteudo.isEmpty() ? QStringLiteral("(sem conteúdo)") : linha.Conteudo;
+        saida += QStringLiteral("\n\n");
+        return;
+    }
     for (const QStringView linhaPainel : QStringView(linha.Linha).split(u'\n', Qt::SkipEmptyParts)) {
         saida += QStringLiteral("    ");
         saida += linhaPainel;

@@ -11,8 +11,9 @@
 // The journal read from the command line: `quelix --historico` and
 // `quelix --estado`, for people and scripts.
 
-// How --historico writes the records.
-enum class TFormatoHistorico { Texto, Csv, Json };
+// How --historico writes the records; Conteudo (--conteudo): each record's
+// line, then what it sent or received, as it was kept.
+enum class TFormatoHistorico { Texto, Csv, Json, Conteudo };
 
 // The records of the journal that match, newest first, on standard output.
 // Returns the exit status: 0, or 2 when there is no journal to read (said

@@ -138,7 +138,16 @@ QString TClienteSoap::Chama(const TChamadaSoap& chamada)
     const QDeadlineTimer prazo = PrazoChamadaSoap();
     const TDestino destino = Destino(chamada, prazo);
     const QByteArray envelope = MontaEnvelopeSoap(chamada, destino.Espaco);
+    // The very bytes posted, kept with what came back of them.
+    if (FTrocas.size() == MaximoTrocas)
+        FTrocas.removeFirst();
+    TTrocaSoap troca;
+    troca.Endereco = destino.Endereco;
+    troca.Acao = destino.Acao;
+    troca.Envelope = envelope;
+    FTrocas.append(std::move(troca));
     if (FEnvioSimulado) {
+        FTrocas.back().Simulada = true;
         FEnvioSimulado(destino.Endereco, destino.Acao, envelope);
         return {};
     }
@@ -147,9 +156,13 @@ QString TClienteSoap::Chama(const TChamadaSoap& chamada)
         {"SOAPAction", '"' + destino.Acao.toUtf8() + '"'},
     };
     const TRespostaHttp http = ExecutaHttp(destino.Endereco, cabecalhos, &envelope, FVerificaCertificado, prazo);
+    FTrocas.back().Status = http.Status;
+    FTrocas.back().Frase = http.Frase;
 
     // A fault usually comes with status 500: the body is read first.
     const TRespostaSoap resposta = LeRespostaSoap(http.Corpo);
+    if (resposta.Tipo == TRespostaSoap::TTipo::Falha)
+        FTrocas.back().Falha = resposta.TextoFalha;
     if (resposta.Tipo == TRespostaSoap::TTipo::Falha && !http.Cortada)
         throw ESoapFalha(resposta.TextoFalha, resposta.CodigoFalha,
                          resposta.NomeDetalhe, resposta.TextoDetalhe);

@@ -3,12 +3,27 @@
 #include "soap/ChamadaSoap.h"
 #include "soap/DescricaoServico.h"
 
+#include <QByteArray>
 #include <QDeadlineTimer>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <optional>
+
+// One call as it went: the envelope posted, the answer's status line and
+// its fault string. Status 0: no status line came (or, simulated, the call
+// was not posted).
+struct TTrocaSoap {
+    QString Endereco;
+    QString Acao;
+    QByteArray Envelope;
+    int Status = 0;
+    QString Frase;
+    QString Falha;
+    bool Simulada = false;
+};
 
 // A SOAP 1.1 client bound to one service, in one of two ways:
 //   by description: the location of its WSDL (http or https URL, file: URL
@@ -48,6 +63,12 @@ public:
     const QString& RespostaIncompleta() const { return FRespostaIncompleta; }
     void EsqueceRespostaIncompleta() { FRespostaIncompleta.clear(); }
 
+    // The calls made since they were last forgotten whose envelope was
+    // made, oldest first; at most MaximoTrocas, the oldest dropped.
+    static constexpr qsizetype MaximoTrocas = 8;
+    const QList<TTrocaSoap>& Trocas() const { return FTrocas; }
+    void EsqueceTrocas() { FTrocas.clear(); }
+
     // Bound by description: reads it (again when its location changed) and
     // gives the names among `operacoes` the port's binding does not declare.
     // Raises ESoapDescricao as a call would when the description cannot be
@@ -84,4 +105,5 @@ private:
     bool FVerificaCertificado = false;
     TEnvioSimulado FEnvioSimulado;
     QString FRespostaIncompleta;
+    QList<TTrocaSoap> FTrocas;
 };

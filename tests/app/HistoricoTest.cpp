@@ -14,10 +14,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QThread>
@@ -106,6 +108,10 @@ TEST(Historico, CicloGravaCadaLoteQueHistoricoEEstadoLeem)
     EXPECT_EQ(bom["desfecho"], "enviado");
     EXPECT_TRUE(bom["linha"].toString().startsWith(QString::fromUtf8("Concluído. FAL 2 "))) << bom["linha"].toString().toStdString();
     EXPECT_EQ(bom["erro"], "");
+    // The OB row it was sent as; the failed lot never reached the queue.
+    EXPECT_TRUE(bom["conteudo"].toString().startsWith(QStringLiteral("NUMEROOB='2       '\nPECAS=")))
+        << bom["conteudo"].toString().toStdString();
+    EXPECT_EQ(ruim["conteudo"], "");
     EXPECT_EQ(ruim["chave"], "1");
     EXPECT_EQ(ruim["desfecho"], "falhou");
     EXPECT_FALSE(ruim["erro"].toString().isEmpty());
@@ -383,4 +389,101 @@ TEST(Historico, PodaUmaVezPorDia)
     diario.Poda(90, hoje.addDays(1));
     EXPECT_EQ(chaves(), QStringList{"novo"});
     EXPECT_TRUE(avisos.isEmpty()) << avisos.join(u'\n').toStdString();
+}
+
+// What a record sent is kept with it and read back as it was: in --formato
+// json, and by --conteudo under the record's line. Past 64 KB of UTF-8 it is
+// cut at a character's start, with a line that says so.
+TEST(Historico, ConteudoGuardadoLidoECortadoEm64KB)
+{
+    const QString envelope = QString::fromUtf8("POST http://vapora/ClienteWS\n\n<nome>Malharia D'Ávila & cia 🧵</nome>\n\nHTTP 200 OK");
+    // "é" is two bytes and "🧵" four: the limit falls inside one of them.
+    const QString longo = QString::fromUtf8("é🧵").repeated(12000);
+    const QString pasta = PastaComIni(QString());
+    {
+        TDiario diario(TDiario::Arquivo(pasta), [](const QString& aviso) { ADD_FAILURE() << aviso.toStdString(); });
+        diario.CicloIniciado({QStringLiteral("Vapora"), QDateTime::currentDateTime()});
+        diario.RegistraRegistro(QStringLiteral("Vapora"), {TDirecaoRegistro::Saida, "CL", "7", TDesfechoRegistro::Enviado, {}, envelope}, "linha 7");
+        diario.RegistraRegistro(QStringLiteral("Vapora"), {TDirecaoRegistro::Saida, "CL", "8", TDesfechoRegistro::Ignorado, {}}, "linha 8");
+        diario.RegistraRegistro(QStringLiteral("Vapora"), {TDirecaoRegistro::Saida, "CL", "9", TDesfechoRegistro::Enviado, {}, longo}, "linha 9");
+        TFimCiclo fim;
+        fim.Integracao = QStringLiteral("Vapora");
+        fim.Fim = QDateTime::currentDateTime();
+        diario.CicloTerminado(fim);
+    }
+
+    const QJsonArray registros = Json(Quelix_(pasta, {"--historico", "--formato", "json"}));
+    ASSERT_EQ(registros.size(), 3);
+    EXPECT_EQ(registros[2].toObject()["conteudo"].toString(), envelope);
+    EXPECT_EQ(registros[1].toObject()["conteudo"].toString(), "");
+    const QString cortado = registros[0].toObject()["conteudo"].toString();
+    const QByteArray utf8 = cortado.toUtf8();
+    EXPECT_LE(utf8.size(), TDiario::MaximoConteudo);
+    EXPECT_GT(utf8.size(), TDiario::MaximoConteudo - 80);
+    EXPECT_FALSE(cortado.contains(QChar::ReplacementCharacter));
+    const QString marca = QString::fromUtf8("\n[conteúdo cortado em 64 KB: tinha %1 bytes]").arg(longo.toUtf8().size());
+    ASSERT_TRUE(cortado.endsWith(marca)) << cortado.right(80).toStdString();
+    EXPECT_TRUE(longo.startsWith(cortado.chopped(marca.size())));
+    // Exactly at the limit a record is whole.
+    const QString noLimite = QString(TDiario::MaximoConteudo, u'x');
+    EXPECT_EQ(TDiario::CortaConteudo(noLimite), noLimite);
+    EXPECT_TRUE(TDiario::CortaConteudo(noLimite + u'x').endsWith(QStringLiteral("65537 bytes]")));
+
+    const TSaida conteudo = Quelix_(pasta, {"--historico", "--chave", "7", "--conteudo"});
+    EXPECT_EQ(conteudo.status, 0) << conteudo.erros.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d  Vapora  enviado  CL  7  enviado\n"))
+                    .match(conteudo.saida).hasMatch()) << conteudo.saida.toStdString();
+    EXPECT_TRUE(conteudo.saida.endsWith(u'\n' + envelope + QStringLiteral("\n\n"))) << conteudo.saida.toStdString();
+    const TSaida semConteudo = Quelix_(pasta, {"--historico", "--chave", "8", "--conteudo"});
+    EXPECT_TRUE(semConteudo.saida.endsWith(QString::fromUtf8("  ignorado\n(sem conteúdo)\n\n"))) << semConteudo.saida.toStdString();
+    EXPECT_EQ(Quelix_(pasta, {"--historico", "--conteudo", "--formato", "json"}).status, 2);
+    EXPECT_EQ(Quelix_(pasta, {"--conteudo"}).status, 2);
+}
+
+// A journal written before records kept their content is read as it is,
+// with no content, and gets the column when a monitor opens it again; its
+// old records stay.
+TEST(Historico, HistoricoAntigoSemConteudoContinuaValendo)
+{
+    const QString pasta = PastaComIni(QString());
+    const QString arquivo = TDiario::Arquivo(pasta);
+    QDir().mkpath(QFileInfo(arquivo).absolutePath());
+    {
+        QSqlDatabase antigo = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("diario_antigo"));
+        antigo.setDatabaseName(arquivo);
+        ASSERT_TRUE(antigo.open());
+        QSqlQuery comando(antigo);
+        for (const char* texto : {
+                 "CREATE TABLE CICLOS (ID INTEGER PRIMARY KEY, INICIO TEXT NOT NULL, FIM TEXT, INTEGRACAO TEXT, "
+                 "DESFECHO TEXT, ENVIADOS INTEGER, FALHAS INTEGER, ERRO TEXT, INTERVALO_MS INTEGER, CONEXOES TEXT)",
+                 "CREATE TABLE REGISTROS (ID INTEGER PRIMARY KEY, CICLO INTEGER, MOMENTO TEXT NOT NULL, "
+                 "INTEGRACAO TEXT, DIRECAO TEXT, TIPO TEXT, CHAVE TEXT, DESFECHO TEXT, LINHA TEXT, ERRO TEXT)",
+                 "INSERT INTO REGISTROS (MOMENTO, INTEGRACAO, DIRECAO, TIPO, CHAVE, DESFECHO, LINHA) VALUES "
+                 "('2026-12-01T10:00:00.000Z', 'Bruma', 'enviado', 'lote', '4711', 'enviado', 'FAL 4711 enviada')"})
+            ASSERT_TRUE(comando.exec(QString::fromLatin1(texto))) << texto;
+        antigo.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("diario_antigo"));
+
+    const QJsonArray antes = Json(Quelix_(pasta, {"--historico", "--formato", "json"}));
+    ASSERT_EQ(antes.size(), 1);
+    EXPECT_EQ(antes[0].toObject()["chave"], "4711");
+    EXPECT_EQ(antes[0].toObject()["conteudo"], "");
+    EXPECT_TRUE(Quelix_(pasta, {"--historico", "--conteudo"}).saida.contains(QString::fromUtf8("(sem conteúdo)")));
+
+    {
+        TDiario diario(arquivo, [](const QString& aviso) { ADD_FAILURE() << aviso.toStdString(); });
+        diario.CicloIniciado({QStringLiteral("Bruma"), QDateTime::currentDateTime()});
+        diario.RegistraRegistro(QStringLiteral("Bruma"), {TDirecaoRegistro::Saida, "lote", "4712", TDesfechoRegistro::Enviado, {}, "NUMEROOB='4712    '"},
+                                "FAL 4712 enviada");
+        TFimCiclo fim;
+        fim.Integracao = QStringLiteral("Bruma");
+        fim.Fim = QDateTime::currentDateTime();
+        diario.CicloTerminado(fim);
+    }
+    const QJsonArray depois = Json(Quelix_(pasta, {"--historico", "--formato", "json"}));
+    ASSERT_EQ(depois.size(), 2);
+    EXPECT_EQ(depois[0].toObject()["conteudo"], "NUMEROOB='4712    '");
+    EXPECT_EQ(depois[1].toObject()["chave"], "4711");
+    EXPECT_EQ(depois[1].toObject()["conteudo"], "");
 }

@@ -569,6 +569,43 @@ TEST_F(Janela, HistoricoLeForaDaThreadDaJanela)
     EXPECT_EQ(aba.Modelo().index(0, 2).data().toString(), "entrada");
 }
 
+// What a record sent shows, as it was kept, in the pane under the grid when
+// its row is the current one; a record that sent nothing leaves it empty,
+// and so does a new reading.
+TEST_F(Janela, HistoricoMostraOConteudoDoRegistroSelecionado)
+{
+    const QString conteudo = QString::fromUtf8("NUMEROOB='4711    '\nCLIENTE='Malharia D''Ávila'\nPESO=220.75");
+    tipos[0].primeira = [conteudo](TContextoIntegracao& c) {
+        c.Relator.AdicionaLinha("FAL 4711 enviada");
+        c.Relator.RegistraRegistro({TDirecaoRegistro::Saida, "lote", "4711", TDesfechoRegistro::Enviado, {}, conteudo});
+        c.Relator.AdicionaLinha("FAL 4712 ignorada");
+        c.Relator.RegistraRegistro({TDirecaoRegistro::Saida, "lote", "4712", TDesfechoRegistro::Ignorado, {}});
+    };
+    auto j = Cria("[ModeloAtivo]\nModelo=0\n");
+    j->Timer1Timer();
+    j->show();
+    j->PageControl1->setCurrentWidget(j->TabSheet3);
+    TAbaHistorico& aba = *j->TabSheet3;
+    ASSERT_TRUE(EsperaHistorico(aba));
+    ASSERT_EQ(aba.DBGrid2->model()->rowCount(), 2) << aba.LbErro->text().toStdString();
+    QApplication::processEvents();
+    EXPECT_TRUE(aba.MmConteudo->isVisible());
+    EXPECT_TRUE(aba.MmConteudo->isReadOnly());
+    EXPECT_GT(aba.MmConteudo->mapTo(&aba, QPoint()).y(),
+              aba.DBGrid2->mapTo(&aba, QPoint()).y() + aba.DBGrid2->height() - 1);
+    EXPECT_EQ(aba.MmConteudo->toPlainText(), "");
+
+    aba.DBGrid2->selectRow(1);  // newest first: 4711 is the second
+    EXPECT_EQ(aba.MmConteudo->toPlainText(), conteudo);
+    aba.DBGrid2->selectRow(0);
+    EXPECT_EQ(aba.MmConteudo->toPlainText(), "");
+    aba.DBGrid2->selectRow(1);
+    aba.EdChave->setText("4711");
+    ASSERT_TRUE(EsperaHistorico(aba));
+    EXPECT_EQ(aba.DBGrid2->model()->rowCount(), 1);
+    EXPECT_EQ(aba.MmConteudo->toPlainText(), "");
+}
+
 // Picking a machine type start-up did not connect says why nothing
 // happens, and "Limpar fila" keeps its place when it hides, so the
 // controls beside it do not move.

@@ -16,6 +16,7 @@
 #include "integracao/Relator.h"
 #include "monitor/Monitora.h"
 #include "operacao/Diario.h"
+#include "operacao/ObservadorDiario.h"
 #include "operacao/LeituraDiario.h"
 
 #include <QCoreApplication>
@@ -54,6 +55,14 @@ struct TRegistroFixo {
     QString Erro;
 };
 
+TDesfechoRegistro DesfechoDe(const QString& texto)
+{
+    for (const TDesfechoRegistro desfecho : DesfechosRegistro)
+        if (Texto(desfecho) == texto)
+            return desfecho;
+    throw std::invalid_argument("desfecho desconhecido: " + texto.toStdString());
+}
+
 QDateTime Local(const char* texto) { return QDateTime::fromString(QString::fromLatin1(texto), Qt::ISODate); }
 
 // The records written through the monitor's journal, in their order (ID 1,
@@ -69,8 +78,8 @@ QString EscreveDiario(const QString& pasta, const QList<TRegistroFixo>& registro
             diario.CicloIniciado({registros.front().Integracao, registros.front().Momento});
         for (const TRegistroFixo& registro : registros)
             diario.RegistraRegistro(registro.Integracao,
-                                    {TRegistroTratado::Enviado, QStringLiteral("lote"), registro.Chave,
-                                     registro.Desfecho, registro.Erro},
+                                    {TDirecaoRegistro::Saida, QStringLiteral("lote"), registro.Chave,
+                                     DesfechoDe(registro.Desfecho), registro.Erro},
                                     registro.Linhas);
         if (!registros.isEmpty()) {
             TFimCiclo fim;
@@ -346,8 +355,8 @@ TEST_F(Console, HistoricoAntigoELidoEGanhaOsIndicesAoSerAberto)
         TDiario diario(arquivo, [](const QString& aviso) { throw std::runtime_error(aviso.toStdString()); });
         diario.CicloIniciado({QStringLiteral("EAS"), QDateTime::currentDateTime()});
         diario.RegistraRegistro(QStringLiteral("EAS"),
-                                {TRegistroTratado::Recebido, QStringLiteral("host"), QStringLiteral("77"),
-                                 TRegistroTratado::Enviado, QString()},
+                                {TDirecaoRegistro::Entrada, QStringLiteral("host"), QStringLiteral("77"),
+                                 TDesfechoRegistro::Enviado, QString()},
                                 QStringLiteral("Aplicado."));
         TFimCiclo fim;
         fim.Fim = QDateTime::currentDateTime();
@@ -604,11 +613,13 @@ TEST_F(Console, DadosDeUmMonitorEmExecucao)
     TDefinicaoTeste tipo = Tipo(0, QStringLiteral("Teste"));
     tipo.primeira = [](TContextoIntegracao& contexto) {
         contexto.FalhasNoCiclo += 1;
-        contexto.Relator.RegistraRegistro({TRegistroTratado::Enviado, QStringLiteral("lote"), QStringLiteral("x y"),
-                                           TRegistroTratado::Falhou, QStringLiteral("Programa não cadastrado")});
+        contexto.Relator.RegistraRegistro({TDirecaoRegistro::Saida, QStringLiteral("lote"), QStringLiteral("x y"),
+                                           TDesfechoRegistro::Falhou, QStringLiteral("Programa não cadastrado")});
     };
     const QString pastaMonitor = PastaComIni(QStringLiteral("[ModeloAtivo]\nModelo=0\n"));
+    TObservadorDiario diario(TConfiguracao(pastaMonitor), [](const QString& aviso) { ADD_FAILURE() << aviso.toStdString(); });
     TMonitora monitora(relator, TFabricasIntegracao{FabricaTeste(tipo)}, pastaMonitor);
+    monitora.AdicionaObservador(&diario);
     monitora.Inicia();
     monitora.ExecutaCiclo();
     const TDadosEstado dados = DadosEstado(monitora);

@@ -141,7 +141,7 @@ TEST(ConsultaHistorico, DiarioSemRegistrosQueSirvam)
         {"json", TFormatoHistorico::Json, "[]\n"},
     };
     const QString vazio = Diario({});
-    const QString outro = Diario({{"enviado", "lote", "4711", "enviado", {}}});
+    const QString outro = Diario({{TDirecaoRegistro::Saida, "lote", "4711", TDesfechoRegistro::Enviado, {}}});
     TFiltroHistorico outraChave;
     outraChave.Chave = QStringLiteral("4712");
     TFiltroHistorico soFalhas;
@@ -228,8 +228,8 @@ TEST(ConsultaHistorico, CadaFormatoEscapaOQueLheCabe)
         // In the key, and in the error of a record that failed.
         for (const bool noErro : {false, true}) {
             SCOPED_TRACE(noErro ? "erro" : "chave");
-            const QString arquivo = noErro ? Diario({{"enviado", "lote", "7", "falhou", valor}})
-                                           : Diario({{"enviado", "lote", valor, "enviado", {}}});
+            const QString arquivo = noErro ? Diario({{TDirecaoRegistro::Saida, "lote", "7", TDesfechoRegistro::Falhou, valor}})
+                                           : Diario({{TDirecaoRegistro::Saida, "lote", valor, TDesfechoRegistro::Enviado, {}}});
             const QString momento = MomentoDoRegistro(arquivo);
             ASSERT_FALSE(momento.isEmpty());
             if (noErro) {
@@ -272,7 +272,7 @@ TEST(ConsultaHistorico, CadaFormatoEscapaOQueLheCabe)
 TEST(ConsultaHistorico, LinhasDoPainelDoRegistro)
 {
     const QString linhas = QStringLiteral("Erro. Lote 7\n\nCausa: \"x\", y\n");
-    const QString arquivo = Diario({{"enviado", "lote", "7", "falhou", "e"}}, linhas);
+    const QString arquivo = Diario({{TDirecaoRegistro::Saida, "lote", "7", TDesfechoRegistro::Falhou, "e"}}, linhas);
     const QString momento = MomentoDoRegistro(arquivo);
     EXPECT_EQ(Exporta(arquivo, TFormatoHistorico::Texto).saida,
               momento + QStringLiteral("  Bruma  enviado  lote  7  falhou  e\n    Erro. Lote 7\n    Causa: \"x\", y\n"));
@@ -289,9 +289,9 @@ TEST(ConsultaHistorico, LinhasDoPainelDoRegistro)
 TEST(ConsultaHistorico, DiasLocaisNosLimites)
 {
     const QDate dia(2026, 3, 14);
-    const QString arquivo = Diario({{"enviado", "lote", "antes", "enviado", {}},
-                                    {"enviado", "lote", "ultimo", "enviado", {}},
-                                    {"enviado", "lote", "meia-noite", "enviado", {}}});
+    const QString arquivo = Diario({{TDirecaoRegistro::Saida, "lote", "antes", TDesfechoRegistro::Enviado, {}},
+                                    {TDirecaoRegistro::Saida, "lote", "ultimo", TDesfechoRegistro::Enviado, {}},
+                                    {TDirecaoRegistro::Saida, "lote", "meia-noite", TDesfechoRegistro::Enviado, {}}});
     MoveRegistros(arquivo, {TDiario::Momento(QDateTime(dia, QTime(0, 0)).addMSecs(-1)),
                             TDiario::Momento(QDateTime(dia.addDays(1), QTime(0, 0)).addMSecs(-1)),
                             TDiario::Momento(QDateTime(dia.addDays(1), QTime(0, 0)))});

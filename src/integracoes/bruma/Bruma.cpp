@@ -3,6 +3,7 @@
 #include "integracao/AbreConexao.h"
 #include "integracao/ConexaoDaSecao.h"
 #include "integracao/Configuracao.h"
+#include "integracao/ConteudoRegistro.h"
 #include "base/Apara.h"
 #include "base/Erros.h"
 #include "integracao/Relator.h"
@@ -89,6 +90,7 @@ void TBruma::EnviaLote()
 {
     const QString numeroLote = FDados.KoQuery1.FieldByName(QStringLiteral("NUMERO")).AsString();
     const QString nrOB = NumeroOB(numeroLote);
+    FConteudoLote.clear();
     QString erro;
     try {
         EnviaLoteNaFila(numeroLote, nrOB);
@@ -105,7 +107,8 @@ void TBruma::EnviaLote()
 
 void TBruma::RegistraLote(const QString& numeroLote, TDesfechoRegistro desfecho, const QString& erro)
 {
-    FRelator.RegistraRegistro({TDirecaoRegistro::Saida, QStringLiteral("lote"), Apara(numeroLote), desfecho, erro});
+    FRelator.RegistraRegistro(
+        {TDirecaoRegistro::Saida, QStringLiteral("lote"), Apara(numeroLote), desfecho, erro, FConteudoLote});
 }
 
 void TBruma::EnviaLoteNaFila(const QString& numeroLote, const QString& nrOB)
@@ -196,7 +199,15 @@ void TBruma::SubstituiNaFila(const TLinhaOB& linha)
     comando.DefineLinhas({});
     AdicionaInsertOB(comando.SQL);
     DefineParametrosOB(comando, linha);
-    comando.ExecSQL();
+    // Read back from the statement once it ran, refused or not: what the
+    // machine side was given is what the journal keeps.
+    try {
+        comando.ExecSQL();
+    } catch (...) {
+        FConteudoLote = ConteudoDosValores(comando.ValoresEnviados());
+        throw;
+    }
+    FConteudoLote = ConteudoDosValores(comando.ValoresEnviados());
 }
 
 void TBruma::MarcaEnviadoNoErp(const QString& numeroLote)

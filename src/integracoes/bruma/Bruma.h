@@ -50,11 +50,14 @@ private:
     int LePosicao(const QString& maquina);
     void SubstituiNaFila(const TLinhaOB& linha);
     void MarcaEnviadoNoErp(const QString& numeroLote);
-    // The lot, as the journal keeps it.
+    // The lot, as the journal keeps it, with the OB row sent for it.
     void RegistraLote(const QString& numeroLote, TDesfechoRegistro desfecho, const QString& erro = {});
 
     TContextoIntegracao& FContexto;
     TRelator& FRelator;
     TComponentesBruma FDados;
     TConexaoDaSecao FBanco2{FDados.KoDatabase2};
+    // The values of the lot's OB insert as they were bound, once it ran
+    // (whether the server took it or not); empty before.
+    QString FConteudoLote;
 };

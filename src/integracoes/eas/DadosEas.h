@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dblayer/KoDatabase.h"
+#include "dblayer/KoQuery.h"
 #include "integracao/ConexaoDaSecao.h"
 #include "integracao/Integracao.h"
 #include "integracao/Relator.h"
@@ -33,13 +34,23 @@ public:
     void ContaFalha();
     // One record handled, for the monitor's journal. Without an outcome it
     // failed when a failure was counted since the last record (or the last
-    // selection) and was sent otherwise.
+    // selection) and was sent otherwise. Its content: a record received is
+    // the current row of SelecaoRecebida; one sent takes ConteudoEnviado,
+    // which starts again empty.
     void Registra(TDirecaoRegistro direcao, const QString& tipo, const QString& chave,
                   std::optional<TDesfechoRegistro> desfecho = {});
     // A new selection: failures before it belong to no record.
     void IniciaRegistros();
 
+    // The FFROMHOST rows written since the last record was reported, as
+    // their values were bound (TGravacaoHost adds each one).
+    QString ConteudoEnviado;
+    // The FTOHOST selection of the inbound pass, on the row being handled.
+    TKoQuery* SelecaoRecebida = nullptr;
+
 private:
+    QString ConteudoRecebido() const;
+
     TContextoIntegracao& FContexto;
     int FFalhasAteUltimoRegistro = 0;
 };

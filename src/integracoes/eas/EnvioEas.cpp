@@ -7,12 +7,15 @@
 
 #include <QHash>
 
+#include <utility>
+
 TEnvioEas::TEnvioEas(TDadosEas& dados) : FDados(dados), FHost(dados) {}
 
 void TEnvioEas::EnviaParaEas()
 {
     if (!FDados.KoDatabase1.Connected())
         return;
+    FDados.ConteudoEnviado.clear();
     // Without the host connection every record would fail alike: the pass
     // says why once and counts once, as the inbound pass does.
     if (!FDados.KoDatabase2.Connected()) {
@@ -127,15 +130,22 @@ bool TEnvioEas::EnviaDaChave(const QString& tipo, const QStringList& registros)
         FDados.ContaFalha();
         return false;
     }
+    // Each row's journal record keeps the row it sent.
+    QStringList conteudos;
     bool enviados = true;
-    for (const QString& registro : registros)
-        if (!FHost.GravaNoHost(tipo, QStringLiteral("X"), registro, false)) {
+    for (const QString& registro : registros) {
+        const bool gravado = FHost.GravaNoHost(tipo, QStringLiteral("X"), registro, false);
+        conteudos << std::exchange(FDados.ConteudoEnviado, QString());
+        if (!gravado) {
             enviados = false;
             break;
         }
+    }
     if (enviados && ConfirmaNoHost()) {
-        for (const QString& registro : registros)
-            FDados.Registra(TDirecaoRegistro::Saida, tipo, CampoHost(registro, 1), TDesfechoRegistro::Enviado);
+        for (qsizetype i = 0; i < registros.size(); ++i) {
+            FDados.ConteudoEnviado = conteudos.value(i);
+            FDados.Registra(TDirecaoRegistro::Saida, tipo, CampoHost(registros[i], 1), TDesfechoRegistro::Enviado);
+        }
         return true;
     }
     DesfazPendentes({&FDados.KoDatabase2});
@@ -144,8 +154,10 @@ bool TEnvioEas::EnviaDaChave(const QString& tipo, const QStringList& registros)
                              .arg(registros.size())
                              .arg(tipo));
     FDados.ContaFalha();
-    for (const QString& registro : registros)
-        FDados.Registra(TDirecaoRegistro::Saida, tipo, CampoHost(registro, 1), TDesfechoRegistro::Falhou);
+    for (qsizetype i = 0; i < registros.size(); ++i) {
+        FDados.ConteudoEnviado = conteudos.value(i);
+        FDados.Registra(TDirecaoRegistro::Saida, tipo, CampoHost(registros[i], 1), TDesfechoRegistro::Falhou);
+    }
     return false;
 }
 

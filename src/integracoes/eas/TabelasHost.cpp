@@ -3,6 +3,7 @@
 #include "base/Erros.h"
 #include "base/Apara.h"
 #include "integracoes/eas/DadosEas.h"
+#include "integracao/ConteudoRegistro.h"
 #include "integracoes/eas/campos/CamposHost.h"
 
 #include <QDateTime>
@@ -80,7 +81,13 @@ bool TGravacaoHost::GravaNoHost(const QString& tipo, const QString& operacao, co
         // A moment, not regional text the server might read month first.
         FInsere.ParamByName(QStringLiteral("FECHA")).SetAsDateTime(QDateTime::currentDateTime());
         FInsere.ParamByName(QStringLiteral("LEIDO")).SetAsString(QStringLiteral("F"));
-        FInsere.TryExecSQL();
+        try {
+            FInsere.TryExecSQL();
+        } catch (...) {
+            AnotaEnvio();
+            throw;
+        }
+        AnotaEnvio();
         if (confirma)
             host.CommitRetaining();
     } catch (const std::exception& erro) {
@@ -98,8 +105,21 @@ bool TGravacaoHost::GravaNoHost(const QString& tipo, const QString& operacao, co
     return true;
 }
 
+// The row the insert was given, once it ran (taken or refused), joins what
+// the next record reports: the journal keeps what the host got.
+void TGravacaoHost::AnotaEnvio()
+{
+    const QString linha = ConteudoDosValores(FInsere.ValoresEnviados());
+    if (linha.isEmpty())
+        return;
+    if (!FDados.ConteudoEnviado.isEmpty())
+        FDados.ConteudoEnviado += QStringLiteral("\n\n");
+    FDados.ConteudoEnviado += linha;
+}
+
 TLeituraHost::TLeituraHost(TDadosEas& dados) : FDados(dados)
 {
+    FDados.SelecaoRecebida = &FSelecao;
     const QString ftohost = NomeTabelaHost(FDados.sSchema, QStringLiteral("FTOHOST"));
     FSelecao.SetDatabase(&FDados.KoDatabase2);
     FSelecao.SQL.Add(QStringLiteral("SELECT NRECNO, IDTIPO, IDOPERACION, DATOS FROM ") + ftohost);
@@ -110,6 +130,12 @@ TLeituraHost::TLeituraHost(TDadosEas& dados) : FDados(dados)
     FMarca.SQL.Add(QStringLiteral("UPDATE ") + ftohost + QStringLiteral(" SET"));
     FMarca.SQL.Add(QStringLiteral("LEIDO = 'T'"));
     FMarca.SQL.Add(QStringLiteral("WHERE NRECNO = :NRECNO"));
+}
+
+TLeituraHost::~TLeituraHost()
+{
+    if (FDados.SelecaoRecebida == &FSelecao)
+        FDados.SelecaoRecebida = nullptr;
 }
 
 TKoQuery& TLeituraHost::Seleciona(const QString& tipo)

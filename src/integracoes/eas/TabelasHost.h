@@ -37,6 +37,8 @@ public:
                      bool confirma = true);
 
 private:
+    void AnotaEnvio();
+
     TDadosEas& FDados;
     TKoQuery FInsere;
 };
@@ -45,6 +47,9 @@ private:
 class TLeituraHost {
 public:
     explicit TLeituraHost(TDadosEas& dados);
+    ~TLeituraHost();
+    TLeituraHost(const TLeituraHost&) = delete;
+    TLeituraHost& operator=(const TLeituraHost&) = delete;
 
     // Opens the unread rows of one record type (in the order the database
     // returns them) and returns the selection, on its first row.

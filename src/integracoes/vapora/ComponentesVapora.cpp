@@ -25,6 +25,33 @@ void TComponentesVapora::EsqueceRespostasIncompletas()
         Cliente(servico).EsqueceRespostaIncompleta();
 }
 
+QString TComponentesVapora::ConteudoDasTrocas()
+{
+    QString conteudo;
+    for (const TServicoVapora servico : Vapora::ServicosVapora())
+        for (const TTrocaSoap& troca : Cliente(servico).Trocas()) {
+            if (!conteudo.isEmpty())
+                conteudo += QStringLiteral("\n\n");
+            conteudo += QStringLiteral("POST ") + troca.Endereco + QStringLiteral("\nSOAPAction: \"") + troca.Acao
+                      + QStringLiteral("\"\n\n") + QString::fromUtf8(troca.Envelope) + QStringLiteral("\n\n");
+            if (troca.Simulada)
+                conteudo += QStringLiteral("Simulação: não enviado.");
+            else if (troca.Status == 0)
+                conteudo += QStringLiteral("Sem resposta HTTP.");
+            else
+                conteudo += QStringLiteral("HTTP %1 %2").arg(troca.Status).arg(troca.Frase).trimmed();
+            if (!troca.Falha.isEmpty())
+                conteudo += QStringLiteral("\nFalha SOAP: ") + troca.Falha;
+        }
+    return conteudo;
+}
+
+void TComponentesVapora::EsqueceTrocas()
+{
+    for (const TServicoVapora servico : Vapora::ServicosVapora())
+        Cliente(servico).EsqueceTrocas();
+}
+
 Vapora::TClienteVapora& TComponentesVapora::Cliente(TServicoVapora servico)
 {
     switch (servico) {

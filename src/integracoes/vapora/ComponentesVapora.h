@@ -33,4 +33,10 @@ struct TComponentesVapora {
     // a 2xx status confirmed them; forgotten before each row.
     QStringList RespostasIncompletas();
     void EsqueceRespostasIncompletas();
+
+    // The calls the clients made since they were last forgotten, as the
+    // journal keeps them: each envelope as posted, its answer's status and
+    // its fault string. Forgotten before each row.
+    QString ConteudoDasTrocas();
+    void EsqueceTrocas();
 };

@@ -54,7 +54,9 @@ void TVapora::ProcessaFila()
             fila.Next();
             continue;
         }
-        const TResultadoTarefa resultado = ProcessaTarefa(passo, ordem, tentativasRecusa);
+        FDados.EsqueceTrocas();
+        TResultadoTarefa resultado = ProcessaTarefa(passo, ordem, tentativasRecusa);
+        resultado.Registro.Conteudo = FDados.ConteudoDasTrocas();
         if (!resultado.Status) {
             ++FContexto.FalhasNoCiclo;
             FRelator.RegistraRegistro(resultado.Registro);

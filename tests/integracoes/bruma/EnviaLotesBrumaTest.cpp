@@ -1,3 +1,4 @@
+#include "ConteudoTeste.h"
 #include "FilaBrumaTeste.h"
 
 #include "base/TextoAscii.h"
@@ -323,4 +324,47 @@ TEST_F(FilaBrumaTeste, DataTipadaNaFilaRecebeOMomentoCerto)
     ASSERT_EQ(linhas.size(), 1) << FRelator.Linhas.join('\n').toStdString();
     EXPECT_LE(qAbs(linhas.first().value("DATAPROG").toDateTime().secsTo(QDateTime::currentDateTime())), 120);
     EXPECT_DOUBLE_EQ(linhas.first().value("PESO").toDouble(), 220.75);
+}
+
+// The record of a lot keeps the OB row as the machine side got it: each
+// column the content names holds, in the committed row read back through
+// another connection, the value the content gives. A lot with nothing sent
+// keeps no content.
+TEST_F(FilaBrumaTeste, RegistroGuardaALinhaOBComoAMaquinaARecebeu)
+{
+    Prepara(ErpLote4711 + R"(
+INSERT INTO FAL_001 (NUMERO, COR, MAQUINA, CLIENTE) VALUES ('4712', 'CINZA', 'M02', 'C9');
+INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('4712', 1, 5, 1);
+)",
+            FilaAzul);
+
+    RodaCiclo();
+
+    ASSERT_EQ(FRelator.Tratados.size(), 2);
+    const TRegistroTratado& enviado = FRelator.Tratados[0];
+    ASSERT_EQ(enviado.Chave, "4711");
+    ASSERT_EQ(enviado.Desfecho, TDesfechoRegistro::Enviado);
+    EXPECT_EQ(FRelator.Tratados[1].Chave, "4712");
+    EXPECT_EQ(FRelator.Tratados[1].Conteudo, "");
+
+    const QMap<QString, QString> valores = ValoresDoConteudo(enviado.Conteudo);
+    const QList<QVariantMap> linhas = LinhasOB(QStringLiteral("4711    "));
+    ASSERT_EQ(linhas.size(), 1);
+    const QVariantMap& ob = linhas.first();
+    EXPECT_EQ(valores.size(), 21) << enviado.Conteudo.toStdString();
+    for (auto valor = valores.cbegin(); valor != valores.cend(); ++valor) {
+        SCOPED_TRACE(valor.key().toStdString());
+        ASSERT_TRUE(ob.contains(valor.key()));
+        const QVariant gravado = ob.value(valor.key());
+        const QString texto = gravado.isNull() ? QStringLiteral("<NULL>") : gravado.toString();
+        // A moment as bound, ISO; the queue's text column keeps the
+        // driver's rendering of it, to the second at least.
+        if (valor.key().startsWith(QLatin1String("DATA"))) {
+            EXPECT_EQ(QString(valor.value()).replace(u'T', u' ').left(19), QString(texto).replace(u'T', u' ').left(19));
+            continue;
+        }
+        EXPECT_EQ(valor.value(), texto);
+    }
+    EXPECT_EQ(valores.value("NUMEROOB"), "4711    ");
+    EXPECT_EQ(valores.value("PESO"), "220.75");
 }

@@ -1,5 +1,6 @@
 // EnviaParaEas on real databases: the ERP on embedded Firebird, the host
 // tables on an embedded Firebird file.
+#include "ConteudoTeste.h"
 #include "EasTeste.h"
 
 #include "dblayer/Localidade.h"
@@ -530,4 +531,52 @@ INSERT INTO MAT_MOV_001 (CODIGO, QTDE, DEPOSITO, OPERACAO, CODCRE, NUM_DOCTO) VA
               (QStringList{QStringLiteral("M001|Um|200|1|000000|F1|NF8|"), QStringLiteral("M001|Um|500|1|000000|F1|NF9|"),
                            QStringLiteral("M001|Um|700|1|000000|F1|NF9|")}));
     EXPECT_EQ(ValorErp("SELECT COUNT(*) FROM MAT_MOV_001 WHERE STATUS_EAS34 = 'N'"), "3");
+}
+
+// Each record keeps the host rows as the host has them: the FFROMHOST rows
+// its send inserted (a lot with its items), column by column, in the order
+// they were inserted; a kitchen event the FTOHOST row it was read from.
+TEST_F(EasTeste, RegistrosGuardamAsLinhasDoHostComoEleAsTem)
+{
+    Prepara(ErpCompleto);
+    const QString nrecno = PostaEvento(QStringLiteral("95"), QStringLiteral("M1|"));
+    RodaCiclo();
+
+    QStringList blocos;
+    const TRegistroTratado* recebido = nullptr;
+    for (const TRegistroTratado& registro : FRelator.Tratados) {
+        SCOPED_TRACE((registro.Tipo + u' ' + registro.Chave).toStdString());
+        EXPECT_FALSE(registro.Conteudo.isEmpty());
+        if (registro.Direcao == TDirecaoRegistro::Entrada)
+            recebido = &registro;
+        else
+            blocos += registro.Conteudo.split(QStringLiteral("\n\n"));
+    }
+    const QList<QStringList> linhas = LinhasHost(
+        QStringLiteral("SELECT IDTIPO, IDOPERACION, DATOS, CAST(FECHA AS VARCHAR(30)), LEIDO FROM %1 ORDER BY NRECNO")
+            .arg(Tabela(QStringLiteral("FFROMHOST"))));
+    ASSERT_GT(linhas.size(), 5);
+    ASSERT_EQ(blocos.size(), linhas.size());
+    for (qsizetype i = 0; i < linhas.size(); ++i) {
+        SCOPED_TRACE(blocos[i].toStdString());
+        const QMap<QString, QString> valores = ValoresDoConteudo(blocos[i]);
+        EXPECT_EQ(valores.size(), 5);
+        EXPECT_EQ(valores.value("IDTIPO"), linhas[i][0]);
+        EXPECT_EQ(valores.value("IDOPERACION"), linhas[i][1]);
+        EXPECT_EQ(valores.value("DATOS"), linhas[i][2]);
+        EXPECT_EQ(valores.value("FECHA").replace(u'T', u' ').left(19), linhas[i][3].left(19));
+        EXPECT_EQ(valores.value("LEIDO"), linhas[i][4]);
+    }
+
+    ASSERT_NE(recebido, nullptr);
+    EXPECT_EQ(recebido->Chave, nrecno);
+    const QList<QStringList> evento = LinhasHost(
+        QStringLiteral("SELECT NRECNO, IDTIPO, IDOPERACION, DATOS FROM %1 WHERE NRECNO = %2")
+            .arg(Tabela(QStringLiteral("FTOHOST")), nrecno));
+    ASSERT_EQ(evento.size(), 1);
+    const QMap<QString, QString> valores = ValoresDoConteudo(recebido->Conteudo);
+    EXPECT_EQ(valores.value("NRECNO"), evento[0][0]) << recebido->Conteudo.toStdString();
+    EXPECT_EQ(valores.value("IDTIPO"), evento[0][1]);
+    EXPECT_EQ(valores.value("IDOPERACION"), evento[0][2]);
+    EXPECT_EQ(valores.value("DATOS"), evento[0][3]);
 }

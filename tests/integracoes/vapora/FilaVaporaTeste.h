@@ -46,6 +46,7 @@ public:
     }
     void RegistraRegistro(const TRegistroTratado& registro) override
     {
+        TRelatorGravador::RegistraRegistro(registro);
         Registros << registro.Chave + u' ' + Texto(registro.Desfecho);
     }
 };

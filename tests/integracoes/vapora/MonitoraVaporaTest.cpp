@@ -8,6 +8,7 @@
 #include "dblayer/KoQuery.h"
 #include "monitor/Monitora.h"
 #include "operacao/LeituraDiario.h"
+#include "operacao/ObservadorDiario.h"
 #include "servico/console/PaginaFila.h"
 
 #include <QDir>
@@ -49,12 +50,26 @@ class MonitoraVapora : public ComServicoSoap {
 protected:
     std::unique_ptr<TMonitora> Inicia(const QString& ini)
     {
-        auto monitora = std::make_unique<TMonitora>(relator, Integracoes(), PastaComIni(ini));
+        const QString pasta = PastaComIni(ini);
+        diarios.push_back(std::make_unique<TObservadorDiario>(
+            TConfiguracao(pasta), [](const QString& aviso) { ADD_FAILURE() << aviso.toStdString(); }));
+        auto monitora = std::make_unique<TMonitora>(relator, Integracoes(), pasta);
+        monitora->AdicionaObservador(diarios.back().get());
         monitora->Inicia();
         return monitora;
     }
 
+    // The monitor's journal, once what it was told is written.
+    QString DiarioEscrito(const TMonitora& monitora)
+    {
+        for (const auto& diario : diarios)
+            EXPECT_TRUE(diario->Espera(TObservadorDiario::EsperaMaximaMs));
+        return monitora.ArquivoDiario();
+    }
+
     TRelatorComTitulos relator;
+    // Each outlives the monitor it observes, which is the test's own.
+    std::vector<std::unique_ptr<TObservadorDiario>> diarios;
 };
 
 TEST_F(MonitoraVapora, Modelo1LeOsNoveLocaisEAbreAFilaFiltrada)
@@ -264,7 +279,7 @@ TEST_F(MonitoraVapora, ReenviarVoltaALinhaQueFalhouParaAFilaEOProximoCicloAEnvia
     EXPECT_EQ(Servico().Chamadas().size(), 0);
     const QString linha = S("Reenviar pedido por ana (10.0.0.7): ") + feito.Texto;
     EXPECT_EQ(relator.Linhas, QStringList({linha}));
-    EXPECT_EQ(ReenviosNoDiario(m->ArquivoDiario()), QStringList({S("acao|1|feito|") + linha}));
+    EXPECT_EQ(ReenviosNoDiario(DiarioEscrito(*m)), QStringList({S("acao|1|feito|") + linha}));
 
     EXPECT_TRUE(m->ExecutaCiclo());
     EXPECT_EQ(Servico().Chamadas().size(), 1);
@@ -274,7 +289,7 @@ TEST_F(MonitoraVapora, ReenviarVoltaALinhaQueFalhouParaAFilaEOProximoCicloAEnvia
 
     EXPECT_TRUE(Reenvia(*m, 2, {QStringLiteral("bruno"), QStringLiteral("janela")}).Feito);
     EXPECT_EQ(LeStatusFila(erp), QStringList({"1", "0", "1"}));
-    EXPECT_EQ(ReenviosNoDiario(m->ArquivoDiario()).size(), 2);
+    EXPECT_EQ(ReenviosNoDiario(DiarioEscrito(*m)).size(), 2);
     EXPECT_TRUE(relator.Erros.isEmpty()) << relator.Erros.join('\n').toStdString();
 }
 
@@ -305,7 +320,7 @@ TEST_F(MonitoraVapora, ReenviarRecusaLinhaPendenteEnviadaOuAusente)
     }
     EXPECT_EQ(LeStatusFila(erp), QStringList({"0", "1", ""}));
     EXPECT_TRUE(relator.Linhas.isEmpty()) << relator.Linhas.join('\n').toStdString();
-    EXPECT_TRUE(ReenviosNoDiario(m->ArquivoDiario()).isEmpty());
+    EXPECT_TRUE(ReenviosNoDiario(DiarioEscrito(*m)).isEmpty());
 }
 
 // The update is guarded by the status the row was seen with: a cycle or

@@ -543,3 +543,46 @@ TEST_F(FilaVapora, DescricaoLidaUmaVezPorLocalENovaLocalNaProximaLinha)
 }
 
 } // namespace
+
+// Each row's record keeps its call as the service got it: the envelope the
+// service received, byte for byte, with its SOAP action, then the status the
+// service answered and, for a fault, its fault string. A refusal without a
+// fault keeps its status alone.
+TEST_F(FilaVapora, RegistroGuardaOEnvelopeRecebidoComStatusEFalha)
+{
+    Servico().DefineModo(QStringLiteral("ClienteWS"), QStringLiteral("save"), QStringLiteral("falha"),
+                         S("Cliente 7 já existe"));
+    Servico().DefineModo(QStringLiteral("CorWS"), QStringLiteral("save"), QStringLiteral("http"), {}, 400);
+    Prepara();
+    InsereFila({
+        {1, "AR", "S", S("A1"), S("Algodão <penteado> & cia")},
+        {2, "CL", "S", S("7"), S("Malharia")},
+        {3, "CO", "S", S("AZ"), S("Azul"), S("255")},
+    });
+
+    RodaPasso();
+
+    const QList<TPedidoRecebido> chamadas = Servico().Chamadas();
+    ASSERT_EQ(chamadas.size(), 3);
+    ASSERT_EQ(FRelator.Tratados.size(), 3);
+    const struct {
+        const char* status;
+        QString falha;
+    } esperados[] = {{"HTTP 200", {}}, {"HTTP 500", S("Cliente 7 já existe")}, {"HTTP 400", {}}};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const QString& conteudo = FRelator.Tratados[i].Conteudo;
+        const QString envio = S("SOAPAction: ") + chamadas[i].Cabecalho("soapaction") + S("\n\n") + chamadas[i].Corpo
+                            + S("\n\n");
+        const qsizetype onde = conteudo.indexOf(envio);
+        ASSERT_GT(onde, 0) << conteudo.toStdString();
+        EXPECT_EQ(conteudo.left(onde), S("POST ") + Servico().Endereco(chamadas[i].Servico) + u'\n');
+        const QStringList resposta = conteudo.mid(onde + envio.size()).split(u'\n');
+        EXPECT_TRUE(resposta.value(0).startsWith(S(esperados[i].status))) << conteudo.toStdString();
+        EXPECT_EQ(resposta.size(), esperados[i].falha.isEmpty() ? 1 : 2) << conteudo.toStdString();
+        if (!esperados[i].falha.isEmpty())
+            EXPECT_EQ(resposta.value(1), S("Falha SOAP: ") + esperados[i].falha);
+    }
+    EXPECT_EQ(FRelator.Tratados[1].Desfecho, TDesfechoRegistro::Falhou);
+    EXPECT_EQ(FRelator.Tratados[2].Desfecho, TDesfechoRegistro::Pendente);
+}
