@@ -236,7 +236,7 @@ TEST(ConsultaHistorico, CadaFormatoEscapaOQueLheCabe)
                 EXPECT_EQ(Exporta(arquivo, TFormatoHistorico::Csv).saida,
                           Cabecalho + momento + QStringLiteral(",Bruma,enviado,lote,7,falhou,linha,") + csv + u'\n');
                 EXPECT_EQ(Exporta(arquivo, TFormatoHistorico::Json).saida,
-                          QStringLiteral("[{\"chave\":\"7\",\"desfecho\":\"falhou\",\"direcao\":\"enviado\",\"erro\":")
+                          QStringLiteral("[{\"chave\":\"7\",\"conteudo\":\"\",\"desfecho\":\"falhou\",\"direcao\":\"enviado\",\"erro\":")
                               + json
                               + QStringLiteral(",\"integracao\":\"Bruma\",\"linha\":\"linha\",\"momento\":\"%1\","
                                                "\"tipo\":\"lote\"}]\n")
@@ -251,7 +251,7 @@ TEST(ConsultaHistorico, CadaFormatoEscapaOQueLheCabe)
                               + QStringLiteral(",enviado,linha,\n"));
                 EXPECT_EQ(Exporta(arquivo, TFormatoHistorico::Json).saida,
                           QStringLiteral("[{\"chave\":") + json
-                              + QStringLiteral(",\"desfecho\":\"enviado\",\"direcao\":\"enviado\",\"erro\":\"\","
+                              + QStringLiteral(",\"conteudo\":\"\",\"desfecho\":\"enviado\",\"direcao\":\"enviado\",\"erro\":\"\","
                                                "\"integracao\":\"Bruma\",\"linha\":\"linha\",\"momento\":\"%1\","
                                                "\"tipo\":\"lote\"}]\n")
                                     .arg(momento));
