@@ -39,6 +39,8 @@ TESTE=(
   lintian systemd
   # scripts/captura-janela.sh: the window's picture on a virtual display
   xvfb xauth imagemagick
+  # the fault campaign: whether a full Logs/ met a write that needed room
+  strace
 )
 
 case "${1:-testar}" in

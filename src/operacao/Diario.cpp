@@ -150,6 +150,8 @@ void TDiario::Confirma()
     if (!FGrupo.isValid())
         return;
     FGrupo.invalidate();
+    if (FConfirmaGrupo)
+        FConfirmaGrupo->stop();
     if (!FBanco.commit())
         throw EDiario("COMMIT: " + FBanco.lastError().text().toStdString());
     FNoGrupo.clear();
@@ -236,6 +238,7 @@ void TDiario::Insere(const TLinhaRegistro& linha)
         if (!FBanco.transaction())
             throw EDiario("BEGIN: " + FBanco.lastError().text().toStdString());
         FGrupo.start();
+        ArmaConfirmacao();
     }
     QSqlQuery& insere = *FInsereRegistro;
     insere.bindValue(0, linha.Ciclo);
@@ -248,6 +251,27 @@ void TDiario::Insere(const TLinhaRegistro& linha)
     insere.bindValue(7, linha.Linhas);
     insere.bindValue(8, linha.Erro);
     Executa(insere, "INSERT INTO REGISTROS");
+}
+
+// A pass held by a call that does not answer (a service that took the
+// request and stays silent) would otherwise keep its group open until the
+// call's limit, and a stop that cannot wait for the call, or a kill, would
+// lose records the other side had long confirmed. The timer fires only
+// between the journal's own statements: nothing here runs an event loop.
+void TDiario::ArmaConfirmacao()
+{
+    if (!FConfirmaGrupo) {
+        FConfirmaGrupo = std::make_unique<QTimer>();
+        FConfirmaGrupo->setSingleShot(true);
+        QObject::connect(FConfirmaGrupo.get(), &QTimer::timeout, [this] {
+            try {
+                Confirma();
+            } catch (const EDiario& e) {
+                Falhou(QStringLiteral("gravado"), QString::fromStdString(e.what()));
+            }
+        });
+    }
+    FConfirmaGrupo->start(MaximoSemConfirmarMs);
 }
 
 // The records that waited in memory go first, in their order.

@@ -9,9 +9,11 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QTimer>
 #include <QVariant>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 // The journal of what the monitor did: one SQLite file in Logs/ (WAL, so
@@ -35,9 +37,12 @@
 //
 // Records are committed in groups: with the first record written
 // MaximoSemConfirmarMs or more after the group began, and at the cycle's
-// end, so that a record costs the pass little. A process killed in a cycle
-// loses the journal's records of the group in progress, never a record
-// already committed.
+// end, so that a record costs the pass little. A pass that waits on a call
+// writes no record meanwhile: a timer on the cycle's thread then commits
+// the group MaximoSemConfirmarMs after it began (the thread's event loop
+// runs while a call to a service waits). A process killed in a cycle loses
+// the journal's records of the group in progress, never a record already
+// committed.
 class TDiario {
 public:
     static constexpr int DiasHistoricoPadrao = 90;
@@ -86,6 +91,7 @@ private:
     void Gravou();
     void Executa(QSqlQuery& comando, const char* onde);
     void Confirma();
+    void ArmaConfirmacao();
     static QString ConexoesComoTexto(const QList<TEstadoConexao>& conexoes);
 
     QString FArquivo;
@@ -102,6 +108,7 @@ private:
     qint64 FExecucao = 0;  // the row of this run; 0 when none was noted
     bool FAvisado = false;
     QElapsedTimer FGrupo;  // valid while records wait for their commit
+    std::unique_ptr<QTimer> FConfirmaGrupo;  // made on the cycle's thread at its first group
     QElapsedTimer FUltimaAbertura;
     QDate FDiaPoda;
 };

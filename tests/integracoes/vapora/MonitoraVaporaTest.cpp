@@ -4,15 +4,18 @@
 #include "ApoioMonitor.h"
 #include "BancoTeste.h"
 #include "FilaVaporaTeste.h"
+#include "MonitorEmExecucao.h"
 #include "app/Integracoes.h"
 #include "dblayer/KoQuery.h"
 #include "monitor/Monitora.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QFile>
+#include <QThread>
 
 using namespace ApoioMonitor;
 
@@ -206,6 +209,44 @@ TEST_F(MonitoraVapora, CicloSemJanelaRegistraOEnvioIncerto)
     for (const QJsonValue& valor : QJsonDocument::fromJson(falhas.saida.toUtf8()).array())
         registros << valor.toObject()["chave"].toString() + u' ' + valor.toObject()["desfecho"].toString();
     EXPECT_EQ(registros, QStringList({"2 incerto"})) << falhas.saida.toStdString();
+}
+
+// A service that takes a call and never answers holds the pass; a stop then
+// waits 8 s for the call and ends the process without it. The rows the
+// service confirmed before are in the journal all the same: their group is
+// committed while the call waits, not only when the pass goes on.
+TEST_F(MonitoraVapora, ParadaDuranteUmaChamadaMudaGuardaNoHistoricoOQueJaFoiConfirmado)
+{
+    Servico().DefineModo(QStringLiteral("ClienteWS"), QStringLiteral("save"), QStringLiteral("mudo"));
+    const QString erp = CriaErp();
+    BancoTeste::executaSqlFirebird(erp, InsereFilaSql({{1, "AR", "S", "A1", "Algodao"}, {2, "CL", "S", "7", "Malharia"}}));
+    const QString pasta = PastaComIni(SecaoBanco1(erp) + SecaoVaporaNoServico(Servico()) + "[ModeloAtivo]\nModelo=1\n");
+
+    TMonitorEmExecucao monitor(QStringLiteral(QUELIX_EXECUTAVEL),
+                               {QStringLiteral("--sem-janela"), QStringLiteral("--pasta"), pasta});
+    ASSERT_TRUE(monitor.EsperaLinhas(S("Grava Artigo - A1 - Algodao"), 1, 60000)) << monitor.Erros().toStdString();
+    // The second row's call reached the service, which keeps it unanswered.
+    QElapsedTimer espera;
+    espera.start();
+    while (Servico().Chamadas().size() < 2 && espera.elapsed() < 30000)
+        QThread::msleep(50);
+    ASSERT_EQ(Servico().Chamadas().size(), 2);
+    monitor.PedeTermino();
+    EXPECT_EQ(monitor.Fim(60000), 128 + 15);
+    // The stop says which row it left, and that the service may have it.
+    EXPECT_TRUE(monitor.Erros().contains(S("o encerramento esperou 8 s por uma chamada que não responde "
+                                           "(envio da tarefa CL, ORDEM 2 em serviço Vapora há ")))
+        << monitor.Erros().toStdString();
+    EXPECT_TRUE(monitor.Erros().contains(S("um serviço pode ter recebido o pedido em curso"))) << monitor.Erros().toStdString();
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"1", ""}));
+
+    const TSaida historico = Executa(QStringLiteral(QUELIX_EXECUTAVEL),
+                                     {QStringLiteral("--historico"), QStringLiteral("--pasta"), pasta,
+                                      QStringLiteral("--formato"), QStringLiteral("json")});
+    QStringList registros;
+    for (const QJsonValue& valor : QJsonDocument::fromJson(historico.saida.toUtf8()).array())
+        registros << valor.toObject()["chave"].toString() + u' ' + valor.toObject()["desfecho"].toString();
+    EXPECT_EQ(registros, QStringList({"1 enviado"})) << historico.saida.toStdString();
 }
 
 } // namespace
