@@ -127,6 +127,9 @@ private:
     QString FResultados;
     QList<TFalhaAplicada> FAplicadas;
     TContagem FPerdoados[3];
+    // Records that waited in memory for a journal that could not be
+    // written, its failure said, when the monitor was killed.
+    TContagem FPerdidosNaMemoria[3];
     // What each monitor's journal lacked when its last process ended: lost
     // for good then, and not the group of a later kill.
     TContagem FPerdidosAteAgora[3];
@@ -135,6 +138,10 @@ private:
     std::unique_ptr<QProcess> FRastro;
     QString FArquivoRastro;
     QMap<int, bool> FLogsSentidos;
+    // Marks the kitchen had refused when each refusal fault began, and
+    // whether it refused one meanwhile.
+    int FRecusadasAntes = 0;
+    QMap<int, bool> FMarcasSentidas;
     int FLotesBruma = 0;
     bool FFirebirdParado = false;
     bool FPostgresParado = false;
@@ -307,20 +314,22 @@ bool TCampanha::DiarioGravando(int monitor) const
 // moment is exactly what only its memory held. Less what was missing for
 // good when its previous process ended (lost then, and counted then), that
 // is the group the kill loses, and is not counted as unsaid. Records that
-// waited in memory because the journal could not be written (its failure
-// said and no recovery since) are not the group: they stay counted.
+// waited in memory because the journal could not be written (a full Logs/
+// freed a moment before the kill, the journal not yet tried again) are no
+// group, but the monitor said of them what is known: that the journal
+// failed and that they wait in memory until it comes back. A kill leaves
+// nothing to say it with; they are counted apart, by name, in the report.
 void TCampanha::MataGuardandoOGrupo(int monitor)
 {
     FMonitores[monitor]->Congela();
     const TContagem naMemoria = FaltamAgora(monitor);
     const bool gravando = DiarioGravando(monitor);
     FMonitores[monitor]->Mata();
-    if (gravando)
-        for (auto i = naMemoria.cbegin(); i != naMemoria.cend(); ++i) {
-            const int doGrupo = i.value() - FPerdidosAteAgora[monitor].value(i.key());
-            if (doGrupo > 0)
-                FPerdoados[monitor][i.key()] += doGrupo;
-        }
+    for (auto i = naMemoria.cbegin(); i != naMemoria.cend(); ++i) {
+        const int novos = i.value() - FPerdidosAteAgora[monitor].value(i.key());
+        if (novos > 0)
+            (gravando ? FPerdoados : FPerdidosNaMemoria)[monitor][i.key()] += novos;
+    }
     FPerdidosAteAgora[monitor] = naMemoria;
 }
 
@@ -430,6 +439,7 @@ void TCampanha::Aplica(const TFalhaAplicada& aplicada)
         FMonitores[Vapora]->Inicia();
         break;
     case TTipoFalha::HostRecusaMarcas:
+        FRecusadasAntes = FEas->MarcasRecusadas();
         FEas->RecusaMarcas(true);
         break;
     case TTipoFalha::LogsCheio:
@@ -471,6 +481,7 @@ void TCampanha::Desfaz(const TFalhaAplicada& aplicada)
         FServico->Modo({}, {}, QStringLiteral("sucesso"), QStringLiteral("descricao=1"));
         break;
     case TTipoFalha::HostRecusaMarcas:
+        FMarcasSentidas[aplicada.Numero] = FEas->MarcasRecusadas() > FRecusadasAntes;
         FEas->RecusaMarcas(false);
         break;
     case TTipoFalha::LogsCheio:
@@ -659,8 +670,11 @@ QStringList TCampanha::FaltasNaoDitas(const QList<QJsonObject>& pedidos) const
             break;
         case TTipoFalha::HostRecusaMarcas: {
             monitores = {Eas};
-            // Felt when the monitor handled a kitchen event meanwhile.
-            exigida = !FMonitores[Eas]->LinhasEntre(aplicada.InicioMs, aplicada.FimMs).filter(QStringLiteral("FTOHOST")).isEmpty();
+            // Felt when the kitchen refused a mark meanwhile (its own count).
+            // The monitor's lines cannot tell: they are stamped when the
+            // campaign reads them, and those of the cycle that marked its
+            // events just before the fault are read just after it began.
+            exigida = FMarcasSentidas.value(aplicada.Numero, true);
             break;
         }
         case TTipoFalha::LogsCheio:
@@ -704,12 +718,18 @@ int TCampanha::Confere()
     achados.NaoDitos += FaltasNaoDitas(pedidos);
     const char* nomes[3] = {"Bruma", "Vapora", "EAS"};
     int perdoados = 0;
+    QStringList naMemoria;
     for (int m = 0; m < 3; ++m) {
         const TContagem diario = LeDiario(QStringLiteral(QUELIX_EXECUTAVEL), FMonitores[m]->Pasta(), m == Eas);
-        for (const QString& falta : FaltamNoDiario(Feitos(m), diario, FPerdoados[m]))
+        TContagem aparte = FPerdoados[m];
+        for (auto i = FPerdidosNaMemoria[m].cbegin(); i != FPerdidosNaMemoria[m].cend(); ++i)
+            aparte[i.key()] += i.value();
+        for (const QString& falta : FaltamNoDiario(Feitos(m), diario, aparte))
             achados.NaoDitos << QStringLiteral("%1 %2: fora do histórico").arg(QLatin1String(nomes[m]), falta);
         for (const int n : FPerdoados[m])
             perdoados += n;
+        for (auto i = FPerdidosNaMemoria[m].cbegin(); i != FPerdidosNaMemoria[m].cend(); ++i)
+            naMemoria << QStringLiteral("%1 %2 (%3)").arg(QLatin1String(nomes[m]), i.key()).arg(i.value());
     }
 
     // The report.
@@ -725,10 +745,17 @@ int TCampanha::Confere()
                      .arg(FVapora->Inseridas())
                      .arg(FEas->Consumos());
     relatorio += QStringLiteral("Fora do histórico por kill -9 (grupo documentado): %1\n").arg(perdoados);
+    relatorio += QStringLiteral("Fora do histórico por kill -9 logo depois de \"Histórico não pôde ser gravado\" (na memória): %1%2\n")
+                     .arg(naMemoria.size())
+                     .arg(naMemoria.isEmpty() ? QString() : QStringLiteral(": ") + naMemoria.join(QStringLiteral(", ")));
     int logsSentidos = 0;
     for (const bool sentida : FLogsSentidos)
         logsSentidos += sentida;
     relatorio += QStringLiteral("Logs/ cheio sentido por uma escrita (ENOSPC): %1 de %2\n").arg(logsSentidos).arg(FLogsSentidos.size());
+    int marcasSentidas = 0;
+    for (const bool sentida : FMarcasSentidas)
+        marcasSentidas += sentida;
+    relatorio += QStringLiteral("Host do EAS recusou uma marca: em %1 de %2 falhas\n").arg(marcasSentidas).arg(FMarcasSentidas.size());
     const auto secao = [&relatorio](const QString& titulo, const QStringList& itens) {
         relatorio += QStringLiteral("%1: %2\n").arg(titulo).arg(itens.size());
         for (qsizetype i = 0; i < itens.size() && i < 25; ++i)

@@ -223,16 +223,20 @@ TEST_F(MonitoraVapora, ParadaDuranteUmaChamadaMudaGuardaNoHistoricoOQueJaFoiConf
     const QString pasta = PastaComIni(SecaoBanco1(erp) + SecaoVaporaNoServico(Servico()) + "[ModeloAtivo]\nModelo=1\n");
 
     TMonitorEmExecucao monitor(QStringLiteral(QUELIX_EXECUTAVEL),
-                               {QStringLiteral("--sem-janela"), QStringLiteral("--pasta"), pasta});
-    ASSERT_TRUE(monitor.EsperaLinhas(S("Grava Artigo - A1 - Algodao"), 1, 60000)) << monitor.Erros().toStdString();
-    // The second row's call reached the service, which keeps it unanswered.
+                               {QStringLiteral("--sem-janela"), QStringLiteral("--pasta"), pasta},
+                               {{QStringLiteral("QUELIX_INTERVALO_MS"), QStringLiteral("500")}});
+    // The second row's call reached the service, which keeps it unanswered
+    // (well within the call's limit of 60 s).
     QElapsedTimer espera;
     espera.start();
     while (Servico().Chamadas().size() < 2 && espera.elapsed() < 30000)
         QThread::msleep(50);
-    ASSERT_EQ(Servico().Chamadas().size(), 2);
+    ASSERT_EQ(Servico().Chamadas().size(), 2) << monitor.Erros().toStdString();
     monitor.PedeTermino();
     EXPECT_EQ(monitor.Fim(60000), 128 + 15);
+    // Stopped in that call: the row was not posted again.
+    EXPECT_EQ(Servico().Chamadas().size(), 2);
+    EXPECT_TRUE(monitor.Linhas().contains(S("Grava Artigo - A1 - Algodao"))) << monitor.Linhas().join(u'\n').toStdString();
     // The stop says which row it left, and that the service may have it.
     EXPECT_TRUE(monitor.Erros().contains(S("o encerramento esperou 8 s por uma chamada que não responde "
                                            "(envio da tarefa CL, ORDEM 2 em serviço Vapora há ")))
