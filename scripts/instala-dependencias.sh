@@ -43,6 +43,8 @@ TESTE=(
   xvfb xauth imagemagick
   # the web console's test in a real browser
   chromium chromium-driver python3-selenium
+  # the fault campaign: whether a full Logs/ met a write that needed room
+  strace
 )
 
 case "${1:-testar}" in

@@ -1,9 +1,11 @@
 #include "servico/SinaisDeParada.h"
 
+#include "dblayer/ChamadasEmCurso.h"
 #include "dblayer/GravaLinhaLog.h"
 #include "dblayer/Maquina.h"
 
 #include <QSocketNotifier>
+#include <QStringList>
 
 #include <atomic>
 #include <chrono>
@@ -39,6 +41,24 @@ void EsperaSinais(std::function<void(int)> aoReceber)
     }).detach();
 }
 
+// Which calls the stop leaves, and what becomes of them: a database server
+// undoes what it did not commit; a service may have taken the request, whose
+// row stays pending and is sent again.
+QString LinhaEncerraSemEsperar()
+{
+    const auto agora = std::chrono::steady_clock::now();
+    QStringList chamadas;
+    for (const TChamadaEmCurso& chamada : ChamadasEmCurso())
+        chamadas << QStringLiteral("%1 em %2 há %3 s")
+                        .arg(chamada.Operacao, chamada.Conexao)
+                        .arg(std::chrono::duration_cast<std::chrono::seconds>(agora - chamada.Inicio).count());
+    return QStringLiteral("o encerramento esperou %1 s por uma chamada que não responde%2; o processo termina agora "
+                          "(o que não foi confirmado é desfeito pelo servidor de banco; um serviço pode ter recebido "
+                          "o pedido em curso, cuja tarefa fica pendente e é enviada de novo).")
+        .arg(PrazoEncerramentoSegundos)
+        .arg(chamadas.isEmpty() ? QString() : QStringLiteral(" (") + chamadas.join(QStringLiteral(", ")) + u')');
+}
+
 // The ordinary shut-down waits for the cycle in progress; a call that hangs
 // (a server that stopped answering without closing) would hold it for ever.
 // Past the grace the process ends anyway, saying so.
@@ -49,10 +69,7 @@ void PrazoDoEncerramento(int sinal)
         return;
     std::thread([sinal] {
         std::this_thread::sleep_for(std::chrono::seconds(PrazoEncerramentoSegundos));
-        EncerraSemEsperar(QStringLiteral("o encerramento esperou %1 s por uma chamada que não responde; "
-                                         "o processo termina agora (o que não foi confirmado é desfeito pelo servidor).")
-                              .arg(PrazoEncerramentoSegundos),
-                          128 + sinal);
+        EncerraSemEsperar(LinhaEncerraSemEsperar(), 128 + sinal);
     }).detach();
 }
 

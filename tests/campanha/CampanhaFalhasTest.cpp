@@ -104,7 +104,10 @@ private:
     void Fluxo();
     void LeMonitores();
     TContagem FaltamAgora(int monitor) const;
-    void PerdoaGrupoDoKill(int monitor, const TContagem& antes);
+    void MataGuardandoOGrupo(int monitor);
+    bool DiarioGravando(int monitor) const;
+    void Rastreia(int monitor, int numeroFalha);
+    bool FimDoRastro();
     TContagem Feitos(int monitor) const;
     int Pendentes() const;
     void EncheLogs(int monitor);
@@ -124,6 +127,21 @@ private:
     QString FResultados;
     QList<TFalhaAplicada> FAplicadas;
     TContagem FPerdoados[3];
+    // Records that waited in memory for a journal that could not be
+    // written, its failure said, when the monitor was killed.
+    TContagem FPerdidosNaMemoria[3];
+    // What each monitor's journal lacked when its last process ended: lost
+    // for good then, and not the group of a later kill.
+    TContagem FPerdidosAteAgora[3];
+    // A trace of a monitor's failing writes while its Logs/ is full, and
+    // whether each such fault met one (see Rastreia).
+    std::unique_ptr<QProcess> FRastro;
+    QString FArquivoRastro;
+    QMap<int, bool> FLogsSentidos;
+    // Marks the kitchen had refused when each refusal fault began, and
+    // whether it refused one meanwhile.
+    int FRecusadasAntes = 0;
+    QMap<int, bool> FMarcasSentidas;
     int FLotesBruma = 0;
     bool FFirebirdParado = false;
     bool FPostgresParado = false;
@@ -174,6 +192,10 @@ void TCampanha::Prepara()
 // systems come off.
 TCampanha::~TCampanha()
 {
+    if (FRastro) {
+        FRastro->terminate();
+        FRastro->waitForFinished(10000);
+    }
     try {
         if (FFirebirdParado)
             FInstancias->Descongela(QStringLiteral("firebird"));
@@ -256,10 +278,7 @@ TContagem TCampanha::Feitos(int monitor) const
     }
 }
 
-// A monitor killed in a cycle may lose the journal's group in progress: the
-// records that were missing from the journal right after the kill and not
-// just before it are that group, and are not counted as unsaid. Records
-// missing before the kill are the journal's own fault, and stay counted.
+// Records the databases show done and the monitor's journal does not hold.
 TContagem TCampanha::FaltamAgora(int monitor) const
 {
     const TContagem feitos = Feitos(monitor);
@@ -271,14 +290,108 @@ TContagem TCampanha::FaltamAgora(int monitor) const
     return faltam;
 }
 
-void TCampanha::PerdoaGrupoDoKill(int monitor, const TContagem& antes)
+// Whether the journal of the monitor's current process takes writes: no
+// failure said since it started, or its recovery said after it.
+bool TCampanha::DiarioGravando(int monitor) const
 {
-    const TContagem depois = FaltamAgora(monitor);
-    for (auto i = depois.cbegin(); i != depois.cend(); ++i) {
-        const int novas = i.value() - antes.value(i.key());
-        if (novas > 0)
-            FPerdoados[monitor][i.key()] += novas;
+    const QList<TLinhaMonitor>& linhas = FMonitores[monitor]->Linhas();
+    for (qsizetype i = linhas.size() - 1; i >= 0; --i) {
+        const QString& texto = linhas[i].Texto;
+        if (texto.contains(QStringLiteral("Histórico voltou a ser gravado")) || texto == QLatin1String("campanha: monitor iniciado"))
+            return true;
+        if (texto.contains(QStringLiteral("Histórico não pôde ser")))
+            return false;
     }
+    return true;
+}
+
+// A monitor killed in a cycle loses the journal's group in progress: the
+// records it handled and had not yet committed to the journal. They are
+// missing from the journal already before the kill, so they cannot be told
+// by comparing before and after it. The monitor is stopped first (SIGSTOP):
+// from then on it commits nothing, neither to the databases nor to the
+// journal, so what the databases hold done and the journal lacks at that
+// moment is exactly what only its memory held. Less what was missing for
+// good when its previous process ended (lost then, and counted then), that
+// is the group the kill loses, and is not counted as unsaid. Records that
+// waited in memory because the journal could not be written (a full Logs/
+// freed a moment before the kill, the journal not yet tried again) are no
+// group, but the monitor said of them what is known: that the journal
+// failed and that they wait in memory until it comes back. A kill leaves
+// nothing to say it with; they are counted apart, by name, in the report.
+void TCampanha::MataGuardandoOGrupo(int monitor)
+{
+    FMonitores[monitor]->Congela();
+    const TContagem naMemoria = FaltamAgora(monitor);
+    const bool gravando = DiarioGravando(monitor);
+    FMonitores[monitor]->Mata();
+    for (auto i = naMemoria.cbegin(); i != naMemoria.cend(); ++i) {
+        const int novos = i.value() - FPerdidosAteAgora[monitor].value(i.key());
+        if (novos > 0)
+            (gravando ? FPerdoados : FPerdidosNaMemoria)[monitor][i.key()] += novos;
+    }
+    FPerdidosAteAgora[monitor] = naMemoria;
+}
+
+// A full Logs/ is felt only by a write that needs a block the file system
+// no longer has. SQLite reuses the room its files already hold (a WAL
+// starts over at its head after a checkpoint; freed pages are reused), so
+// a journal can take every write through a whole fault, and then the
+// monitor has nothing to say. Whether the fault was felt is asked of the
+// kernel: the monitor's writes that failed while Logs/ was full are traced
+// (strace, failed calls only), and the fault was felt when one of them
+// failed for want of room (ENOSPC). One is left aside: a write into the
+// journal's main file, which only SQLite's automatic checkpoint makes; it
+// fails quietly (the records are safe in the WAL, and the checkpoint is
+// tried again later), and the monitor never hears of it. A full WAL, the
+// daily log or any other file of Logs/ reaches the monitor, and must be said.
+void TCampanha::Rastreia(int monitor, int numeroFalha)
+{
+    const qint64 pid = FMonitores[monitor]->Pid();
+    if (pid <= 0)
+        return;
+    FArquivoRastro = FResultados + QStringLiteral("/falha-%1.strace").arg(numeroFalha);
+    FRastro = std::make_unique<QProcess>();
+    FRastro->setReadChannel(QProcess::StandardError);
+    FRastro->start(QStringLiteral("strace"),
+                   {QStringLiteral("-f"), QStringLiteral("-Z"), QStringLiteral("-y"), QStringLiteral("-e"),
+                    QStringLiteral("trace=write,pwrite64,writev,pwritev,pwritev2,fallocate,ftruncate,fsync,fdatasync,"
+                                   "openat,mkdir,mkdirat,rename,renameat,renameat2"),
+                    QStringLiteral("-o"), FArquivoRastro, QStringLiteral("-p"), QString::number(pid)});
+    // Its writes are seen once strace says it is attached.
+    QByteArray erros;
+    QElapsedTimer espera;
+    espera.start();
+    while (!erros.contains("attached") && espera.elapsed() < 10000) {
+        if (FRastro->state() == QProcess::NotRunning)
+            break;
+        FRastro->waitForReadyRead(100);
+        erros += FRastro->readAllStandardError();
+    }
+    if (!erros.contains("attached"))
+        throw std::runtime_error("strace não se ligou ao monitor " + FMonitores[monitor]->Nome().toStdString() + ": "
+                                 + erros.toStdString() + FRastro->errorString().toStdString());
+}
+
+// The trace ends (strace lets the monitor go on); whether it met a write
+// that failed for want of room in Logs/.
+bool TCampanha::FimDoRastro()
+{
+    if (!FRastro)
+        return true;
+    FRastro->terminate();
+    if (!FRastro->waitForFinished(10000)) {
+        FRastro->kill();
+        FRastro->waitForFinished(5000);
+    }
+    FRastro.reset();
+    QFile arquivo(FArquivoRastro);
+    if (!arquivo.open(QIODevice::ReadOnly))
+        throw std::runtime_error("o rastro " + FArquivoRastro.toStdString() + " não pôde ser lido");
+    bool sentida = false;
+    for (const QByteArray& linha : arquivo.readAll().split('\n'))
+        sentida = sentida || (linha.contains("ENOSPC") && !linha.contains("/historico.sqlite>"));
+    return sentida;
 }
 
 void TCampanha::Aplica(const TFalhaAplicada& aplicada)
@@ -288,12 +401,9 @@ void TCampanha::Aplica(const TFalhaAplicada& aplicada)
     // belongs to this fault.
     PedidoHttp(PortaSoap, "GET", "/campanha/falha-" + QByteArray::number(aplicada.Numero));
     switch (falha.Tipo) {
-    case TTipoFalha::Kill9: {
-        const TContagem antes = FaltamAgora(falha.Alvo);
-        FMonitores[falha.Alvo]->Mata();
-        PerdoaGrupoDoKill(falha.Alvo, antes);
+    case TTipoFalha::Kill9:
+        MataGuardandoOGrupo(falha.Alvo);
         break;
-    }
     case TTipoFalha::CongelaFirebird:
         FInstancias->Congela(QStringLiteral("firebird"));
         FFirebirdParado = true;
@@ -324,12 +434,16 @@ void TCampanha::Aplica(const TFalhaAplicada& aplicada)
         // now meets the page.
         FServico->Modo({}, {}, QStringLiteral("html"), QStringLiteral("descricao=1"));
         FMonitores[Vapora]->Termina();
+        // What its journal lacks now is lost for good (not a kill's group).
+        FPerdidosAteAgora[Vapora] = FaltamAgora(Vapora);
         FMonitores[Vapora]->Inicia();
         break;
     case TTipoFalha::HostRecusaMarcas:
+        FRecusadasAntes = FEas->MarcasRecusadas();
         FEas->RecusaMarcas(true);
         break;
     case TTipoFalha::LogsCheio:
+        Rastreia(falha.Alvo, aplicada.Numero);
         EncheLogs(falha.Alvo);
         break;
     }
@@ -367,9 +481,11 @@ void TCampanha::Desfaz(const TFalhaAplicada& aplicada)
         FServico->Modo({}, {}, QStringLiteral("sucesso"), QStringLiteral("descricao=1"));
         break;
     case TTipoFalha::HostRecusaMarcas:
+        FMarcasSentidas[aplicada.Numero] = FEas->MarcasRecusadas() > FRecusadasAntes;
         FEas->RecusaMarcas(false);
         break;
     case TTipoFalha::LogsCheio:
+        FLogsSentidos[aplicada.Numero] = FimDoRastro();
         LiberaLogs(falha.Alvo);
         break;
     }
@@ -526,8 +642,14 @@ QStringList TCampanha::FaltasNaoDitas(const QList<QJsonObject>& pedidos) const
             exigida = f.DuracaoMs > 35000;  // past the PostgreSQL call limit
             break;
         case TTipoFalha::ServicoRecusa:
+            monitores = {Vapora};
+            break;
         case TTipoFalha::ServicoHtmlDescricao:
             monitores = {Vapora};
+            // Felt when the service served the page to a description's
+            // fetch. The monitor is stopped and started to meet it; a stop
+            // that waits for a call in progress can outlast the fault.
+            exigida = doServico.contains(QStringLiteral("descricao: html"));
             break;
         case TTipoFalha::ServicoMudo:
             monitores = {Vapora};
@@ -548,12 +670,16 @@ QStringList TCampanha::FaltasNaoDitas(const QList<QJsonObject>& pedidos) const
             break;
         case TTipoFalha::HostRecusaMarcas: {
             monitores = {Eas};
-            // Felt when the monitor handled a kitchen event meanwhile.
-            exigida = !FMonitores[Eas]->LinhasEntre(aplicada.InicioMs, aplicada.FimMs).filter(QStringLiteral("FTOHOST")).isEmpty();
+            // Felt when the kitchen refused a mark meanwhile (its own count).
+            // The monitor's lines cannot tell: they are stamped when the
+            // campaign reads them, and those of the cycle that marked its
+            // events just before the fault are read just after it began.
+            exigida = FMarcasSentidas.value(aplicada.Numero, true);
             break;
         }
         case TTipoFalha::LogsCheio:
             monitores = {f.Alvo};
+            exigida = FLogsSentidos.value(aplicada.Numero, true);
             break;
         }
         if (!exigida)
@@ -592,12 +718,18 @@ int TCampanha::Confere()
     achados.NaoDitos += FaltasNaoDitas(pedidos);
     const char* nomes[3] = {"Bruma", "Vapora", "EAS"};
     int perdoados = 0;
+    QStringList naMemoria;
     for (int m = 0; m < 3; ++m) {
         const TContagem diario = LeDiario(QStringLiteral(QUELIX_EXECUTAVEL), FMonitores[m]->Pasta(), m == Eas);
-        for (const QString& falta : FaltamNoDiario(Feitos(m), diario, FPerdoados[m]))
+        TContagem aparte = FPerdoados[m];
+        for (auto i = FPerdidosNaMemoria[m].cbegin(); i != FPerdidosNaMemoria[m].cend(); ++i)
+            aparte[i.key()] += i.value();
+        for (const QString& falta : FaltamNoDiario(Feitos(m), diario, aparte))
             achados.NaoDitos << QStringLiteral("%1 %2: fora do histórico").arg(QLatin1String(nomes[m]), falta);
         for (const int n : FPerdoados[m])
             perdoados += n;
+        for (auto i = FPerdidosNaMemoria[m].cbegin(); i != FPerdidosNaMemoria[m].cend(); ++i)
+            naMemoria << QStringLiteral("%1 %2 (%3)").arg(QLatin1String(nomes[m]), i.key()).arg(i.value());
     }
 
     // The report.
@@ -613,6 +745,17 @@ int TCampanha::Confere()
                      .arg(FVapora->Inseridas())
                      .arg(FEas->Consumos());
     relatorio += QStringLiteral("Fora do histórico por kill -9 (grupo documentado): %1\n").arg(perdoados);
+    relatorio += QStringLiteral("Fora do histórico por kill -9 logo depois de \"Histórico não pôde ser gravado\" (na memória): %1%2\n")
+                     .arg(naMemoria.size())
+                     .arg(naMemoria.isEmpty() ? QString() : QStringLiteral(": ") + naMemoria.join(QStringLiteral(", ")));
+    int logsSentidos = 0;
+    for (const bool sentida : FLogsSentidos)
+        logsSentidos += sentida;
+    relatorio += QStringLiteral("Logs/ cheio sentido por uma escrita (ENOSPC): %1 de %2\n").arg(logsSentidos).arg(FLogsSentidos.size());
+    int marcasSentidas = 0;
+    for (const bool sentida : FMarcasSentidas)
+        marcasSentidas += sentida;
+    relatorio += QStringLiteral("Host do EAS recusou uma marca: em %1 de %2 falhas\n").arg(marcasSentidas).arg(FMarcasSentidas.size());
     const auto secao = [&relatorio](const QString& titulo, const QStringList& itens) {
         relatorio += QStringLiteral("%1: %2\n").arg(titulo).arg(itens.size());
         for (qsizetype i = 0; i < itens.size() && i < 25; ++i)

@@ -324,12 +324,16 @@ TCenarioEas::TCenarioEas()
 
     FHost = BancoTeste::criaPostgresNoEsquema(QStringLiteral("eas_host"), QStringLiteral("eas"),
                                               {QStringLiteral("eas_host_postgres.sql")});
-    // The kitchen refuses to mark its events read while a row is here.
+    // The kitchen refuses to mark its events read while a row is here, and
+    // counts each refusal in a sequence, which the refusal's rollback leaves
+    // as it is.
     BancoTeste::executaSqlPostgres(FHost, QStringLiteral(
         "CREATE TABLE eas.recusa_marcas (motivo VARCHAR(60));\n"
+        "CREATE SEQUENCE eas.marcas_recusadas;\n"
         "CREATE FUNCTION eas.recusa_marcas() RETURNS trigger LANGUAGE plpgsql AS $$\n"
         "BEGIN\n"
         "  IF EXISTS (SELECT 1 FROM eas.recusa_marcas) THEN\n"
+        "    PERFORM nextval('eas.marcas_recusadas');\n"
         "    RAISE EXCEPTION 'a cozinha não aceita marcas agora';\n"
         "  END IF;\n"
         "  RETURN NEW;\n"
@@ -424,6 +428,16 @@ void TCenarioEas::RecusaMarcas(bool recusa)
 {
     BancoTeste::executaSqlPostgres(FHost, recusa ? QStringLiteral("INSERT INTO eas.recusa_marcas VALUES ('campanha');")
                                                  : QStringLiteral("DELETE FROM eas.recusa_marcas;"));
+}
+
+int TCenarioEas::MarcasRecusadas() const
+{
+    TKoDatabase host;
+    AbreHost(host);
+    return LeLinhas(host, QStringLiteral("SELECT CASE WHEN is_called THEN last_value ELSE 0 END FROM eas.marcas_recusadas"))
+        .value(0)
+        .value(0)
+        .toInt();
 }
 
 int TCenarioEas::Pendentes() const

@@ -75,6 +75,8 @@ public:
     void InsereNoErp(TSorteio& sorteio);
     void InsereNoHost(TSorteio& sorteio);
     void RecusaMarcas(bool recusa);
+    // How many marks the kitchen has refused so far.
+    int MarcasRecusadas() const;
 
     // Events unread, and ERP rows pending for the kitchen.
     int Pendentes() const;

@@ -1,11 +1,14 @@
 #include "ProcessosCampanha.h"
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QTcpSocket>
 #include <QThread>
 #include <QUrlQuery>
 
 #include <stdexcept>
+
+#include <signal.h>
 
 TMonitorCampanha::TMonitorCampanha(QString nome, QString executavel, QString pasta, int intervaloMs,
                                    const QElapsedTimer& relogio)
@@ -62,6 +65,27 @@ void TMonitorCampanha::Mata()
     FProcesso->Fim(10000);
     FLinhas << TLinhaMonitor{FRelogio.elapsed(), QStringLiteral("campanha: kill -9")};
     FProcesso.reset();
+}
+
+void TMonitorCampanha::Congela()
+{
+    if (!FProcesso || !FProcesso->Rodando())
+        return;
+    const qint64 pid = FProcesso->Pid();
+    ::kill(pid_t(pid), SIGSTOP);
+    // Stopped once /proc says so ("T"); at most a second.
+    QFile estado(QStringLiteral("/proc/%1/stat").arg(pid));
+    for (int i = 0; i < 100; ++i) {
+        if (estado.open(QIODevice::ReadOnly)) {
+            const QByteArray linha = estado.readAll();
+            estado.close();
+            const qsizetype fim = linha.lastIndexOf(')');
+            if (fim > 0 && linha.mid(fim + 2, 1) == "T")
+                return;
+        }
+        QThread::msleep(10);
+    }
+    throw std::runtime_error("o monitor " + FNome.toStdString() + " não parou com SIGSTOP");
 }
 
 int TMonitorCampanha::Termina()

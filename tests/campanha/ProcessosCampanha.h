@@ -29,6 +29,11 @@ public:
     void Le();
     // kill -9, and the process reaped.
     void Mata();
+    // SIGSTOP, returning once the process is stopped: from then on it
+    // commits nothing, and what the databases and its journal show stays as
+    // it is until it is killed.
+    void Congela();
+    qint64 Pid() const { return FProcesso ? FProcesso->Pid() : 0; }
     // SIGTERM; the exit status (-1 when it did not end within 30 s).
     int Termina();
     bool Rodando() const { return FProcesso && FProcesso->Rodando(); }

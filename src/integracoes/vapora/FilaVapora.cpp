@@ -2,6 +2,7 @@
 #include "integracoes/vapora/Vapora.h"
 
 #include "base/Erros.h"
+#include "dblayer/ChamadasEmCurso.h"
 #include "integracao/Configuracao.h"
 #include "integracao/Relator.h"
 #include "integracoes/vapora/Consultas.h"
@@ -104,6 +105,10 @@ TVapora::TResultadoTarefa TVapora::ProcessaTarefa(TPassoFila& passo, qint64 orde
     bool motivoNaLinha = !tipo->MensagemComErro;
     FDados.EsqueceRespostasIncompletas();
     try {
+        // Named while it runs, so that a stop that cannot wait for a call
+        // that does not answer says which row it leaves (limit 0: the call
+        // keeps its own, and says its own silence).
+        const TChamadaAoServidor emCurso(QStringLiteral("serviço Vapora"), QStringLiteral("envio da ") + aTarefa, 0);
         tipo->Executa(passo, tarefa);
         // A 2xx status confirmed the call, whatever came after it.
         for (const QString& incompleta : FDados.RespostasIncompletas())

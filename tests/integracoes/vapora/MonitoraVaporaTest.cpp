@@ -4,6 +4,7 @@
 #include "ApoioMonitor.h"
 #include "BancoTeste.h"
 #include "FilaVaporaTeste.h"
+#include "MonitorEmExecucao.h"
 #include "app/Integracoes.h"
 #include "dblayer/KoQuery.h"
 #include "monitor/Monitora.h"
@@ -12,12 +13,14 @@
 #include "servico/console/PaginaFila.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QThread>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -437,6 +440,47 @@ TEST_F(MonitoraVapora, ReenviaNaLinhaDeComando)
     EXPECT_EQ(errada.status, 2);
     EXPECT_TRUE(errada.erros.contains(S("--reenvia: \"um\" não é uma ORDEM"))) << errada.erros.toStdString();
     EXPECT_EQ(LeStatusFila(erp), QStringList({"0"}));
+
+// A service that takes a call and never answers holds the pass; a stop then
+// waits 8 s for the call and ends the process without it. The rows the
+// service confirmed before are in the journal all the same: their group is
+// committed while the call waits, not only when the pass goes on.
+TEST_F(MonitoraVapora, ParadaDuranteUmaChamadaMudaGuardaNoHistoricoOQueJaFoiConfirmado)
+{
+    Servico().DefineModo(QStringLiteral("ClienteWS"), QStringLiteral("save"), QStringLiteral("mudo"));
+    const QString erp = CriaErp();
+    BancoTeste::executaSqlFirebird(erp, InsereFilaSql({{1, "AR", "S", "A1", "Algodao"}, {2, "CL", "S", "7", "Malharia"}}));
+    const QString pasta = PastaComIni(SecaoBanco1(erp) + SecaoVaporaNoServico(Servico()) + "[ModeloAtivo]\nModelo=1\n");
+
+    TMonitorEmExecucao monitor(QStringLiteral(QUELIX_EXECUTAVEL),
+                               {QStringLiteral("--sem-janela"), QStringLiteral("--pasta"), pasta},
+                               {{QStringLiteral("QUELIX_INTERVALO_MS"), QStringLiteral("500")}});
+    // The second row's call reached the service, which keeps it unanswered
+    // (well within the call's limit of 60 s).
+    QElapsedTimer espera;
+    espera.start();
+    while (Servico().Chamadas().size() < 2 && espera.elapsed() < 30000)
+        QThread::msleep(50);
+    ASSERT_EQ(Servico().Chamadas().size(), 2) << monitor.Erros().toStdString();
+    monitor.PedeTermino();
+    EXPECT_EQ(monitor.Fim(60000), 128 + 15);
+    // Stopped in that call: the row was not posted again.
+    EXPECT_EQ(Servico().Chamadas().size(), 2);
+    EXPECT_TRUE(monitor.Linhas().contains(S("Grava Artigo - A1 - Algodao"))) << monitor.Linhas().join(u'\n').toStdString();
+    // The stop says which row it left, and that the service may have it.
+    EXPECT_TRUE(monitor.Erros().contains(S("o encerramento esperou 8 s por uma chamada que não responde "
+                                           "(envio da tarefa CL, ORDEM 2 em serviço Vapora há ")))
+        << monitor.Erros().toStdString();
+    EXPECT_TRUE(monitor.Erros().contains(S("um serviço pode ter recebido o pedido em curso"))) << monitor.Erros().toStdString();
+    EXPECT_EQ(LeStatusFila(erp), QStringList({"1", ""}));
+
+    const TSaida historico = Executa(QStringLiteral(QUELIX_EXECUTAVEL),
+                                     {QStringLiteral("--historico"), QStringLiteral("--pasta"), pasta,
+                                      QStringLiteral("--formato"), QStringLiteral("json")});
+    QStringList registros;
+    for (const QJsonValue& valor : QJsonDocument::fromJson(historico.saida.toUtf8()).array())
+        registros << valor.toObject()["chave"].toString() + u' ' + valor.toObject()["desfecho"].toString();
+    EXPECT_EQ(registros, QStringList({"1 enviado"})) << historico.saida.toStdString();
 }
 
 } // namespace
