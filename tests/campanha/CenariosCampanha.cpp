@@ -432,9 +432,8 @@ void TCenarioEas::RecusaMarcas(bool recusa)
 
 int TCenarioEas::MarcasRecusadas() const
 {
-    TKoDatabase host;
-    AbreHost(host);
-    return LeLinhas(host, QStringLiteral("SELECT CASE WHEN is_called THEN last_value ELSE 0 END FROM eas.marcas_recusadas"))
+    TOutraConexao host(TServidor::Postgres, FHost);
+    return Textos(host, QStringLiteral("SELECT CASE WHEN is_called THEN last_value ELSE 0 END FROM eas.marcas_recusadas"))
         .value(0)
         .value(0)
         .toInt();

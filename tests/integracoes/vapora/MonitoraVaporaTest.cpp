@@ -440,6 +440,7 @@ TEST_F(MonitoraVapora, ReenviaNaLinhaDeComando)
     EXPECT_EQ(errada.status, 2);
     EXPECT_TRUE(errada.erros.contains(S("--reenvia: \"um\" não é uma ORDEM"))) << errada.erros.toStdString();
     EXPECT_EQ(LeStatusFila(erp), QStringList({"0"}));
+}
 
 // A service that takes a call and never answers holds the pass; a stop then
 // waits 8 s for the call and ends the process without it. The rows the
