@@ -125,8 +125,8 @@ class Soap:
 
 
 def main():
+    erp = Erp()  # says first when the test servers are not there
     soap = Soap()
-    erp = Erp()
     servico = navegador = None
     pasta = tempfile.mkdtemp()
     try:
