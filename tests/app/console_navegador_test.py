@@ -162,4 +162,5 @@ def main():
                 servico.wait()
 
 
-sys.exit(main())
+if __name__ == "__main__":
+    sys.exit(main())
