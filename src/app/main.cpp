@@ -364,15 +364,24 @@ int ExecutaComJanela(int argc, char** argv)
     TTravaPasta trava(PastaDeTrabalho(opcoes));
     if (!ObtemPasta(trava, true))
         return 1;
-    TFmMonitora FmMonitora([&opcoes](TRelator& relator) {
-        auto monitora = std::make_unique<TMonitora>(relator, Integracoes(), opcoes.Pasta);
+    // The window's reporter, with the lines of a "Verificar configuração"
+    // asked from the web console kept for it.
+    std::unique_ptr<TRelatorComCaptura> relatorDaJanela;
+    TFmMonitora FmMonitora([&opcoes, &relatorDaJanela](TRelator& relator) {
+        relatorDaJanela = std::make_unique<TRelatorComCaptura>(relator);
+        auto monitora = std::make_unique<TMonitora>(*relatorDaJanela, Integracoes(), opcoes.Pasta);
         AplicaIntervaloDeTeste(*monitora);
         return monitora;
     });
     FmMonitora.Monitora().AnotaExecucao();
     FmMonitora.DefineCatalogoComandos(CatalogoEmbutido());
-    // The window's cycles are watched as the service's are ([Monitor] Metricas).
+    // The window's cycles are watched as the service's are ([Monitor] Metricas),
+    // and its console is the service's too ([Monitor] Console).
     TSupervisao supervisao(FmMonitora.Monitora(), FmMonitora, TConfiguracao(opcoes.Pasta));
+    TFontesConsole fontes;
+    LigaAcoesDoMonitor(fontes, FmMonitora.Monitora(), *relatorDaJanela, CatalogoEmbutido());
+    LigaPaginasDoDiario(fontes, FmMonitora.Monitora());
+    const auto servidorConsole = TServidorConsole::Inicia(TConfiguracao(opcoes.Pasta), std::move(fontes), FmMonitora);
     supervisao.InicioConcluido();
     // SIGINT and SIGTERM close the window, with its ordinary shut-down.
     const auto aviso = AvisaParadaNoLaco([&FmMonitora] { FmMonitora.close(); });
