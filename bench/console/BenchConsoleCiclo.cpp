@@ -11,6 +11,7 @@
 #include "AmbienteTeste.h"
 #include "BancoTeste.h"
 #include "RelatorGravador.h"
+#include "SiteBrumaBench.h"
 #include "SiteTeste.h"
 #include "app/Integracoes.h"
 #include "base/Erros.h"
@@ -52,34 +53,7 @@ constexpr int TotalLotes = 1000;
 constexpr int TotalMaquinas = 10;
 constexpr int Rodadas = 5;  // watched and unwatched cycles each, after one to warm up
 
-QString SqlErp()
-{
-    QString sql;
-    for (int c = 1; c <= 5; ++c) {
-        sql += QStringLiteral("INSERT INTO CADCORTIN_001 (CODIGO, COR_SIS) VALUES ('COR%1', '%2');\n").arg(c).arg(c * 1000);
-        sql += QStringLiteral("INSERT INTO GRAFICO_001 (CODIGO, TEMPO) VALUES ('G%1', '0%1:15:00');\n").arg(c);
-        sql += QStringLiteral("INSERT INTO RECEITA_001 (COR, VARIANTE, GRAFICO) VALUES ('COR%1', 'V', 'G%1');\n").arg(c);
-        sql += QStringLiteral("INSERT INTO ENTIDADE_001 (CODCLI, NOME) VALUES ('C%1', 'Cliente %1');\n").arg(c);
-    }
-    for (int lote = 1; lote <= TotalLotes; ++lote) {
-        sql += QStringLiteral("INSERT INTO FAL_001 (NUMERO, COR, MAQUINA, CLIENTE, VARIANTE) "
-                              "VALUES ('%1', 'COR%2', 'M%3', 'C%2', 'V');\n")
-                   .arg(100000 + lote).arg(lote % 5 + 1).arg(lote % TotalMaquinas);
-        for (int item = 1; item <= 2; ++item)
-            sql += QStringLiteral("INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('%1', %2, %3.25, %2);\n")
-                       .arg(100000 + lote).arg(item).arg(lote % 97);
-    }
-    return sql;
-}
-
-QString SqlFila()
-{
-    QString sql;
-    for (int c = 1; c <= 5; ++c)
-        sql += QStringLiteral("INSERT INTO ENCADEAMENTO (NOME, RECEITA1, RECEITA2, RECEITA3, RECEITA4, RECEITA5) "
-                              "VALUES ('COR%1', 'PRE', 'TINGE', 'LAVA', '', '');\n").arg(c);
-    return sql;
-}
+QString SqlErp() { return SqlErpBruma(TotalLotes, TotalMaquinas); }
 
 void Executa(QSqlDatabase& banco, const QString& sql)
 {
@@ -183,7 +157,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication aplicacao(argc, argv);
     try {
-        const SiteTeste::TSiteBruma site = SiteTeste::SiteBruma(SqlErp(), SqlFila());
+        const SiteTeste::TSiteBruma site = SiteTeste::SiteBruma(SqlErp(), SqlEncadeamentosBruma());
         const quint16 porta = quint16(qEnvironmentVariableIntValue("QX_CONSOLE_PORT") > 0
                                           ? qEnvironmentVariableIntValue("QX_CONSOLE_PORT") : 26795);
         const QString pasta = QDir(AmbienteTeste::pastaTemporaria()).filePath(AmbienteTeste::nomeUnico("bench_console_ciclo"));

@@ -13,6 +13,7 @@
 #include "AmbienteTeste.h"
 #include "BancoTeste.h"
 #include "RelatorGravador.h"
+#include "SiteBrumaBench.h"
 #include "integracoes/bruma/Bruma.h"
 #include "integracoes/bruma/HoraParaDecimal.h"
 #include "integracoes/bruma/LinhaOB.h"
@@ -50,32 +51,11 @@ constexpr int Rodadas = 5;
 
 const QString PrefixoOdbc = QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Data Source=");
 
-QString SqlErp()
-{
-    QString sql;
-    for (int c = 1; c <= 5; ++c) {
-        sql += QStringLiteral("INSERT INTO CADCORTIN_001 (CODIGO, COR_SIS) VALUES ('COR%1', '%2');\n").arg(c).arg(c * 1000);
-        sql += QStringLiteral("INSERT INTO GRAFICO_001 (CODIGO, TEMPO) VALUES ('G%1', '0%1:15:00');\n").arg(c);
-        sql += QStringLiteral("INSERT INTO RECEITA_001 (COR, VARIANTE, GRAFICO) VALUES ('COR%1', 'V', 'G%1');\n").arg(c);
-        sql += QStringLiteral("INSERT INTO ENTIDADE_001 (CODCLI, NOME) VALUES ('C%1', 'Cliente %1 d''Ouro');\n").arg(c);
-    }
-    for (int lote = 1; lote <= TotalLotes; ++lote) {
-        sql += QStringLiteral("INSERT INTO FAL_001 (NUMERO, COR, MAQUINA, CLIENTE, VARIANTE) "
-                              "VALUES ('%1', 'COR%2', 'M%3', 'C%2', 'V');\n")
-                   .arg(100000 + lote).arg(lote % 5 + 1).arg(lote % TotalMaquinas);
-        for (int item = 1; item <= 2; ++item)
-            sql += QStringLiteral("INSERT INTO FAL_ITEN_001 (FAL, ORD_IT, PESO, ROLO) VALUES ('%1', %2, %3.25, %2);\n")
-                       .arg(100000 + lote).arg(item).arg(lote % 97);
-    }
-    return sql;
-}
+QString SqlErp() { return SqlErpBruma(TotalLotes, TotalMaquinas); }
 
 QString SqlFila()
 {
-    QString sql;
-    for (int c = 1; c <= 5; ++c)
-        sql += QStringLiteral("INSERT INTO ENCADEAMENTO (NOME, RECEITA1, RECEITA2, RECEITA3, RECEITA4, RECEITA5) "
-                              "VALUES ('COR%1', 'PRE', 'TINGE', 'LAVA', '', '');\n").arg(c);
+    QString sql = SqlEncadeamentosBruma();
     for (int i = 0; i < 200; ++i)
         sql += QStringLiteral("INSERT INTO OB (NUMEROOB, MAQUINA, STATUSTERMINO) VALUES ('%1', 'M%2', '%3');\n")
                    .arg(900000 + i).arg(i % TotalMaquinas).arg(i % 2);
